@@ -1,0 +1,125 @@
+#include "CommandLine.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+namespace quorrel {
+
+namespace {
+
+bool ParseMethod(const std::string& text, int& nMethod) {
+    if (text.empty()) {
+        return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || value < INT_MIN || value > INT_MAX) {
+        return false;
+    }
+    nMethod = static_cast<int>(value);
+    return true;
+}
+
+// Takes the value of an option given as "--name VALUE" or "--name=VALUE".
+bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+               std::string& value) {
+    const std::string& arg = args[i];
+    if (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0) {
+        value = arg.substr(name.size() + 1);
+        return true;
+    }
+    if (i + 1 >= args.size()) {
+        return false;
+    }
+    value = args[++i];
+    return true;
+}
+
+bool IsOption(const std::string& arg, const std::string& name) {
+    return arg == name || arg.compare(0, name.size() + 1, name + "=") == 0;
+}
+
+}  // namespace
+
+bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& options,
+                         std::string& error) {
+    bool bOptionsEnded = false;
+    bool bHasFolder = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string value;
+        if (bOptionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            options.paths.push_back(arg);
+        } else if (arg == "--") {
+            bOptionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.bHelp = true;
+        } else if (arg == "--yes" || arg == "-y") {
+            options.bYes = true;
+        } else if (IsOption(arg, "--method")) {
+            if (!TakeValue(args, i, "--method", value) || !ParseMethod(value, options.nMethod)) {
+                error = "--method needs a whole number (0 to 3)";
+                return false;
+            }
+            options.bHasMethod = true;
+        } else if (IsOption(arg, "--folder")) {
+            if (!TakeValue(args, i, "--folder", value) || value.empty() || bHasFolder) {
+                error = "--folder needs one folder";
+                return false;
+            }
+            bHasFolder = true;
+            options.strFolder = value;
+        } else {
+            error = "unknown option " + arg;
+            return false;
+        }
+    }
+    if (options.bHelp) {
+        return true;
+    }
+    if (bHasFolder && !options.paths.empty()) {
+        error = "give either --folder DIR or PATH..., not both";
+        return false;
+    }
+    if (!bHasFolder && options.paths.empty()) {
+        error = "nothing to shred: give PATH... or --folder DIR";
+        return false;
+    }
+    return true;
+}
+
+std::string ShredUsage() {
+    return "Usage: quorrel-shred [--method N] [--yes] PATH...\n"
+           "       quorrel-shred [--method N] [--yes] --folder DIR\n"
+           "\n"
+           "Destroys files so that their contents cannot be read back: every file is\n"
+           "overwritten in place with the method's passes (each pass flushed to the disk),\n"
+           "truncated, renamed to a random name in its own folder and deleted. Folders are\n"
+           "walked depth first and removed once empty. Symbolic links and special files are\n"
+           "removed as entries; what they point to is never touched.\n"
+           "\n"
+           "  PATH...        files and folders to shred, in the order given\n"
+           "  --folder DIR   shred the whole folder tree DIR\n"
+           "  --method N     0  Simple (1 pass: writes 0x00)\n"
+           "                 1  US DoD 5220.22-M (3 passes: 0x00, 0xFF, 0x00)\n"
+           "                 2  US DoD 5220.22-M (7 passes: 0x00 and 0xFF in turn)\n"
+           "                 3  Strongest (30 passes: writes random data)\n"
+           "                 any other value writes 10 passes of 0x55\n"
+           "                 Without --method the method chosen in Quorrel's Options is used\n"
+           "                 (setting \"Using Alorithm\" in ~/.config/Tellmoor/Quorrel.conf), else 0.\n"
+           "  --yes, -y      do not ask before shredding\n"
+           "  --help, -h     show this text\n"
+           "  --             end of options: every later argument is a path\n"
+           "\n"
+           "Without --yes the run's question is asked on the terminal (y/N); with no terminal\n"
+           "and no --yes nothing is changed. Every action-log line is printed on standard\n"
+           "output; a progress bar goes to standard error when it is a terminal. Ctrl-C aborts:\n"
+           "the file in progress is left truncated and reported, and the run stops.\n"
+           "\n"
+           "Exit status: 0 every entry was destroyed; 1 an entry failed, the run was aborted\n"
+           "or the question was answered no; 2 usage error.\n";
+}
+
+}  // namespace quorrel

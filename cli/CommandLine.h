@@ -1,0 +1,26 @@
+// The command line of quorrel-shred.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quorrel {
+
+struct CShredOptions {
+    bool bHelp = false;
+    bool bYes = false;
+    bool bHasMethod = false;
+    int nMethod = 0;
+    std::string strFolder;            // set for a folder run
+    std::vector<std::string> paths;   // the entries of a list run, in the order given
+};
+
+// Reads argv (without the program's own name). On a usage error returns false with `error`
+// saying what is wrong. Paths are kept byte for byte; "--" ends the options.
+bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& options,
+                         std::string& error);
+
+// The text --help prints.
+std::string ShredUsage();
+
+}  // namespace quorrel

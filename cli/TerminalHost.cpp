@@ -1,0 +1,104 @@
+#include "TerminalHost.h"
+
+#include <csignal>
+
+namespace quorrel {
+
+namespace {
+
+volatile std::sig_atomic_t g_bInterrupted = 0;
+
+extern "C" void OnInterrupt(int) { g_bInterrupted = 1; }
+
+// The bar is redrawn at most this often.
+constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
+
+std::string Mebibytes(std::int64_t nBytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MiB", static_cast<double>(nBytes) / (1024.0 * 1024.0));
+    return text;
+}
+
+// The end of `path` that fits in `nWidth` characters.
+std::string Tail(const std::string& path, std::size_t nWidth) {
+    if (path.size() <= nWidth) {
+        return path;
+    }
+    return "..." + path.substr(path.size() - (nWidth - 3));
+}
+
+}  // namespace
+
+CTerminalHost::CTerminalHost(bool bProgress) : m_bProgress(bProgress) {}
+
+void CTerminalHost::InstallInterruptHandler() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+void CTerminalHost::AddLine(const std::string& line) {
+    ClearBar();
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+bool CTerminalHost::IsAborted() {
+    Draw(false);
+    return g_bInterrupted != 0;
+}
+
+void CTerminalHost::SetProgressRange(std::int64_t nUpper) { m_nUpper = nUpper; }
+
+void CTerminalHost::SetProgressPos(std::int64_t nPos) { m_nPos = nPos; }
+
+void CTerminalHost::StepProgress(std::int64_t nBytes) {
+    m_nPos += nBytes;
+    m_nPassBytes += nBytes;
+}
+
+void CTerminalHost::OnPassStart(const std::string& path, int nPass, int nPasses) {
+    m_strPath = path;
+    m_nPass = nPass;
+    m_nPasses = nPasses;
+    m_nPassBytes = 0;
+    m_passStart = std::chrono::steady_clock::now();
+    Draw(true);
+}
+
+void CTerminalHost::BeginRun() { g_bInterrupted = 0; }
+
+void CTerminalHost::EndRun() { ClearBar(); }
+
+void CTerminalHost::Draw(bool bForce) {
+    if (!m_bProgress || m_strPath.empty()) {
+        return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (!bForce && now - m_lastDraw < kRedrawInterval) {
+        return;
+    }
+    m_lastDraw = now;
+    const double seconds = std::chrono::duration<double>(now - m_passStart).count();
+    const double rate = seconds > 0.0 ? static_cast<double>(m_nPassBytes) / seconds : 0.0;
+    const int percent = m_nUpper > 0 ? static_cast<int>(m_nPos * 100 / m_nUpper) : 100;
+    std::fprintf(stderr, "\r\033[K%s  pass %d/%d  %3d%%  %s of %s  %s/s", Tail(m_strPath, 40).c_str(),
+                 m_nPass + 1, m_nPasses, percent, Mebibytes(m_nPos).c_str(),
+                 Mebibytes(m_nUpper).c_str(), Mebibytes(static_cast<std::int64_t>(rate)).c_str());
+    std::fflush(stderr);
+    m_bBarShown = true;
+}
+
+void CTerminalHost::ClearBar() {
+    if (m_bBarShown) {
+        std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+        m_bBarShown = false;
+    }
+}
+
+}  // namespace quorrel

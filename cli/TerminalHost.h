@@ -1,0 +1,46 @@
+// The run host of quorrel-shred: log lines on stdout, a progress bar on stderr when it is a
+// terminal, Ctrl-C as Cancel.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "RunHost.h"
+
+namespace quorrel {
+
+class CTerminalHost final : public IRunHost {
+public:
+    // `bProgress`: draw the progress bar on stderr.
+    explicit CTerminalHost(bool bProgress);
+
+    void AddLine(const std::string& line) override;
+    bool IsAborted() override;
+    void SetProgressRange(std::int64_t nUpper) override;
+    void SetProgressPos(std::int64_t nPos) override;
+    void StepProgress(std::int64_t nBytes) override;
+    void OnPassStart(const std::string& path, int nPass, int nPasses) override;
+    void BeginRun() override;
+    void EndRun() override;
+
+    // Makes Ctrl-C (SIGINT) and SIGTERM set the abort flag instead of ending the process.
+    static void InstallInterruptHandler();
+
+private:
+    void Draw(bool bForce);
+    void ClearBar();
+
+    bool m_bProgress;
+    bool m_bBarShown = false;
+    std::string m_strPath;
+    int m_nPass = 0;
+    int m_nPasses = 0;
+    std::int64_t m_nUpper = 0;
+    std::int64_t m_nPos = 0;
+    std::int64_t m_nPassBytes = 0;
+    std::chrono::steady_clock::time_point m_passStart;
+    std::chrono::steady_clock::time_point m_lastDraw;
+};
+
+}  // namespace quorrel

@@ -1,0 +1,89 @@
+// Shredding folder trees and single list entries.
+#include "WipeEngine.h"
+
+namespace quorrel {
+
+bool CWipeEngine::WipeFolder(const std::string& path, bool bRecycleBin) {
+    if (m_fs.IsFileSystemRoot(path)) {
+        Fail("* The root folder " + path + " is never shredded");
+        return false;
+    }
+    std::vector<CDirEntry> entries;
+    if (!m_fs.ListFolder(path, entries)) {
+        return false;
+    }
+    if (!bRecycleBin) {
+        // Here a folder's write bit guards its entries, so the read-only bit has to go before
+        // the walk, not only before the folder itself is removed.
+        CDirEntry self;
+        if (m_fs.FindEntry(path, self) && (self.m_attributes & kAttrReadOnly) != 0) {
+            m_fs.SetAttributes(path, self.m_attributes & ~kAttrReadOnly);
+        }
+        m_host.AddLine("Wipeing folder " + path);
+    }
+    WalkEntries(path, entries, bRecycleBin);
+    if (m_host.IsAborted()) {
+        return false;
+    }
+    if (!bRecycleBin) {
+        RemoveFolder(path);
+    }
+    return true;
+}
+
+// Shreds the entries of one listing in order, depth first; stops when the user aborts.
+// Returns false when the walk was cut short.
+bool CWipeEngine::WalkEntries(const std::string& path, const std::vector<CDirEntry>& entries,
+                              bool bRecycleBin) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (i > 0 && m_host.IsAborted()) {
+            return false;
+        }
+        const CDirEntry& entry = entries[i];
+        if (entry.m_strName == "." || entry.m_strName == "..") {
+            continue;
+        }
+        const std::string entryPath = JoinPath(path, entry.m_strName);
+        if ((entry.m_attributes & kAttrReadOnly) != 0) {
+            m_fs.SetAttributes(entryPath, entry.m_attributes & ~kAttrReadOnly);
+        }
+        if ((entry.m_attributes & kAttrDirectory) != 0) {
+            WipeFolder(entryPath, bRecycleBin);
+        } else {
+            WipeFile(entryPath, bRecycleBin);
+        }
+    }
+    return true;
+}
+
+// Removes an emptied folder and says whether that worked.
+void CWipeEngine::RemoveFolder(const std::string& path) {
+    CDirEntry self;
+    if (m_fs.FindEntry(path, self) && (self.m_attributes & kAttrReadOnly) != 0) {
+        m_fs.SetAttributes(path, self.m_attributes & ~kAttrReadOnly);
+    }
+    if (m_fs.RemoveFolder(path)) {
+        m_host.AddLine("Folder " + path + " is removed");
+    } else {
+        Fail("* Error removing folder " + path);
+    }
+}
+
+bool CWipeEngine::WipeListItem(const std::string& path) {
+    if (m_fs.IsFileSystemRoot(path)) {
+        Fail("* The root folder " + path + " is never shredded");
+        return false;
+    }
+    CDirEntry entry;
+    if (!m_fs.FindEntry(path, entry)) {
+        ++m_nFailures;
+        m_host.AddLine(path + " is not a file system objekt");
+        return false;
+    }
+    if ((entry.m_attributes & kAttrDirectory) != 0) {
+        return WipeFolder(path, (entry.m_attributes & kAttrSystem) != 0);
+    }
+    return WipeFile(path, false);
+}
+
+}  // namespace quorrel

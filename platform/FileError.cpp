@@ -1,0 +1,95 @@
+#include "FileError.h"
+
+#include <cerrno>
+
+namespace quorrel {
+
+const char* const kUnnamedFile = "an unnamed file";
+
+namespace {
+
+// The error buffer of the log holds 100 characters; 98 of them carry the message.
+constexpr std::size_t kMaxMessage = 98;
+
+const char* const kTemplates[] = {
+    "No error occurred.",
+    "An unknown error occurred while accessing %1.",
+    "%1 was not found.",
+    "%1 contains an invalid path.",
+    "%1 could not be opened because there are too many open files.",
+    "Access to %1 was denied.",
+    "An invalid file handle was associated with %1.",
+    "%1 could not be removed because it is the current directory.",
+    "%1 could not be created because the directory is full.",
+    "Seek failed on %1",
+    "A hardware I/O error was reported while accessing %1.",
+    "A sharing violation occurred while accessing %1.",
+    "A locking violation occurred while accessing %1.",
+    "Disk full while accessing %1.",
+    "An attempt was made to access %1 past its end.",
+};
+
+}  // namespace
+
+const char* FileCauseTemplate(int nCause) {
+    if (nCause < 0 || nCause > kCauseEndOfFile) {
+        return kTemplates[kCauseGeneric];
+    }
+    return kTemplates[nCause];
+}
+
+std::string FormatFileError(int nCause, const std::string& name) {
+    std::string text = FileCauseTemplate(nCause);
+    const std::size_t at = text.find("%1");
+    if (at != std::string::npos) {
+        text.replace(at, 2, name);
+    }
+    if (text.size() > kMaxMessage) {
+        text.resize(kMaxMessage);
+    }
+    return text;
+}
+
+std::string CFileError::GetErrorMessage() const {
+    return FormatFileError(m_nCause, m_strFileName);
+}
+
+int CauseFromErrno(int nErrno) {
+    switch (nErrno) {
+        case 0:
+            return kCauseNone;
+        case ENOENT:
+            return kCauseFileNotFound;
+        case ENOTDIR:
+        case ENAMETOOLONG:
+            return kCauseBadPath;
+        case EMFILE:
+        case ENFILE:
+            return kCauseTooManyOpenFiles;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return kCauseAccessDenied;
+        case EBADF:
+            return kCauseInvalidFile;
+        case EIO:
+            return kCauseHardIO;
+        case EWOULDBLOCK:
+            return kCauseSharingViolation;
+        case ENOSPC:
+        case EDQUOT:
+            return kCauseDiskFull;
+        default:
+            return kCauseGeneric;
+    }
+}
+
+CFileError ErrnoError(int nErrno, const std::string& name) {
+    CFileError error;
+    error.m_nCause = CauseFromErrno(nErrno);
+    error.m_strFileName = name;
+    error.m_nOsError = nErrno;
+    return error;
+}
+
+}  // namespace quorrel

@@ -1,0 +1,56 @@
+// File-layer failures: a cause code (0-14) and the name the message speaks of.
+#pragma once
+
+#include <string>
+
+namespace quorrel {
+
+// The causes a file operation can fail with. The numbering is fixed: log lines and the
+// Windows backend both rely on it.
+enum EFileCause : int {
+    kCauseNone = 0,
+    kCauseGeneric = 1,
+    kCauseFileNotFound = 2,
+    kCauseBadPath = 3,
+    kCauseTooManyOpenFiles = 4,
+    kCauseAccessDenied = 5,
+    kCauseInvalidFile = 6,
+    kCauseRemoveCurrentDir = 7,
+    kCauseDirectoryFull = 8,
+    kCauseBadSeek = 9,
+    kCauseHardIO = 10,
+    kCauseSharingViolation = 11,
+    kCauseLockViolation = 12,
+    kCauseDiskFull = 13,
+    kCauseEndOfFile = 14,
+};
+
+// The words used in place of a file name when the failing operation names none.
+extern const char* const kUnnamedFile;
+
+// One failure of the file layer. `m_strFileName` is the name that replaces "%1" in the
+// message: the path as passed for an open, the full path for a write, kUnnamedFile otherwise.
+struct CFileError {
+    int m_nCause = kCauseNone;
+    std::string m_strFileName = kUnnamedFile;
+    int m_nOsError = 0;  // the system's own code, kept for diagnostics only
+
+    // The cause's message with "%1" replaced by m_strFileName, cut to 98 bytes.
+    std::string GetErrorMessage() const;
+};
+
+// The message template of `nCause`; an unknown cause gives the generic template.
+const char* FileCauseTemplate(int nCause);
+
+// Formats the message of `nCause` naming `name`, cut to 98 bytes as the log expects.
+std::string FormatFileError(int nCause, const std::string& name);
+
+// Maps a POSIX errno onto a cause: ENOENT 2, ENOTDIR/ENAMETOOLONG 3, EMFILE/ENFILE 4,
+// EACCES/EPERM/EROFS 5, EBADF 6, EIO 10, EWOULDBLOCK (lock held) 11, ENOSPC/EDQUOT 13,
+// anything else 1.
+int CauseFromErrno(int nErrno);
+
+// Builds the failure for errno `nErrno`, naming `name` in its message.
+CFileError ErrnoError(int nErrno, const std::string& name = kUnnamedFile);
+
+}  // namespace quorrel

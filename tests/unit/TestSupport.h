@@ -1,0 +1,97 @@
+// Helpers shared by the unit tests: temporary folders, file contents, a recording run host
+// and a plain list of rows.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Runs.h"
+#include "RunHost.h"
+
+namespace quorrel::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it (read-only
+// entries included) when the object goes.
+class CTempDir {
+public:
+    CTempDir();
+    ~CTempDir();
+    CTempDir(const CTempDir&) = delete;
+    CTempDir& operator=(const CTempDir&) = delete;
+
+    const std::string& Path() const { return m_strPath; }
+    // `name` inside the folder.
+    std::string operator/(const std::string& name) const { return m_strPath + "/" + name; }
+
+private:
+    std::string m_strPath;
+};
+
+// Creates (or replaces) `path` with `content`.
+void WriteFile(const std::string& path, const std::string& content);
+// The whole content of `path`; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+// True when an entry of that name exists (a dangling link counts).
+bool Exists(const std::string& path);
+// The names in `folder` other than "." and "..", sorted.
+std::vector<std::string> ListNames(const std::string& folder);
+// Creates the folder `path` (its parent must exist).
+void MakeFolder(const std::string& path);
+// Sets the permission bits of `path`.
+void SetMode(const std::string& path, unsigned mode);
+
+// Records everything a run reports, and answers the abort check from a rule.
+class CRecordingHost : public IRunHost {
+public:
+    void AddLine(const std::string& line) override;
+    bool IsAborted() override;
+    void SetProgressRange(std::int64_t nUpper) override;
+    void SetProgressPos(std::int64_t nPos) override;
+    void StepProgress(std::int64_t nBytes) override;
+    void OnPassStart(const std::string& path, int nPass, int nPasses) override;
+    void BeginRun() override;
+    void EndRun() override;
+
+    // Cancel is "pressed" at the `nCheck`-th abort check (1-based) and stays pressed.
+    void AbortAtCheck(int nCheck) { m_nAbortAtCheck = nCheck; }
+    // Cancel is pressed by a rule looked at on every check (e.g. once a line was logged).
+    void AbortWhen(std::function<bool()> rule) { m_abortRule = std::move(rule); }
+    // The lines logged since the last ClearLines().
+    const std::vector<std::string>& Lines() const { return m_lines; }
+    void ClearLines() { m_lines.clear(); }
+
+    std::vector<std::string> m_events;  // "range N", "pos N", "begin", "end", "pass P/N"
+    std::int64_t m_nPosition = 0;       // the bar's position, following every call
+    int m_nChecks = 0;
+
+private:
+    std::vector<std::string> m_lines;
+    int m_nAbortAtCheck = 0;
+    bool m_bAborted = false;
+    std::function<bool()> m_abortRule;
+};
+
+// A list of rows kept in memory, each with its selection.
+class CRowList : public IWipeList {
+public:
+    explicit CRowList(const std::vector<std::string>& paths, bool bSelected = true);
+    int GetNextSelected(int nStart) override;
+    std::string GetItemPath(int nRow) override;
+    void DeleteItem(int nRow) override;
+    void SetSelected(int nRow, bool bSelected) override;
+    int GetItemCount() override;
+
+    // The paths left, in order, each prefixed with "+" when selected and "-" when not.
+    std::vector<std::string> Rows() const;
+
+private:
+    struct CRow {
+        std::string path;
+        bool bSelected;
+    };
+    std::vector<CRow> m_rows;
+};
+
+}  // namespace quorrel::test
