@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, the packages a task needs that are not installed yet.
+# Usage: scripts/install-deps.sh build|test|bench ...
+set -euo pipefail
+
+packages=()
+for need in "$@"; do
+    case "$need" in
+        build) packages+=(cmake ninja-build g++ make) ;;
+        test)  packages+=(libgtest-dev e2fsprogs xfsprogs ntfs-3g fusefat fuse3 dosfstools util-linux) ;;
+        bench) packages+=(coreutils python3) ;;
+        *) echo "install-deps: unknown need '$need'" >&2; exit 2 ;;
+    esac
+done
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+    command -v sudo >/dev/null || { echo "install-deps: need root (or sudo) to install ${missing[*]}" >&2; exit 1; }
+    sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
