@@ -1,0 +1,355 @@
+// Shredding single files on a real disk: patterns, modes, lines and what is left behind.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "FaultFileSystem.h"
+#include "RecordingFileSystem.h"
+#include "TestSupport.h"
+#include "WipeEngine.h"
+
+namespace quorrel::test {
+
+namespace {
+
+constexpr std::int64_t kFixedTime = 1700000000;
+
+std::string Abort(const std::string& path) {
+    return "* Process is aborted deleteing file " + path +
+           ". This file is probably corupt now and cant be used normaly.";
+}
+
+std::int64_t SizeOf(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
+class FileWipeTest : public ::testing::Test {
+protected:
+    FileWipeTest() : m_engine(m_files, m_host) { m_engine.SetClock([] { return kFixedTime; }); }
+
+    // Runs one file through the recording layer under `nMethod` (in recycle-bin mode, so the
+    // file stays) and returns the passes written.
+    std::vector<std::string> PassesOf(int nMethod, std::size_t nLength) {
+        WriteFile(m_dir / "f", std::string(nLength, 'S'));
+        m_engine.SetWipeMethod(nMethod);
+        EXPECT_TRUE(m_engine.WipeFile(m_dir / "f", true));
+        return m_files.m_passes;
+    }
+
+    CTempDir m_dir;
+    CRecordingHost m_host;
+    CRecordingFileSystem m_files;
+    CWipeEngine m_engine;
+};
+
+}  // namespace
+
+TEST_F(FileWipeTest, FixedPatternsPassByPass) {
+    const std::size_t nLength = CWipeEngine::kChunkBytes + 17;  // crosses a chunk boundary
+    const std::vector<std::string> passes = PassesOf(1, nLength);
+    ASSERT_EQ(passes.size(), 3u);
+    EXPECT_EQ(passes[0], std::string(nLength, '\x00'));
+    EXPECT_EQ(passes[1], std::string(nLength, '\xFF'));
+    EXPECT_EQ(passes[2], std::string(nLength, '\x00'));
+    EXPECT_EQ(ReadFile(m_dir / "f"), std::string(nLength, '\x00'));
+}
+
+TEST_F(FileWipeTest, SevenPassesAlternate) {
+    const std::vector<std::string> passes = PassesOf(2, 1000);
+    ASSERT_EQ(passes.size(), 7u);
+    for (std::size_t p = 0; p < passes.size(); ++p) {
+        EXPECT_EQ(passes[p], std::string(1000, p % 2 == 0 ? '\x00' : '\xFF')) << "pass " << p;
+    }
+}
+
+TEST_F(FileWipeTest, SimpleMethodWritesOnePassOfZeros) {
+    const std::vector<std::string> passes = PassesOf(0, 4096);
+    ASSERT_EQ(passes.size(), 1u);
+    EXPECT_EQ(passes[0], std::string(4096, '\x00'));
+}
+
+TEST_F(FileWipeTest, OutOfRangeMethodsWriteTenPassesOf55) {
+    for (const int nMethod : {7, -1}) {
+        m_files.m_passes.clear();
+        const std::vector<std::string> passes = PassesOf(nMethod, 300);
+        ASSERT_EQ(passes.size(), 10u) << nMethod;
+        for (const std::string& pass : passes) {
+            EXPECT_EQ(pass, std::string(300, '\x55'));
+        }
+    }
+}
+
+TEST_F(FileWipeTest, RandomMethodDrawsOneNumberPerByteInOrder) {
+    const std::size_t nLength = 2 * CWipeEngine::kChunkBytes + 5;
+    const std::vector<std::string> passes = PassesOf(3, nLength);
+    ASSERT_EQ(passes.size(), 30u);
+    CCrtRandom expected;
+    expected.Seed(static_cast<std::uint32_t>(kFixedTime));
+    for (std::size_t p = 0; p < passes.size(); ++p) {
+        ASSERT_EQ(passes[p].size(), nLength);
+        for (std::size_t i = 0; i < nLength; ++i) {
+            ASSERT_EQ(static_cast<unsigned char>(passes[p][i]), expected.Draw() & 0xFF)
+                << "pass " << p << " byte " << i;
+        }
+    }
+}
+
+TEST_F(FileWipeTest, RandomFilesInTheSameSecondGetTheSameBytes) {
+    m_engine.SetWipeMethod(3);
+    WriteFile(m_dir / "a", std::string(5000, 'a'));
+    WriteFile(m_dir / "b", std::string(5000, 'b'));
+    WriteFile(m_dir / "c", std::string(5000, 'c'));
+    ASSERT_TRUE(m_engine.WipeFile(m_dir / "a", true));
+    ASSERT_TRUE(m_engine.WipeFile(m_dir / "b", true));
+    EXPECT_EQ(ReadFile(m_dir / "a"), ReadFile(m_dir / "b"));
+    m_engine.SetClock([] { return kFixedTime + 1; });
+    ASSERT_TRUE(m_engine.WipeFile(m_dir / "c", true));
+    EXPECT_NE(ReadFile(m_dir / "a"), ReadFile(m_dir / "c"));
+}
+
+TEST_F(FileWipeTest, EveryPassAndTheTruncationReachTheDiskBeforeTheNextStep) {
+    m_engine.SetWipeMethod(1);
+    WriteFile(m_dir / "f", "secret");
+    ASSERT_TRUE(m_engine.WipeFile(m_dir / "f", false));
+    const std::vector<std::string> expected = {
+        "open",  "seek",     "write", "flush", "seek",  "write",  "flush", "seek",
+        "write", "flush",    "truncate", "flush", "close", "rename", "delete"};
+    EXPECT_EQ(m_files.m_events, expected);
+}
+
+TEST_F(FileWipeTest, LongPassesAreFlushedInSlices) {
+    m_files.PretendLength(3 * CWipeEngine::kFlushSliceBytes + 1);
+    ASSERT_TRUE(m_engine.WipeFile(m_dir / "big", false));
+    int nFlushes = 0;
+    for (const std::string& event : m_files.m_events) {
+        nFlushes += event == "flush" ? 1 : 0;
+    }
+    EXPECT_EQ(nFlushes, 3 + 1 + 1);  // three slices, the pass's end, the truncation
+}
+
+TEST_F(FileWipeTest, FilesOfTwoGibibytesAndMoreAreOverwrittenWhole) {
+    const std::int64_t nLength = (std::int64_t{1} << 31) + 5;
+    m_files.PretendLength(nLength);
+    ASSERT_TRUE(m_engine.WipeFile(m_dir / "huge", false));
+    ASSERT_EQ(m_files.m_passBytes.size(), 1u);
+    EXPECT_EQ(m_files.m_passBytes[0], nLength);
+    EXPECT_EQ(m_host.m_events.front(), "pass 0/1");
+    EXPECT_EQ(m_host.m_events[1], "range " + std::to_string(nLength));
+}
+
+TEST_F(FileWipeTest, EmptyFileIsDeletedWithItsLines) {
+    const std::string path = m_dir / "empty";
+    WriteFile(path, "");
+    m_engine.SetWipeMethod(1);
+    EXPECT_TRUE(m_engine.WipeFile(path, false));
+    EXPECT_FALSE(Exists(path));
+    EXPECT_TRUE(ListNames(m_dir.Path()).empty());
+    const std::vector<std::string> lines = {"Wipeing file " + path,
+                                            "File " + path + " successfuly deleted "};
+    EXPECT_EQ(m_host.Lines(), lines);
+    const std::vector<std::string> progress = {"pass 0/3", "range 0", "pos 0", "pass 1/3",
+                                               "range 0",  "pos 0",   "pass 2/3", "range 0",
+                                               "pos 0",    "pos 0"};
+    EXPECT_EQ(m_host.m_events, progress);
+}
+
+TEST_F(FileWipeTest, ProgressFollowsTheBytesOfEachPass) {
+    WriteFile(m_dir / "f", std::string(CWipeEngine::kChunkBytes * 3, 'x'));
+    CRecordingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    std::vector<std::int64_t> positions;
+    host.AbortWhen([&] {
+        positions.push_back(host.m_nPosition);
+        return false;
+    });
+    ASSERT_TRUE(engine.WipeFile(m_dir / "f", false));
+    const std::int64_t chunk = static_cast<std::int64_t>(CWipeEngine::kChunkBytes);
+    // the pass check, one check before each chunk, the final check
+    const std::vector<std::int64_t> expected = {0, 0, chunk, 2 * chunk, 3 * chunk};
+    EXPECT_EQ(positions, expected);
+    EXPECT_EQ(host.m_nPosition, 0);  // reset after success
+}
+
+TEST(FileWipe, RecycleBinModeOverwritesInPlaceAndSaysSo) {
+    CTempDir dir;
+    const std::string path = dir / "bin-file";
+    WriteFile(path, std::string(1234, 's'));
+    CRecordingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    EXPECT_TRUE(engine.WipeFile(path, true));
+    EXPECT_EQ(ReadFile(path), std::string(1234, '\0'));
+    const std::vector<std::string> lines = {"File " + path +
+                                            " successfuly shreded frm recykle bin "};
+    EXPECT_EQ(host.Lines(), lines);
+}
+
+TEST(FileWipe, ReadOnlyFileLosesItsBitInNormalMode) {
+    CTempDir dir;
+    const std::string path = dir / "ro";
+    WriteFile(path, "secret");
+    SetMode(path, 0444);
+    CRecordingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    EXPECT_TRUE(engine.WipeFile(path, false));
+    EXPECT_TRUE(ListNames(dir.Path()).empty());
+}
+
+TEST(FileWipe, ReadOnlyFileIsRefusedInRecycleBinMode) {
+    CTempDir dir;
+    const std::string path = dir / "ro";
+    WriteFile(path, "secret");
+    SetMode(path, 0444);
+    CRecordingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    EXPECT_FALSE(engine.WipeFile(path, true));
+    const std::vector<std::string> lines = {"* Error opening file " + path + ": Access to " +
+                                            path + " was denied."};
+    EXPECT_EQ(host.Lines(), lines);
+    EXPECT_EQ(ReadFile(path), "secret");
+}
+
+TEST(FileWipe, MissingFileInBothModes) {
+    CTempDir dir;
+    const std::string path = dir / "gone";
+    CRecordingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    EXPECT_FALSE(engine.WipeFile(path, false));
+    EXPECT_FALSE(engine.WipeFile(path, true));
+    const std::vector<std::string> lines = {
+        "* Error seting file attribute on file " + path + ": an unnamed file was not found.",
+        "* Error opening file " + path + ": " + path + " was not found."};
+    EXPECT_EQ(host.Lines(), lines);
+    EXPECT_EQ(engine.FailureCount(), 2);
+}
+
+TEST(FileWipe, FileHeldExclusivelyByAnotherProgramIsLeftAlone) {
+    CTempDir dir;
+    const std::string path = dir / "held";
+    WriteFile(path, "secret");
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    CRecordingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    EXPECT_FALSE(engine.WipeFile(path, false));
+    EXPECT_FALSE(engine.WipeFile(path, true));
+    ::close(fd);
+    const std::vector<std::string> lines = {
+        "* Error seting file attribute on file " + path +
+            ": A sharing violation occurred while accessing an unnamed file.",
+        "* Error opening file " + path + ": A sharing violation occurred while accessing " +
+            path + "."};
+    EXPECT_EQ(host.Lines(), lines);
+    EXPECT_EQ(ReadFile(path), "secret");
+}
+
+TEST(FileWipe, AbortInAPassLeavesTheFileEmptyAtItsPath) {
+    CTempDir dir;
+    const std::string path = dir / "big";
+    WriteFile(path, std::string(CWipeEngine::kChunkBytes * 4, 's'));
+    CRecordingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    engine.SetWipeMethod(1);
+    host.AbortAtCheck(8);  // inside the second pass
+    EXPECT_FALSE(engine.WipeFile(path, false));
+    EXPECT_EQ(SizeOf(path), 0);
+    const std::vector<std::string> lines = {"Wipeing file " + path, Abort(path)};
+    EXPECT_EQ(host.Lines(), lines);
+    EXPECT_EQ(host.m_events.back(), "pos 0");
+    EXPECT_EQ(host.m_events[host.m_events.size() - 2], "pos 0");  // second pass had begun
+    EXPECT_EQ(std::count(host.m_events.begin(), host.m_events.end(), "pass 1/3"), 1);
+    EXPECT_EQ(std::count(host.m_events.begin(), host.m_events.end(), "pass 2/3"), 0);
+}
+
+TEST(FileWipe, AbortInRecycleBinModeKeepsTheFullLength) {
+    CTempDir dir;
+    const std::string path = dir / "big";
+    WriteFile(path, std::string(CWipeEngine::kChunkBytes * 2, 's'));
+    CRecordingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    host.AbortAtCheck(3);  // after the first chunk of the only pass
+    EXPECT_FALSE(engine.WipeFile(path, true));
+    const std::string content = ReadFile(path);
+    ASSERT_EQ(content.size(), CWipeEngine::kChunkBytes * 2);
+    EXPECT_EQ(content.front(), '\0');
+    EXPECT_EQ(content.back(), 's');
+    EXPECT_EQ(host.Lines().back(), Abort(path));
+}
+
+TEST(FileWipe, FirstRandomNameAfterStartIsAlwaysTheSame) {
+    CTempDir dir;
+    MakeFolder(dir / "sub");
+    const std::string path = dir / "sub/victim.txt";
+    WriteFile(path, "secret");
+    CFaultFileSystem files;
+    files.FailOn(EFileOp::Delete, kCauseAccessDenied);
+    CRecordingHost host;
+    CWipeEngine engine(files, host);
+    EXPECT_FALSE(engine.WipeFile(path, false));
+    // renamed inside the file's own folder, never into the current directory
+    EXPECT_EQ(ListNames(dir / "sub"), std::vector<std::string>{"bhoajess.cef"});
+    EXPECT_EQ(SizeOf(dir / "sub/bhoajess.cef"), 0);
+    EXPECT_FALSE(Exists("bhoajess.cef"));
+    EXPECT_EQ(host.Lines().back(), "* Error deleteing the file " + path +
+                                       ": Access to an unnamed file was denied.");
+}
+
+TEST(FileWipe, RandomNameNeverReplacesAnExistingEntry) {
+    CTempDir dir;
+    const std::string path = dir / "victim";
+    WriteFile(path, "secret");
+    WriteFile(dir / "bhoajess.cef", "innocent bystander");
+    CRecordingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    EXPECT_FALSE(engine.WipeFile(path, false));
+    EXPECT_EQ(ReadFile(dir / "bhoajess.cef"), "innocent bystander");
+    EXPECT_EQ(SizeOf(path), 0);
+    EXPECT_EQ(host.Lines().back().rfind("* Error deleteing the file " + path + ": ", 0), 0u);
+}
+
+TEST(FileWipe, RelativePathIsRenamedBesideItself) {
+    CTempDir dir;
+    const std::string path = dir / "rel";
+    WriteFile(path, "secret");
+    char previous[4096];
+    ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
+    CRecordingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    const bool bDone = engine.WipeFile("rel", false);
+    ASSERT_EQ(::chdir(previous), 0);
+    EXPECT_TRUE(bDone);
+    EXPECT_EQ(host.Lines().back(), "File rel successfuly deleted ");
+    EXPECT_TRUE(ListNames(dir.Path()).empty());
+}
+
+TEST(FileWipe, LinksAreRemovedWithoutTouchingTheirTargets) {
+    CTempDir dir;
+    WriteFile(dir / "target", "keep me");
+    ASSERT_EQ(::symlink((dir / "target").c_str(), (dir / "link").c_str()), 0);
+    CRecordingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    EXPECT_TRUE(engine.WipeFile(dir / "link", true));  // recycle-bin mode leaves it
+    EXPECT_TRUE(Exists(dir / "link"));
+    EXPECT_TRUE(engine.WipeFile(dir / "link", false));
+    EXPECT_FALSE(Exists(dir / "link"));
+    EXPECT_EQ(ReadFile(dir / "target"), "keep me");
+    const std::vector<std::string> lines = {"Wipeing file " + (dir / "link"),
+                                            "File " + (dir / "link") + " successfuly deleted "};
+    EXPECT_EQ(host.Lines(), lines);
+}
+
+TEST(FileWipe, FifoIsRemovedWithoutBlocking) {
+    CTempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
+    CRecordingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    EXPECT_TRUE(engine.WipeFile(dir / "pipe", false));
+    EXPECT_FALSE(Exists(dir / "pipe"));
+}
+
+}  // namespace quorrel::test

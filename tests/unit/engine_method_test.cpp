@@ -1,0 +1,70 @@
+// The method table, the generator and the stored-setting decoding.
+#include <gtest/gtest.h>
+
+#include "CrtRandom.h"
+#include "WipeMethod.h"
+
+namespace quorrel::test {
+
+TEST(WipeMethodTable, NamesAreTheOnesTheBannersAndOptionsShow) {
+    EXPECT_STREQ(WipeMethodName(0), "Simple (1 pass: writes 0x00)");
+    EXPECT_STREQ(WipeMethodName(1), "US DoD 5220.22-M (3 passes: writes 0x00 and 0xFF)");
+    EXPECT_STREQ(WipeMethodName(2),
+                 "US DoD 5220.22-M (7 passes: writes 0x00 and 0xFF - US govermant aprooved)");
+    EXPECT_STREQ(WipeMethodName(3), "Strongest (30 passes: writes random data)");
+    EXPECT_STREQ(WipeMethodName(4), "Unknown");
+    EXPECT_STREQ(WipeMethodName(-1), "Unknown");
+}
+
+TEST(WipeMethodTable, PassSchedules) {
+    EXPECT_EQ(WipePassCount(0), 1);
+    EXPECT_EQ(WipePassCount(1), 3);
+    EXPECT_EQ(WipePassCount(2), 7);
+    EXPECT_EQ(WipePassCount(3), 30);
+    EXPECT_EQ(WipePassCount(7), 10);
+    EXPECT_EQ(WipePassCount(-1), 10);
+    for (int nPass = 0; nPass < 7; ++nPass) {
+        EXPECT_EQ(WipePassByte(2, nPass), nPass % 2 == 0 ? 0x00 : 0xFF) << nPass;
+        EXPECT_EQ(WipePassByte(7, nPass), 0x55);
+        EXPECT_EQ(WipePassByte(0, nPass), 0x00);
+    }
+}
+
+TEST(CrtRandom, FollowsTheCRuntimeSequenceFromStateOne) {
+    CCrtRandom random;
+    const int expected[] = {41, 18467, 6334, 26500, 19169};
+    for (const int value : expected) {
+        EXPECT_EQ(random.Draw(), value);
+    }
+    random.Seed(1);
+    EXPECT_EQ(random.Draw(), 41);
+}
+
+TEST(CrtRandom, DrawsStayWithinFifteenBits) {
+    CCrtRandom random;
+    random.Seed(0xFFFFFFFFu);
+    for (int i = 0; i < 100000; ++i) {
+        const int value = random.Draw();
+        ASSERT_GE(value, 0);
+        ASSERT_LE(value, 32767);
+    }
+}
+
+TEST(StoredWipeMethod, DecodesNumbersAndShortByteArrays) {
+    EXPECT_EQ(DecodeStoredWipeMethod("2"), 2);
+    EXPECT_EQ(DecodeStoredWipeMethod("-1"), -1);
+    EXPECT_EQ(DecodeStoredWipeMethod("4294967295"), -1);  // a DWORD with all bits set
+    EXPECT_EQ(DecodeStoredWipeMethod("7"), 7);
+    EXPECT_EQ(DecodeStoredWipeMethod("@ByteArray(\\x2)"), 2);
+    EXPECT_EQ(DecodeStoredWipeMethod("@ByteArray(\\x1\\x2)"), 0x0201);  // low bytes only
+    EXPECT_EQ(DecodeStoredWipeMethod("@ByteArray(\\x3\\0\\0\\0)"), 3);
+}
+
+TEST(StoredWipeMethod, AnythingElseKeepsTheDefault) {
+    EXPECT_EQ(DecodeStoredWipeMethod(""), 0);
+    EXPECT_EQ(DecodeStoredWipeMethod("two"), 0);
+    EXPECT_EQ(DecodeStoredWipeMethod("2x"), 0);
+    EXPECT_EQ(DecodeStoredWipeMethod("@ByteArray(\\x1\\x2\\x3\\x4\\x5)"), 0);  // too long
+}
+
+}  // namespace quorrel::test
