@@ -1,0 +1,175 @@
+// The list run: rows from the top, deleted on success, deselected on failure, Cancel between
+// rows, and the lines that frame the run.
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "FaultFileSystem.h"
+#include "Runs.h"
+#include "TestSupport.h"
+#include "WipeEngine.h"
+
+namespace quorrel::test {
+
+namespace {
+
+const char* const kBanner = "- Deleteing files using: Simple (1 pass: writes 0x00) algorithm.";
+
+class ListRunTest : public ::testing::Test {
+protected:
+    ListRunTest() : m_engine(m_files, m_host) { m_engine.SetClock([this] { return m_nNow; }); }
+
+    std::string File(const std::string& name, const std::string& content = "secret") {
+        WriteFile(m_dir / name, content);
+        return m_dir / name;
+    }
+
+    CTempDir m_dir;
+    CRecordingHost m_host;
+    CFaultFileSystem m_files;
+    CWipeEngine m_engine;
+    std::int64_t m_nNow = 500;
+};
+
+}  // namespace
+
+TEST_F(ListRunTest, ThreeFilesThatShred) {
+    CRowList list({File("a"), File("b"), File("c")});
+    m_host.AbortWhen([this] {
+        m_nNow += 1;  // each check takes a second of the run's clock
+        return false;
+    });
+    EXPECT_TRUE(RunWipeSelected(m_engine, list));
+    EXPECT_EQ(list.GetItemCount(), 0);
+    EXPECT_TRUE(ListNames(m_dir.Path()).empty());
+    const std::vector<std::string>& lines = m_host.Lines();
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines.front(), kBanner);
+    EXPECT_EQ(lines[2], "File " + (m_dir / "a") + " successfuly deleted ");
+    EXPECT_EQ(lines[6], "File " + (m_dir / "c") + " successfuly deleted ");
+    EXPECT_EQ(lines.back(), "- Time: " + std::to_string(m_nNow - 500) + " seconds.");
+    EXPECT_GT(m_nNow - 500, 0);
+}
+
+TEST_F(ListRunTest, OnlySelectedRowsAreShreddedFromTheTop) {
+    CRowList list({File("a"), File("b"), File("c")});
+    list.SetSelected(1, false);
+    RunWipeSelected(m_engine, list);
+    EXPECT_EQ(list.Rows(), std::vector<std::string>{"-" + (m_dir / "b")});
+    EXPECT_EQ(ListNames(m_dir.Path()), std::vector<std::string>{"b"});
+}
+
+TEST_F(ListRunTest, VanishedEntryStaysDeselected) {
+    const std::string gone = m_dir / "gone";
+    CRowList list({gone, File("here")});
+    RunWipeSelected(m_engine, list);
+    EXPECT_EQ(list.Rows(), std::vector<std::string>{"-" + gone});
+    EXPECT_EQ(m_host.Lines()[1], gone + " is not a file system objekt");
+}
+
+TEST_F(ListRunTest, PathEndingInASeparatorIsNotFound) {
+    MakeFolder(m_dir / "folder");
+    const std::string slashed = m_dir / "folder/";
+    CRowList list({slashed});
+    RunWipeSelected(m_engine, list);
+    EXPECT_EQ(m_host.Lines()[1], slashed + " is not a file system objekt");
+    EXPECT_TRUE(Exists(m_dir / "folder"));
+}
+
+TEST_F(ListRunTest, FailedFileStaysAndTheRunGoesOn) {
+    const std::string held = File("held");
+    SetMode(held, 0444);
+    m_files.FailOn(EFileOp::Open, kCauseSharingViolation);
+    CRowList list({held, File("next")});
+    RunWipeSelected(m_engine, list);
+    EXPECT_EQ(list.Rows(), std::vector<std::string>{"-" + held});
+    EXPECT_EQ(ReadFile(held), "secret");
+    EXPECT_FALSE(Exists(m_dir / "next"));
+}
+
+TEST_F(ListRunTest, FolderRowLeavesTheListEvenWhenItCannotBeRemoved) {
+    const std::string folder = m_dir / "f";
+    MakeFolder(folder);
+    WriteFile(folder + "/x", "secret");
+    m_files.FailOn(EFileOp::RemoveFolder, kCauseAccessDenied);
+    CRowList list({folder});
+    RunWipeSelected(m_engine, list);
+    EXPECT_EQ(list.GetItemCount(), 0);
+    EXPECT_TRUE(Exists(folder));
+    EXPECT_FALSE(Exists(folder + "/x"));
+}
+
+TEST_F(ListRunTest, UnlistableFolderRowStaysDeselected) {
+    const std::string folder = m_dir / "f";
+    MakeFolder(folder);
+    m_files.FailOn(EFileOp::List, kCauseAccessDenied);
+    CRowList list({folder});
+    RunWipeSelected(m_engine, list);
+    EXPECT_EQ(list.Rows(), std::vector<std::string>{"-" + folder});
+    EXPECT_EQ(m_host.Lines().size(), 2u);  // banner and time: the walk says nothing
+}
+
+TEST_F(ListRunTest, SystemFolderIsOverwrittenInPlaceYetLeavesTheList) {
+    const std::string folder = m_dir / "sys";
+    MakeFolder(folder);
+    WriteFile(folder + "/x", "secret");
+    m_files.AddAttributes(folder, kAttrSystem);
+    CRowList list({folder});
+    RunWipeSelected(m_engine, list);
+    EXPECT_EQ(list.GetItemCount(), 0);
+    EXPECT_EQ(ReadFile(folder + "/x"), std::string(6, '\0'));
+    EXPECT_EQ(m_host.Lines()[1], "File " + folder + "/x successfuly shreded frm recykle bin ");
+}
+
+TEST_F(ListRunTest, CancelInTheSecondOfFourRows) {
+    const std::string big(CWipeEngine::kChunkBytes * 2, 's');
+    CRowList list({File("1", big), File("2", big), File("3", big), File("4", big)});
+    m_host.AbortWhen([this] { return m_files.CallCount(EFileOp::Write) >= 3; });  // inside file two
+    EXPECT_FALSE(RunWipeSelected(m_engine, list));
+    const std::vector<std::string> rows = {"-" + (m_dir / "2"), "+" + (m_dir / "3"),
+                                           "+" + (m_dir / "4")};
+    EXPECT_EQ(list.Rows(), rows);
+    EXPECT_EQ(ReadFile(m_dir / "2"), "");  // truncated by the abort
+    EXPECT_TRUE(ReadFile(m_dir / "3") == big);  // untouched
+    EXPECT_EQ(m_host.Lines().back(), "- Time: 0 seconds.");
+    EXPECT_EQ(m_host.m_events.back(), "end");
+}
+
+TEST_F(ListRunTest, EmptySelectionStillRunsTheProtocol) {
+    CRowList list({File("a")}, false);
+    EXPECT_TRUE(RunWipeSelected(m_engine, list));
+    const std::vector<std::string> lines = {kBanner, "- Time: 0 seconds."};
+    EXPECT_EQ(m_host.Lines(), lines);
+    const std::vector<std::string> protocol = {"begin", "end"};
+    EXPECT_EQ(m_host.m_events, protocol);
+    EXPECT_EQ(list.Rows(), std::vector<std::string>{"-" + (m_dir / "a")});
+}
+
+TEST_F(ListRunTest, WipeAllSelectsEveryRowFirst) {
+    CRowList list({File("a"), File("b")}, false);
+    SelectAllRows(list);
+    RunWipeSelected(m_engine, list);
+    EXPECT_EQ(list.GetItemCount(), 0);
+}
+
+TEST_F(ListRunTest, TheRootIsRefusedWithAFailureLine) {
+    CRowList list({"/", m_dir.Path() + "/../../../../../../.."});
+    RunWipeSelected(m_engine, list);
+    EXPECT_EQ(list.GetItemCount(), 2);
+    EXPECT_EQ(m_host.Lines()[1], "* The root folder / is never shredded");
+    EXPECT_EQ(m_files.CallCount(EFileOp::List), 0);
+}
+
+TEST_F(ListRunTest, LinkToAFolderRemovesOnlyTheLink) {
+    const std::string folder = m_dir / "real";
+    MakeFolder(folder);
+    WriteFile(folder + "/keep", "keep");
+    ASSERT_EQ(::symlink(folder.c_str(), (m_dir / "link").c_str()), 0);
+    CRowList list({m_dir / "link"});
+    RunWipeSelected(m_engine, list);
+    EXPECT_EQ(list.GetItemCount(), 0);
+    EXPECT_FALSE(Exists(m_dir / "link"));
+    EXPECT_EQ(ReadFile(folder + "/keep"), "keep");
+}
+
+}  // namespace quorrel::test
