@@ -15,10 +15,7 @@ bool CWipeEngine::WipeFolder(const std::string& path, bool bRecycleBin) {
     if (!bRecycleBin) {
         // Here a folder's write bit guards its entries, so the read-only bit has to go before
         // the walk, not only before the folder itself is removed.
-        CDirEntry self;
-        if (m_fs.FindEntry(path, self) && (self.m_attributes & kAttrReadOnly) != 0) {
-            m_fs.SetAttributes(path, self.m_attributes & ~kAttrReadOnly);
-        }
+        ClearReadOnly(path);
         m_host.AddLine("Wipeing folder " + path);
     }
     WalkEntries(path, entries, bRecycleBin);
@@ -32,12 +29,11 @@ bool CWipeEngine::WipeFolder(const std::string& path, bool bRecycleBin) {
 }
 
 // Shreds the entries of one listing in order, depth first; stops when the user aborts.
-// Returns false when the walk was cut short.
-bool CWipeEngine::WalkEntries(const std::string& path, const std::vector<CDirEntry>& entries,
+void CWipeEngine::WalkEntries(const std::string& path, const std::vector<CDirEntry>& entries,
                               bool bRecycleBin) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (i > 0 && m_host.IsAborted()) {
-            return false;
+            return;
         }
         const CDirEntry& entry = entries[i];
         if (entry.m_strName == "." || entry.m_strName == "..") {
@@ -53,19 +49,25 @@ bool CWipeEngine::WalkEntries(const std::string& path, const std::vector<CDirEnt
             WipeFile(entryPath, bRecycleBin);
         }
     }
-    return true;
 }
 
 // Removes an emptied folder and says whether that worked.
 void CWipeEngine::RemoveFolder(const std::string& path) {
-    CDirEntry self;
-    if (m_fs.FindEntry(path, self) && (self.m_attributes & kAttrReadOnly) != 0) {
-        m_fs.SetAttributes(path, self.m_attributes & ~kAttrReadOnly);
-    }
+    ClearReadOnly(path);
     if (m_fs.RemoveFolder(path)) {
         m_host.AddLine("Folder " + path + " is removed");
     } else {
         Fail("* Error removing folder " + path);
+    }
+}
+
+// Clears the read-only bit of `path`, keeping its other attributes; failures are left to the
+// operation that follows to report.
+void CWipeEngine::ClearReadOnly(const std::string& path) {
+    CFileStatus status;
+    CFileError ignored;
+    if (m_fs.GetStatus(path, status, ignored) && (status.m_attributes & kAttrReadOnly) != 0) {
+        m_fs.SetAttributes(path, status.m_attributes & ~kAttrReadOnly);
     }
 }
 

@@ -65,9 +65,10 @@ private:
     bool FinishFile(std::unique_ptr<IFileHandle> file, const std::string& path,
                     bool bRecycleBin);
     std::string RandomName();
-    bool WalkEntries(const std::string& path, const std::vector<CDirEntry>& entries,
+    void WalkEntries(const std::string& path, const std::vector<CDirEntry>& entries,
                      bool bRecycleBin);
     void RemoveFolder(const std::string& path);
+    void ClearReadOnly(const std::string& path);
 
     IFileSystem& m_fs;
     IRunHost& m_host;
