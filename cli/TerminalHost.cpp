@@ -38,6 +38,9 @@ void CTerminalHost::InstallInterruptHandler() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A reader that goes away (quorrel-shred | head) must not kill the run in the middle of a
+    // file; the log lines are then simply lost.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 void CTerminalHost::AddLine(const std::string& line) {
@@ -70,7 +73,9 @@ void CTerminalHost::OnPassStart(const std::string& path, int nPass, int nPasses)
     Draw(true);
 }
 
-void CTerminalHost::BeginRun() { g_bInterrupted = 0; }
+// A terminal run is the process's only run: a Ctrl-C that came before the work began still
+// counts, so the flag is not cleared here.
+void CTerminalHost::BeginRun() {}
 
 void CTerminalHost::EndRun() { ClearBar(); }
 

@@ -24,7 +24,8 @@ public:
     void BeginRun() override;
     void EndRun() override;
 
-    // Makes Ctrl-C (SIGINT) and SIGTERM set the abort flag instead of ending the process.
+    // Makes Ctrl-C (SIGINT) and SIGTERM set the abort flag instead of ending the process, and
+    // keeps a closed output pipe from ending it.
     static void InstallInterruptHandler();
 
 private:

@@ -4,7 +4,7 @@
 namespace quorrel {
 
 bool CWipeEngine::WipeFolder(const std::string& path, bool bRecycleBin) {
-    if (m_fs.IsFileSystemRoot(path)) {
+    if (m_fs.IsFileSystemRoot(path)) {  // "/", and any other way of naming it
         Fail("* The root folder " + path + " is never shredded");
         return false;
     }
@@ -72,12 +72,12 @@ void CWipeEngine::ClearReadOnly(const std::string& path) {
 }
 
 bool CWipeEngine::WipeListItem(const std::string& path) {
-    if (m_fs.IsFileSystemRoot(path)) {
-        Fail("* The root folder " + path + " is never shredded");
-        return false;
-    }
     CDirEntry entry;
     if (!m_fs.FindEntry(path, entry)) {
+        if (m_fs.IsFileSystemRoot(path)) {
+            Fail("* The root folder " + path + " is never shredded");
+            return false;
+        }
         ++m_nFailures;
         m_host.AddLine(path + " is not a file system objekt");
         return false;

@@ -21,7 +21,7 @@ public:
     static constexpr std::size_t kChunkBytes = 256 * 1024;
     // Bytes written between two flushes inside a pass, so that no single flush keeps the
     // window from repainting for long.
-    static constexpr std::int64_t kFlushSliceBytes = 16 * 1024 * 1024;
+    static constexpr std::int64_t kFlushSliceBytes = 8 * 1024 * 1024;
 
     CWipeEngine(IFileSystem& fileSystem, IRunHost& host);
 

@@ -44,6 +44,22 @@ std::uint32_t AttributesFromStat(const struct stat& st, const std::string& name)
     return attributes;
 }
 
+// True when the entry `st` describes is the root folder itself. Judged on the entry, not on
+// the path: a link that points at the root is a link, and is found as one.
+bool IsRootEntry(const struct stat& st) {
+    struct stat root {};
+    return ::stat("/", &root) == 0 && root.st_dev == st.st_dev && root.st_ino == st.st_ino;
+}
+
+// "a/b//" as "a/b", so that a final link is seen as a link; the root stays "/".
+std::string WithoutTrailingSeparators(const std::string& path) {
+    std::size_t end = path.size();
+    while (end > 1 && path[end - 1] == '/') {
+        --end;
+    }
+    return path.substr(0, end);
+}
+
 bool HasPattern(const std::string& name) {
     return name.find_first_of("*?") != std::string::npos;
 }
@@ -147,7 +163,11 @@ public:
         }
         // The time stamps are written back as they were read, which changes nothing here;
         // what matters is that the file can be opened while nobody holds it exclusively.
-        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0 && errno == EACCES) {
+            // a file its owner may write but not read (mode 0200) can still be shredded
+            fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        }
         if (fd < 0) {
             error = ErrnoError(errno);
             return false;
@@ -206,8 +226,14 @@ public:
     bool RemoveFolder(const std::string& path) override { return ::rmdir(path.c_str()) == 0; }
 
     bool ListFolder(const std::string& folder, std::vector<CDirEntry>& entries) override {
-        DIR* dir = ::opendir(folder.c_str());
+        // The folder itself must not be a link: a walk never leaves the tree it was given.
+        const int fd = ::open(WithoutTrailingSeparators(folder).c_str(),
+                              O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
         if (dir == nullptr) {
+            if (fd >= 0) {
+                ::close(fd);
+            }
             return false;
         }
         entries.clear();
@@ -233,7 +259,7 @@ public:
             return FindPatternEntry(path, name, entry);
         }
         struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 || IsFileSystemRoot(path)) {
+        if (::lstat(path.c_str(), &st) != 0 || IsRootEntry(st)) {
             return false;
         }
         entry.m_strName = name;

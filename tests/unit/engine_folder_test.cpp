@@ -226,4 +226,16 @@ TEST_F(FolderTest, TheRootIsNeverWalked) {
     EXPECT_EQ(m_files.CallCount(EFileOp::List), 0);
 }
 
+TEST_F(FolderTest, AFolderGivenAsALinkIsNotWalked) {
+    const std::string real = m_dir / "real";
+    MakeFolder(real);
+    WriteFile(real + "/precious", "keep");
+    ASSERT_EQ(::symlink(real.c_str(), (m_dir / "link").c_str()), 0);
+    for (const std::string& link : {m_dir / "link", m_dir / "link/"}) {
+        EXPECT_FALSE(RunWipeFolder(m_engine, link));
+        EXPECT_EQ(m_host.Lines().back(), "* Error deleting the folder " + link);
+    }
+    EXPECT_EQ(ReadFile(real + "/precious"), "keep");
+}
+
 }  // namespace quorrel::test

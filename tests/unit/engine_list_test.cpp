@@ -172,4 +172,13 @@ TEST_F(ListRunTest, LinkToAFolderRemovesOnlyTheLink) {
     EXPECT_EQ(ReadFile(folder + "/keep"), "keep");
 }
 
+TEST_F(ListRunTest, LinkToTheRootIsRemovedAsALink) {
+    ASSERT_EQ(::symlink("/", (m_dir / "rootlink").c_str()), 0);
+    CRowList list({m_dir / "rootlink"});
+    RunWipeSelected(m_engine, list);
+    EXPECT_EQ(list.GetItemCount(), 0);
+    EXPECT_FALSE(Exists(m_dir / "rootlink"));
+    EXPECT_EQ(m_files.CallCount(EFileOp::List), 0);
+}
+
 }  // namespace quorrel::test

@@ -1,0 +1,102 @@
+// The path helpers: joining, the parent folder, and the full path an open reports.
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "FileSystem.h"
+#include "TestSupport.h"
+
+namespace quorrel::test {
+namespace {
+
+// Moves into `path` for the life of the object.
+class CCurrentDirectory {
+public:
+    explicit CCurrentDirectory(const std::string& path) {
+        std::vector<char> buffer(4096);
+        if (::getcwd(buffer.data(), buffer.size()) != nullptr) {
+            m_strSaved = buffer.data();
+        }
+        m_bMoved = ::chdir(path.c_str()) == 0;
+    }
+    ~CCurrentDirectory() {
+        if (m_bMoved && !m_strSaved.empty()) {
+            (void)::chdir(m_strSaved.c_str());
+        }
+    }
+    CCurrentDirectory(const CCurrentDirectory&) = delete;
+    CCurrentDirectory& operator=(const CCurrentDirectory&) = delete;
+    bool Moved() const { return m_bMoved; }
+
+private:
+    std::string m_strSaved;
+    bool m_bMoved = false;
+};
+
+TEST(PlatformPaths, JoinPathPutsExactlyOneSeparatorBetween) {
+    EXPECT_EQ(JoinPath("a", "b"), "a/b");
+    EXPECT_EQ(JoinPath("a/", "b"), "a/b");
+    EXPECT_EQ(JoinPath("/", "b"), "/b");
+    EXPECT_EQ(JoinPath("", "b"), "b");
+    EXPECT_EQ(JoinPath("/x/y", ".hidden"), "/x/y/.hidden");
+    // Names are bytes: nothing in them is looked at or changed.
+    EXPECT_EQ(JoinPath("d", "\xff\xfe name"), "d/\xff\xfe name");
+}
+
+TEST(PlatformPaths, ParentFolderDropsTheLastPart) {
+    EXPECT_EQ(ParentFolder("a/b"), "a");
+    EXPECT_EQ(ParentFolder("/x/y/z.txt"), "/x/y");
+    EXPECT_EQ(ParentFolder("/a"), "/");
+    EXPECT_EQ(ParentFolder("/"), "/");
+    EXPECT_EQ(ParentFolder("//"), "/");
+    // No folder part: the current folder.
+    EXPECT_EQ(ParentFolder("name"), ".");
+    EXPECT_EQ(ParentFolder("name/"), ".");
+    EXPECT_EQ(ParentFolder(""), ".");
+    // A trailing separator does not start an empty last part; doubled separators go as one.
+    EXPECT_EQ(ParentFolder("a/b/"), "a");
+    EXPECT_EQ(ParentFolder("a//b"), "a");
+    EXPECT_EQ(ParentFolder("/x//y//"), "/x");
+}
+
+TEST(PlatformPaths, FullPathResolvesDotPartsByName) {
+    EXPECT_EQ(FullPath("/a/b/c"), "/a/b/c");
+    EXPECT_EQ(FullPath("/a/./b"), "/a/b");
+    EXPECT_EQ(FullPath("/a/b/../c"), "/a/c");
+    EXPECT_EQ(FullPath("/a/b/.."), "/a");
+    EXPECT_EQ(FullPath("//a///b/"), "/a/b");
+    // ".." never climbs above the root.
+    EXPECT_EQ(FullPath("/../../a"), "/a");
+    EXPECT_EQ(FullPath("/.."), "/");
+    EXPECT_EQ(FullPath("/"), "/");
+    // Names that merely start with dots are names.
+    EXPECT_EQ(FullPath("/a/...b/..c/.d"), "/a/...b/..c/.d");
+}
+
+TEST(PlatformPaths, FullPathStartsRelativePathsAtTheCurrentFolder) {
+    CTempDir dir;
+    MakeFolder(dir / "sub");
+    // The current folder as the system spells it (the temporary folder may sit behind a link).
+    char* real = ::realpath(dir.Path().c_str(), nullptr);
+    ASSERT_NE(real, nullptr);
+    const std::string base = real;
+    std::free(real);
+    CCurrentDirectory cwd(dir / "sub");
+    ASSERT_TRUE(cwd.Moved());
+    EXPECT_EQ(FullPath("f.txt"), base + "/sub/f.txt");
+    EXPECT_EQ(FullPath("./f.txt"), base + "/sub/f.txt");
+    EXPECT_EQ(FullPath("../f.txt"), base + "/f.txt");
+    EXPECT_EQ(FullPath("x/../../y/./f"), base + "/y/f");
+    EXPECT_EQ(FullPath("."), base + "/sub");
+    EXPECT_EQ(FullPath(""), base + "/sub");
+    EXPECT_EQ(FullPath("-dash"), base + "/sub/-dash");
+}
+
+}  // namespace
+}  // namespace quorrel::test
