@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "PathList.h"
 #include "Runs.h"
 #include "Settings.h"
 #include "TerminalHost.h"
@@ -18,37 +19,6 @@ namespace {
 constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
-
-// The list of a terminal run: the paths given, all selected.
-class CArgumentList final : public IWipeList {
-public:
-    explicit CArgumentList(const std::vector<std::string>& paths) {
-        for (const std::string& path : paths) {
-            m_rows.push_back({path, true});
-        }
-    }
-    int GetNextSelected(int nStart) override {
-        for (int nRow = nStart + 1; nRow < GetItemCount(); ++nRow) {
-            if (m_rows[static_cast<std::size_t>(nRow)].bSelected) {
-                return nRow;
-            }
-        }
-        return -1;
-    }
-    std::string GetItemPath(int nRow) override { return m_rows[static_cast<std::size_t>(nRow)].path; }
-    void DeleteItem(int nRow) override { m_rows.erase(m_rows.begin() + nRow); }
-    void SetSelected(int nRow, bool bSelected) override {
-        m_rows[static_cast<std::size_t>(nRow)].bSelected = bSelected;
-    }
-    int GetItemCount() override { return static_cast<int>(m_rows.size()); }
-
-private:
-    struct CRow {
-        std::string path;
-        bool bSelected;
-    };
-    std::vector<CRow> m_rows;
-};
 
 // The method of --method, else the one stored by the window's Options, else 0.
 int ChooseMethod(const CShredOptions& options) {
@@ -106,7 +76,7 @@ int Run(const std::vector<std::string>& args) {
         const bool bDone = RunWipeFolder(engine, options.strFolder);
         return bDone && engine.FailureCount() == 0 ? kExitDone : kExitFailed;
     }
-    CArgumentList list(options.paths);
+    CPathList list(options.paths);
     RunWipeSelected(engine, list);
     return list.GetItemCount() == 0 && engine.FailureCount() == 0 ? kExitDone : kExitFailed;
 }

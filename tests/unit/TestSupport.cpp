@@ -123,37 +123,4 @@ void CRecordingHost::BeginRun() {
 
 void CRecordingHost::EndRun() { m_events.push_back("end"); }
 
-CRowList::CRowList(const std::vector<std::string>& paths, bool bSelected) {
-    for (const std::string& path : paths) {
-        m_rows.push_back({path, bSelected});
-    }
-}
-
-int CRowList::GetNextSelected(int nStart) {
-    for (int nRow = nStart + 1; nRow < GetItemCount(); ++nRow) {
-        if (m_rows[static_cast<std::size_t>(nRow)].bSelected) {
-            return nRow;
-        }
-    }
-    return -1;
-}
-
-std::string CRowList::GetItemPath(int nRow) { return m_rows.at(static_cast<std::size_t>(nRow)).path; }
-
-void CRowList::DeleteItem(int nRow) { m_rows.erase(m_rows.begin() + nRow); }
-
-void CRowList::SetSelected(int nRow, bool bSelected) {
-    m_rows.at(static_cast<std::size_t>(nRow)).bSelected = bSelected;
-}
-
-int CRowList::GetItemCount() { return static_cast<int>(m_rows.size()); }
-
-std::vector<std::string> CRowList::Rows() const {
-    std::vector<std::string> rows;
-    for (const CRow& row : m_rows) {
-        rows.push_back((row.bSelected ? "+" : "-") + row.path);
-    }
-    return rows;
-}
-
 }  // namespace quorrel::test

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "PathList.h"
 #include "Runs.h"
 #include "RunHost.h"
 
@@ -73,25 +74,7 @@ private:
     std::function<bool()> m_abortRule;
 };
 
-// A list of rows kept in memory, each with its selection.
-class CRowList : public IWipeList {
-public:
-    explicit CRowList(const std::vector<std::string>& paths, bool bSelected = true);
-    int GetNextSelected(int nStart) override;
-    std::string GetItemPath(int nRow) override;
-    void DeleteItem(int nRow) override;
-    void SetSelected(int nRow, bool bSelected) override;
-    int GetItemCount() override;
-
-    // The paths left, in order, each prefixed with "+" when selected and "-" when not.
-    std::vector<std::string> Rows() const;
-
-private:
-    struct CRow {
-        std::string path;
-        bool bSelected;
-    };
-    std::vector<CRow> m_rows;
-};
+// The in-memory list the terminal front end uses serves the tests as well.
+using CRowList = CPathList;
 
 }  // namespace quorrel::test
