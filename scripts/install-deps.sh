@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the packages a task needs that are not installed yet.
-# Usage: scripts/install-deps.sh build|test|bench ...
+# Usage: scripts/install-deps.sh build|test|bench|run|screenshot ...
 set -euo pipefail
 
 packages=()
 for need in "$@"; do
     case "$need" in
-        build) packages+=(cmake ninja-build g++ make) ;;
+        build) packages+=(cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libgl-dev) ;;
         test)  packages+=(libgtest-dev e2fsprogs xfsprogs ntfs-3g fusefat fuse3 dosfstools util-linux) ;;
         bench) packages+=(coreutils python3) ;;
+        run|screenshot) packages+=(xvfb xauth) ;;
         *) echo "install-deps: unknown need '$need'" >&2; exit 2 ;;
     esac
 done

@@ -1,0 +1,45 @@
+#include "AbortDlg.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quorrel {
+
+CAbortDlg::CAbortDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName("abortDialog");
+    setWindowTitle("Abort");
+    setModal(false);
+    auto* text = new QLabel("To abort the process press Cancel.", this);
+    text->setObjectName("abortText");
+    auto* cancel = new QPushButton("Cancel", this);
+    cancel->setObjectName("abortCancelButton");
+    connect(cancel, &QPushButton::clicked, this, &CAbortDlg::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+    // The template is 136 x 50 dialog units: about 204 x 81 pixels in the usual font.
+    setMinimumSize(204, 81);
+    resize(sizeHint().expandedTo(QSize(204, 81)));
+}
+
+bool CAbortDlg::IsAborted() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return m_bAborted;
+}
+
+void CAbortDlg::reject() { m_bAborted = true; }
+
+void CAbortDlg::closeEvent(QCloseEvent* event) {
+    m_bAborted = true;
+    event->ignore();
+}
+
+}  // namespace quorrel

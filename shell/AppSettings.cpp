@@ -1,0 +1,91 @@
+#include "AppSettings.h"
+
+#include <QByteArray>
+#include <QSettings>
+#include <QString>
+#include <QVariant>
+
+#include <cstdint>
+
+namespace quorrel {
+
+namespace {
+
+const char kGroup[] = "1.0";
+const char kKey[] = "Using Alorithm";
+
+// The stored value is a 32-bit word: numbers outside it keep their low 32 bits, as the
+// terminal shredder reads them.
+int LowWord(qlonglong value) {
+    return static_cast<int>(static_cast<std::uint32_t>(static_cast<qulonglong>(value)));
+}
+
+// A byte array of up to 4 bytes fills the low bytes, least significant first, as a short
+// registry value fills the start of a 4-byte buffer.
+bool FromBytes(const QByteArray& bytes, int& nMethod) {
+    if (bytes.size() > 4) {
+        return false;
+    }
+    std::uint32_t value = 0;
+    for (int i = 0; i < bytes.size(); ++i) {
+        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+    }
+    nMethod = static_cast<int>(value);
+    return true;
+}
+
+// An INI file hands numbers back as text.
+bool FromText(const QString& text, int& nMethod) {
+    bool bOk = false;
+    const qlonglong value = text.toLongLong(&bOk);
+    if (!bOk) {
+        return false;
+    }
+    nMethod = LowWord(value);
+    return true;
+}
+
+}  // namespace
+
+int& WipeMethod() {
+    static int nWipeMethod = 0;
+    return nWipeMethod;
+}
+
+std::unique_ptr<QSettings> OpenProfile() {
+    // The native format: here the INI file Quorrel.conf that quorrel-shred reads too (the INI
+    // format would name it Quorrel.ini), and the same file the window's layout is kept in.
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("Tellmoor"), QStringLiteral("Quorrel"));
+}
+
+bool LoadWipeMethod(QSettings& settings, int& nMethod) {
+    settings.beginGroup(QLatin1String(kGroup));
+    const QVariant value = settings.value(QLatin1String(kKey));
+    settings.endGroup();
+    switch (value.typeId()) {
+        case QMetaType::QByteArray:
+            return FromBytes(value.toByteArray(), nMethod);
+        case QMetaType::QString:
+            return FromText(value.toString(), nMethod);
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+            nMethod = LowWord(value.toLongLong());
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool SaveWipeMethod(QSettings& settings, int nMethod) {
+    settings.beginGroup(QLatin1String(kGroup));
+    settings.setValue(QLatin1String(kKey), nMethod);
+    settings.endGroup();
+    settings.sync();
+    // Only a write can fail here; a format error would be the old file's, read before.
+    return settings.status() != QSettings::AccessError;
+}
+
+}  // namespace quorrel

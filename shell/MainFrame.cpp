@@ -1,0 +1,168 @@
+// The main frame: its creation and its client area (splitters, sidebar pane, caption band and
+// list view). Commands, bars, status panes, drops, help and placement are in MainFrame*.cpp.
+#include "MainFrame.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFrame>
+#include <QScreen>
+#include <QShowEvent>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include "Artwork.h"
+#include "Caption.h"
+#include "LockKeys.h"
+#include "QuorrelView.h"
+
+namespace quorrel {
+
+namespace {
+
+const char kTitle[] = "Quorrel";
+const char kCaptionText[] = "Files and folders that will be permanently deleted";
+constexpr int kCaptionHeight = 22;
+constexpr int kCaptionFontHeight = 18;
+
+// The size of a window opened for the first time: three quarters of the screen, as the
+// desktop gives a new window that names no size of its own.
+QSize DefaultFrameSize() {
+    const QScreen* pScreen = QGuiApplication::primaryScreen();
+    const QSize available = pScreen ? pScreen->availableGeometry().size() : QSize(1024, 768);
+    return {qMax(640, available.width() * 3 / 4), qMax(480, available.height() * 3 / 4)};
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(QLatin1String(kTitle));
+    setWindowIcon(AppIcon());
+    // Files dropped on the window are caught so that they can be refused with an explanation.
+    setAcceptDrops(true);
+}
+
+CMainFrame::~CMainFrame() {
+    // QWidget's destructor hides and deletes the bars after this part of the frame is gone;
+    // what they signal on the way (a dock bar reports it was hidden) must not reach it.
+    const QList<QObject*> children = findChildren<QObject*>();
+    for (QObject* pChild : children) {
+        disconnect(pChild, nullptr, this, nullptr);
+    }
+}
+
+bool CMainFrame::Create() {
+    if (m_pView != nullptr) {
+        return true;  // created already: there is only one of each part
+    }
+    resize(DefaultFrameSize());
+    if (!OnCreateClient()) {
+        return false;
+    }
+    CreateCommands();
+    if (!CreateMenuBar() || !CreateToolBar() || !CreateOutputBar() || !CreateStatusBar()) {
+        return false;
+    }
+    CreateLogoPane();
+    CreateLockIndicators();
+    LoadWindowPlacement();
+    if (!CreateProgress()) {
+        return false;
+    }
+    ConnectCommands();
+    CreateContextMenuKey();
+    UpdateCommandUI();
+    UpdateViewChecks();
+    SetStatusMessage(QString());
+    return true;
+}
+
+bool CMainFrame::OnCreateClient() {
+    m_wndSplitter = new QSplitter(Qt::Horizontal, this);
+    m_wndSplitter->setObjectName(QStringLiteral("outerSplitter"));
+    // The bar is dragged as an outline; the panes follow when the drag ends.
+    m_wndSplitter->setOpaqueResize(false);
+
+    // The sidebar's column: an empty, edged pane until the sidebar is put into it.
+    auto* pOutBarPane = new QFrame(m_wndSplitter);
+    pOutBarPane->setObjectName(QStringLiteral("outBarPane"));
+    pOutBarPane->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    pOutBarPane->setBackgroundRole(QPalette::Dark);
+    pOutBarPane->setAutoFillBackground(true);
+    pOutBarPane->setMinimumWidth(0);
+    auto* pOutBarLayout = new QVBoxLayout(pOutBarPane);
+    pOutBarLayout->setContentsMargins(0, 0, 0, 0);
+    m_wndOutBarPane = pOutBarPane;
+
+    m_wndRightSplitter = new QSplitter(Qt::Vertical, m_wndSplitter);
+    m_wndRightSplitter->setObjectName(QStringLiteral("rightSplitter"));
+    m_wndRightSplitter->setOpaqueResize(false);
+    m_wndRightSplitter->setChildrenCollapsible(false);
+    if (!CreateCaption()) {
+        return false;
+    }
+    m_pView = new CQuorrelView(m_wndRightSplitter);
+    if (m_pView->objectName().isEmpty()) {
+        m_pView->setObjectName(QStringLiteral("listView"));
+    }
+    // The caption row keeps its height: its bar cannot be dragged and draws nothing.
+    m_wndRightSplitter->setHandleWidth(0);
+    m_wndRightSplitter->handle(1)->setEnabled(false);
+    m_wndRightSplitter->setStretchFactor(0, 0);
+    m_wndRightSplitter->setStretchFactor(1, 1);
+
+    // The sidebar keeps its width when the window is resized; the list takes the change.
+    m_wndSplitter->setStretchFactor(0, 0);
+    m_wndSplitter->setStretchFactor(1, 1);
+    m_nOutBarIdealWidth = width() / 7;
+    setCentralWidget(m_wndSplitter);
+    // The list is the active view: it has the keyboard when the window opens.
+    m_pView->setFocus();
+    return true;
+}
+
+bool CMainFrame::CreateCaption() {
+    m_wndCaption = new CXTCaption(QLatin1String(kCaptionText), m_wndRightSplitter);
+    m_wndCaption->setObjectName(QStringLiteral("caption"));
+    const QPalette& pal = m_wndCaption->palette();
+    m_wndCaption->SetCaptionColors(pal.color(QPalette::Button), pal.color(QPalette::Dark),
+                                   pal.color(QPalette::Base));
+    m_fontCaption = CaptionFont(QApplication::font(), kCaptionFontHeight);
+    m_wndCaption->setFont(m_fontCaption);
+    m_wndCaption->SetIcon(AppIcon());
+    m_wndCaption->setFixedHeight(kCaptionHeight);
+    return true;
+}
+
+void CMainFrame::showEvent(QShowEvent* pEvent) {
+    QMainWindow::showEvent(pEvent);
+    // Only now has the splitter its real width; before, the column would be squeezed into the
+    // placeholder size of a window that was never laid out.
+    if (m_nOutBarIdealWidth >= 0 && m_wndSplitter != nullptr) {
+        const int nTotal = m_wndSplitter->width();
+        m_wndSplitter->setSizes({m_nOutBarIdealWidth, qMax(0, nTotal - m_nOutBarIdealWidth)});
+        m_nOutBarIdealWidth = -1;
+    }
+}
+
+void CMainFrame::changeEvent(QEvent* pEvent) {
+    QMainWindow::changeEvent(pEvent);
+    // The title is the program's name at all times; a document name never joins it.
+    if (pEvent->type() == QEvent::WindowTitleChange && windowTitle() != QLatin1String(kTitle)) {
+        setWindowTitle(QLatin1String(kTitle));
+    }
+}
+
+CQuorrelView* CMainFrame::GetActiveView() const {
+    return m_pView;
+}
+
+COutputBar& CMainFrame::OutputBar() const {
+    return *m_wndOutputBar;
+}
+
+QProgressBar& CMainFrame::Progress() const {
+    return *m_wndProgress;
+}
+
+}  // namespace quorrel

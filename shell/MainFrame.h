@@ -1,0 +1,149 @@
+// The program's single main window.
+#pragma once
+
+#include <QFont>
+#include <QHash>
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QSplitter;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class QUrl;
+
+namespace quorrel {
+
+class CLockKeyReader;
+class COutputBar;
+class CQuorrelView;
+class CXTCaption;
+class CXTIndicatorPane;
+class CXTLogoPane;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Builds the client area, bars, panes and progress control; false when a part that the
+    // window cannot do without could not be made.
+    bool Create();
+
+    // The list view: the frame's one (and so always active) view.
+    CQuorrelView* GetActiveView() const;
+    // The action log bar.
+    COutputBar& OutputBar() const;
+    // The progress bar in the status bar's last pane.
+    QProgressBar& Progress() const;
+    // The action of command `nCommandId` (the command IDs of CommandIds.h); null for none.
+    QAction* Action(int nCommandId) const;
+
+    // Edit commands. Remove Selected deletes every selected row without asking; Remove All
+    // asks first and empties the list on Yes; Select All selects every row.
+    void OnRemoveSelected();
+    void OnRemoveAll();
+    void OnSelectAll();
+    // Shows the list's context menu at `globalPos`; a request from the keyboard opens it 5
+    // pixels right of and below the top-left corner of the frame's client area instead.
+    void OnContextMenu(const QPoint& globalPos, bool bFromKeyboard);
+    // Opens the help (the HTML help that ships with the program) in the desktop's browser.
+    void OnHelpFinder();
+    // Re-applies the enabling rules of the list commands; the list's changes call it.
+    void UpdateCommandUI();
+
+    // The text of the status bar's message pane: the prompt of the command under the pointer,
+    // else the idle text "For Help, press F1".
+    QString StatusMessage() const;
+    static QString IdleMessage();
+
+    // Where the help is looked up: installed beside the program (share/quorrel/help) first,
+    // then in the source tree it was built from; empty when neither holds it.
+    static QString HelpFilePath();
+    // Tests: what opens a URL in the desktop's browser (true when it could); null restores
+    // the desktop's own.
+    using UrlOpener = std::function<bool(const QUrl&)>;
+    static void SetUrlOpener(UrlOpener opener);
+    // The frame offers no menu of its own bars: the View menu shows and hides them, and a
+    // right click anywhere in the frame opens the list's menu instead.
+    QMenu* createPopupMenu() override;
+
+    // Tests: the folder the lock-key lights are read from for frames created later.
+    static void SetLockLightsDir(const QString& dir);
+
+protected:
+    bool event(QEvent* pEvent) override;
+    // Watches the pointer over the frame's menus: greyed items explain themselves too.
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void changeEvent(QEvent* pEvent) override;
+    void closeEvent(QCloseEvent* pEvent) override;
+    void showEvent(QShowEvent* pEvent) override;
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dragMoveEvent(QDragMoveEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
+
+private:
+    // Client area: splitters, sidebar pane, caption band, list view (MainFrame.cpp).
+    bool OnCreateClient();
+    bool CreateCaption();
+    // Commands, menus and toolbar (MainFrameCommands.cpp).
+    void CreateCommands();
+    QAction* CreateCommand(int nCommandId);
+    bool CreateMenuBar();
+    QMenu* AddMenu(const QString& title, const char* pszObjectName,
+                   std::initializer_list<int> commands);
+    bool CreateToolBar();
+    void ConnectCommands();
+    void OnUpdateListHasSelection(QAction* pAction);
+    void OnUpdateListNotEmpty(QAction* pAction);
+    void UpdateViewChecks();
+    void OnViewBar(int nCommandId, bool bShow);
+    // Bars and status panes (MainFrameStatus.cpp).
+    bool CreateOutputBar();
+    bool CreateStatusBar();
+    void CreateLogoPane();
+    void CreateLockIndicators();
+    void RefreshLockIndicators();
+    bool CreateProgress();
+    void SetStatusMessage(const QString& prompt);
+    // Shift+F10, the other key that asks for a context menu (MainFrameList.cpp).
+    void CreateContextMenuKey();
+    // The refusal of dropped files (MainFrameList.cpp).
+    void OnDropFiles();
+    // Window placement in the profile (MainFramePlacement.cpp).
+    void LoadWindowPlacement();
+    void SaveWindowPlacement();
+
+    CXTLogoPane* m_wndLogoPane = nullptr;
+    COutputBar* m_wndOutputBar = nullptr;
+    QProgressBar* m_wndProgress = nullptr;
+    QStatusBar* m_wndStatusBar = nullptr;
+    QToolBar* m_wndToolBar = nullptr;
+    // The left pane of the outer splitter, where the sidebar lives.
+    QWidget* m_wndOutBarPane = nullptr;
+    QSplitter* m_wndSplitter = nullptr;
+    QSplitter* m_wndRightSplitter = nullptr;
+    CXTCaption* m_wndCaption = nullptr;
+    QFont m_fontCaption;
+    // The sidebar column's ideal width, taken when the client area is built and given to the
+    // splitter once it has its real width (when the frame is first shown); -1 once given.
+    int m_nOutBarIdealWidth = -1;
+
+    CQuorrelView* m_pView = nullptr;
+    QLabel* m_wndMessagePane = nullptr;
+    // CAP, NUM and SCRL; null for a key whose state the system does not let us read.
+    CXTIndicatorPane* m_wndIndicators[3] = {};
+    std::unique_ptr<CLockKeyReader> m_pLockKeys;
+    QTimer* m_pLockTimer = nullptr;
+    QHash<int, QAction*> m_actions;
+};
+
+}  // namespace quorrel

@@ -1,0 +1,61 @@
+// The help: the HTML help that ships with the program, opened in the desktop's browser.
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+#include "MainFrame.h"
+#include "MessageBox.h"
+
+namespace quorrel {
+
+namespace {
+
+CMainFrame::UrlOpener& Opener() {
+    static CMainFrame::UrlOpener opener;
+    return opener;
+}
+
+bool OpenUrl(const QUrl& url) {
+    const CMainFrame::UrlOpener& opener = Opener();
+    return opener ? opener(url) : QDesktopServices::openUrl(url);
+}
+
+}  // namespace
+
+QString CMainFrame::HelpFilePath() {
+    const QString installed = QCoreApplication::applicationDirPath() +
+                              QStringLiteral("/../share/quorrel/help/index.html");
+    const QStringList candidates = {installed,
+                                    QStringLiteral(QUORREL_HELP_SOURCE_DIR "/index.html")};
+    for (const QString& candidate : candidates) {
+        if (QFileInfo(candidate).isFile()) {
+            return QDir::cleanPath(QFileInfo(candidate).absoluteFilePath());
+        }
+    }
+    return {};
+}
+
+void CMainFrame::SetUrlOpener(UrlOpener opener) {
+    Opener() = std::move(opener);
+}
+
+void CMainFrame::OnHelpFinder() {
+    const QString path = HelpFilePath();
+    if (path.isEmpty()) {
+        CMessageBox::Show(this,
+                          QStringLiteral("The help of Quorrel is not installed: the file "
+                                         "share/quorrel/help/index.html was not found."),
+                          CMessageBox::Ok);
+        return;
+    }
+    if (!OpenUrl(QUrl::fromLocalFile(path))) {
+        CMessageBox::Show(this,
+                          QStringLiteral("The help could not be opened: no web browser took ") +
+                              QDir::toNativeSeparators(path) + QStringLiteral("."),
+                          CMessageBox::Ok);
+    }
+}
+
+}  // namespace quorrel

@@ -1,0 +1,69 @@
+#include "WindowRunHost.h"
+
+#include <algorithm>
+
+#include <QProgressBar>
+#include <QWindow>
+#include <QWidget>
+
+#include "AbortDlg.h"
+
+namespace quorrel {
+
+CWindowRunHost::CWindowRunHost(QWidget& frame, QProgressBar& progress, CAbortDlg& abortDlg,
+                               std::function<void(const std::string&)> addLine)
+    : m_frame(frame), m_progress(progress), m_abortDlg(abortDlg), m_addLine(std::move(addLine)) {}
+
+void CWindowRunHost::AddLine(const std::string& line) { m_addLine(line); }
+
+bool CWindowRunHost::IsAborted() { return m_abortDlg.IsAborted(); }
+
+void CWindowRunHost::SetProgressRange(std::int64_t nUpper) {
+    m_nUpper = nUpper;
+    // An empty range would turn the bar into a busy indicator: an empty file shows 0 of 1.
+    const std::int64_t nBar = nUpper <= 0 ? 1 : std::min<std::int64_t>(nUpper, kBarMaximum);
+    m_progress.setRange(0, static_cast<int>(nBar));
+}
+
+void CWindowRunHost::SetProgressPos(std::int64_t nPos) {
+    m_nPos = nPos;
+    ShowPosition();
+}
+
+void CWindowRunHost::StepProgress(std::int64_t nBytes) {
+    m_nPos += nBytes;
+    ShowPosition();
+}
+
+void CWindowRunHost::ShowPosition() {
+    if (m_nUpper <= 0) {
+        m_progress.setValue(0);
+        return;
+    }
+    const long double fraction = static_cast<long double>(m_nPos) / static_cast<long double>(m_nUpper);
+    m_progress.setValue(static_cast<int>(fraction * m_progress.maximum()));
+}
+
+void CWindowRunHost::BeginRun() {
+    m_frame.setEnabled(false);
+    m_abortDlg.ResetAborted();
+    // The dialog is no child of the frame (a disabled parent would disable its Cancel), but
+    // it stays above the frame as its transient window.
+    m_abortDlg.winId();
+    if (m_abortDlg.windowHandle() != nullptr && m_frame.window()->windowHandle() != nullptr) {
+        m_abortDlg.windowHandle()->setTransientParent(m_frame.window()->windowHandle());
+    }
+    m_abortDlg.show();
+    const QRect frame = m_frame.frameGeometry();
+    m_abortDlg.move(frame.center() - QPoint(m_abortDlg.width() / 2, m_abortDlg.height() / 2));
+    m_abortDlg.raise();
+}
+
+void CWindowRunHost::EndRun() {
+    m_abortDlg.hide();
+    m_frame.setEnabled(true);
+    m_frame.raise();
+    m_frame.activateWindow();
+}
+
+}  // namespace quorrel

@@ -1,0 +1,176 @@
+// The main window's placement: kept in the profile when the window closes, given back when the
+// next one is created (normal, maximised, or closed while minimised).
+#include <QDataStream>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+
+#include "AppSettings.h"
+#include "frame_test_support.h"
+
+using namespace quorrel;
+
+class CFramePlacementTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void firstStartOpensAtTheDefaultSize();
+    void normalWindowComesBackWhereItWas();
+    void storedRecordHasTheWindowsLayout();
+    void maximisedWindowComesBackMaximised();
+    void windowClosedMinimisedComesBackNormal();
+    void recordOfAnotherSizeIsIgnored();
+    void rectangleOffEveryScreenKeepsOnlyItsSize();
+
+private:
+    QByteArray StoredRecord() const;
+    void StoreRecord(const QVariant& value);
+    // A record of the stored layout with show command `nShowCmd` and the normal rectangle.
+    static QByteArray Record(qint32 nShowCmd, const QRect& normal);
+    // Opens a window at `rect`, lets `change` act on it, and closes it.
+    void CloseWindowAt(const QRect& rect, const std::function<void(CMainFrame&)>& change);
+
+    QTemporaryDir m_config;
+};
+
+void CFramePlacementTest::initTestCase() {
+    frame_test::PrepareTestCase(m_config);
+}
+
+void CFramePlacementTest::init() {
+    frame_test::ClearProfile(m_config);
+}
+
+void CFramePlacementTest::cleanup() {
+    frame_test::ExpectNoUnansweredBox();
+    CMessageBox::ClearShown();
+}
+
+QByteArray CFramePlacementTest::StoredRecord() const {
+    const std::unique_ptr<QSettings> pProfile = OpenProfile();
+    return pProfile->value(QStringLiteral("Settings/Window Position")).toByteArray();
+}
+
+void CFramePlacementTest::StoreRecord(const QVariant& value) {
+    const std::unique_ptr<QSettings> pProfile = OpenProfile();
+    pProfile->setValue(QStringLiteral("Settings/Window Position"), value);
+    pProfile->sync();
+}
+
+QByteArray CFramePlacementTest::Record(qint32 nShowCmd, const QRect& normal) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << qint32(0) << qint32(44) << qint32(0) << nShowCmd << qint32(-1) << qint32(-1)
+        << qint32(-1) << qint32(-1) << qint32(normal.left()) << qint32(normal.top())
+        << qint32(normal.left() + normal.width()) << qint32(normal.top() + normal.height());
+    return bytes;
+}
+
+void CFramePlacementTest::CloseWindowAt(const QRect& rect,
+                                        const std::function<void(CMainFrame&)>& change) {
+    auto pFrame = frame_test::MakeFrame(false);
+    QVERIFY(pFrame);
+    pFrame->setGeometry(rect);
+    pFrame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(pFrame.get()));
+    QCOMPARE(pFrame->geometry(), rect);
+    change(*pFrame);
+    QVERIFY(pFrame->close());
+}
+
+void CFramePlacementTest::firstStartOpensAtTheDefaultSize() {
+    auto pFrame = frame_test::MakeFrame(false);
+    QVERIFY(pFrame);
+    const QSize available = QGuiApplication::primaryScreen()->availableGeometry().size();
+    QCOMPARE(pFrame->size(),
+             QSize(qMax(640, available.width() * 3 / 4), qMax(480, available.height() * 3 / 4)));
+    QVERIFY(!(pFrame->windowState() & Qt::WindowMaximized));
+    QVERIFY(StoredRecord().isEmpty());  // creating the window writes nothing
+}
+
+void CFramePlacementTest::normalWindowComesBackWhereItWas() {
+    const QRect rect(30, 40, 620, 470);
+    CloseWindowAt(rect, [](CMainFrame&) {});
+    QCOMPARE(StoredRecord().size(), 48);
+
+    auto pFrame = frame_test::MakeFrame(false);
+    QVERIFY(pFrame);
+    QCOMPARE(pFrame->geometry(), rect);
+    pFrame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(pFrame.get()));
+    QCOMPARE(pFrame->geometry(), rect);
+    QCOMPARE(pFrame->windowState(), Qt::WindowNoState);
+}
+
+void CFramePlacementTest::storedRecordHasTheWindowsLayout() {
+    CloseWindowAt(QRect(12, 34, 700, 500), [](CMainFrame&) {});
+    QCOMPARE(StoredRecord(), Record(1, QRect(12, 34, 700, 500)));
+}
+
+void CFramePlacementTest::maximisedWindowComesBackMaximised() {
+    const QRect rect(50, 60, 640, 480);
+    CloseWindowAt(rect, [](CMainFrame& frame) {
+        frame.showMaximized();
+        QTRY_VERIFY(frame.windowState() & Qt::WindowMaximized);
+    });
+    QCOMPARE(StoredRecord(), Record(3, rect));  // the normal rectangle, shown maximised
+
+    auto pFrame = frame_test::MakeFrame(false);
+    QVERIFY(pFrame);
+    QVERIFY(pFrame->windowState() & Qt::WindowMaximized);
+    pFrame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(pFrame.get()));
+    QVERIFY(pFrame->isMaximized());
+    pFrame->showNormal();
+    QTRY_COMPARE(pFrame->geometry(), rect);
+}
+
+void CFramePlacementTest::windowClosedMinimisedComesBackNormal() {
+    const QRect rect(70, 80, 660, 490);
+    CloseWindowAt(rect, [](CMainFrame& frame) {
+        frame.showMinimized();
+        QTRY_VERIFY(frame.windowState() & Qt::WindowMinimized);
+    });
+    QCOMPARE(StoredRecord(), Record(1, rect));
+
+    auto pFrame = frame_test::MakeFrame();
+    QVERIFY(pFrame);
+    QCOMPARE(pFrame->windowState(), Qt::WindowNoState);
+    QCOMPARE(pFrame->geometry(), rect);
+}
+
+void CFramePlacementTest::recordOfAnotherSizeIsIgnored() {
+    auto pDefault = frame_test::MakeFrame(false);
+    QVERIFY(pDefault);
+    const QRect defaultRect = pDefault->geometry();
+    pDefault.reset();
+
+    QByteArray shortRecord = Record(3, QRect(10, 10, 500, 400));
+    shortRecord.chop(1);
+    StoreRecord(shortRecord);
+    auto pFrame = frame_test::MakeFrame(false);
+    QVERIFY(pFrame);
+    QCOMPARE(pFrame->geometry(), defaultRect);
+    QVERIFY(!(pFrame->windowState() & Qt::WindowMaximized));
+
+    StoreRecord(QStringLiteral("not a placement"));
+    pFrame = frame_test::MakeFrame(false);
+    QVERIFY(pFrame);
+    QCOMPARE(pFrame->geometry(), defaultRect);
+}
+
+void CFramePlacementTest::rectangleOffEveryScreenKeepsOnlyItsSize() {
+    StoreRecord(Record(1, QRect(-30000, -30000, 610, 450)));
+    auto pFrame = frame_test::MakeFrame(false);
+    QVERIFY(pFrame);
+    QCOMPARE(pFrame->size(), QSize(610, 450));
+    QVERIFY(pFrame->x() > -30000);
+}
+
+QTEST_MAIN(CFramePlacementTest)
+#include "frame_placement_test.moc"
