@@ -36,7 +36,14 @@ QStringList CFileDialog::GetOpenFileNames(QWidget* parent, const QString& captio
         qWarning("CFileDialog: no files queued for \"%s\"; cancelled", qUtf8Printable(caption));
         return QStringList();
     }
-    return QFileDialog::getOpenFileNames(parent, caption, QString(), filter);
+    QFileDialog dialog(parent, caption, QString(), filter);
+    dialog.setObjectName(QStringLiteral("openFilesDialog"));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    // A filter may carry its patterns after its label, "All Files (*.*) (*)": the label is
+    // what the user reads, the last group what is matched.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
 QString CFileDialog::GetExistingDirectory(QWidget* parent, const QString& caption,

@@ -13,7 +13,8 @@ class CFileDialog {
 public:
     // Lets the user choose one or more existing files; their full paths in the order the
     // dialog gives them, or an empty list when the user cancels. `filter` is in the form
-    // "All Files (*)"; empty for every file. A queued answer is returned at once instead.
+    // "All Files (*)", or "Label (shown) (matched)" when the label must show patterns other
+    // than the ones matched; empty for every file. A queued answer is returned at once instead.
     static QStringList GetOpenFileNames(QWidget* parent, const QString& caption,
                                         const QString& filter);
     // Lets the user choose one folder, starting at `startDir` (the current directory when

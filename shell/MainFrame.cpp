@@ -10,10 +10,13 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include "AbortDlg.h"
 #include "Artwork.h"
 #include "Caption.h"
 #include "LockKeys.h"
 #include "QuorrelView.h"
+#include "WindowRunHost.h"
+#include "WipeEngine.h"
 
 namespace quorrel {
 
@@ -70,6 +73,7 @@ bool CMainFrame::Create() {
         return false;
     }
     ConnectCommands();
+    ConnectRunCommands();
     CreateContextMenuKey();
     UpdateCommandUI();
     UpdateViewChecks();

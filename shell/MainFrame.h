@@ -20,8 +20,11 @@ class QUrl;
 
 namespace quorrel {
 
+class CAbortDlg;
 class CLockKeyReader;
 class COutputBar;
+class CWindowRunHost;
+class CWipeEngine;
 class CQuorrelView;
 class CXTCaption;
 class CXTIndicatorPane;
@@ -45,6 +48,18 @@ public:
     QProgressBar& Progress() const;
     // The action of command `nCommandId` (the command IDs of CommandIds.h); null for none.
     QAction* Action(int nCommandId) const;
+
+    // Shredding runs. Each asks its question first; a run disables the frame and shows the
+    // Abort dialog while it works, and writes every step to the action log.
+    void OnWipeSelected();
+    void OnWipeAll();
+    void OnWipeFolder();
+    // Fill the list from a multiple-selection file chooser or a folder chooser; paths already
+    // in the list are refused with a log line each.
+    void OnAddFiles();
+    void OnAddFolder();
+    // The modeless Abort dialog of the runs.
+    CAbortDlg& AbortDialog() const;
 
     // Edit commands. Remove Selected deletes every selected row without asking; Remove All
     // asks first and empties the list on Yes; Select All selects every row.
@@ -118,6 +133,11 @@ private:
     void CreateContextMenuKey();
     // The refusal of dropped files (MainFrameList.cpp).
     void OnDropFiles();
+    // Runs and the add commands (MainFrameRuns.cpp).
+    void ConnectRunCommands();
+    CWipeEngine& Engine();
+    bool AskYesNo(const char* pszQuestion);
+    void AddPath(const QByteArray& path, bool bFolder);
     // Window placement in the profile (MainFramePlacement.cpp).
     void LoadWindowPlacement();
     void SaveWindowPlacement();
@@ -144,6 +164,10 @@ private:
     std::unique_ptr<CLockKeyReader> m_pLockKeys;
     QTimer* m_pLockTimer = nullptr;
     QHash<int, QAction*> m_actions;
+    // No parent widget: a run disables the frame, and the dialog must stay usable.
+    std::unique_ptr<CAbortDlg> m_dlgAbort;
+    std::unique_ptr<CWindowRunHost> m_pRunHost;
+    std::unique_ptr<CWipeEngine> m_pEngine;
 };
 
 }  // namespace quorrel

@@ -1,0 +1,108 @@
+// The frame's shredding runs (WIPE Selected, WIPE All, WIPE Folder) and the two commands that
+// fill the list (Add Files, Add Folder).
+#include <QAction>
+#include <QDir>
+#include <QFile>
+
+#include "AbortDlg.h"
+#include "AppSettings.h"
+#include "CommandIds.h"
+#include "FileDialog.h"
+#include "MainFrame.h"
+#include "MessageBox.h"
+#include "OutputBar.h"
+#include "QuorrelView.h"
+#include "Runs.h"
+#include "ViewWipeList.h"
+#include "WindowRunHost.h"
+#include "WipeEngine.h"
+
+namespace quorrel {
+
+namespace {
+
+// The filter of Add Files: it reads "All Files (*.*)" but matches "*", so that names without
+// a dot are offered too.
+const char kAllFilesFilter[] = "All Files (*.*) (*)";
+const char kSelectDirectory[] = "Select Directory";
+
+std::string Bytes(const QByteArray& text) {
+    return std::string(text.constData(), static_cast<std::size_t>(text.size()));
+}
+
+}  // namespace
+
+void CMainFrame::ConnectRunCommands() {
+    m_dlgAbort = std::make_unique<CAbortDlg>();
+    m_pRunHost = std::make_unique<CWindowRunHost>(
+        *this, *m_wndProgress, *m_dlgAbort,
+        [this](const std::string& line) { m_wndOutputBar->AddLine(line); });
+    m_pEngine = std::make_unique<CWipeEngine>(SystemFileSystem(), *m_pRunHost);
+    connect(Action(ID_WIPE_SELECTED), &QAction::triggered, this, &CMainFrame::OnWipeSelected);
+    connect(Action(ID_WIPE_ALL), &QAction::triggered, this, &CMainFrame::OnWipeAll);
+    connect(Action(ID_WIPE_FOLDER), &QAction::triggered, this, &CMainFrame::OnWipeFolder);
+    connect(Action(ID_ADD_FILES), &QAction::triggered, this, &CMainFrame::OnAddFiles);
+    connect(Action(ID_ADD_FOLDER), &QAction::triggered, this, &CMainFrame::OnAddFolder);
+}
+
+CAbortDlg& CMainFrame::AbortDialog() const { return *m_dlgAbort; }
+
+// The engine, told the method chosen now: Options may have changed it since the last run.
+CWipeEngine& CMainFrame::Engine() {
+    m_pEngine->SetWipeMethod(WipeMethod());
+    return *m_pEngine;
+}
+
+bool CMainFrame::AskYesNo(const char* pszQuestion) {
+    return CMessageBox::Show(this, QString::fromUtf8(pszQuestion), CMessageBox::YesNo,
+                             CMessageBox::Exclamation) == CMessageBox::IdYes;
+}
+
+void CMainFrame::OnWipeSelected() {
+    if (!AskYesNo(kWipeListQuestion)) {
+        return;
+    }
+    CViewWipeList list(*m_pView);
+    RunWipeSelected(Engine(), list);
+}
+
+void CMainFrame::OnWipeAll() {
+    m_pView->SelectAllItems();  // before the question: No leaves every row selected
+    OnWipeSelected();
+}
+
+void CMainFrame::OnWipeFolder() {
+    const QString folder =
+        CFileDialog::GetExistingDirectory(nullptr, QLatin1String(kSelectDirectory), QString());
+    if (folder.isEmpty() || !AskYesNo(kWipeFolderQuestion)) {
+        return;
+    }
+    RunWipeFolder(Engine(), Bytes(QFile::encodeName(folder)));
+}
+
+// Adds one chosen path, or says that the list holds it already.
+void CMainFrame::AddPath(const QByteArray& path, bool bFolder) {
+    if (m_pView->ContainsPath(path)) {
+        m_wndOutputBar->AddLine(Bytes("* File " + path + " alredy exist in the list and wont be added"));
+        return;
+    }
+    m_pView->AddEntry(path, bFolder ? ItemKind::Folder : ItemKind::File);
+}
+
+void CMainFrame::OnAddFiles() {
+    const QStringList files =
+        CFileDialog::GetOpenFileNames(nullptr, QString(), QLatin1String(kAllFilesFilter));
+    for (const QString& file : files) {
+        AddPath(QFile::encodeName(file), false);
+    }
+}
+
+void CMainFrame::OnAddFolder() {
+    const QString folder = CFileDialog::GetExistingDirectory(
+        nullptr, QLatin1String(kSelectDirectory), QDir::currentPath());
+    if (!folder.isEmpty()) {
+        AddPath(QFile::encodeName(folder), true);
+    }
+}
+
+}  // namespace quorrel
