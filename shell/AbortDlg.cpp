@@ -25,9 +25,11 @@ CAbortDlg::CAbortDlg(QWidget* parent) : QDialog(parent) {
     layout->addWidget(text);
     layout->addStretch(1);
     layout->addLayout(buttons);
-    // The template is 136 x 50 dialog units: about 204 x 81 pixels in the usual font.
-    setMinimumSize(204, 81);
-    resize(sizeHint().expandedTo(QSize(204, 81)));
+    // The template is 136 x 50 dialog units: about 204 x 81 pixels in the usual font. A fixed
+    // box with a caption and a close box only: nothing to resize, minimise or maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(sizeHint().expandedTo(QSize(204, 81)));
 }
 
 bool CAbortDlg::IsAborted() {

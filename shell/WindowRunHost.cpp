@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QCloseEvent>
 #include <QProgressBar>
 #include <QWindow>
 #include <QWidget>
@@ -10,9 +11,30 @@
 
 namespace quorrel {
 
+namespace {
+
+// A disabled window still gets the window manager's close requests (on Windows its close box
+// cannot be clicked). Closing the frame mid-run would hide it, make the application quit, which
+// closes the Abort dialog and so stops the run, and then leave the program running with no
+// window once the dialog refused to go: so the frame stays until the run is over.
+class CCloseRefusal final : public QObject {
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
+        if (pEvent->type() == QEvent::Close) {
+            pEvent->ignore();
+            return true;
+        }
+        return QObject::eventFilter(pWatched, pEvent);
+    }
+};
+
+}  // namespace
+
 CWindowRunHost::CWindowRunHost(QWidget& frame, QProgressBar& progress, CAbortDlg& abortDlg,
                                std::function<void(const std::string&)> addLine)
     : m_frame(frame), m_progress(progress), m_abortDlg(abortDlg), m_addLine(std::move(addLine)) {}
+
+CWindowRunHost::~CWindowRunHost() = default;
 
 void CWindowRunHost::AddLine(const std::string& line) { m_addLine(line); }
 
@@ -46,6 +68,8 @@ void CWindowRunHost::ShowPosition() {
 
 void CWindowRunHost::BeginRun() {
     m_frame.setEnabled(false);
+    m_pCloseRefusal = std::make_unique<CCloseRefusal>();
+    m_frame.installEventFilter(m_pCloseRefusal.get());
     m_abortDlg.ResetAborted();
     // The dialog is no child of the frame (a disabled parent would disable its Cancel), but
     // it stays above the frame as its transient window.
@@ -60,6 +84,10 @@ void CWindowRunHost::BeginRun() {
 }
 
 void CWindowRunHost::EndRun() {
+    if (m_pCloseRefusal) {
+        m_frame.removeEventFilter(m_pCloseRefusal.get());
+        m_pCloseRefusal.reset();
+    }
     m_abortDlg.hide();
     m_frame.setEnabled(true);
     m_frame.raise();

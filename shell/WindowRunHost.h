@@ -3,9 +3,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "RunHost.h"
 
+class QObject;
 class QProgressBar;
 class QWidget;
 
@@ -19,6 +21,7 @@ public:
     // dialog must have no parent widget: a run disables the frame and everything under it.
     CWindowRunHost(QWidget& frame, QProgressBar& progress, CAbortDlg& abortDlg,
                    std::function<void(const std::string&)> addLine);
+    ~CWindowRunHost() override;
 
     void AddLine(const std::string& line) override;
     bool IsAborted() override;
@@ -26,7 +29,8 @@ public:
     void SetProgressRange(std::int64_t nUpper) override;
     void SetProgressPos(std::int64_t nPos) override;
     void StepProgress(std::int64_t nBytes) override;
-    // Disables the frame, clears the abort flag, shows the dialog centred over the frame.
+    // Disables the frame, clears the abort flag, shows the dialog centred over the frame. Until
+    // the run ends the frame refuses to close.
     void BeginRun() override;
     // Hides the dialog, enables the frame and brings it to the front.
     void EndRun() override;
@@ -43,6 +47,8 @@ private:
     std::function<void(const std::string&)> m_addLine;
     std::int64_t m_nUpper = 0;
     std::int64_t m_nPos = 0;
+    // Watches the frame during a run and turns its close requests away.
+    std::unique_ptr<QObject> m_pCloseRefusal;
 };
 
 }  // namespace quorrel
