@@ -66,7 +66,7 @@ bool CWipeEngine::WipeFile(const std::string& path, bool bRecycleBin) {
     if (!OverwriteFile(*file, path, nLength)) {
         return false;
     }
-    return FinishFile(std::move(file), path, bRecycleBin);
+    return FinishFile(std::move(file), path, nLength, bRecycleBin);
 }
 
 // Step one of normal mode: clear the read-only bit (keeping the rest of the status) and
@@ -174,9 +174,9 @@ void CWipeEngine::FillChunk(std::vector<std::uint8_t>& chunk, std::size_t nBytes
 // Truncation (normal mode, flushed), close, the last abort check, then the random name and the
 // deletion, with the outcome's line.
 bool CWipeEngine::FinishFile(std::unique_ptr<IFileHandle> file, const std::string& path,
-                             bool bRecycleBin) {
+                             std::int64_t nLength, bool bRecycleBin) {
     CFileError error;
-    bool bOk = bRecycleBin || (file->Truncate(error) && file->Flush(error));
+    bool bOk = bRecycleBin || (TruncateInSteps(*file, nLength, error) && file->Flush(error));
     if (!bOk) {
         error.m_strFileName = kUnnamedFile;  // part of the truncation, which names no file
     }
@@ -197,6 +197,22 @@ bool CWipeEngine::FinishFile(std::unique_ptr<IFileHandle> file, const std::strin
         return true;
     }
     return RenameAndDelete(path);
+}
+
+// Cuts the file to length 0 from its end, a step at a time, letting the window breathe between
+// steps. The truncation is not cut short by Cancel: an aborted file is left empty too.
+bool CWipeEngine::TruncateInSteps(IFileHandle& file, std::int64_t nLength, CFileError& error) {
+    std::int64_t nLeft = nLength;
+    do {
+        nLeft = nLeft > kTruncateStepBytes ? nLeft - kTruncateStepBytes : 0;
+        if (!file.Truncate(nLeft, error)) {
+            return false;
+        }
+        if (nLeft > 0) {
+            m_host.KeepAlive();
+        }
+    } while (nLeft > 0);
+    return true;
 }
 
 // Eight letters, a period, three letters; each letter "a" + draw % 20.

@@ -25,6 +25,10 @@ public:
         (void)path, (void)nPass, (void)nPasses;
     }
 
+    // Lets pending window events through during work that is not to be cut short (the
+    // truncation of a large file), so the window keeps painting.
+    virtual void KeepAlive() {}
+
     // Run protocol: before the work, disable the window, clear the abort flag and show the
     // Abort dialog; after it, destroy the dialog, enable the window and bring it to the front.
     virtual void BeginRun() {}

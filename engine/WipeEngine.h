@@ -22,6 +22,9 @@ public:
     // Bytes written between two flushes inside a pass, so that no single flush keeps the
     // window from repainting for long.
     static constexpr std::int64_t kFlushSliceBytes = 8 * 1024 * 1024;
+    // Bytes cut per step of the truncation: freeing a large file's blocks in one call can keep
+    // the window from painting for a noticeable fraction of a second.
+    static constexpr std::int64_t kTruncateStepBytes = 64 * 1024 * 1024;
 
     CWipeEngine(IFileSystem& fileSystem, IRunHost& host);
 
@@ -63,7 +66,8 @@ private:
     bool WritePass(IFileHandle& file, std::int64_t nLength, int nPass, CFileError& error);
     void FillChunk(std::vector<std::uint8_t>& chunk, std::size_t nBytes, std::uint8_t nByte);
     bool FinishFile(std::unique_ptr<IFileHandle> file, const std::string& path,
-                    bool bRecycleBin);
+                    std::int64_t nLength, bool bRecycleBin);
+    bool TruncateInSteps(IFileHandle& file, std::int64_t nLength, CFileError& error);
     std::string RandomName();
     void WalkEntries(const std::string& path, const std::vector<CDirEntry>& entries,
                      bool bRecycleBin);

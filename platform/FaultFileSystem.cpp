@@ -35,8 +35,9 @@ public:
     bool Flush(CFileError& error) override {
         return !m_owner.Fires(EFileOp::Flush, m_strFullPath, error) && m_real->Flush(error);
     }
-    bool Truncate(CFileError& error) override {
-        return !m_owner.Fires(EFileOp::Truncate, kUnnamedFile, error) && m_real->Truncate(error);
+    bool Truncate(std::int64_t nLength, CFileError& error) override {
+        return !m_owner.Fires(EFileOp::Truncate, kUnnamedFile, error) &&
+               m_real->Truncate(nLength, error);
     }
     bool Close(CFileError& error) override {
         if (m_owner.Fires(EFileOp::Close, kUnnamedFile, error)) {

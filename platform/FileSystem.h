@@ -53,8 +53,8 @@ public:
     virtual bool Write(const void* pData, std::size_t nBytes, CFileError& error) = 0;
     // Forces what was written down to the medium. Failures name the full path.
     virtual bool Flush(CFileError& error) = 0;
-    // Cuts the file to length 0.
-    virtual bool Truncate(CFileError& error) = 0;
+    // Cuts the file to `nLength` bytes (never longer than it is).
+    virtual bool Truncate(std::int64_t nLength, CFileError& error) = 0;
     // Closes the file; later calls fail with an invalid handle.
     virtual bool Close(CFileError& error) = 0;
 };

@@ -116,11 +116,14 @@ public:
             error = ErrnoError(errno, m_strFullPath);
             return false;
         }
+        // What reached the disk need not stay in memory: the pattern bytes would only crowd
+        // out other files' pages, and freeing them later makes the truncation slower.
+        ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_DONTNEED);
         return true;
     }
 
-    bool Truncate(CFileError& error) override {
-        if (::ftruncate(m_fd, 0) != 0) {
+    bool Truncate(std::int64_t nLength, CFileError& error) override {
+        if (::ftruncate(m_fd, static_cast<off_t>(nLength)) != 0) {
             error = ErrnoError(errno);
             return false;
         }

@@ -32,8 +32,10 @@ CAbortDlg::CAbortDlg(QWidget* parent) : QDialog(parent) {
     setFixedSize(sizeHint().expandedTo(QSize(204, 81)));
 }
 
+void CAbortDlg::PumpEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
 bool CAbortDlg::IsAborted() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    PumpEvents();
     return m_bAborted;
 }
 

@@ -40,6 +40,8 @@ void CWindowRunHost::AddLine(const std::string& line) { m_addLine(line); }
 
 bool CWindowRunHost::IsAborted() { return m_abortDlg.IsAborted(); }
 
+void CWindowRunHost::KeepAlive() { m_abortDlg.PumpEvents(); }
+
 void CWindowRunHost::SetProgressRange(std::int64_t nUpper) {
     m_nUpper = nUpper;
     // An empty range would turn the bar into a busy indicator: an empty file shows 0 of 1.

@@ -25,6 +25,7 @@ public:
 
     void AddLine(const std::string& line) override;
     bool IsAborted() override;
+    void KeepAlive() override;
     // 64-bit byte counts are scaled onto the bar's int range.
     void SetProgressRange(std::int64_t nUpper) override;
     void SetProgressPos(std::int64_t nPos) override;

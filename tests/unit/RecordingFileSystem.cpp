@@ -43,9 +43,9 @@ public:
         m_owner.m_events.push_back("flush");
         return !m_real || m_real->Flush(error);
     }
-    bool Truncate(CFileError& error) override {
+    bool Truncate(std::int64_t nLength, CFileError& error) override {
         m_owner.m_events.push_back("truncate");
-        return !m_real || m_real->Truncate(error);
+        return !m_real || m_real->Truncate(nLength, error);
     }
     bool Close(CFileError& error) override {
         m_owner.m_events.push_back("close");

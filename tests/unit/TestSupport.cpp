@@ -123,4 +123,6 @@ void CRecordingHost::BeginRun() {
 
 void CRecordingHost::EndRun() { m_events.push_back("end"); }
 
+void CRecordingHost::KeepAlive() { m_events.push_back("alive"); }
+
 }  // namespace quorrel::test

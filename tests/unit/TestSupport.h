@@ -54,6 +54,7 @@ public:
     void OnPassStart(const std::string& path, int nPass, int nPasses) override;
     void BeginRun() override;
     void EndRun() override;
+    void KeepAlive() override;
 
     // Cancel is "pressed" at the `nCheck`-th abort check (1-based) and stays pressed.
     void AbortAtCheck(int nCheck) { m_nAbortAtCheck = nCheck; }
@@ -63,7 +64,7 @@ public:
     const std::vector<std::string>& Lines() const { return m_lines; }
     void ClearLines() { m_lines.clear(); }
 
-    std::vector<std::string> m_events;  // "range N", "pos N", "begin", "end", "pass P/N"
+    std::vector<std::string> m_events;  // "range N", "pos N", "begin", "end", "pass P/N", "alive"
     std::int64_t m_nPosition = 0;       // the bar's position, following every call
     int m_nChecks = 0;
 

@@ -131,6 +131,16 @@ TEST_F(FileWipeTest, LongPassesAreFlushedInSlices) {
     EXPECT_EQ(nFlushes, 3 + 1 + 1);  // three slices, the pass's end, the truncation
 }
 
+TEST_F(FileWipeTest, LargeFilesAreCutInStepsWithTheWindowKeptAlive) {
+    m_files.PretendLength(2 * CWipeEngine::kTruncateStepBytes + 5);
+    ASSERT_TRUE(m_engine.WipeFile(m_dir / "big", false));
+    const std::vector<std::string> ending(m_files.m_events.end() - 8, m_files.m_events.end());
+    const std::vector<std::string> expected = {"flush", "truncate", "truncate", "truncate",
+                                               "flush", "close",    "rename",   "delete"};
+    EXPECT_EQ(ending, expected);
+    EXPECT_EQ(std::count(m_host.m_events.begin(), m_host.m_events.end(), "alive"), 2);
+}
+
 TEST_F(FileWipeTest, FilesOfTwoGibibytesAndMoreAreOverwrittenWhole) {
     const std::int64_t nLength = (std::int64_t{1} << 31) + 5;
     m_files.PretendLength(nLength);

@@ -92,7 +92,7 @@ TEST(PlatformFaultFileSystem, FaultNamesTheFileAsTheRealLayerWould) {
          },
          kUnnamedFile},
         {EFileOp::Seek, [&](CFileError& e) { return file->SeekToBegin(e); }, kUnnamedFile},
-        {EFileOp::Truncate, [&](CFileError& e) { return file->Truncate(e); }, kUnnamedFile},
+        {EFileOp::Truncate, [&](CFileError& e) { return file->Truncate(0, e); }, kUnnamedFile},
     };
     for (const CHandleCase& item : handleCases) {
         fs.FailOn(item.op, kCauseHardIO);

@@ -297,7 +297,7 @@ TEST(PlatformPosixFileSystem, HandleOverwritesInPlaceAndTruncates) {
     ASSERT_TRUE(file->Write("01234567890", 11, error));
     EXPECT_EQ(ReadFile(path), "01234567890");
 
-    ASSERT_TRUE(file->Truncate(error));
+    ASSERT_TRUE(file->Truncate(0, error));
     ASSERT_TRUE(file->Flush(error));
     EXPECT_EQ(ReadFile(path), "");
     ASSERT_TRUE(file->GetLength(nLength, error));
