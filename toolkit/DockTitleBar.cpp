@@ -98,6 +98,12 @@ QIcon CXTDockTitleBar::Glyph(EGlyph glyph, const QColor& color, int nSize) {
 }
 
 QColor CXTDockTitleBar::TextColor() const {
+    if (!isEnabled()) {
+        // The disabled text colour vanishes on the strip's grey; a faded normal one stays legible.
+        QColor faded = palette().color(QPalette::Active, QPalette::WindowText);
+        faded.setAlpha(140);
+        return faded;
+    }
     return palette().color(m_bActive ? QPalette::HighlightedText : QPalette::WindowText);
 }
 
@@ -148,7 +154,7 @@ void CXTDockTitleBar::resizeEvent(QResizeEvent* event) {
 
 void CXTDockTitleBar::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) {
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::EnabledChange) {
         UpdateGlyphs();
     }
 }
