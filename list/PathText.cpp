@@ -1,16 +1,10 @@
 #include "PathText.h"
 
+#include "FileSystem.h"
+
 namespace quorrel {
 
 namespace {
-
-// The separators of the system the program runs on. On Linux a backslash is an ordinary
-// character of a name, so only '/' splits a path there.
-#ifdef _WIN32
-constexpr char kSeparators[] = "\\/";
-#else
-constexpr char kSeparators[] = "/";
-#endif
 
 void AppendEscape(QString& text, unsigned char byte) {
     static const char kHex[] = "0123456789ABCDEF";
@@ -85,9 +79,10 @@ QString DisplayPath(const QByteArray& path) {
 }
 
 QByteArray EntryName(const QByteArray& path) {
-    qsizetype cut = -1;
-    for (const char* sep = kSeparators; *sep != '\0'; ++sep) {
-        cut = qMax(cut, path.lastIndexOf(*sep));
+    // The system decides what separates: on Linux a backslash is an ordinary character.
+    qsizetype cut = path.size() - 1;
+    while (cut >= 0 && !IsPathSeparator(path[cut])) {
+        --cut;
     }
     return cut < 0 ? path : path.mid(cut + 1);
 }

@@ -98,6 +98,9 @@ public:
 // The file system of the machine this program runs on.
 IFileSystem& SystemFileSystem();
 
+// True when `c` separates the parts of a path on this system ('/'; '\\' too on Windows).
+bool IsPathSeparator(char c);
+
 // Joins a folder and an entry name with one separator.
 std::string JoinPath(const std::string& folder, const std::string& name);
 

@@ -26,6 +26,14 @@ std::string CurrentDirectory() {
 
 }  // namespace
 
+bool IsPathSeparator(char c) {
+#ifdef _WIN32
+    return c == '/' || c == '\\';
+#else
+    return c == kSeparator;
+#endif
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
     if (folder.empty()) {
         return name;
