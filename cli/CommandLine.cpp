@@ -58,6 +58,8 @@ bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& op
             options.bHelp = true;
         } else if (arg == "--yes" || arg == "-y") {
             options.bYes = true;
+        } else if (arg == "--recycle-bin") {
+            options.bRecycleBin = true;
         } else if (IsOption(arg, "--method")) {
             if (!TakeValue(args, i, "--method", value) || !ParseMethod(value, options.nMethod)) {
                 error = "--method needs a whole number (0 to 3)";
@@ -79,12 +81,19 @@ bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& op
     if (options.bHelp) {
         return true;
     }
+    if (options.bRecycleBin && (bHasFolder || !options.paths.empty())) {
+        error = "--recycle-bin takes no PATH... and no --folder";
+        return false;
+    }
+    if (options.bRecycleBin) {
+        return true;
+    }
     if (bHasFolder && !options.paths.empty()) {
         error = "give either --folder DIR or PATH..., not both";
         return false;
     }
     if (!bHasFolder && options.paths.empty()) {
-        error = "nothing to shred: give PATH... or --folder DIR";
+        error = "nothing to shred: give PATH..., --folder DIR or --recycle-bin";
         return false;
     }
     return true;
@@ -93,6 +102,7 @@ bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& op
 std::string ShredUsage() {
     return "Usage: quorrel-shred [--method N] [--yes] PATH...\n"
            "       quorrel-shred [--method N] [--yes] --folder DIR\n"
+           "       quorrel-shred [--method N] --recycle-bin\n"
            "\n"
            "Destroys files so that their contents cannot be read back: every file is\n"
            "overwritten in place with the method's passes (each pass flushed to the disk),\n"
@@ -102,6 +112,12 @@ std::string ShredUsage() {
            "\n"
            "  PATH...        files and folders to shred, in the order given\n"
            "  --folder DIR   shred the whole folder tree DIR\n"
+           "  --recycle-bin  shred what is in your trash, then empty it: the home trash\n"
+           "                 ($XDG_DATA_HOME/Trash, else ~/.local/share/Trash) first, then\n"
+           "                 .Trash/$UID and .Trash-$UID at the top of every mounted local,\n"
+           "                 writable file system. Every entry of a trash's files/ folder is\n"
+           "                 overwritten in place, then files/, info/ and directorysizes are\n"
+           "                 emptied. Asks no question.\n"
            "  --method N     0  Simple (1 pass: writes 0x00)\n"
            "                 1  US DoD 5220.22-M (3 passes: 0x00, 0xFF, 0x00)\n"
            "                 2  US DoD 5220.22-M (7 passes: 0x00 and 0xFF in turn)\n"
@@ -114,12 +130,14 @@ std::string ShredUsage() {
            "  --             end of options: every later argument is a path\n"
            "\n"
            "Without --yes the run's question is asked on the terminal (y/N); with no terminal\n"
-           "and no --yes nothing is changed. Every action-log line is printed on standard\n"
+           "and no --yes nothing is changed (--recycle-bin asks nothing, as in the window).\n"
+           "Every action-log line is printed on standard\n"
            "output; a progress bar goes to standard error when it is a terminal. Ctrl-C aborts:\n"
            "the file in progress is left truncated and reported, and the run stops.\n"
            "\n"
-           "Exit status: 0 every entry was destroyed; 1 an entry failed, the run was aborted\n"
-           "or the question was answered no; 2 usage error.\n";
+           "Exit status: 0 every entry was destroyed; 1 an entry failed, a trash that exists\n"
+           "could not be read, the run was aborted or the question was answered no; 2 usage\n"
+           "error.\n";
 }
 
 }  // namespace quorrel

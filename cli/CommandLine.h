@@ -9,6 +9,7 @@ namespace quorrel {
 struct CShredOptions {
     bool bHelp = false;
     bool bYes = false;
+    bool bRecycleBin = false;         // shred the user's trash, then empty it
     bool bHasMethod = false;
     int nMethod = 0;
     std::string strFolder;            // set for a folder run

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "FreedesktopTrash.h"
 #include "PathList.h"
+#include "RecycleBinRun.h"
 #include "Runs.h"
 #include "Settings.h"
 #include "TerminalHost.h"
@@ -57,7 +59,9 @@ int Run(const std::vector<std::string>& args) {
     }
     const bool bFolderRun = !options.strFolder.empty();
     const char* question = bFolderRun ? kWipeFolderQuestion : kWipeListQuestion;
-    if (!options.bYes) {
+    // WIPE Recycle Bin asks nothing in the window either: the user put those files in the
+    // trash to be rid of them.
+    if (!options.bYes && !options.bRecycleBin) {
         if (isatty(STDIN_FILENO) == 0) {
             std::fputs("quorrel-shred: no terminal to ask on; nothing was changed (pass --yes "
                        "to shred without asking)\n", stderr);
@@ -72,6 +76,9 @@ int Run(const std::vector<std::string>& args) {
     CTerminalHost::InstallInterruptHandler();
     CWipeEngine engine(SystemFileSystem(), host);
     engine.SetWipeMethod(ChooseMethod(options));
+    if (options.bRecycleBin) {
+        return RunWipeRecycleBin(engine, SystemRecycleBins()) ? kExitDone : kExitFailed;
+    }
     if (bFolderRun) {
         const bool bDone = RunWipeFolder(engine, options.strFolder);
         return bDone && engine.FailureCount() == 0 ? kExitDone : kExitFailed;

@@ -85,11 +85,20 @@ TEST(CliCommandLine, HelpNeedsNothingElse) {
     EXPECT_EQ(usage.back(), '\n');
 }
 
+TEST(CliCommandLine, RecycleBinNeedsNoPathAndTakesAMethod) {
+    const CParsed parsed = Parse({"--method=2", "--recycle-bin"});
+    ASSERT_TRUE(parsed.bOk) << parsed.error;
+    EXPECT_TRUE(parsed.options.bRecycleBin);
+    EXPECT_EQ(parsed.options.nMethod, 2);
+    EXPECT_TRUE(parsed.options.paths.empty());
+    EXPECT_FALSE(Parse({"p"}).options.bRecycleBin);
+}
+
 TEST(CliCommandLine, UsageErrorsSayWhatIsWrong) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{}, "nothing to shred: give PATH... or --folder DIR"},
-        {{"--yes"}, "nothing to shred: give PATH... or --folder DIR"},
-        {{"--method", "2"}, "nothing to shred: give PATH... or --folder DIR"},
+        {{}, "nothing to shred: give PATH..., --folder DIR or --recycle-bin"},
+        {{"--yes"}, "nothing to shred: give PATH..., --folder DIR or --recycle-bin"},
+        {{"--method", "2"}, "nothing to shred: give PATH..., --folder DIR or --recycle-bin"},
         {{"f", "--method"}, "--method needs a whole number (0 to 3)"},
         {{"--method", "two", "f"}, "--method needs a whole number (0 to 3)"},
         {{"--method", "2x", "f"}, "--method needs a whole number (0 to 3)"},
@@ -101,6 +110,10 @@ TEST(CliCommandLine, UsageErrorsSayWhatIsWrong) {
         {{"--folder", "a", "--folder", "b"}, "--folder needs one folder"},
         {{"--folder", "d", "p"}, "give either --folder DIR or PATH..., not both"},
         {{"p", "--folder=d"}, "give either --folder DIR or PATH..., not both"},
+        {{"--recycle-bin", "p"}, "--recycle-bin takes no PATH... and no --folder"},
+        {{"--folder", "d", "--recycle-bin"}, "--recycle-bin takes no PATH... and no --folder"},
+        {{"--recycle-bin", "--", "--x"}, "--recycle-bin takes no PATH... and no --folder"},
+        {{"--recycle-bin=1"}, "unknown option --recycle-bin=1"},
         {{"-rf", "p"}, "unknown option -rf"},
         {{"p", "--methods=1"}, "unknown option --methods=1"},
         {{"p", "--Yes"}, "unknown option --Yes"},

@@ -19,6 +19,7 @@
 
 #include "CommandLine.h"
 #include "TestSupport.h"
+#include "TrashSupport.h"
 
 extern char** environ;
 
@@ -399,8 +400,8 @@ TEST_F(CliShred, UsageErrorsChangeNothing) {
     WriteFile(file, "keep");
     WriteFile(m_work / "-f", "keep");
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{}, "nothing to shred: give PATH... or --folder DIR"},
-        {{"--yes"}, "nothing to shred: give PATH... or --folder DIR"},
+        {{}, "nothing to shred: give PATH..., --folder DIR or --recycle-bin"},
+        {{"--yes"}, "nothing to shred: give PATH..., --folder DIR or --recycle-bin"},
         {{"--yes", "--method", "x", file}, "--method needs a whole number (0 to 3)"},
         {{"--yes", file, "--method"}, "--method needs a whole number (0 to 3)"},
         {{"--yes", "--folder", m_work.Path(), file},
@@ -576,6 +577,28 @@ TEST_F(CliShred, InterruptAbortsTheRunAndLeavesTheFileTruncated) {
         ::unlink(big.c_str());
         ::unlink(after.c_str());
     }
+}
+
+TEST_F(CliShred, RecycleBinShredsTheTrashWithoutAskingThenEmptiesIt) {
+    // The home trash sits in the test's own data folder, and no real mount is looked at.
+    const std::string trash = m_work / "data/Trash";
+    MakeFolder(m_work / "data");
+    PutInTrash(trash, "secret.txt", "trashed secret");
+    const std::map<std::string, std::string> env = {
+        {"XDG_DATA_HOME", m_work / "data"},
+        {"QUORREL_TEST_MOUNT_PREFIX", m_work / "no-mounts-here"}};
+
+    const CRun run = Shred({"--recycle-bin"}, env);  // no --yes, no terminal: runs all the same
+    EXPECT_EQ(run.nExit, 0) << run.err;
+    const std::string file = trash + "/files/secret.txt";
+    EXPECT_EQ(run.LinesBeforeTime(),
+              (std::vector<std::string>{"- Start shredding recycle bin.",
+                                        "Shredding resycle bin file " + file,
+                                        "File " + file + " successfuly shreded frm recykle bin "}));
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(ListNames(trash + "/files").empty());
+    EXPECT_TRUE(ListNames(trash + "/info").empty());
+
 }
 
 }  // namespace

@@ -1,0 +1,108 @@
+#include "RecycleBinRun.h"
+
+namespace quorrel {
+
+namespace {
+
+const char kAbortLine[] =
+    "* Shredding recycle bin is aborted. Some files may be corupt when restored.";
+
+// The path of an entry of a bin folder, which ends in its separator already.
+std::string EntryPath(const std::string& folder, const std::string& name) {
+    const char last = folder.empty() ? '\0' : folder.back();
+    return last == '/' || last == '\\' ? folder + name : JoinPath(folder, name);
+}
+
+// Shreds one entry of a bin folder. False when it was not shredded.
+bool ShredBinEntry(CWipeEngine& engine, IRecycleBins& bins, const std::string& folder,
+                   const CDirEntry& entry) {
+    const std::string path = EntryPath(folder, entry.m_strName);
+    if ((entry.m_attributes & kAttrDirectory) != 0) {
+        engine.Host().AddLine("Shredding resycle bin folder " + path);
+        return engine.WipeFolder(path, true);
+    }
+    if (bins.IsBookkeeping(entry.m_strName)) {
+        return true;
+    }
+    engine.Host().AddLine("Shredding resycle bin file " + path);
+    return engine.WipeFile(path, true);
+}
+
+// Shreds every entry of one bin folder. A failed entry does not keep the later ones from
+// being overwritten, as they are all deleted by the emptying that follows. Stops on Cancel.
+void ShredBinEntries(CWipeEngine& engine, IRecycleBins& bins, const std::string& folder,
+                     const std::vector<CDirEntry>& entries) {
+    bool bFirst = true;
+    for (const CDirEntry& entry : entries) {
+        if (entry.m_strName == "." || entry.m_strName == "..") {
+            continue;
+        }
+        if (!bFirst && engine.Host().IsAborted()) {
+            return;
+        }
+        bFirst = false;
+        ShredBinEntry(engine, bins, folder, entry);
+    }
+}
+
+// Shreds and empties one bin. False when its folder could not be listed.
+bool ShredBin(CWipeEngine& engine, IRecycleBins& bins, const CBinLocation& bin,
+              const std::string& folder) {
+    std::vector<CDirEntry> entries;
+    if (!engine.Files().ListFolder(folder, entries)) {
+        // A bin that was never used has no folder: that is no failure. One that exists but
+        // cannot be read keeps its entries, and that is.
+        const std::string line = "* Error: Could not access " + folder;
+        CFileStatus status;
+        CFileError ignored;
+        if (engine.Files().GetStatus(folder, status, ignored)) {
+            engine.Fail(line);
+        } else {
+            engine.Host().AddLine(line);
+        }
+        return false;
+    }
+    ShredBinEntries(engine, bins, folder, entries);
+    bins.Empty(bin);
+    return true;
+}
+
+}  // namespace
+
+bool RunWipeRecycleBin(CWipeEngine& engine, IRecycleBins& bins) {
+    IRunHost& host = engine.Host();
+    const EBinAccess access = bins.Open();
+    if (access != EBinAccess::Ready) {
+        if (access == EBinAccess::NoEntryPoints) {
+            engine.Fail("* Could not access Recycle Bin APIs");
+        }
+        return false;
+    }
+    std::vector<CBinLocation> locations;
+    if (!bins.Scan(locations)) {
+        engine.Fail("* Can't get drive info!");
+        bins.Close();
+        return false;
+    }
+    const int nFailuresBefore = engine.FailureCount();
+    const std::int64_t nStart = engine.Now();
+    host.BeginRun();
+    host.AddLine("- Start shredding recycle bin.");
+    for (const CBinLocation& bin : locations) {
+        std::string folder;
+        if (host.IsAborted() || !bins.BinFolder(bin, folder)) {
+            break;
+        }
+        ShredBin(engine, bins, bin, folder);
+    }
+    const bool bAborted = host.IsAborted();
+    if (bAborted) {
+        engine.Fail(kAbortLine);
+    }
+    host.EndRun();
+    bins.Close();
+    host.AddLine("- Time: " + std::to_string(engine.Now() - nStart) + " seconds.");
+    return !bAborted && engine.FailureCount() == nFailuresBefore;
+}
+
+}  // namespace quorrel

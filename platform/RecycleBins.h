@@ -1,0 +1,45 @@
+// The user's recycle bins, as the system keeps them: where they are, which folder of each holds
+// the deleted entries, and how a bin is emptied. One interface; the freedesktop.org trash on
+// Linux and the Windows bins (over injected facts) stand behind it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quorrel {
+
+// One bin, in the order the run visits them.
+struct CBinLocation {
+    // What emptying is asked for: a drive root on Windows, a trash folder on Linux.
+    std::string m_strRoot;
+    // Windows: the drive keeps a bin per user (NTFS), so the user's identity is needed.
+    bool m_bPerUser = false;
+};
+
+// Whether the system's recycle-bin service can be reached for a run.
+enum class EBinAccess {
+    Ready,       // go on
+    NoService,   // the service itself is missing: the command ends without a word
+    NoEntryPoints  // the service lacks what the run needs: "* Could not access Recycle Bin APIs"
+};
+
+class IRecycleBins {
+public:
+    virtual ~IRecycleBins() = default;
+
+    // Reaches the service for one run; every Ready is followed by one Close.
+    virtual EBinAccess Open() = 0;
+    virtual void Close() = 0;
+    // Finds the bins afresh, in the order they are processed. False when no bin location can
+    // be determined at all.
+    virtual bool Scan(std::vector<CBinLocation>& bins) = 0;
+    // The folder whose entries are shredded, ending in a separator. False when the user's
+    // identity cannot be read: the run then stops visiting bins.
+    virtual bool BinFolder(const CBinLocation& bin, std::string& folder) = 0;
+    // True for an entry of the bin folder that is the bin's own bookkeeping, left for emptying.
+    virtual bool IsBookkeeping(const std::string& name) const = 0;
+    // Empties the bin: every deleted entry and its bookkeeping go. Failures are not reported.
+    virtual void Empty(const CBinLocation& bin) = 0;
+};
+
+}  // namespace quorrel

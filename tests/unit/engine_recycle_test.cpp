@@ -1,0 +1,228 @@
+// WIPE Recycle Bin over trash folders built in temporary homes and mount folders: entries
+// overwritten in place and then emptied, the order of the bins, missing and unreadable bins,
+// a failing entry, Cancel, and the lines of the run.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <regex>
+
+#include <gtest/gtest.h>
+
+#include "FaultFileSystem.h"
+#include "RecycleBinRun.h"
+#include "TestSupport.h"
+#include "TrashSupport.h"
+#include "WipeEngine.h"
+
+namespace quorrel::test {
+
+namespace {
+
+const char kStartLine[] = "- Start shredding recycle bin.";
+const char kAbortLine[] =
+    "* Shredding recycle bin is aborted. Some files may be corupt when restored.";
+
+std::size_t IndexOf(const std::vector<std::string>& lines, const std::string& line) {
+    const auto found = std::find(lines.begin(), lines.end(), line);
+    EXPECT_NE(found, lines.end()) << "missing line: " << line;
+    return static_cast<std::size_t>(found - lines.begin());
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+std::string Shredded(const std::string& path) {
+    return "File " + path + " successfuly shreded frm recykle bin ";
+}
+
+// A home with its trash and two mounted "volumes", all in one temporary folder; the locator
+// sees only these.
+class RecycleRunTest : public ::testing::Test {
+protected:
+    RecycleRunTest()
+        : m_bins([this] { return m_facts; }), m_watched(m_bins), m_engine(m_files, m_host) {
+        m_engine.SetClock([this] { return m_nNow++; });
+        MakeFolder(m_dir / "home");
+        MakeFolder(m_dir / "vol1");
+        MakeFolder(m_dir / "vol2");
+        m_facts.m_strHome = m_dir / "home";
+        m_facts.m_nUid = ::getuid();
+        m_facts.m_mounts = {LocalMount(m_dir / "vol2"), LocalMount(m_dir / "vol1")};
+        m_homeTrash = m_dir / "home/.local/share/Trash";
+        const std::string uid = std::to_string(::getuid());
+        m_vol1Trash = m_dir / ("vol1/.Trash-" + uid);
+        m_vol2Trash = m_dir / ("vol2/.Trash-" + uid);
+        MakeFolder(m_dir / "home/.local");
+        MakeFolder(m_dir / "home/.local/share");
+    }
+
+    bool Run() { return RunWipeRecycleBin(m_engine, m_watched); }
+    const std::vector<std::string>& Lines() const { return m_host.Lines(); }
+
+    CTempDir m_dir;
+    CTrashFacts m_facts;
+    CTrashBins m_bins;
+    CWatchedBins m_watched;
+    CRecordingHost m_host;
+    CFaultFileSystem m_files;
+    CWipeEngine m_engine;
+    std::int64_t m_nNow = 500;
+    std::string m_homeTrash;
+    std::string m_vol1Trash;
+    std::string m_vol2Trash;
+};
+
+}  // namespace
+
+TEST_F(RecycleRunTest, EntriesAreOverwrittenInPlaceThenEveryBinIsEmptied) {
+    PutInTrash(m_homeTrash, "letter.txt", "dear bank, my pin is 1234");
+    PutInTrash(m_vol1Trash, "photo.jpg", std::string(70000, 'p'));
+    MakeFolder(m_vol1Trash + "/files/album");
+    MakeFolder(m_vol1Trash + "/files/album/deeper");
+    WriteFile(m_vol1Trash + "/files/album/deeper/a.jpg", "aaaa");
+    WriteFile(m_vol1Trash + "/info/album.trashinfo", "[Trash Info]\n");
+    WriteFile(m_vol1Trash + "/directorysizes", "4 1700000000 album\n");
+    m_engine.SetWipeMethod(0);
+
+    EXPECT_TRUE(Run());
+
+    const std::string homeFiles = m_homeTrash + "/files/";
+    const std::string vol1Files = m_vol1Trash + "/files/";
+    const std::vector<std::string>& lines = Lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines.front(), kStartLine);
+    EXPECT_TRUE(std::regex_match(lines.back(), std::regex("- Time: [0-9]+ seconds\\.")));
+    // home first, then the volumes in mount-point order; the missing vol2 bin is reported
+    const std::size_t nHome = IndexOf(lines, "Shredding resycle bin file " + homeFiles + "letter.txt");
+    EXPECT_EQ(lines[nHome + 1], Shredded(homeFiles + "letter.txt"));
+    const std::size_t nAlbum = IndexOf(lines, "Shredding resycle bin folder " + vol1Files + "album");
+    IndexOf(lines, Shredded(vol1Files + "album/deeper/a.jpg"));
+    const std::size_t nPhoto = IndexOf(lines, "Shredding resycle bin file " + vol1Files + "photo.jpg");
+    const std::size_t nMissing = IndexOf(lines, "* Error: Could not access " + m_vol2Trash + "/files/");
+    EXPECT_LT(nHome, std::min(nAlbum, nPhoto));
+    EXPECT_LT(std::max(nAlbum, nPhoto), nMissing);
+    EXPECT_EQ(m_engine.FailureCount(), 0);  // a bin never used is no failure
+    // no wipe-file or removal line: nothing renamed, truncated or removed before emptying
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.rfind("Wipeing", 0), std::string::npos) << line;
+    }
+    // at emptying time every entry was there, overwritten at full length
+    EXPECT_TRUE(IsZeros(m_watched.m_contentAtEmptying[homeFiles + "letter.txt"], 25));
+    EXPECT_TRUE(IsZeros(m_watched.m_contentAtEmptying[vol1Files + "photo.jpg"], 70000));
+    EXPECT_TRUE(IsZeros(m_watched.m_contentAtEmptying[vol1Files + "album/deeper/a.jpg"], 4));
+    EXPECT_EQ(m_watched.m_emptied, (std::vector<std::string>{m_homeTrash, m_vol1Trash}));
+    // and then nothing of it was left, bookkeeping included
+    for (const std::string& trash : {m_homeTrash, m_vol1Trash}) {
+        EXPECT_TRUE(ListNames(trash + "/files").empty()) << trash;
+        EXPECT_TRUE(ListNames(trash + "/info").empty()) << trash;
+        EXPECT_FALSE(Exists(trash + "/directorysizes")) << trash;
+    }
+    EXPECT_FALSE(Exists(m_vol2Trash));  // a missing bin is not made
+}
+
+TEST_F(RecycleRunTest, AFailingEntryDoesNotKeepTheNextOnesFromBeingShredded) {
+    for (const char* name : {"a", "b", "c", "d"}) {
+        PutInTrash(m_homeTrash, name, std::string("secret ") + name);
+    }
+    const std::string files = m_homeTrash + "/files/";
+    // The entry the listing yields first is made read-only: recycle-bin mode leaves attributes
+    // alone, so its open fails, and every other entry comes after it.
+    std::vector<CDirEntry> listed;
+    ASSERT_TRUE(m_files.ListFolder(files, listed));
+    std::string first;
+    for (const CDirEntry& entry : listed) {
+        if (first.empty() && entry.m_strName != "." && entry.m_strName != "..") {
+            first = entry.m_strName;
+        }
+    }
+    SetMode(files + first, 0444);
+
+    EXPECT_FALSE(Run());
+
+    const std::vector<std::string>& lines = Lines();
+    std::size_t nError = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].rfind("* Error opening file " + files + first + ": ", 0) == 0) {
+            nError = i;
+        }
+    }
+    ASSERT_LT(nError, lines.size());
+    EXPECT_EQ(lines[nError - 1], "Shredding resycle bin file " + files + first);
+    for (const char* name : {"a", "b", "c", "d"}) {
+        if (name == first) {
+            continue;
+        }
+        EXPECT_GT(IndexOf(lines, Shredded(files + name)), nError) << name;
+        EXPECT_TRUE(IsZeros(m_watched.m_contentAtEmptying[files + name], 8)) << name;
+    }
+    EXPECT_EQ(m_watched.m_contentAtEmptying[files + first], "secret " + first);
+    // the bin is emptied all the same
+    EXPECT_TRUE(ListNames(m_homeTrash + "/files").empty());
+    EXPECT_EQ(m_engine.FailureCount(), 1);
+}
+
+TEST_F(RecycleRunTest, CancelInTheSecondOfThreeBins) {
+    PutInTrash(m_homeTrash, "one", "1111");
+    PutInTrash(m_vol1Trash, "two-a", std::string(1000, '2'));
+    PutInTrash(m_vol1Trash, "two-b", "2222");
+    PutInTrash(m_vol2Trash, "three", "3333");
+    m_engine.SetWipeMethod(1);
+    const std::string second = "Shredding resycle bin file " + m_vol1Trash + "/files/";
+    m_host.AbortWhen([this, second] {
+        return std::any_of(Lines().begin(), Lines().end(),
+                           [&](const std::string& l) { return l.rfind(second, 0) == 0; });
+    });
+
+    EXPECT_FALSE(Run());
+
+    const std::vector<std::string>& lines = Lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], kAbortLine);  // right before the time line
+    std::size_t nStarted = 0;
+    for (const std::string& line : lines) {
+        nStarted += line.rfind(second, 0) == 0 ? 1 : 0;
+        EXPECT_EQ(line.find(m_vol2Trash), std::string::npos) << line;
+    }
+    EXPECT_EQ(nStarted, 1u);  // the run stopped inside the first entry it met
+    // the second bin was emptied, the third not touched
+    EXPECT_EQ(m_watched.m_emptied, (std::vector<std::string>{m_homeTrash, m_vol1Trash}));
+    EXPECT_TRUE(ListNames(m_vol1Trash + "/files").empty());
+    EXPECT_EQ(ReadFile(m_vol2Trash + "/files/three"), "3333");
+    EXPECT_EQ(ListNames(m_vol2Trash + "/info"), std::vector<std::string>{"three.trashinfo"});
+}
+
+TEST_F(RecycleRunTest, NoTrashLocationAtAll) {
+    m_facts.m_strHome.clear();
+    m_facts.m_mounts.clear();
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(Lines(), std::vector<std::string>{"* Can't get drive info!"});
+    EXPECT_TRUE(m_host.m_events.empty());  // no run protocol: no dialog, nothing disabled
+}
+
+TEST_F(RecycleRunTest, ABinThatExistsButCannotBeReadIsAFailureAndIsNotEmptied) {
+    PutInTrash(m_homeTrash, "kept", "kept secret");
+    m_files.FailOn(EFileOp::List, 5);  // the home bin's listing is refused
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(m_engine.FailureCount(), 1);
+    EXPECT_TRUE(Contains(Lines(), "* Error: Could not access " + m_homeTrash + "/files/"));
+    EXPECT_EQ(ReadFile(m_homeTrash + "/files/kept"), "kept secret");
+    EXPECT_EQ(ListNames(m_homeTrash + "/info"), std::vector<std::string>{"kept.trashinfo"});
+}
+
+TEST_F(RecycleRunTest, RunProtocolAndTheFirstCheckBeforeAnyBin) {
+    PutInTrash(m_homeTrash, "x", "x");
+    m_host.AbortAtCheck(1);  // Cancel before the first bin
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(Lines().size(), 3u);
+    EXPECT_EQ(Lines()[0], kStartLine);
+    EXPECT_EQ(Lines()[1], kAbortLine);
+    EXPECT_EQ(ReadFile(m_homeTrash + "/files/x"), "x");
+    EXPECT_TRUE(m_watched.m_emptied.empty());
+    ASSERT_GE(m_host.m_events.size(), 2u);
+    EXPECT_EQ(m_host.m_events.front(), "begin");
+    EXPECT_EQ(m_host.m_events.back(), "end");
+}
+
+}  // namespace quorrel::test
