@@ -1,0 +1,138 @@
+// The frame's sidebar: the folders "Wipe" and "Other" with their shortcuts, and what a click
+// on one of them runs.
+#include <QLayout>
+
+#include <iterator>
+
+#include "Artwork.h"
+#include "CommandIds.h"
+#include "MainFrame.h"
+#include "MessageBox.h"
+#include "OutBarCtrl.h"
+#include "QuorrelApp.h"
+
+namespace quorrel {
+
+namespace {
+
+// The ID of the outer splitter's first pane (row 0, column 0), which the sidebar fills.
+constexpr int kOutBarPaneId = 0xE900;
+
+// The sidebar's icons in the order of their image indexes (icon resources 132, 133, 134,
+// 135, 136, 137, 154, 156 and 158): each is drawn as the command it runs elsewhere, so a
+// shortcut looks like its toolbar button and menu item.
+constexpr int kOutBarIcons[] = {
+    ID_ADD_FILES, ID_WIPE_SELECTED, ID_WIPE_ALL,         ID_REMOVE_SELECTED, ID_REMOVE_ALL,
+    ID_OPTIONS,   ID_WIPE_FOLDER,   ID_WIPE_RECYCLE_BIN, ID_ADD_FOLDER,
+};
+
+struct SOutBarItem {
+    const char* pszText;
+    int nImage;
+};
+
+constexpr SOutBarItem kWipeItems[] = {
+    {"Add file(s) to list", 0}, {"Add folder to list", 8}, {"WIPE selected items", 1},
+    {"WIPE all items", 2},      {"WIPE Folder", 6},        {"WIPE Recycle Bin", 7},
+};
+constexpr SOutBarItem kOtherItems[] = {
+    {"Remove selected items from list", 3},
+    {"Remove all items from list", 4},
+    {"Options", 5},
+};
+
+const char kWipeFolder[] = "Wipe";
+const char kOtherFolder[] = "Other";
+const char kRemoveShortcutQuestion[] = "Are you sure you want to remove this folder shortcut?";
+const char kRemoveFolderQuestion[] = "Are you sure you want to remove the specified folder?";
+
+}  // namespace
+
+bool CMainFrame::BuildOutBar() {
+    auto* pOutBar = new CXTOutBarCtrl;
+    pOutBar->setObjectName(QStringLiteral("outBar"));
+    if (!pOutBar->Create(QRect(), m_wndOutBarPane, kOutBarPaneId, CXTOutBarCtrl::FlagsDefault)) {
+        delete pOutBar;
+        return false;
+    }
+    m_wndOutBar = pOutBar;
+    m_wndOutBarPane->layout()->addWidget(m_wndOutBar);
+    // The notifications come to the frame, which runs the commands, not to the pane.
+    m_wndOutBar->SetOwner(this);
+
+    m_imlSmall.Create(16, 16, 2);
+    m_imlLarge.Create(32, 32, 2);
+    for (int nCommandId : kOutBarIcons) {
+        const QIcon icon = CommandIcon(nCommandId);
+        m_imlSmall.Add(icon);
+        m_imlLarge.Add(icon);
+    }
+    m_wndOutBar->SetImageList(&m_imlLarge, true);
+    m_wndOutBar->SetImageList(&m_imlSmall, false);
+
+    const int nWipe = m_wndOutBar->AddFolder(QString::fromUtf8(kWipeFolder), 0);
+    for (const SOutBarItem& item : kWipeItems) {
+        m_wndOutBar->InsertItem(nWipe, m_wndOutBar->GetItemCount(nWipe),
+                                QString::fromUtf8(item.pszText), item.nImage, 0);
+    }
+    const int nOther = m_wndOutBar->AddFolder(QString::fromUtf8(kOtherFolder), 1);
+    for (const SOutBarItem& item : kOtherItems) {
+        m_wndOutBar->InsertItem(nOther, m_wndOutBar->GetItemCount(nOther),
+                                QString::fromUtf8(item.pszText), item.nImage, 0);
+    }
+    m_wndOutBar->SetSelFolder(0);
+    return true;
+}
+
+void CMainFrame::customEvent(QEvent* pEvent) {
+    if (pEvent->type() == CXTOutBarNotifyEvent::EventType()) {
+        auto* pNotify = static_cast<CXTOutBarNotifyEvent*>(pEvent);
+        pNotify->SetResult(OnOutBarNotify(pNotify->Code(), pNotify->Info()));
+        return;
+    }
+    QMainWindow::customEvent(pEvent);
+}
+
+int CMainFrame::OnOutBarNotify(int nCode, const SXTOutBarInfo& info) {
+    switch (nCode) {
+        case OutBarItemClick:
+            RunOutBarItem(m_nOutBarFolder, info.nIndex);
+            return 1;
+        case OutBarFolderChange:
+            m_nOutBarFolder = info.nIndex;
+            return 1;
+        case OutBarDeleteItem:
+            return AskYesNo(kRemoveShortcutQuestion) ? 1 : 0;
+        case OutBarDeleteFolder:
+            return AskYesNo(kRemoveFolderQuestion) ? 1 : 0;
+        default:
+            return 1;
+    }
+}
+
+// The handlers are called as they are, without the enabling rules of the menus and the
+// toolbar: "WIPE selected items" asks its question even when nothing is selected. Clicks go by
+// folder index and position only, so once shortcuts are removed or renamed the ones that
+// moved up run the handlers of their new positions.
+void CMainFrame::RunOutBarItem(int nFolder, int nPosition) {
+    using Handler = void (CMainFrame::*)();
+    static constexpr Handler kWipeHandlers[] = {
+        &CMainFrame::OnAddFiles, &CMainFrame::OnAddFolder,  &CMainFrame::OnWipeSelected,
+        &CMainFrame::OnWipeAll,  &CMainFrame::OnWipeFolder, &CMainFrame::OnWipeRecycleBin,
+    };
+    if (nFolder == 0 && nPosition >= 0 && nPosition < static_cast<int>(std::size(kWipeHandlers))) {
+        (this->*kWipeHandlers[nPosition])();
+    } else if (nFolder == 1 && nPosition == 0) {
+        OnRemoveSelected();
+    } else if (nFolder == 1 && nPosition == 1) {
+        OnRemoveAll();
+    } else if (nFolder == 1 && nPosition == 2) {
+        // Options belongs to the application object; a frame made without one (as the tests
+        // make it) has no Options to run.
+        if (CQuorrelApp* pApp = CQuorrelApp::Instance()) {
+            pApp->OnOptions();
+        }
+    }
+}
+
+}  // namespace quorrel

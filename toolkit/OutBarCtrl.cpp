@@ -1,0 +1,265 @@
+// The sidebar's model: folders and items, selection, removal and the notifications that let
+// the owner refuse each change. Geometry, drawing and the pointer are in OutBarCtrl*.cpp.
+#include "OutBarCtrl.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+
+namespace quorrel {
+
+CXTOutBarNotifyEvent::CXTOutBarNotifyEvent(int nCode, const SXTOutBarInfo& info)
+    : QEvent(EventType()), m_nCode(nCode), m_info(info) {}
+
+QEvent::Type CXTOutBarNotifyEvent::EventType() {
+    return static_cast<QEvent::Type>(QEvent::User + kOutBarNotifyMessage);
+}
+
+CXTOutBarCtrl::CXTOutBarCtrl(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+}
+
+CXTOutBarCtrl::~CXTOutBarCtrl() {
+    // The editor's end must not report to an owner that may be half gone by now.
+    if (m_pEditor != nullptr) {
+        m_pEditor->removeEventFilter(this);
+        m_pEditor->disconnect(this);
+    }
+}
+
+bool CXTOutBarCtrl::Create(const QRect& rect, QWidget* pParent, int nID, quint32 dwFlags) {
+    if (pParent == nullptr) {
+        return false;
+    }
+    setParent(pParent);
+    setGeometry(rect);
+    m_nID = nID;
+    m_dwFlags = dwFlags;
+    show();
+    return true;
+}
+
+void CXTOutBarCtrl::SetOwner(QObject* pOwner) {
+    m_pOwner = pOwner;
+}
+
+QObject* CXTOutBarCtrl::GetOwner() const {
+    return m_pOwner ? m_pOwner.data() : parent();
+}
+
+void CXTOutBarCtrl::SetImageList(const CImageList* pImageList, bool bLarge) {
+    (bLarge ? m_pLarge : m_pSmall) = pImageList;
+    update();
+}
+
+const CImageList* CXTOutBarCtrl::GetImageList(bool bLarge) const {
+    return bLarge ? m_pLarge : m_pSmall;
+}
+
+int CXTOutBarCtrl::AddFolder(const QString& text, quint32 dwData) {
+    SFolder folder;
+    folder.text = text;
+    folder.dwData = dwData;
+    m_folders.append(folder);
+    if (m_nSelFolder < 0) {
+        m_nSelFolder = 0;
+    }
+    update();
+    return GetFolderCount() - 1;
+}
+
+int CXTOutBarCtrl::AddFolderBar(const QString& text, QWidget* pChild, quint32 dwData) {
+    const int nFolder = AddFolder(text, dwData);
+    if (pChild != nullptr) {
+        pChild->setParent(this);
+        m_folders[nFolder].pChild = pChild;
+    }
+    PlaceChildren();
+    return nFolder;
+}
+
+int CXTOutBarCtrl::InsertItem(int nFolder, int nIndex, const QString& text, int nImage,
+                              quint32 dwData) {
+    if (nFolder < 0 || nFolder >= GetFolderCount()) {
+        return -1;
+    }
+    QList<SItem>& items = m_folders[nFolder].items;
+    const int nAt = (nIndex < 0 || nIndex > items.size()) ? static_cast<int>(items.size()) : nIndex;
+    items.insert(nAt, SItem{text, nImage, dwData});
+    if (nFolder == m_nSelFolder && m_nHighlight >= nAt) {
+        ++m_nHighlight;  // the highlight stays on the item it was on
+    }
+    update();
+    return nAt;
+}
+
+QString CXTOutBarCtrl::GetFolderText(int nFolder) const {
+    return (nFolder >= 0 && nFolder < GetFolderCount()) ? m_folders.at(nFolder).text : QString();
+}
+
+quint32 CXTOutBarCtrl::GetFolderData(int nFolder) const {
+    return (nFolder >= 0 && nFolder < GetFolderCount()) ? m_folders.at(nFolder).dwData : 0;
+}
+
+int CXTOutBarCtrl::GetItemCount(int nFolder) const {
+    if (nFolder < 0 || nFolder >= GetFolderCount()) {
+        return 0;
+    }
+    return static_cast<int>(m_folders.at(nFolder).items.size());
+}
+
+const CXTOutBarCtrl::SItem* CXTOutBarCtrl::Item(int nIndex) const {
+    if (nIndex < 0 || nIndex >= GetItemCount()) {
+        return nullptr;
+    }
+    return &m_folders.at(m_nSelFolder).items.at(nIndex);
+}
+
+QString CXTOutBarCtrl::GetItemText(int nIndex) const {
+    const SItem* pItem = Item(nIndex);
+    return pItem ? pItem->text : QString();
+}
+
+int CXTOutBarCtrl::GetItemImage(int nIndex) const {
+    const SItem* pItem = Item(nIndex);
+    return pItem ? pItem->nImage : -1;
+}
+
+quint32 CXTOutBarCtrl::GetItemData(int nIndex) const {
+    const SItem* pItem = Item(nIndex);
+    return pItem ? pItem->dwData : 0;
+}
+
+int CXTOutBarCtrl::Notify(int nCode, int nIndex, const QString& text) {
+    QObject* pOwner = GetOwner();
+    if (pOwner == nullptr) {
+        return 0;
+    }
+    SXTOutBarInfo info;
+    info.nIndex = nIndex;
+    info.text = text;
+    CXTOutBarNotifyEvent event(nCode, info);
+    QCoreApplication::sendEvent(pOwner, &event);
+    return event.Result();
+}
+
+bool CXTOutBarCtrl::SetSelFolder(int nFolder) {
+    if (nFolder < 0 || nFolder >= GetFolderCount()) {
+        return false;
+    }
+    EndEdit(true);
+    if (Notify(OutBarFolderChange, nFolder, m_folders.at(nFolder).text) == 0) {
+        return false;
+    }
+    // Folders are switched at once: with one column of shortcuts, an animated slide only
+    // delays the click the user is about to make.
+    if (m_nSelFolder >= 0 && m_nSelFolder < GetFolderCount() && m_folders[m_nSelFolder].pChild) {
+        m_folders[m_nSelFolder].pChild->hide();
+    }
+    m_nSelFolder = nFolder;
+    m_nFirstItem = 0;
+    m_nHighlight = -1;
+    m_nHoverItem = -1;
+    PlaceChildren();
+    update();
+    return true;
+}
+
+void CXTOutBarCtrl::SetHighlight(int nIndex) {
+    if (nIndex == m_nHighlight || Notify(OutBarHighlightChange, nIndex, GetItemText(nIndex)) == 0) {
+        return;
+    }
+    m_nHighlight = nIndex;
+    update();
+}
+
+void CXTOutBarCtrl::SetSmallIconView(bool bSmall) {
+    EndEdit(false);
+    m_dwFlags = bSmall ? (m_dwFlags | FlagSmallIcons) : (m_dwFlags & ~quint32(FlagSmallIcons));
+    ClampFirstItem();
+    update();
+}
+
+bool CXTOutBarCtrl::RemoveItem(int nIndex) {
+    EndEdit(false);
+    if (Item(nIndex) == nullptr || Notify(OutBarDeleteItem, nIndex, GetItemText(nIndex)) == 0) {
+        return false;
+    }
+    m_folders[m_nSelFolder].items.removeAt(nIndex);
+    if (m_nHighlight == nIndex) {
+        m_nHighlight = -1;
+    } else if (m_nHighlight > nIndex) {
+        --m_nHighlight;
+    }
+    m_nHoverItem = -1;
+    ClampFirstItem();
+    update();
+    return true;
+}
+
+bool CXTOutBarCtrl::RemoveFolder(int nFolder) {
+    EndEdit(false);
+    if (nFolder < 0 || nFolder >= GetFolderCount() ||
+        Notify(OutBarDeleteFolder, nFolder, m_folders.at(nFolder).text) == 0) {
+        return false;
+    }
+    if (QWidget* pChild = m_folders.at(nFolder).pChild) {
+        pChild->hide();
+    }
+    m_folders.removeAt(nFolder);
+    // The folder on show stays on show when another one goes; when it goes itself, the one
+    // that moved into its place (or the last one) takes over, from its top.
+    if (nFolder < m_nSelFolder) {
+        --m_nSelFolder;
+    } else if (nFolder == m_nSelFolder) {
+        m_nSelFolder = qMin(m_nSelFolder, GetFolderCount() - 1);
+        m_nFirstItem = 0;
+        m_nHighlight = -1;
+    }
+    m_nHoverFolder = -1;
+    m_nHoverItem = -1;
+    PlaceChildren();
+    update();
+    return true;
+}
+
+void CXTOutBarCtrl::PlaceChildren() {
+    for (int nFolder = 0; nFolder < GetFolderCount(); ++nFolder) {
+        QWidget* pChild = m_folders.at(nFolder).pChild;
+        if (pChild == nullptr) {
+            continue;
+        }
+        if (nFolder == m_nSelFolder) {
+            pChild->setGeometry(GetItemsArea());
+            pChild->show();
+        } else {
+            pChild->hide();
+        }
+    }
+}
+
+void CXTOutBarCtrl::ClampFirstItem() {
+    const int nCount = GetItemCount();
+    m_nFirstItem = qBound(0, m_nFirstItem, qMax(0, nCount - 1));
+    // Nothing stays scrolled away once everything fits below the header again.
+    const QRect area = GetItemsArea();
+    const int nAreaBottom = area.top() + area.height();
+    while (m_nFirstItem > 0 && ItemTop(nCount - 1) + ItemHeight(nCount - 1) +
+                                       ItemHeight(m_nFirstItem - 1) <=
+                                   nAreaBottom) {
+        --m_nFirstItem;
+    }
+}
+
+void CXTOutBarCtrl::ClearHover() {
+    if (m_nHoverFolder < 0 && m_nHoverItem < 0) {
+        return;
+    }
+    m_nHoverFolder = -1;
+    m_nHoverItem = -1;
+    update();
+}
+
+}  // namespace quorrel
