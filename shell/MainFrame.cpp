@@ -97,6 +97,9 @@ bool CMainFrame::OnCreateClient() {
     auto* pOutBarLayout = new QVBoxLayout(pOutBarPane);
     pOutBarLayout->setContentsMargins(0, 0, 0, 0);
     m_wndOutBarPane = pOutBarPane;
+    if (!BuildOutBar()) {
+        return false;
+    }
 
     m_wndRightSplitter = new QSplitter(Qt::Vertical, m_wndSplitter);
     m_wndRightSplitter->setObjectName(QStringLiteral("rightSplitter"));

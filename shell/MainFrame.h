@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+#include "ImageList.h"
+
 class QAction;
 class QLabel;
 class QMenu;
@@ -29,6 +31,8 @@ class CQuorrelView;
 class CXTCaption;
 class CXTIndicatorPane;
 class CXTLogoPane;
+class CXTOutBarCtrl;
+struct SXTOutBarInfo;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -54,10 +58,16 @@ public:
     void OnWipeSelected();
     void OnWipeAll();
     void OnWipeFolder();
+    // Shreds what the user has in every recycle bin, then empties each bin. Asks no question.
+    void OnWipeRecycleBin();
     // Fill the list from a multiple-selection file chooser or a folder chooser; paths already
     // in the list are refused with a log line each.
     void OnAddFiles();
     void OnAddFolder();
+    // The sidebar's notifications (MainFrameOutBar.cpp): an item click (code 1) runs the
+    // handler of its position in folder m_nOutBarFolder, a folder change (code 5) stores the
+    // folder, a removal (codes 7 and 8) is asked about first; the answer 0 refuses the change.
+    int OnOutBarNotify(int nCode, const SXTOutBarInfo& info);
     // The modeless Abort dialog of the runs.
     CAbortDlg& AbortDialog() const;
 
@@ -95,6 +105,8 @@ public:
 
 protected:
     bool event(QEvent* pEvent) override;
+    // The sidebar's notifications arrive here (MainFrameOutBar.cpp).
+    void customEvent(QEvent* pEvent) override;
     // Watches the pointer over the frame's menus: greyed items explain themselves too.
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void changeEvent(QEvent* pEvent) override;
@@ -109,6 +121,9 @@ private:
     // Client area: splitters, sidebar pane, caption band, list view (MainFrame.cpp).
     bool OnCreateClient();
     bool CreateCaption();
+    // The sidebar in the outer splitter's left pane (MainFrameOutBar.cpp).
+    bool BuildOutBar();
+    void RunOutBarItem(int nFolder, int nPosition);
     // Commands, menus and toolbar (MainFrameCommands.cpp).
     void CreateCommands();
     QAction* CreateCommand(int nCommandId);
@@ -149,6 +164,12 @@ private:
     QToolBar* m_wndToolBar = nullptr;
     // The left pane of the outer splitter, where the sidebar lives.
     QWidget* m_wndOutBarPane = nullptr;
+    // The sidebar's icons at 32 and 16 pixels, in the order of its image indexes.
+    CImageList m_imlLarge;
+    CImageList m_imlSmall;
+    CXTOutBarCtrl* m_wndOutBar = nullptr;
+    // The folder the sidebar last reported as selected: 0 "Wipe", 1 "Other".
+    int m_nOutBarFolder = 0;
     QSplitter* m_wndSplitter = nullptr;
     QSplitter* m_wndRightSplitter = nullptr;
     CXTCaption* m_wndCaption = nullptr;

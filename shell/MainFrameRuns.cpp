@@ -41,6 +41,8 @@ void CMainFrame::ConnectRunCommands() {
     connect(Action(ID_WIPE_SELECTED), &QAction::triggered, this, &CMainFrame::OnWipeSelected);
     connect(Action(ID_WIPE_ALL), &QAction::triggered, this, &CMainFrame::OnWipeAll);
     connect(Action(ID_WIPE_FOLDER), &QAction::triggered, this, &CMainFrame::OnWipeFolder);
+    connect(Action(ID_WIPE_RECYCLE_BIN), &QAction::triggered, this,
+            &CMainFrame::OnWipeRecycleBin);
     connect(Action(ID_ADD_FILES), &QAction::triggered, this, &CMainFrame::OnAddFiles);
     connect(Action(ID_ADD_FOLDER), &QAction::triggered, this, &CMainFrame::OnAddFolder);
 }

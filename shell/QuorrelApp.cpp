@@ -8,6 +8,7 @@
 #include "OptionsDlg.h"
 #include "QuorrelDoc.h"
 #include "QuorrelView.h"
+#include "TipOfTheDay.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -149,6 +150,7 @@ bool CQuorrelApp::OpenDocumentFile(const QString& pathName) {
     if (QAction* pOptions = m_pFrame->Action(ID_OPTIONS)) {
         connect(pOptions, &QAction::triggered, this, &CQuorrelApp::OnOptions);
     }
+    ConnectHelpDialogs();
     m_pDoc->OnOpenDocument(pathName);
     // The view's initial update: the paths given at start-up go into the list before the
     // window is first shown.
@@ -160,6 +162,13 @@ void CQuorrelApp::ShowTipAtStartup() {
     SCommandLineInfo info;
     info.ParseCommandLine(m_tokens);
     m_bShowTipAtStartup = info.bShowSplash;
+    if (!m_bShowTipAtStartup) {
+        return;
+    }
+    CXTTipOfTheDay dlg(TipsFileName(), m_pFrame);
+    if (dlg.m_bStartup) {
+        RunModal(dlg);
+    }
 }
 
 bool CQuorrelApp::ShouldShowTipAtStartup() const {

@@ -7,7 +7,10 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
+
+class QDialog;
 
 namespace quorrel {
 
@@ -55,10 +58,24 @@ public:
     void OnOptions();
 
     // Decides, from the command line, whether the tip of the day may open at start-up;
-    // "-Embedding" and "-Automation" keep it closed. Called once by InitInstance.
+    // "-Embedding" and "-Automation" keep it closed. When it may, runs it modally if its own
+    // "Show tips at startup" setting is on. Called once by InitInstance.
     void ShowTipAtStartup();
     // The decision of ShowTipAtStartup; false before it ran.
     bool ShouldShowTipAtStartup() const;
+
+    // The About command: the About box, modal (AppDialogs.cpp).
+    void OnAppAbout();
+    // The Tip of The Day command: the tip dialog, modal, whatever its start-up setting says.
+    void OnTipOfTheDay();
+    // The tips file the tip dialog is given: none when "tips.txt" is in the current folder
+    // (the dialog's own default), else the first found of tips.txt beside the program and
+    // share/quorrel/tips.txt of the installation; none when neither exists.
+    static QString TipsFileName();
+    // Tests: what runs the About box and the tip dialog in place of QDialog::exec (it returns
+    // the dialog's result); null restores exec.
+    using DialogRunner = std::function<int(QDialog&)>;
+    static void SetDialogRunner(DialogRunner runner);
 
     // The main window and the document; null before InitInstance made them.
     CMainFrame* MainFrame() const;
@@ -70,6 +87,11 @@ private:
     // Makes the document, the main window and its list, and puts the command line's paths
     // into the list; false when the window could not be made.
     bool OpenDocumentFile(const QString& pathName);
+    // Connects the About and Tip of The Day commands and routes the toolkit's message boxes
+    // through the program's own (AppDialogs.cpp).
+    void ConnectHelpDialogs();
+    // Runs `dialog` modally, or through the tests' runner.
+    static int RunModal(QDialog& dialog);
     // Reads the stored method into WipeMethod(); a missing value leaves it as it is.
     void LoadSettings();
 

@@ -93,6 +93,9 @@ private:
 void CAppStartupTest::initTestCase() {
     quorrel_test::UseProfileFolder(m_profile);
     CMessageBox::SetRefuseUnanswered(true);
+    // Every first start opens the tip of the day; these tests are about what surrounds it
+    // (app_tip_about_test drives the dialog itself).
+    CQuorrelApp::SetDialogRunner([](QDialog&) { return int(QDialog::Rejected); });
     QVERIFY(m_files.isValid());
     m_oldCurrent = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_files.path()));
