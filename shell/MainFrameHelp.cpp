@@ -1,28 +1,14 @@
 // The help: the HTML help that ships with the program, opened in the desktop's browser.
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
+#include "HyperLink.h"
 #include "MainFrame.h"
 #include "MessageBox.h"
 
 namespace quorrel {
-
-namespace {
-
-CMainFrame::UrlOpener& Opener() {
-    static CMainFrame::UrlOpener opener;
-    return opener;
-}
-
-bool OpenUrl(const QUrl& url) {
-    const CMainFrame::UrlOpener& opener = Opener();
-    return opener ? opener(url) : QDesktopServices::openUrl(url);
-}
-
-}  // namespace
 
 QString CMainFrame::HelpFilePath() {
     const QString installed = QCoreApplication::applicationDirPath() +
@@ -38,7 +24,7 @@ QString CMainFrame::HelpFilePath() {
 }
 
 void CMainFrame::SetUrlOpener(UrlOpener opener) {
-    Opener() = std::move(opener);
+    CXTHyperLink::SetUrlOpener(std::move(opener));
 }
 
 void CMainFrame::OnHelpFinder() {
@@ -50,7 +36,7 @@ void CMainFrame::OnHelpFinder() {
                           CMessageBox::Ok);
         return;
     }
-    if (!OpenUrl(QUrl::fromLocalFile(path))) {
+    if (!CXTHyperLink::OpenUrl(QUrl::fromLocalFile(path))) {
         CMessageBox::Show(this,
                           QStringLiteral("The help could not be opened: no web browser took ") +
                               QDir::toNativeSeparators(path) + QStringLiteral("."),

@@ -39,7 +39,7 @@ bool CXTHyperLink::Open() {
         return false;
     }
     const QUrl url(m_strURL);
-    const bool bOpened = Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
+    const bool bOpened = OpenUrl(url);
     if (!bOpened) {
         emit openFailed(m_strURL);
     }
@@ -48,6 +48,10 @@ bool CXTHyperLink::Open() {
 
 void CXTHyperLink::SetUrlOpener(UrlOpener opener) {
     Opener() = std::move(opener);
+}
+
+bool CXTHyperLink::OpenUrl(const QUrl& url) {
+    return Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
 }
 
 void CXTHyperLink::mousePressEvent(QMouseEvent* pEvent) {

@@ -30,6 +30,9 @@ public:
 
     // Replaces what opens every link's target; null restores the desktop's own handler.
     static void SetUrlOpener(UrlOpener opener);
+    // Opens `url` with the desktop's handler (or the opener a test set); the one way this
+    // program opens a URL, help included. True when it could.
+    static bool OpenUrl(const QUrl& url);
 
 signals:
     // The desktop has no handler for `url`, or refused it.

@@ -76,13 +76,14 @@ private:
 void CAppTipAboutTest::initTestCase() {
     quorrel_test::UseProfileFolder(m_profile);
     CMessageBox::SetRefuseUnanswered(true);
+    // One opener serves the links and the help: the help is the only local file opened.
     CXTHyperLink::SetUrlOpener([this](const QUrl& url) {
+        if (url.isLocalFile()) {
+            m_helpOpened.append(url.toString());
+            return true;
+        }
         m_opened.append(url);
         return m_bOpenerTakes;
-    });
-    quorrel::CMainFrame::SetUrlOpener([this](const QUrl& url) {
-        m_helpOpened.append(url.toString());
-        return true;
     });
     QVERIFY(m_files.isValid());
     m_oldCurrent = QDir::currentPath();
@@ -91,7 +92,6 @@ void CAppTipAboutTest::initTestCase() {
 
 void CAppTipAboutTest::cleanupTestCase() {
     CXTHyperLink::SetUrlOpener(nullptr);
-    quorrel::CMainFrame::SetUrlOpener(nullptr);
     QDir::setCurrent(m_oldCurrent);
 }
 
