@@ -69,6 +69,7 @@ bool CMainFrame::Create() {
     CreateLogoPane();
     CreateLockIndicators();
     LoadWindowPlacement();
+    LoadBarState(QLatin1String(kBarStateName));
     if (!CreateProgress()) {
         return false;
     }

@@ -13,6 +13,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QProgressBar;
 class QSplitter;
 class QStatusBar;
@@ -93,12 +94,15 @@ public:
     // then in the source tree it was built from; empty when neither holds it.
     static QString HelpFilePath();
     // Tests: what opens a URL in the desktop's browser (true when it could); null restores
-    // the desktop's own.
+    // the desktop's own. The same opener serves the About box's links.
     using UrlOpener = std::function<bool(const QUrl&)>;
     static void SetUrlOpener(UrlOpener opener);
     // The frame offers no menu of its own bars: the View menu shows and hides them, and a
     // right click anywhere in the frame opens the list's menu instead.
     QMenu* createPopupMenu() override;
+
+    // The menu bar, inside the movable bar that carries it (QMainWindow::menuBar() is not it).
+    QMenuBar* MenuBar() const { return m_wndMenuBar; }
 
     // Tests: the folder the lock-key lights are read from for frames created later.
     static void SetLockLightsDir(const QString& dir);
@@ -156,12 +160,20 @@ private:
     // Window placement in the profile (MainFramePlacement.cpp).
     void LoadWindowPlacement();
     void SaveWindowPlacement();
+    // The bars' layout under profile name `profileName` (MainFrameBarState.cpp): applied only
+    // when it names no bar the frame lacks; what cannot be applied keeps its default place.
+    void LoadBarState(const QString& profileName);
+    static constexpr char kBarStateName[] = "Control Bar State";
+    void SaveBarState(const QString& profileName);
 
     CXTLogoPane* m_wndLogoPane = nullptr;
     COutputBar* m_wndOutputBar = nullptr;
     QProgressBar* m_wndProgress = nullptr;
     QStatusBar* m_wndStatusBar = nullptr;
     QToolBar* m_wndToolBar = nullptr;
+    QMenuBar* m_wndMenuBar = nullptr;
+    // The movable bar the menu bar lives in.
+    QToolBar* m_wndMenuBarHost = nullptr;
     // The left pane of the outer splitter, where the sidebar lives.
     QWidget* m_wndOutBarPane = nullptr;
     // The sidebar's icons at 32 and 16 pixels, in the order of its image indexes.

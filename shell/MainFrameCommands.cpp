@@ -70,7 +70,7 @@ QAction* CMainFrame::Action(int nCommandId) const {
 
 QMenu* CMainFrame::AddMenu(const QString& title, const char* pszObjectName,
                            std::initializer_list<int> commands) {
-    QMenu* pMenu = menuBar()->addMenu(title);
+    QMenu* pMenu = m_wndMenuBar->addMenu(title);
     pMenu->setObjectName(QString::fromLatin1(pszObjectName));
     for (int nCommandId : commands) {
         if (nCommandId == 0) {
@@ -86,7 +86,18 @@ QMenu* CMainFrame::AddMenu(const QString& title, const char* pszObjectName,
 }
 
 bool CMainFrame::CreateMenuBar() {
-    menuBar()->setObjectName(QStringLiteral("menuBar"));
+    // The menus sit in a bar of their own that the user moves like the toolbar, and whose
+    // place the layout keeps. A menu bar lays its items out in a line only, so the bar stays
+    // on the top or the bottom side.
+    m_wndMenuBar = new QMenuBar(this);
+    m_wndMenuBar->setObjectName(QStringLiteral("menuBar"));
+    m_wndMenuBarHost = new QToolBar(QStringLiteral("Menu Bar"), this);
+    m_wndMenuBarHost->setObjectName(QStringLiteral("menuBarHost"));
+    m_wndMenuBarHost->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    m_wndMenuBarHost->addWidget(m_wndMenuBar);
+    addToolBar(Qt::TopToolBarArea, m_wndMenuBarHost);
+    // The toolbar starts in a row of its own under the menus.
+    addToolBarBreak(Qt::TopToolBarArea);
     AddMenu(QStringLiteral("&File"), "fileMenu",
             {ID_ADD_FILES, ID_ADD_FOLDER, 0, ID_WIPE_SELECTED, ID_WIPE_ALL, 0, ID_WIPE_FOLDER,
              ID_WIPE_RECYCLE_BIN, 0, ID_OPTIONS, 0, ID_APP_EXIT});

@@ -107,6 +107,7 @@ void CMainFrame::SaveWindowPlacement() {
 
 void CMainFrame::closeEvent(QCloseEvent* pEvent) {
     if (m_pView != nullptr) {
+        SaveBarState(QLatin1String(kBarStateName));
         SaveWindowPlacement();
     }
     QMainWindow::closeEvent(pEvent);

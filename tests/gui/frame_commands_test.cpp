@@ -77,7 +77,7 @@ QWidget* CFrameCommandsTest::ButtonOf(int nId) const {
 }
 
 void CFrameCommandsTest::menusInOrder() {
-    const QList<QAction*> menus = m_pFrame->menuBar()->actions();
+    const QList<QAction*> menus = m_pFrame->MenuBar()->actions();
     QStringList titles;
     for (const QAction* pMenu : menus) {
         titles.append(pMenu->text());

@@ -135,7 +135,7 @@ void CFrameStatusTest::menuItemPromptsWhileHighlighted() {
     frame_test::AddRows(*m_pFrame->GetActiveView(), {"/tmp/a"});
     auto* pEdit = Child<QMenu>("editMenu");
     QVERIFY(pEdit);
-    m_pFrame->menuBar()->setActiveAction(pEdit->menuAction());
+    m_pFrame->MenuBar()->setActiveAction(pEdit->menuAction());
     QTRY_VERIFY(pEdit->isVisible());
     pEdit->setActiveAction(m_pFrame->Action(ID_SELECT_ALL));
     QCOMPARE(m_pFrame->StatusMessage(), QStringLiteral("Select all items in the list"));
@@ -152,7 +152,7 @@ void CFrameStatusTest::menuItemPromptsWhileHighlighted() {
 
     // An item without a prompt of its own shows the idle text.
     auto* pView = Child<QMenu>("viewMenu");
-    m_pFrame->menuBar()->setActiveAction(pView->menuAction());
+    m_pFrame->MenuBar()->setActiveAction(pView->menuAction());
     QTRY_VERIFY(pView->isVisible());
     pView->setActiveAction(m_pFrame->Action(ID_VIEW_TOOLBAR));
     QCOMPARE(m_pFrame->StatusMessage(), QStringLiteral("Show or hide the toolbar"));
