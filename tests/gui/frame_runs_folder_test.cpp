@@ -22,71 +22,14 @@
 #include "OutputBar.h"
 #include "Runs.h"
 #include "frame_test_support.h"
+#include "run_test_support.h"
 
 using namespace quorrel;
+using namespace quorrel_test;
 
 namespace {
 
 const QString kSimplePhrase = QStringLiteral(" using: Simple (1 pass: writes 0x00) algorithm.");
-
-bool MakeFile(const QByteArray& path, qint64 nBytes, char nFill = 'x') {
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0) {
-        return false;
-    }
-    const QByteArray block(64 * 1024, nFill);
-    bool bOk = true;
-    for (qint64 nDone = 0; bOk && nDone < nBytes;) {
-        const qint64 nPart = qMin<qint64>(block.size(), nBytes - nDone);
-        bOk = ::write(fd, block.constData(), static_cast<size_t>(nPart)) == nPart;
-        nDone += nPart;
-    }
-    return ::close(fd) == 0 && bOk;
-}
-
-bool Exists(const QByteArray& path) {
-    struct stat st {};
-    return ::lstat(path.constData(), &st) == 0;
-}
-
-bool HoldsOnly(const QByteArray& path, char nFill) {
-    QFile file(QFile::decodeName(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray data = file.readAll();
-    return !data.isEmpty() && data.count(nFill) == data.size();
-}
-
-QString Text(const QByteArray& bytes) {
-    return QString::fromUtf8(bytes);
-}
-
-bool IsTimeLine(const QString& line) {
-    static const QRegularExpression timeLine(QStringLiteral("^- Time: \\d+ seconds\\.$"));
-    return timeLine.match(line).hasMatch();
-}
-
-// Hands every new line of the action log to `onLine` as it is written (from inside a run).
-class CLogWatch {
-public:
-    CLogWatch(COutputBar& bar, std::function<void(const QString&)> onLine) {
-        QAbstractItemModel* pModel = bar.LogList().model();
-        m_connection =
-            QObject::connect(pModel, &QAbstractItemModel::rowsInserted,
-                             [pModel, onLine](const QModelIndex&, int nFirst, int nLast) {
-                                 for (int nRow = nFirst; nRow <= nLast; ++nRow) {
-                                     onLine(pModel->index(nRow, 0).data().toString());
-                                 }
-                             });
-    }
-    ~CLogWatch() { QObject::disconnect(m_connection); }
-    CLogWatch(const CLogWatch&) = delete;
-    CLogWatch& operator=(const CLogWatch&) = delete;
-
-private:
-    QMetaObject::Connection m_connection;
-};
 
 // Another process that keeps a file open with an exclusive lock until it is stopped, as
 // another program keeps a file open without sharing.

@@ -28,82 +28,16 @@
 #include "OutputBar.h"
 #include "Runs.h"
 #include "frame_test_support.h"
+#include "run_test_support.h"
 
 using namespace quorrel;
+using namespace quorrel_test;
 
 namespace {
 
 const QString kSimpleBanner =
     QStringLiteral("- Deleteing files using: Simple (1 pass: writes 0x00) algorithm.");
 constexpr qint64 kBigFile = 8 * 1024 * 1024;
-
-// Writes `nBytes` bytes of `nFill` to a new file at `path`.
-bool MakeFile(const QByteArray& path, qint64 nBytes, char nFill = 'x') {
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0) {
-        return false;
-    }
-    const QByteArray block(64 * 1024, nFill);
-    bool bOk = true;
-    for (qint64 nDone = 0; bOk && nDone < nBytes;) {
-        const qint64 nPart = qMin<qint64>(block.size(), nBytes - nDone);
-        bOk = ::write(fd, block.constData(), static_cast<size_t>(nPart)) == nPart;
-        nDone += nPart;
-    }
-    return ::close(fd) == 0 && bOk;
-}
-
-bool Exists(const QByteArray& path) {
-    struct stat st {};
-    return ::lstat(path.constData(), &st) == 0;
-}
-
-// The file's size, -1 when it is gone.
-qint64 SizeOf(const QByteArray& path) {
-    struct stat st {};
-    return ::lstat(path.constData(), &st) == 0 ? static_cast<qint64>(st.st_size) : -1;
-}
-
-// True when the whole file still holds `nFill` only.
-bool HoldsOnly(const QByteArray& path, char nFill) {
-    QFile file(QFile::decodeName(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray data = file.readAll();
-    return !data.isEmpty() && data.count(nFill) == data.size();
-}
-
-QString Text(const QByteArray& bytes) {
-    return QString::fromUtf8(bytes);
-}
-
-bool IsTimeLine(const QString& line) {
-    static const QRegularExpression timeLine(QStringLiteral("^- Time: \\d+ seconds\\.$"));
-    return timeLine.match(line).hasMatch();
-}
-
-// Hands every line the action log receives to `onLine` the moment it is written, that is from
-// inside a run. Disconnects when it goes.
-class CLogWatch {
-public:
-    CLogWatch(COutputBar& bar, std::function<void(const QString&)> onLine) {
-        QAbstractItemModel* pModel = bar.LogList().model();
-        m_connection =
-            QObject::connect(pModel, &QAbstractItemModel::rowsInserted,
-                             [pModel, onLine](const QModelIndex&, int nFirst, int nLast) {
-                                 for (int nRow = nFirst; nRow <= nLast; ++nRow) {
-                                     onLine(pModel->index(nRow, 0).data().toString());
-                                 }
-                             });
-    }
-    ~CLogWatch() { QObject::disconnect(m_connection); }
-    CLogWatch(const CLogWatch&) = delete;
-    CLogWatch& operator=(const CLogWatch&) = delete;
-
-private:
-    QMetaObject::Connection m_connection;
-};
 
 // Records the Abort dialog's show and hide events.
 class CShowHideRecorder : public QObject {
