@@ -51,9 +51,9 @@ void CWipeEngine::WalkEntries(const std::string& path, const std::vector<CDirEnt
     }
 }
 
-// Removes an emptied folder and says whether that worked.
+// Removes an emptied folder and says whether that worked. Its read-only bit went before the
+// walk (WipeFolder), which is the only place a folder's attributes are changed.
 void CWipeEngine::RemoveFolder(const std::string& path) {
-    ClearReadOnly(path);
     if (m_fs.RemoveFolder(path)) {
         m_host.AddLine("Folder " + path + " is removed");
     } else {

@@ -76,19 +76,32 @@ bool DecodeByteArray(const std::string& body, std::string& bytes) {
 
 }  // namespace
 
+int WipeMethodFromNumber(long long nValue) {
+    return static_cast<int>(static_cast<std::uint32_t>(nValue));
+}
+
+bool WipeMethodFromBytes(const std::string& bytes, int& nMethod) {
+    if (bytes.size() > 4) {
+        return false;
+    }
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+    }
+    nMethod = static_cast<int>(value);
+    return true;
+}
+
 int DecodeStoredWipeMethod(const std::string& raw) {
     const std::string prefix = "@ByteArray(";
     if (raw.compare(0, prefix.size(), prefix) == 0 && raw.size() > prefix.size() && raw.back() == ')') {
         std::string bytes;
+        int nMethod = 0;
         if (!DecodeByteArray(raw.substr(prefix.size(), raw.size() - prefix.size() - 1), bytes) ||
-            bytes.size() > 4) {
+            !WipeMethodFromBytes(bytes, nMethod)) {
             return 0;
         }
-        std::uint32_t value = 0;
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
-        }
-        return static_cast<int>(value);
+        return nMethod;
     }
     if (raw.empty()) {
         return 0;
@@ -99,7 +112,7 @@ int DecodeStoredWipeMethod(const std::string& raw) {
     if (errno != 0 || end == raw.c_str() || *end != '\0') {
         return 0;
     }
-    return static_cast<int>(static_cast<std::uint32_t>(value));
+    return WipeMethodFromNumber(value);
 }
 
 }  // namespace quorrel

@@ -15,6 +15,8 @@
 #include <set>
 #include <sstream>
 
+#include "FileSystem.h"
+
 namespace quorrel {
 
 namespace {
@@ -63,11 +65,6 @@ bool HasOption(const std::string& options, const std::string& name) {
     return false;
 }
 
-// `$topdir/name`, without a doubled separator at the root.
-std::string AtTop(const std::string& topdir, const std::string& name) {
-    return (topdir == "/" ? std::string() : topdir) + "/" + name;
-}
-
 // A real folder (not a link) that belongs to `nUid`, or nothing at all; false for anything
 // else. `bExists` says which.
 bool IsOwnFolderOrMissing(const std::string& path, unsigned long nUid, bool& bExists) {
@@ -79,14 +76,14 @@ bool IsOwnFolderOrMissing(const std::string& path, unsigned long nUid, bool& bEx
 void AddMountTrashes(const std::string& topdir, unsigned long nUid,
                      std::vector<std::string>& trashes) {
     const std::string uid = std::to_string(nUid);
-    const std::string shared = AtTop(topdir, ".Trash");
+    const std::string shared = JoinPath(topdir, ".Trash");
     struct stat st {};
     bool bExists = false;
     if (::lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) != 0 &&
-        IsOwnFolderOrMissing(shared + "/" + uid, nUid, bExists)) {
-        trashes.push_back(shared + "/" + uid);
+        IsOwnFolderOrMissing(JoinPath(shared, uid), nUid, bExists)) {
+        trashes.push_back(JoinPath(shared, uid));
     }
-    const std::string own = AtTop(topdir, ".Trash-" + uid);
+    const std::string own = JoinPath(topdir, ".Trash-" + uid);
     if (IsOwnFolderOrMissing(own, nUid, bExists)) {
         trashes.push_back(own);
     }

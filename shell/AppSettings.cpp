@@ -5,7 +5,7 @@
 #include <QString>
 #include <QVariant>
 
-#include <cstdint>
+#include "WipeMethod.h"
 
 namespace quorrel {
 
@@ -14,26 +14,6 @@ namespace {
 const char kGroup[] = "1.0";
 const char kKey[] = "Using Alorithm";
 
-// The stored value is a 32-bit word: numbers outside it keep their low 32 bits, as the
-// terminal shredder reads them.
-int LowWord(qlonglong value) {
-    return static_cast<int>(static_cast<std::uint32_t>(static_cast<qulonglong>(value)));
-}
-
-// A byte array of up to 4 bytes fills the low bytes, least significant first, as a short
-// registry value fills the start of a 4-byte buffer.
-bool FromBytes(const QByteArray& bytes, int& nMethod) {
-    if (bytes.size() > 4) {
-        return false;
-    }
-    std::uint32_t value = 0;
-    for (int i = 0; i < bytes.size(); ++i) {
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
-    }
-    nMethod = static_cast<int>(value);
-    return true;
-}
-
 // An INI file hands numbers back as text.
 bool FromText(const QString& text, int& nMethod) {
     bool bOk = false;
@@ -41,7 +21,7 @@ bool FromText(const QString& text, int& nMethod) {
     if (!bOk) {
         return false;
     }
-    nMethod = LowWord(value);
+    nMethod = WipeMethodFromNumber(value);
     return true;
 }
 
@@ -65,14 +45,14 @@ bool LoadWipeMethod(QSettings& settings, int& nMethod) {
     settings.endGroup();
     switch (value.typeId()) {
         case QMetaType::QByteArray:
-            return FromBytes(value.toByteArray(), nMethod);
+            return WipeMethodFromBytes(value.toByteArray().toStdString(), nMethod);
         case QMetaType::QString:
             return FromText(value.toString(), nMethod);
         case QMetaType::Int:
         case QMetaType::UInt:
         case QMetaType::LongLong:
         case QMetaType::ULongLong:
-            nMethod = LowWord(value.toLongLong());
+            nMethod = WipeMethodFromNumber(value.toLongLong());
             return true;
         default:
             return false;
