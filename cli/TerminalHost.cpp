@@ -59,16 +59,13 @@ void CTerminalHost::SetProgressRange(std::int64_t nUpper) { m_nUpper = nUpper; }
 
 void CTerminalHost::SetProgressPos(std::int64_t nPos) { m_nPos = nPos; }
 
-void CTerminalHost::StepProgress(std::int64_t nBytes) {
-    m_nPos += nBytes;
-    m_nPassBytes += nBytes;
-}
+void CTerminalHost::StepProgress(std::int64_t nBytes) { m_nPos += nBytes; }
 
 void CTerminalHost::OnPassStart(const std::string& path, int nPass, int nPasses) {
     m_strPath = path;
     m_nPass = nPass;
     m_nPasses = nPasses;
-    m_nPassBytes = 0;
+    m_nPos = 0;  // every pass starts from the first byte; the rate is of this pass
     m_passStart = std::chrono::steady_clock::now();
     Draw(true);
 }
@@ -89,7 +86,7 @@ void CTerminalHost::Draw(bool bForce) {
     }
     m_lastDraw = now;
     const double seconds = std::chrono::duration<double>(now - m_passStart).count();
-    const double rate = seconds > 0.0 ? static_cast<double>(m_nPassBytes) / seconds : 0.0;
+    const double rate = seconds > 0.0 ? static_cast<double>(m_nPos) / seconds : 0.0;
     const int percent = m_nUpper > 0 ? static_cast<int>(m_nPos * 100 / m_nUpper) : 100;
     std::fprintf(stderr, "\r\033[K%s  pass %d/%d  %3d%%  %s of %s  %s/s", Tail(m_strPath, 40).c_str(),
                  m_nPass + 1, m_nPasses, percent, Mebibytes(m_nPos).c_str(),

@@ -39,7 +39,6 @@ private:
     int m_nPasses = 0;
     std::int64_t m_nUpper = 0;
     std::int64_t m_nPos = 0;
-    std::int64_t m_nPassBytes = 0;
     std::chrono::steady_clock::time_point m_passStart;
     std::chrono::steady_clock::time_point m_lastDraw;
 };
