@@ -58,11 +58,14 @@ bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& op
             options.bHelp = true;
         } else if (arg == "--yes" || arg == "-y") {
             options.bYes = true;
+        } else if (arg == "--verify") {
+            options.bVerify = true;
         } else if (arg == "--recycle-bin") {
             options.bRecycleBin = true;
         } else if (IsOption(arg, "--method")) {
             if (!TakeValue(args, i, "--method", value) || !ParseMethod(value, options.nMethod)) {
-                error = "--method needs a whole number (0 to 3)";
+                error = "--method needs a whole number: 0 to 3 name the methods, any other "
+                        "number writes 10 passes of 0x55";
                 return false;
             }
             options.bHasMethod = true;
@@ -100,9 +103,9 @@ bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& op
 }
 
 std::string ShredUsage() {
-    return "Usage: quorrel-shred [--method N] [--yes] PATH...\n"
-           "       quorrel-shred [--method N] [--yes] --folder DIR\n"
-           "       quorrel-shred [--method N] --recycle-bin\n"
+    return "Usage: quorrel-shred [--method N] [--verify] [--yes] PATH...\n"
+           "       quorrel-shred [--method N] [--verify] [--yes] --folder DIR\n"
+           "       quorrel-shred [--method N] [--verify] --recycle-bin\n"
            "\n"
            "Destroys files so that their contents cannot be read back: every file is\n"
            "overwritten in place with the method's passes (each pass flushed to the disk),\n"
@@ -110,7 +113,8 @@ std::string ShredUsage() {
            "walked depth first and removed once empty. Symbolic links and special files are\n"
            "removed as entries; what they point to is never touched.\n"
            "\n"
-           "  PATH...        files and folders to shred, in the order given\n"
+           "  PATH...        files and folders to shred, in the order given; a name is taken\n"
+           "                 literally, * and ? match only when no entry has that name\n"
            "  --folder DIR   shred the whole folder tree DIR\n"
            "  --recycle-bin  shred what is in your trash, then empty it: the home trash\n"
            "                 ($XDG_DATA_HOME/Trash, else ~/.local/share/Trash) first, then\n"
@@ -122,22 +126,35 @@ std::string ShredUsage() {
            "                 1  US DoD 5220.22-M (3 passes: 0x00, 0xFF, 0x00)\n"
            "                 2  US DoD 5220.22-M (7 passes: 0x00 and 0xFF in turn)\n"
            "                 3  Strongest (30 passes: writes random data)\n"
-           "                 any other value writes 10 passes of 0x55\n"
+           "                 any other whole number writes 10 passes of 0x55\n"
            "                 Without --method the method chosen in Quorrel's Options is used\n"
            "                 (setting \"Using Alorithm\" in ~/.config/Tellmoor/Quorrel.conf), else 0.\n"
+           "  --verify       read every file back from the disk after its last pass and\n"
+           "                 compare it with what that pass wrote; a mismatch is a failure\n"
            "  --yes, -y      do not ask before shredding\n"
            "  --help, -h     show this text\n"
            "  --             end of options: every later argument is a path\n"
            "\n"
            "Without --yes the run's question is asked on the terminal (y/N); with no terminal\n"
            "and no --yes nothing is changed (--recycle-bin asks nothing, as in the window).\n"
-           "Every action-log line is printed on standard\n"
-           "output; a progress bar goes to standard error when it is a terminal. Ctrl-C aborts:\n"
-           "the file in progress is left truncated and reported, and the run stops.\n"
+           "Every action-log line is printed on standard output (control characters in names\n"
+           "shown as \\xNN); a progress bar goes to standard error when it is a terminal.\n"
+           "Ctrl-C, closing the terminal or SIGTERM aborts: the file in progress keeps its\n"
+           "length, partly overwritten, and is reported, so that a later run reaches it all.\n"
+           "\n"
+           "What is never touched: the root folder, \".\" and \"..\", what a link points to, a\n"
+           "file with other names (hard links: its data is theirs too), other file systems and\n"
+           "bind mounts met inside a folder (a walk stays on one), kernel file systems (proc,\n"
+           "sysfs, ...), and a file another program holds a lock on.\n"
+           "\n"
+           "Lines that start with \"* \" report what did not go as asked. Some say that a file\n"
+           "was removed but old copies of its contents may remain on the disk: it lies on a\n"
+           "copy-on-write file system (btrfs, bcachefs, ZFS, f2fs, nilfs2), shares its data\n"
+           "with another file, or changed while it was shredded.\n"
            "\n"
            "Exit status: 0 every entry was destroyed; 1 an entry failed, a trash that exists\n"
            "could not be read, the run was aborted or the question was answered no; 2 usage\n"
-           "error.\n";
+           "error; 3 every entry was removed, but some could not be overwritten where they lay.\n";
 }
 
 }  // namespace quorrel

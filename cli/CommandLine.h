@@ -10,6 +10,7 @@ struct CShredOptions {
     bool bHelp = false;
     bool bYes = false;
     bool bRecycleBin = false;         // shred the user's trash, then empty it
+    bool bVerify = false;             // read every file back after its last pass
     bool bHasMethod = false;
     int nMethod = 0;
     std::string strFolder;            // set for a folder run

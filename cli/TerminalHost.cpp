@@ -38,14 +38,32 @@ void CTerminalHost::InstallInterruptHandler() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);  // the terminal was closed
     // A reader that goes away (quorrel-shred | head) must not kill the run in the middle of a
     // file; the log lines are then simply lost.
     std::signal(SIGPIPE, SIG_IGN);
 }
 
+std::string EscapeControls(const std::string& line) {
+    std::string shown;
+    shown.reserve(line.size());
+    for (const char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 void CTerminalHost::AddLine(const std::string& line) {
     ClearBar();
-    std::fwrite(line.data(), 1, line.size(), stdout);
+    const std::string shown = EscapeControls(line);
+    std::fwrite(shown.data(), 1, shown.size(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
 }

@@ -10,6 +10,10 @@
 
 namespace quorrel {
 
+// `line` with every control character shown as \xNN, so that no name can start a line of
+// its own or move the cursor.
+std::string EscapeControls(const std::string& line);
+
 class CTerminalHost final : public IRunHost {
 public:
     // `bProgress`: draw the progress bar on stderr.
@@ -24,7 +28,7 @@ public:
     void BeginRun() override;
     void EndRun() override;
 
-    // Makes Ctrl-C (SIGINT) and SIGTERM set the abort flag instead of ending the process, and
+    // Makes Ctrl-C (SIGINT), SIGTERM and SIGHUP set the abort flag instead of ending the process, and
     // keeps a closed output pipe from ending it.
     static void InstallInterruptHandler();
 

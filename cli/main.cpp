@@ -21,6 +21,15 @@ namespace {
 constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitNotInPlace = 3;  // every entry removed, some not overwritten where they lay
+
+// The exit status of a run that did its work: a failure wins over a warning.
+int Outcome(bool bDone, const CWipeEngine& engine) {
+    if (!bDone || engine.FailureCount() > 0) {
+        return kExitFailed;
+    }
+    return engine.WarningCount() > 0 ? kExitNotInPlace : kExitDone;
+}
 
 // The method of --method, else the one stored by the window's Options, else 0.
 int ChooseMethod(const CShredOptions& options) {
@@ -76,16 +85,16 @@ int Run(const std::vector<std::string>& args) {
     CTerminalHost::InstallInterruptHandler();
     CWipeEngine engine(SystemFileSystem(), host);
     engine.SetWipeMethod(ChooseMethod(options));
+    engine.SetVerify(options.bVerify);
     if (options.bRecycleBin) {
-        return RunWipeRecycleBin(engine, SystemRecycleBins()) ? kExitDone : kExitFailed;
+        return Outcome(RunWipeRecycleBin(engine, SystemRecycleBins()), engine);
     }
     if (bFolderRun) {
-        const bool bDone = RunWipeFolder(engine, options.strFolder);
-        return bDone && engine.FailureCount() == 0 ? kExitDone : kExitFailed;
+        return Outcome(RunWipeFolder(engine, options.strFolder), engine);
     }
     CPathList list(options.paths);
-    RunWipeSelected(engine, list);
-    return list.GetItemCount() == 0 && engine.FailureCount() == 0 ? kExitDone : kExitFailed;
+    const bool bDone = RunWipeSelected(engine, list);
+    return Outcome(bDone && list.GetItemCount() == 0, engine);
 }
 
 }  // namespace

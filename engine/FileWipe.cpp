@@ -3,6 +3,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "FileRun.h"
+#include "LogLines.h"
 #include "WipeEngine.h"
 #include "WipeMethod.h"
 
@@ -13,20 +15,16 @@ namespace {
 // Letters a random name is drawn from: "a" and the 19 that follow it.
 constexpr int kNameLetters = 20;
 
-// `name` placed in the folder of `path`: a path without a folder part stays in the folder it
-// is relative to.
-std::string SiblingPath(const std::string& path, const std::string& name) {
-    if (path.find('/') == std::string::npos) {
-        return name;
-    }
-    return JoinPath(ParentFolder(path), name);
+// A link or special file: an entry with no data of its own, removed as it is.
+bool HasNoData(const CDirEntry& entry) {
+    return (entry.m_attributes & (kAttrDevice | kAttrReparsePoint)) != 0;
 }
+
+}  // namespace
 
 std::string Quote(const std::string& prefix, const std::string& path, const CFileError& error) {
     return prefix + path + ": " + error.GetErrorMessage();
 }
-
-}  // namespace
 
 CWipeEngine::CWipeEngine(IFileSystem& fileSystem, IRunHost& host)
     : m_fs(fileSystem), m_host(host), m_clock([] { return std::int64_t{std::time(nullptr)}; }) {}
@@ -36,171 +34,196 @@ void CWipeEngine::Fail(const std::string& line) {
     m_host.AddLine(line);
 }
 
+void CWipeEngine::Warn(const std::string& line) {
+    ++m_nWarnings;
+    m_host.AddLine(line);
+}
+
 bool CWipeEngine::WipeFile(const std::string& path, bool bRecycleBin) {
+    std::string name;
+    CFileError error;
+    std::unique_ptr<IFolder> folder = m_fs.OpenParentOf(path, name, error);
+    CDirEntry entry;
+    if (folder && folder->Lookup(name, entry, error)) {
+        return WipeFileEntry(*folder, entry, path, bRecycleBin);
+    }
+    if (name == "." || name == "..") {
+        Fail(lines::DotName(path));
+    } else if (!bRecycleBin) {
+        error.m_strFileName = kUnnamedFile;  // the status step names no file
+        Fail(Quote("* Error seting file attribute on file ", path, error));
+    } else {
+        error.m_strFileName = path;
+        Fail(Quote("* Error opening file ", path, error));
+    }
+    return false;
+}
+
+bool CWipeEngine::WipeEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
+                            bool bRecycleBin) {
+    if ((entry.m_attributes & kAttrDirectory) != 0) {
+        return WalkFolder(folder, entry, path, bRecycleBin);
+    }
+    return WipeFileEntry(folder, entry, path, bRecycleBin);
+}
+
+bool CWipeEngine::WipeFileEntry(IFolder& folder, const CDirEntry& entry,
+                                const std::string& path, bool bRecycleBin) {
+    if (RefuseEntry(folder, entry, path)) {
+        return false;
+    }
     if (!bRecycleBin) {
-        bool bPlainFile = true;
-        if (!PrepareNormalMode(path, bPlainFile)) {
+        if (!PrepareNormalMode(folder, entry, path)) {
             return false;
         }
-        if (!bPlainFile) {
-            return RenameAndDelete(path);
+        if (HasNoData(entry)) {
+            return RenameAndDelete(folder, entry.m_strName, path, false);
         }
-    } else {
-        CFileStatus status;
-        CFileError ignored;
-        if (m_fs.GetStatus(path, status, ignored) && !IsPlainFile(status.m_attributes)) {
-            return true;  // a link or special file in a bin has nothing to overwrite
-        }
+    } else if (HasNoData(entry)) {
+        m_host.AddLine(lines::NoDataInBin(path));
+        return true;
     }
+    CFileRun run(folder, entry, path);
     CFileError error;
-    std::unique_ptr<IFileHandle> file = m_fs.OpenForWrite(path, error);
-    if (!file) {
+    run.file = folder.OpenForWrite(entry, path, error);
+    if (!run.file) {
         Fail(Quote("* Error opening file ", path, error));
         return false;
     }
-    std::int64_t nLength = 0;
-    if (!file->GetLength(nLength, error)) {
+    if (!run.file->GetLength(run.nLength, error) || !run.file->GetFacts(run.facts, error)) {
         Fail(Quote("* Error seeking the file ", path, error));
         return false;
     }
-    if (!OverwriteFile(*file, path, nLength)) {
+    if (run.facts.m_nLinks > 1) {  // a name added since the listing
+        Fail(lines::HardLinked(path, run.facts.m_nLinks));
         return false;
     }
-    return FinishFile(std::move(file), path, nLength, bRecycleBin);
+    if (!run.file->GetDataRanges(run.nLength, run.ranges, error)) {
+        Fail(Quote("* Error seeking the file ", path, error));
+        return false;
+    }
+    WarnAboutCopies(run);
+    if (!OverwriteFile(run)) {
+        return false;
+    }
+    return FinishFile(run, bRecycleBin);
+}
+
+// Entries no mode may write: those on a kernel file system, and files whose data other names
+// share. True (with the line written) when the entry is refused.
+bool CWipeEngine::RefuseEntry(IFolder& folder, const CDirEntry& entry, const std::string& path) {
+    if (RefusePseudo(folder, path)) {
+        return true;
+    }
+    if (IsPlainFile(entry.m_attributes) && entry.m_nLinks > 1) {
+        Fail(lines::HardLinked(path, entry.m_nLinks));
+        return true;
+    }
+    return false;
+}
+
+bool CWipeEngine::RefusePseudo(IFolder& folder, const std::string& path) {
+    const CVolumeFacts volume = folder.GetVolume();
+    if (!volume.m_bPseudo) {
+        return false;
+    }
+    Fail(lines::PseudoFileSystem(path, volume.m_strType));
+    return true;
 }
 
 // Step one of normal mode: clear the read-only bit (keeping the rest of the status) and
-// announce the file. `bPlainFile` tells whether the entry holds data of its own.
-bool CWipeEngine::PrepareNormalMode(const std::string& path, bool& bPlainFile) {
-    CFileStatus status;
+// announce the file. Links and special files have no status of their own to change.
+bool CWipeEngine::PrepareNormalMode(IFolder& folder, const CDirEntry& entry,
+                                    const std::string& path) {
     CFileError error;
-    bool bOk = m_fs.GetStatus(path, status, error);
-    if (bOk) {
-        bPlainFile = IsPlainFile(status.m_attributes);
-        status.m_attributes &= ~kAttrReadOnly;
-        bOk = !bPlainFile || m_fs.SetStatus(path, status, error);
-    }
-    if (!bOk) {
-        Fail(Quote("* Error seting file attribute on file ", path, error));
+    if (!HasNoData(entry) &&
+        !folder.SetStatus(entry, entry.m_attributes & ~kAttrReadOnly, error)) {
+        if (error.m_eFault == EFileFault::Replaced) {
+            Fail(lines::Replaced(path));
+        } else {
+            error.m_strFileName = kUnnamedFile;
+            Fail(Quote("* Error seting file attribute on file ", path, error));
+        }
         return false;
     }
     m_host.AddLine("Wipeing file " + path);
     return true;
 }
 
-// Moves the entry to a random name in its own folder and deletes it there. Links and special
-// files come here straight from step one: never opened, their targets never touched.
-bool CWipeEngine::RenameAndDelete(const std::string& path) {
+// Moves the entry to a random name in its own folder and deletes it there. A random name that
+// is taken already is skipped for the next one the generator gives. Links and special files
+// come here straight from step one: never opened, their targets never touched.
+bool CWipeEngine::RenameAndDelete(IFolder& folder, const std::string& name,
+                                  const std::string& path, bool bChanged) {
     CFileError error;
-    const std::string target = SiblingPath(path, RandomName());
-    if (!m_fs.Rename(path, target, error) || !m_fs.Delete(target, error)) {
+    std::string target;
+    bool bRenamed = false;
+    for (int nTry = 0; nTry < kRandomNameTries && !bRenamed; ++nTry) {
+        target = RandomName();
+        bRenamed = folder.Rename(name, target, error);
+        if (!bRenamed && error.m_eFault != EFileFault::NameTaken) {
+            break;
+        }
+    }
+    if (!bRenamed || !folder.Delete(target, error)) {
         Fail(Quote("* Error deleteing the file ", path, error));
         return false;
     }
-    m_host.AddLine("File " + path + " successfuly deleted ");
+    if (bChanged) {
+        Warn(lines::Changed(path));
+    } else {
+        m_host.AddLine("File " + path + " successfuly deleted ");
+    }
     m_host.SetProgressPos(0);
     return true;
 }
 
-// Writes every pass of the current method over the first `nLength` bytes, each pass flushed
-// to the medium before the next begins. Stops early, with true, when the user aborts.
-bool CWipeEngine::OverwriteFile(IFileHandle& file, const std::string& path, std::int64_t nLength) {
-    const int nPasses = WipePassCount(m_nWipeMethod);
-    if (m_nWipeMethod == kWipeMethodRandom) {
-        m_random.Seed(static_cast<std::uint32_t>(m_clock()));
+// Says so when overwriting in place cannot reach every old copy of the file's contents.
+void CWipeEngine::WarnAboutCopies(CFileRun& run) {
+    const CVolumeFacts volume = run.file->GetVolume();
+    if (volume.m_bCopyOnWrite) {
+        Warn(lines::CopyOnWrite(run.path, volume.m_strType));
+    } else if (run.file->HasSharedData()) {
+        Warn(lines::SharedData(run.path));
     }
+}
+
+// The abort check, then truncation (normal mode, flushed) and close, then the random name and
+// the deletion, with the outcome's line. An aborted file keeps its length, so that a later
+// run reaches every block it still holds.
+bool CWipeEngine::FinishFile(CFileRun& run, bool bRecycleBin) {
     CFileError error;
-    for (int nPass = 0; nPass < nPasses && !m_host.IsAborted(); ++nPass) {
-        if (!file.SeekToBegin(error)) {
-            Fail(Quote("* Error seeking the file ", path, error));
-            return false;
-        }
-        m_host.OnPassStart(path, nPass, nPasses);
-        m_host.SetProgressRange(nLength);
-        m_host.SetProgressPos(0);
-        if (!WritePass(file, nLength, nPass, error)) {
-            Fail(Quote("* Error writing to file ", path, error));
-            return false;
-        }
-    }
-    return true;
-}
-
-// One pass: chunks of the pass pattern, an abort check before and a progress step after each
-// chunk, a flush every slice and one at the end.
-bool CWipeEngine::WritePass(IFileHandle& file, std::int64_t nLength, int nPass,
-                            CFileError& error) {
-    const std::uint8_t nByte = WipePassByte(m_nWipeMethod, nPass);
-    std::vector<std::uint8_t> chunk;
-    std::int64_t nDone = 0;
-    std::int64_t nSinceFlush = 0;
-    while (nDone < nLength && !m_host.IsAborted()) {
-        const std::size_t nBytes = static_cast<std::size_t>(
-            std::min<std::int64_t>(static_cast<std::int64_t>(kChunkBytes), nLength - nDone));
-        FillChunk(chunk, nBytes, nByte);
-        if (!file.Write(chunk.data(), nBytes, error)) {
-            return false;
-        }
-        nDone += static_cast<std::int64_t>(nBytes);
-        nSinceFlush += static_cast<std::int64_t>(nBytes);
-        m_host.StepProgress(static_cast<std::int64_t>(nBytes));
-        if (nSinceFlush >= kFlushSliceBytes && nDone < nLength) {
-            if (!file.Flush(error)) {
-                return false;
-            }
-            nSinceFlush = 0;
-        }
-    }
-    return file.Flush(error);
-}
-
-// Fills the first `nBytes` of `chunk`: one draw per byte, in order, under the random method
-// (read afresh for every chunk, as the method is read before every byte); the pass byte
-// otherwise, written only when the chunk does not hold it already.
-void CWipeEngine::FillChunk(std::vector<std::uint8_t>& chunk, std::size_t nBytes,
-                            std::uint8_t nByte) {
-    if (m_nWipeMethod == kWipeMethodRandom) {
-        chunk.resize(std::max(chunk.size(), nBytes));
-        for (std::size_t i = 0; i < nBytes; ++i) {
-            chunk[i] = static_cast<std::uint8_t>(m_random.Draw() & 0xFF);
-        }
-        return;
-    }
-    if (chunk.size() < nBytes || chunk.front() != nByte || chunk.back() != nByte) {
-        chunk.assign(std::max(chunk.size(), nBytes), nByte);
-    }
-}
-
-// Truncation (normal mode, flushed), close, the last abort check, then the random name and the
-// deletion, with the outcome's line.
-bool CWipeEngine::FinishFile(std::unique_ptr<IFileHandle> file, const std::string& path,
-                             std::int64_t nLength, bool bRecycleBin) {
-    CFileError error;
-    bool bOk = bRecycleBin || (TruncateInSteps(*file, nLength, error) && file->Flush(error));
-    if (!bOk) {
-        error.m_strFileName = kUnnamedFile;  // part of the truncation, which names no file
-    }
-    bOk = bOk && file->Close(error);
-    if (!bOk) {
-        Fail(Quote("* Error closeing the file ", path, error));
-        return false;
-    }
     if (m_host.IsAborted()) {
-        Fail("* Process is aborted deleteing file " + path +
+        run.file->Close(error);
+        Fail("* Process is aborted deleteing file " + run.path +
              ". This file is probably corupt now and cant be used normaly.");
         m_host.SetProgressPos(0);
         return false;
     }
+    bool bOk = bRecycleBin ||
+               (TruncateInSteps(*run.file, run.nLength, error) && run.file->Flush(error));
+    if (!bOk) {
+        error.m_strFileName = kUnnamedFile;  // part of the truncation, which names no file
+    }
+    bOk = bOk && run.file->Close(error);
+    if (!bOk) {
+        Fail(Quote("* Error closeing the file ", run.path, error));
+        return false;
+    }
     if (bRecycleBin) {
-        m_host.AddLine("File " + path + " successfuly shreded frm recykle bin ");
+        if (run.bChanged) {
+            Warn(lines::Changed(run.path));
+        } else {
+            m_host.AddLine("File " + run.path + " successfuly shreded frm recykle bin ");
+        }
         m_host.SetProgressPos(0);
         return true;
     }
-    return RenameAndDelete(path);
+    return RenameAndDelete(run.folder, run.entry.m_strName, run.path, run.bChanged);
 }
 
 // Cuts the file to length 0 from its end, a step at a time, letting the window breathe between
-// steps. The truncation is not cut short by Cancel: an aborted file is left empty too.
+// steps.
 bool CWipeEngine::TruncateInSteps(IFileHandle& file, std::int64_t nLength, CFileError& error) {
     std::int64_t nLeft = nLength;
     do {

@@ -1,77 +1,240 @@
 // Shredding folder trees and single list entries.
+//
+// The walk keeps its own stack instead of recursing, so no depth of tree can exhaust the
+// program's stack, and holds at most kMaxOpenFolders folders open: a deeper folder's parents
+// are let go and reached again through "..", checked to be the very folder that was left.
+#include "FileRun.h"
+#include "LogLines.h"
 #include "WipeEngine.h"
 
 namespace quorrel {
+
+namespace {
+
+bool IsDotName(const std::string& name) { return name == "." || name == ".."; }
+
+}  // namespace
+
+// One folder of the walk: its handle (let go while it is far above the current folder), its
+// listing and how far the walk has got through it.
+struct CWipeEngine::CWalkFrame {
+    std::unique_ptr<IFolder> folder;
+    CFileId id;
+    std::string strName;                // its name in its parent
+    std::vector<CDirEntry> entries;
+    std::size_t nNext = 0;
+    std::size_t nPathLength = 0;        // its path is the walk path cut to this length
+    bool bModeChanged = false;
+    std::uint32_t nOldMode = 0;
+};
+
+// The state of one walk.
+struct CWipeEngine::CWalk {
+    IFolder& topParent;
+    bool bRecycleBin;
+    std::vector<CWalkFrame> frames;
+    std::string path;                   // the path of the entry being shredded
+    std::size_t nFirstHeld = 0;         // frames below this index have let their handle go
+};
 
 bool CWipeEngine::WipeFolder(const std::string& path, bool bRecycleBin) {
     if (m_fs.IsFileSystemRoot(path)) {  // "/", and any other way of naming it
         Fail("* The root folder " + path + " is never shredded");
         return false;
     }
-    std::vector<CDirEntry> entries;
-    if (!m_fs.ListFolder(path, entries)) {
+    std::string name;
+    CFileError error;
+    std::unique_ptr<IFolder> parent = m_fs.OpenParentOf(path, name, error);
+    if (IsDotName(name)) {
+        Fail(lines::DotName(path));
         return false;
     }
-    if (!bRecycleBin) {
-        // Here a folder's write bit guards its entries, so the read-only bit has to go before
-        // the walk, not only before the folder itself is removed.
-        ClearReadOnly(path);
+    CDirEntry entry;
+    if (!parent || !parent->Lookup(name, entry, error)) {
+        return false;  // nothing of that name: the caller says so
+    }
+    if ((entry.m_attributes & kAttrReparsePoint) != 0) {
+        Fail(lines::FolderLink(path));
+        return false;
+    }
+    if ((entry.m_attributes & kAttrDirectory) == 0) {
+        return false;
+    }
+    return WalkFolder(*parent, entry, path, bRecycleBin);
+}
+
+std::unique_ptr<IFolder> CWipeEngine::OpenFolderPath(const std::string& path, bool& bExists) {
+    std::string name;
+    CFileError error;
+    bExists = false;
+    std::unique_ptr<IFolder> parent = m_fs.OpenParentOf(path, name, error);
+    CDirEntry entry;
+    if (!parent || !parent->Lookup(name, entry, error)) {
+        return nullptr;
+    }
+    bExists = true;
+    return (entry.m_attributes & kAttrDirectory) != 0 ? parent->OpenFolder(entry, error)
+                                                      : nullptr;
+}
+
+// Walks the folder `entry` of `parent` depth first. A folder given by the user is walked even
+// when it is a mount point of its own; below it the walk stays on that mount.
+bool CWipeEngine::WalkFolder(IFolder& parent, const CDirEntry& entry, const std::string& path,
+                             bool bRecycleBin) {
+    CFileError error;
+    CWalk walk{parent, bRecycleBin, {}, path, 0};
+    CWalkFrame top;
+    top.folder = parent.OpenFolder(entry, error);
+    if (!top.folder) {
+        Fail(error.m_eFault == EFileFault::Replaced
+                 ? lines::Replaced(path)
+                 : lines::Unlistable(path, error.GetErrorMessage()));
+        return false;
+    }
+    if (RefusePseudo(*top.folder, path)) {
+        return false;
+    }
+    top.id = top.folder->GetId();
+    top.strName = entry.m_strName;
+    top.nPathLength = path.size();
+    walk.frames.push_back(std::move(top));
+    if (!EnterFolder(walk, walk.frames.back())) {
+        return false;
+    }
+    bool bGoing = true;
+    while (bGoing && !walk.frames.empty()) {
+        bGoing = StepWalk(walk);
+    }
+    for (CWalkFrame& frame : walk.frames) {  // cut short: every folder left stays
+        if (frame.bModeChanged && frame.folder) {
+            frame.folder->RestoreMode(frame.nOldMode);
+        }
+    }
+    return bGoing;
+}
+
+// Opens the frame's folder up for the walk and lists it. False (with the folder's mode given
+// back and a line naming it) when it cannot be listed.
+bool CWipeEngine::EnterFolder(CWalk& walk, CWalkFrame& frame) {
+    frame.bModeChanged = frame.folder->OpenUp(frame.nOldMode);
+    CFileError error;
+    const std::string path = walk.path.substr(0, frame.nPathLength);
+    if (!frame.folder->List(frame.entries, error)) {
+        Fail(lines::Unlistable(path, error.GetErrorMessage()));
+        if (frame.bModeChanged) {
+            frame.folder->RestoreMode(frame.nOldMode);
+        }
+        return false;
+    }
+    if (!walk.bRecycleBin) {
         m_host.AddLine("Wipeing folder " + path);
-    }
-    WalkEntries(path, entries, bRecycleBin);
-    if (m_host.IsAborted()) {
-        return false;
-    }
-    if (!bRecycleBin) {
-        RemoveFolder(path);
     }
     return true;
 }
 
-// Shreds the entries of one listing in order, depth first; stops when the user aborts.
-void CWipeEngine::WalkEntries(const std::string& path, const std::vector<CDirEntry>& entries,
-                              bool bRecycleBin) {
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (i > 0 && m_host.IsAborted()) {
-            return;
-        }
-        const CDirEntry& entry = entries[i];
-        if (entry.m_strName == "." || entry.m_strName == "..") {
-            continue;
-        }
-        const std::string entryPath = JoinPath(path, entry.m_strName);
+// Takes one step of the walk: the next entry of the deepest folder, or that folder's end.
+// False when the user aborted or the walk lost its way back up.
+bool CWipeEngine::StepWalk(CWalk& walk) {
+    CWalkFrame& frame = walk.frames.back();
+    if (frame.nNext >= frame.entries.size()) {
+        return !m_host.IsAborted() && LeaveFolder(walk);
+    }
+    if (m_host.IsAborted()) {
+        return false;
+    }
+    const CDirEntry entry = frame.entries[frame.nNext++];
+    walk.path.resize(frame.nPathLength);
+    walk.path = JoinPath(walk.path, entry.m_strName);
+    IFolder& folder = *frame.folder;
+    if (IsOtherMount(folder, entry)) {
+        Fail(lines::MountPoint(walk.path));
+        return true;
+    }
+    if ((entry.m_attributes & kAttrDirectory) == 0) {
         if ((entry.m_attributes & kAttrReadOnly) != 0) {
-            m_fs.SetAttributes(entryPath, entry.m_attributes & ~kAttrReadOnly);
+            folder.SetAttributes(entry, entry.m_attributes & ~kAttrReadOnly);
         }
-        if ((entry.m_attributes & kAttrDirectory) != 0) {
-            WipeFolder(entryPath, bRecycleBin);
-        } else {
-            WipeFile(entryPath, bRecycleBin);
-        }
+        WipeFileEntry(folder, entry, walk.path, walk.bRecycleBin);
+        return true;
+    }
+    CFileError error;
+    CWalkFrame child;
+    child.folder = folder.OpenFolder(entry, error);
+    if (!child.folder) {
+        Fail(error.m_eFault == EFileFault::Replaced
+                 ? lines::Replaced(walk.path)
+                 : lines::Unlistable(walk.path, error.GetErrorMessage()));
+        return true;
+    }
+    child.id = child.folder->GetId();
+    child.strName = entry.m_strName;
+    child.nPathLength = walk.path.size();
+    walk.frames.push_back(std::move(child));
+    BoundOpenFolders(walk);
+    if (!EnterFolder(walk, walk.frames.back())) {
+        walk.frames.pop_back();
+    }
+    return true;
+}
+
+// Lets go of the shallowest folder still held once too many are open.
+void CWipeEngine::BoundOpenFolders(CWalk& walk) {
+    if (walk.frames.size() - walk.nFirstHeld > kMaxOpenFolders) {
+        walk.frames[walk.nFirstHeld++].folder.reset();
     }
 }
 
-// Removes an emptied folder and says whether that worked. Its read-only bit went before the
-// walk (WipeFolder), which is the only place a folder's attributes are changed.
-void CWipeEngine::RemoveFolder(const std::string& path) {
-    if (m_fs.RemoveFolder(path)) {
+// Ends the deepest folder: back in its parent (reached again through ".." when it was let
+// go), normal mode removes it; a folder that stays gets its mode back. False when the parent
+// could not be reached again.
+bool CWipeEngine::LeaveFolder(CWalk& walk) {
+    CWalkFrame done = std::move(walk.frames.back());
+    walk.frames.pop_back();
+    const std::string path = walk.path.substr(0, done.nPathLength);
+    walk.path.resize(done.nPathLength);
+    IFolder* parent = &walk.topParent;
+    if (!walk.frames.empty()) {
+        CWalkFrame& above = walk.frames.back();
+        if (!above.folder) {
+            CFileError error;
+            above.folder = done.folder->OpenParent(above.id, error);
+            if (!above.folder) {
+                Fail(lines::LostWay(walk.path.substr(0, above.nPathLength)));
+                return false;
+            }
+            walk.nFirstHeld = walk.frames.size() - 1;
+        }
+        parent = above.folder.get();
+    }
+    CFileError error;
+    if (!walk.bRecycleBin && parent->RemoveFolder(done.strName, error)) {
         m_host.AddLine("Folder " + path + " is removed");
-    } else {
+        return true;
+    }
+    if (!walk.bRecycleBin) {
         Fail("* Error removing folder " + path);
     }
+    if (done.bModeChanged) {
+        done.folder->RestoreMode(done.nOldMode);
+    }
+    return true;
 }
 
-// Clears the read-only bit of `path`, keeping its other attributes; failures are left to the
-// operation that follows to report.
-void CWipeEngine::ClearReadOnly(const std::string& path) {
-    CFileStatus status;
-    CFileError ignored;
-    if (m_fs.GetStatus(path, status, ignored) && (status.m_attributes & kAttrReadOnly) != 0) {
-        m_fs.SetAttributes(path, status.m_attributes & ~kAttrReadOnly);
+// True when `entry` belongs to another mount than `folder`: another file system, or a bind
+// mount of the same one.
+bool CWipeEngine::IsOtherMount(const IFolder& folder, const CDirEntry& entry) const {
+    if (folder.GetMount() != 0 && entry.m_nMount != 0) {
+        return entry.m_nMount != folder.GetMount();
     }
+    return (entry.m_attributes & kAttrDirectory) != 0 &&
+           entry.m_id.m_nVolume != folder.GetId().m_nVolume;
 }
 
 bool CWipeEngine::WipeListItem(const std::string& path) {
+    if (IsDotName(LastPathPart(path))) {
+        Fail(lines::DotName(path));
+        return false;
+    }
     CDirEntry entry;
     if (!m_fs.FindEntry(path, entry)) {
         if (m_fs.IsFileSystemRoot(path)) {

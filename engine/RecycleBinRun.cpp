@@ -13,56 +13,54 @@ std::string EntryPath(const std::string& folder, const std::string& name) {
     return last == '/' || last == '\\' ? folder + name : JoinPath(folder, name);
 }
 
-// Shreds one entry of a bin folder. False when it was not shredded.
-bool ShredBinEntry(CWipeEngine& engine, IRecycleBins& bins, const std::string& folder,
-                   const CDirEntry& entry) {
+// Shreds one entry of the open bin folder `binFolder`. False when it was not shredded.
+bool ShredBinEntry(CWipeEngine& engine, IRecycleBins& bins, IFolder& binFolder,
+                   const std::string& folder, const CDirEntry& entry) {
     const std::string path = EntryPath(folder, entry.m_strName);
     if ((entry.m_attributes & kAttrDirectory) != 0) {
         engine.Host().AddLine("Shredding resycle bin folder " + path);
-        return engine.WipeFolder(path, true);
+        return engine.WipeEntry(binFolder, entry, path, true);
     }
     if (bins.IsBookkeeping(entry.m_strName)) {
         return true;
     }
     engine.Host().AddLine("Shredding resycle bin file " + path);
-    return engine.WipeFile(path, true);
+    return engine.WipeEntry(binFolder, entry, path, true);
 }
 
 // Shreds every entry of one bin folder. A failed entry does not keep the later ones from
 // being overwritten, as they are all deleted by the emptying that follows. Stops on Cancel.
-void ShredBinEntries(CWipeEngine& engine, IRecycleBins& bins, const std::string& folder,
-                     const std::vector<CDirEntry>& entries) {
+void ShredBinEntries(CWipeEngine& engine, IRecycleBins& bins, IFolder& binFolder,
+                     const std::string& folder, const std::vector<CDirEntry>& entries) {
     bool bFirst = true;
     for (const CDirEntry& entry : entries) {
-        if (entry.m_strName == "." || entry.m_strName == "..") {
-            continue;
-        }
         if (!bFirst && engine.Host().IsAborted()) {
             return;
         }
         bFirst = false;
-        ShredBinEntry(engine, bins, folder, entry);
+        ShredBinEntry(engine, bins, binFolder, folder, entry);
     }
 }
 
 // Shreds and empties one bin. False when its folder could not be listed.
 bool ShredBin(CWipeEngine& engine, IRecycleBins& bins, const CBinLocation& bin,
               const std::string& folder) {
+    bool bExists = false;
+    std::unique_ptr<IFolder> binFolder = engine.OpenFolderPath(folder, bExists);
     std::vector<CDirEntry> entries;
-    if (!engine.Files().ListFolder(folder, entries)) {
+    CFileError error;
+    if (!binFolder || !binFolder->List(entries, error)) {
         // A bin that was never used has no folder: that is no failure. One that exists but
         // cannot be read keeps its entries, and that is.
         const std::string line = "* Error: Could not access " + folder;
-        CFileStatus status;
-        CFileError ignored;
-        if (engine.Files().GetStatus(folder, status, ignored)) {
+        if (bExists) {
             engine.Fail(line);
         } else {
             engine.Host().AddLine(line);
         }
         return false;
     }
-    ShredBinEntries(engine, bins, folder, entries);
+    ShredBinEntries(engine, bins, *binFolder, folder, entries);
     bins.Empty(bin);
     return true;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,12 +26,19 @@ public:
     // Bytes cut per step of the truncation: freeing a large file's blocks in one call can keep
     // the window from painting for a noticeable fraction of a second.
     static constexpr std::int64_t kTruncateStepBytes = 64 * 1024 * 1024;
+    // Random names tried before a rename gives up: a name already taken is skipped.
+    static constexpr int kRandomNameTries = 16;
+    // Folders of a walk held open at once; deeper ones are reached again from below.
+    static constexpr std::size_t kMaxOpenFolders = 64;
 
     CWipeEngine(IFileSystem& fileSystem, IRunHost& host);
 
     // The overwrite method every later file is shredded with (any value; see WipeMethod.h).
     void SetWipeMethod(int nMethod) { m_nWipeMethod = nMethod; }
     int GetWipeMethod() const { return m_nWipeMethod; }
+    // Whether every file is read back from the medium after its last pass and compared with
+    // what that pass wrote.
+    void SetVerify(bool bVerify) { m_bVerify = bVerify; }
     // The clock (whole seconds since 1970) used to reseed the random method and time runs.
     void SetClock(std::function<std::int64_t()> clock) { m_clock = std::move(clock); }
     std::int64_t Now() const { return m_clock(); }
@@ -39,6 +47,9 @@ public:
     IFileSystem& Files() { return m_fs; }
     // How many failure lines ("* ...") the engine has written since it was made.
     int FailureCount() const { return m_nFailures; }
+    // How many files were removed, but may have left copies of their contents on the disk
+    // (copy-on-write file system, shared data, changed while shredded).
+    int WarningCount() const { return m_nWarnings; }
 
     // Destroys one file: overwrites it with every pass of the method, then (normal mode)
     // truncates it, renames it to a random name in its own folder and deletes it. In
@@ -48,37 +59,67 @@ public:
     bool WipeFile(const std::string& path, bool bRecycleBin);
 
     // Shreds a folder tree depth first; normal mode removes each folder once emptied. Never
-    // walks the file system's root and never follows a link out of the tree. False when the
-    // folder cannot be listed or the run was aborted; true otherwise.
+    // walks the file system's root, never follows a link and never leaves the mount the
+    // folder is on. False when the folder cannot be listed or the run was aborted.
     bool WipeFolder(const std::string& path, bool bRecycleBin);
 
     // Shreds one list entry as the file system sees it now: a folder (in recycle-bin mode when
     // it carries the system attribute) or a file. False when it is gone or was not destroyed.
     bool WipeListItem(const std::string& path);
 
+    // The same for an entry already listed in the open folder `folder`; `path` is what the log
+    // calls it. A folder entry is walked, anything else wiped as a file.
+    bool WipeEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
+                   bool bRecycleBin);
+
+    // Opens the folder `path` names, resolving the path once (links in it followed, as the
+    // user named it); the final part must be a real folder. Null when it can't, with
+    // `bExists` telling whether anything of that name exists.
+    std::unique_ptr<IFolder> OpenFolderPath(const std::string& path, bool& bExists);
+
     // Appends a failure line to the log and counts it.
     void Fail(const std::string& line);
+    // Appends a warning line (data may remain on the disk) and counts it.
+    void Warn(const std::string& line);
 
 private:
-    bool PrepareNormalMode(const std::string& path, bool& bPlainFile);
-    bool RenameAndDelete(const std::string& path);
-    bool OverwriteFile(IFileHandle& file, const std::string& path, std::int64_t nLength);
-    bool WritePass(IFileHandle& file, std::int64_t nLength, int nPass, CFileError& error);
+    struct CWalkFrame;
+    struct CFileRun;
+
+    bool WipeFileEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
+                       bool bRecycleBin);
+    bool RefuseEntry(IFolder& folder, const CDirEntry& entry, const std::string& path);
+    bool PrepareNormalMode(IFolder& folder, const CDirEntry& entry, const std::string& path);
+    bool RenameAndDelete(IFolder& folder, const std::string& name, const std::string& path,
+                         bool bChanged);
+    bool OverwriteFile(CFileRun& run);
+    bool WritePass(CFileRun& run, int nPass, CFileError& error);
+    bool CheckUnchanged(CFileRun& run);
+    bool IsCutShort(CFileRun& run, std::int64_t nEnd);
+    bool VerifyLastPass(CFileRun& run);
     void FillChunk(std::vector<std::uint8_t>& chunk, std::size_t nBytes, std::uint8_t nByte);
-    bool FinishFile(std::unique_ptr<IFileHandle> file, const std::string& path,
-                    std::int64_t nLength, bool bRecycleBin);
+    bool FinishFile(CFileRun& run, bool bRecycleBin);
     bool TruncateInSteps(IFileHandle& file, std::int64_t nLength, CFileError& error);
+    void WarnAboutCopies(CFileRun& run);
     std::string RandomName();
-    void WalkEntries(const std::string& path, const std::vector<CDirEntry>& entries,
-                     bool bRecycleBin);
-    void RemoveFolder(const std::string& path);
-    void ClearReadOnly(const std::string& path);
+
+    struct CWalk;
+    bool WalkFolder(IFolder& parent, const CDirEntry& entry, const std::string& path,
+                    bool bRecycleBin);
+    bool EnterFolder(CWalk& walk, CWalkFrame& frame);
+    bool StepWalk(CWalk& walk);
+    bool LeaveFolder(CWalk& walk);
+    void BoundOpenFolders(CWalk& walk);
+    bool IsOtherMount(const IFolder& folder, const CDirEntry& entry) const;
+    bool RefusePseudo(IFolder& folder, const std::string& path);
 
     IFileSystem& m_fs;
     IRunHost& m_host;
     CCrtRandom m_random;
     int m_nWipeMethod = 0;
+    bool m_bVerify = false;
     int m_nFailures = 0;
+    int m_nWarnings = 0;
     std::function<std::int64_t()> m_clock;
 };
 

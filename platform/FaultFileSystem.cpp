@@ -14,8 +14,8 @@ public:
         return !m_owner.Fires(EFileOp::Length, kUnnamedFile, error) &&
                m_real->GetLength(nLength, error);
     }
-    bool SeekToBegin(CFileError& error) override {
-        return !m_owner.Fires(EFileOp::Seek, kUnnamedFile, error) && m_real->SeekToBegin(error);
+    bool SeekTo(std::int64_t nOffset, CFileError& error) override {
+        return !m_owner.Fires(EFileOp::Seek, kUnnamedFile, error) && m_real->SeekTo(nOffset, error);
     }
     bool Write(const void* pData, std::size_t nBytes, CFileError& error) override {
         if (m_owner.Fires(EFileOp::Write, m_strFullPath, error)) {
@@ -30,7 +30,17 @@ public:
             error = CFileError{kCauseDiskFull, m_strFullPath, 0};
             return false;
         }
+        if (m_owner.LieFires()) {
+            std::string other(static_cast<const char*>(pData), nBytes);
+            for (char& c : other) {
+                c = static_cast<char>(~c);
+            }
+            return m_real->Write(other.data(), nBytes, error);
+        }
         return m_real->Write(pData, nBytes, error);
+    }
+    bool StartFlush(CFileError& error) override {
+        return !m_owner.Fires(EFileOp::Flush, m_strFullPath, error) && m_real->StartFlush(error);
     }
     bool Flush(CFileError& error) override {
         return !m_owner.Fires(EFileOp::Flush, m_strFullPath, error) && m_real->Flush(error);
@@ -47,11 +57,112 @@ public:
         }
         return m_real->Close(error);
     }
+    bool GetFacts(CFileFacts& facts, CFileError& error) override {
+        return m_real->GetFacts(facts, error);
+    }
+    bool GetDataRanges(std::int64_t nLength, std::vector<CDataRange>& ranges,
+                       CFileError& error) override {
+        return m_real->GetDataRanges(nLength, ranges, error);
+    }
+    CVolumeFacts GetVolume() override {
+        return m_owner.Volume() ? *m_owner.Volume() : m_real->GetVolume();
+    }
+    bool HasSharedData() override { return m_owner.SharedData() || m_real->HasSharedData(); }
+    bool ReadBack(std::int64_t nOffset, void* pData, std::size_t nBytes,
+                  CFileError& error) override {
+        return m_real->ReadBack(nOffset, pData, nBytes, error);
+    }
 
 private:
     CFaultFileSystem& m_owner;
     std::unique_ptr<IFileHandle> m_real;
     std::string m_strFullPath;
+};
+
+// An open folder whose operations may fail on the fault file system's word.
+class CFaultFolder final : public IFolder {
+public:
+    CFaultFolder(CFaultFileSystem& owner, std::unique_ptr<IFolder> real, std::string path)
+        : m_owner(owner), m_real(std::move(real)), m_strPath(std::move(path)) {}
+
+    CFileId GetId() const override { return m_real->GetId(); }
+    std::uint64_t GetMount() const override { return m_real->GetMount(); }
+    CVolumeFacts GetVolume() override {
+        return m_owner.Volume() ? *m_owner.Volume() : m_real->GetVolume();
+    }
+    bool List(std::vector<CDirEntry>& entries, CFileError& error) override {
+        if (m_owner.Fires(EFileOp::List, kUnnamedFile, error) || !m_real->List(entries, error)) {
+            return false;
+        }
+        for (CDirEntry& entry : entries) {
+            entry.m_attributes |= m_owner.ExtraAttributes(PathOf(entry.m_strName));
+        }
+        return true;
+    }
+    bool Lookup(const std::string& name, CDirEntry& entry, CFileError& error) override {
+        if (!m_real->Lookup(name, entry, error)) {
+            return false;
+        }
+        entry.m_attributes |= m_owner.ExtraAttributes(PathOf(name));
+        return true;
+    }
+    std::unique_ptr<IFolder> OpenFolder(const CDirEntry& listed, CFileError& error) override {
+        m_owner.NotifyOpen(PathOf(listed.m_strName));
+        return Wrap(m_real->OpenFolder(listed, error), PathOf(listed.m_strName));
+    }
+    std::unique_ptr<IFolder> OpenParent(const CFileId& expected, CFileError& error) override {
+        return Wrap(m_real->OpenParent(expected, error), ParentFolder(m_strPath));
+    }
+    bool SetStatus(const CDirEntry& listed, std::uint32_t attributes,
+                   CFileError& error) override {
+        m_owner.NotifyOpen(PathOf(listed.m_strName));
+        return !m_owner.Fires(EFileOp::GetStatus, kUnnamedFile, error) &&
+               !m_owner.Fires(EFileOp::SetStatus, kUnnamedFile, error) &&
+               m_real->SetStatus(listed, attributes, error);
+    }
+    bool SetAttributes(const CDirEntry& listed, std::uint32_t attributes) override {
+        return m_real->SetAttributes(listed, attributes);
+    }
+    bool OpenUp(std::uint32_t& nPrevious) override { return m_real->OpenUp(nPrevious); }
+    bool RestoreMode(std::uint32_t nMode) override { return m_real->RestoreMode(nMode); }
+    std::unique_ptr<IFileHandle> OpenForWrite(const CDirEntry& listed,
+                                              const std::string& displayPath,
+                                              CFileError& error) override {
+        m_owner.NotifyOpen(PathOf(listed.m_strName));
+        if (m_owner.Fires(EFileOp::Open, displayPath, error)) {
+            return nullptr;
+        }
+        std::unique_ptr<IFileHandle> real = m_real->OpenForWrite(listed, displayPath, error);
+        if (!real) {
+            return nullptr;
+        }
+        return std::make_unique<CFaultFile>(m_owner, std::move(real), FullPath(displayPath));
+    }
+    bool Rename(const std::string& from, const std::string& to, CFileError& error) override {
+        return !m_owner.Fires(EFileOp::Rename, kUnnamedFile, error) &&
+               m_real->Rename(from, to, error);
+    }
+    bool Delete(const std::string& name, CFileError& error) override {
+        return !m_owner.Fires(EFileOp::Delete, kUnnamedFile, error) && m_real->Delete(name, error);
+    }
+    bool RemoveFolder(const std::string& name, CFileError& error) override {
+        return !m_owner.Fires(EFileOp::RemoveFolder, kUnnamedFile, error) &&
+               m_real->RemoveFolder(name, error);
+    }
+
+private:
+    std::string PathOf(const std::string& name) const { return JoinPath(m_strPath, name); }
+
+    std::unique_ptr<IFolder> Wrap(std::unique_ptr<IFolder> real, std::string path) {
+        if (!real) {
+            return nullptr;
+        }
+        return std::make_unique<CFaultFolder>(m_owner, std::move(real), std::move(path));
+    }
+
+    CFaultFileSystem& m_owner;
+    std::unique_ptr<IFolder> m_real;
+    std::string m_strPath;
 };
 
 }  // namespace
@@ -64,6 +175,8 @@ void CFaultFileSystem::FillDiskOn(int nCall, std::size_t nBytesStored) {
     m_nDiskFullCall = m_calls[EFileOp::Write] + nCall;
     m_nDiskFullBytes = nBytesStored;
 }
+
+void CFaultFileSystem::LieOnWrite(int nCall) { m_nLieCall = m_calls[EFileOp::Write] + nCall; }
 
 void CFaultFileSystem::AddAttributes(const std::string& path, std::uint32_t attributes) {
     m_extraAttributes[path] |= attributes;
@@ -94,65 +207,40 @@ bool CFaultFileSystem::DiskFullFires(std::size_t& nBytesStored) {
     return true;
 }
 
+bool CFaultFileSystem::LieFires() {
+    if (m_nLieCall == 0 || m_calls[EFileOp::Write] != m_nLieCall) {
+        return false;
+    }
+    m_nLieCall = 0;
+    return true;
+}
+
+std::uint32_t CFaultFileSystem::ExtraAttributes(const std::string& path) const {
+    const auto extra = m_extraAttributes.find(path);
+    return extra == m_extraAttributes.end() ? 0 : extra->second;
+}
+
+void CFaultFileSystem::NotifyOpen(const std::string& path) const {
+    if (m_beforeOpen) {
+        m_beforeOpen(path);
+    }
+}
+
+std::unique_ptr<IFolder> CFaultFileSystem::OpenParentOf(const std::string& path,
+                                                        std::string& name, CFileError& error) {
+    std::unique_ptr<IFolder> real = m_real.OpenParentOf(path, name, error);
+    if (!real) {
+        return nullptr;
+    }
+    return std::make_unique<CFaultFolder>(*this, std::move(real), ParentFolder(path));
+}
+
 bool CFaultFileSystem::GetStatus(const std::string& path, CFileStatus& status,
                                  CFileError& error) {
     if (Fires(EFileOp::GetStatus, kUnnamedFile, error) || !m_real.GetStatus(path, status, error)) {
         return false;
     }
-    const auto extra = m_extraAttributes.find(path);
-    if (extra != m_extraAttributes.end()) {
-        status.m_attributes |= extra->second;
-    }
-    return true;
-}
-
-bool CFaultFileSystem::SetStatus(const std::string& path, const CFileStatus& status,
-                                 CFileError& error) {
-    return !Fires(EFileOp::SetStatus, kUnnamedFile, error) &&
-           m_real.SetStatus(path, status, error);
-}
-
-bool CFaultFileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
-    return m_real.SetAttributes(path, attributes);
-}
-
-std::unique_ptr<IFileHandle> CFaultFileSystem::OpenForWrite(const std::string& path,
-                                                            CFileError& error) {
-    if (Fires(EFileOp::Open, path, error)) {
-        return nullptr;
-    }
-    std::unique_ptr<IFileHandle> real = m_real.OpenForWrite(path, error);
-    if (!real) {
-        return nullptr;
-    }
-    return std::make_unique<CFaultFile>(*this, std::move(real), FullPath(path));
-}
-
-bool CFaultFileSystem::Rename(const std::string& from, const std::string& to,
-                              CFileError& error) {
-    return !Fires(EFileOp::Rename, kUnnamedFile, error) && m_real.Rename(from, to, error);
-}
-
-bool CFaultFileSystem::Delete(const std::string& path, CFileError& error) {
-    return !Fires(EFileOp::Delete, kUnnamedFile, error) && m_real.Delete(path, error);
-}
-
-bool CFaultFileSystem::RemoveFolder(const std::string& path) {
-    CFileError ignored;
-    return !Fires(EFileOp::RemoveFolder, kUnnamedFile, ignored) && m_real.RemoveFolder(path);
-}
-
-bool CFaultFileSystem::ListFolder(const std::string& folder, std::vector<CDirEntry>& entries) {
-    CFileError ignored;
-    if (Fires(EFileOp::List, kUnnamedFile, ignored) || !m_real.ListFolder(folder, entries)) {
-        return false;
-    }
-    for (CDirEntry& entry : entries) {
-        const auto extra = m_extraAttributes.find(JoinPath(folder, entry.m_strName));
-        if (extra != m_extraAttributes.end()) {
-            entry.m_attributes |= extra->second;
-        }
-    }
+    status.m_attributes |= ExtraAttributes(path);
     return true;
 }
 
@@ -160,10 +248,7 @@ bool CFaultFileSystem::FindEntry(const std::string& path, CDirEntry& entry) {
     if (!m_real.FindEntry(path, entry)) {
         return false;
     }
-    const auto extra = m_extraAttributes.find(path);
-    if (extra != m_extraAttributes.end()) {
-        entry.m_attributes |= extra->second;
-    }
+    entry.m_attributes |= ExtraAttributes(path);
     return true;
 }
 

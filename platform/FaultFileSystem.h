@@ -1,7 +1,9 @@
 // A file system for tests: the real one underneath, with failures injected on request.
 #pragma once
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "FileSystem.h"
@@ -37,21 +39,24 @@ public:
     // A write that fills the disk: the `nCall`-th write stores only `nBytesStored` bytes of
     // its data, then fails with cause 13.
     void FillDiskOn(int nCall, std::size_t nBytesStored);
+    // A write that lies: the `nCall`-th write reports success but stores other bytes than it
+    // was given (each one inverted), as a failing medium might.
+    void LieOnWrite(int nCall);
     // Adds attribute bits the real system cannot show (the system attribute) to `path`.
     void AddAttributes(const std::string& path, std::uint32_t attributes);
+    // Every folder and file from now on reports living on `volume`.
+    void PretendVolume(const CVolumeFacts& volume) { m_volume = volume; }
+    // Every file from now on reports sharing its data with another file.
+    void PretendSharedData() { m_bSharedData = true; }
+    // Called with the entry's path just before an entry is opened, changed or entered: a test
+    // swaps the entry here, as another process might between the listing and the open.
+    void BeforeOpen(std::function<void(const std::string&)> hook) { m_beforeOpen = std::move(hook); }
     // How many calls of `op` were made so far.
     int CallCount(EFileOp op) const;
 
+    std::unique_ptr<IFolder> OpenParentOf(const std::string& path, std::string& name,
+                                          CFileError& error) override;
     bool GetStatus(const std::string& path, CFileStatus& status, CFileError& error) override;
-    bool SetStatus(const std::string& path, const CFileStatus& status,
-                   CFileError& error) override;
-    bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
-    std::unique_ptr<IFileHandle> OpenForWrite(const std::string& path,
-                                              CFileError& error) override;
-    bool Rename(const std::string& from, const std::string& to, CFileError& error) override;
-    bool Delete(const std::string& path, CFileError& error) override;
-    bool RemoveFolder(const std::string& path) override;
-    bool ListFolder(const std::string& folder, std::vector<CDirEntry>& entries) override;
     bool FindEntry(const std::string& path, CDirEntry& entry) override;
     bool IsFileSystemRoot(const std::string& path) override;
 
@@ -59,6 +64,14 @@ public:
     bool Fires(EFileOp op, const std::string& name, CFileError& error);
     // The bytes the next write may store before failing, when a disk-full fault fires on it.
     bool DiskFullFires(std::size_t& nBytesStored);
+    // True when the write just counted is to lie.
+    bool LieFires();
+    // The attributes added to `path`, if any.
+    std::uint32_t ExtraAttributes(const std::string& path) const;
+    // The hook's call, if a test set one.
+    void NotifyOpen(const std::string& path) const;
+    const std::optional<CVolumeFacts>& Volume() const { return m_volume; }
+    bool SharedData() const { return m_bSharedData; }
 
 private:
     struct CFault {
@@ -72,6 +85,10 @@ private:
     std::map<std::string, std::uint32_t> m_extraAttributes;
     int m_nDiskFullCall = 0;
     std::size_t m_nDiskFullBytes = 0;
+    int m_nLieCall = 0;
+    std::optional<CVolumeFacts> m_volume;
+    bool m_bSharedData = false;
+    std::function<void(const std::string&)> m_beforeOpen;
 };
 
 }  // namespace quorrel

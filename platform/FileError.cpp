@@ -29,6 +29,26 @@ const char* const kTemplates[] = {
     "An attempt was made to access %1 past its end.",
 };
 
+// The first `nMax` characters of `text`, UTF-8 sequences kept whole. Bytes that are not valid
+// UTF-8 count as one character each.
+std::string CutToCharacters(const std::string& text, std::size_t nMax) {
+    std::size_t nCount = 0;
+    std::size_t i = 0;
+    while (i < text.size() && nCount < nMax) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t nLength = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF8 ? 4 : 1;
+        for (std::size_t k = 1; k < nLength; ++k) {
+            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                nLength = 1;  // not a whole sequence: the byte stands alone
+                break;
+            }
+        }
+        i += nLength;
+        ++nCount;
+    }
+    return text.substr(0, i);
+}
+
 }  // namespace
 
 const char* FileCauseTemplate(int nCause) {
@@ -44,10 +64,7 @@ std::string FormatFileError(int nCause, const std::string& name) {
     if (at != std::string::npos) {
         text.replace(at, 2, name);
     }
-    if (text.size() > kMaxMessage) {
-        text.resize(kMaxMessage);
-    }
-    return text;
+    return CutToCharacters(text, kMaxMessage);
 }
 
 std::string CFileError::GetErrorMessage() const {
@@ -89,6 +106,11 @@ CFileError ErrnoError(int nErrno, const std::string& name) {
     error.m_nCause = CauseFromErrno(nErrno);
     error.m_strFileName = name;
     error.m_nOsError = nErrno;
+    if (nErrno == EEXIST) {
+        error.m_eFault = EFileFault::NameTaken;
+    } else if (nErrno == ESTALE) {
+        error.m_eFault = EFileFault::Replaced;  // what the backend reports for a swapped entry
+    }
     return error;
 }
 

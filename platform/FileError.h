@@ -28,21 +28,30 @@ enum EFileCause : int {
 // The words used in place of a file name when the failing operation names none.
 extern const char* const kUnnamedFile;
 
+// What a failure means beyond its cause, where the engine acts on it.
+enum class EFileFault {
+    None,
+    Replaced,   // the entry at that name is no longer the one that was listed
+    NameTaken,  // a rename found its new name already taken
+};
+
 // One failure of the file layer. `m_strFileName` is the name that replaces "%1" in the
 // message: the path as passed for an open, the full path for a write, kUnnamedFile otherwise.
 struct CFileError {
     int m_nCause = kCauseNone;
     std::string m_strFileName = kUnnamedFile;
     int m_nOsError = 0;  // the system's own code, kept for diagnostics only
+    EFileFault m_eFault = EFileFault::None;
 
-    // The cause's message with "%1" replaced by m_strFileName, cut to 98 bytes.
+    // The cause's message with "%1" replaced by m_strFileName, cut to 98 characters.
     std::string GetErrorMessage() const;
 };
 
 // The message template of `nCause`; an unknown cause gives the generic template.
 const char* FileCauseTemplate(int nCause);
 
-// Formats the message of `nCause` naming `name`, cut to 98 bytes as the log expects.
+// Formats the message of `nCause` naming `name`, cut to 98 characters as the log expects (a
+// character of several UTF-8 bytes is never split).
 std::string FormatFileError(int nCause, const std::string& name);
 
 // Maps a POSIX errno onto a cause: ENOENT 2, ENOTDIR/ENAMETOOLONG 3, EMFILE/ENFILE 4,

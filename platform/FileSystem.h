@@ -1,4 +1,10 @@
 // The file layer the shredder stands on: one portable interface, one backend per system.
+//
+// A path from the user is resolved once, at the top (IFileSystem::OpenParentOf). Everything
+// below it is reached through open folder handles (IFolder): entries are looked up, opened,
+// changed, renamed and deleted relative to the folder that holds them, never following a link,
+// and every open checks that the entry opened is the one that was listed. So a folder swapped
+// for a link in the middle of a run is never entered, and no path length limit applies.
 #pragma once
 
 #include <cstdint>
@@ -27,17 +33,52 @@ inline bool IsPlainFile(std::uint32_t attributes) {
     return (attributes & (kAttrDirectory | kAttrDevice | kAttrReparsePoint)) == 0;
 }
 
-// What a look-up by path tells about an entry (never following a final link).
+// Which object an entry is: the volume (device) and the file's number on it. Two names with
+// the same identity are the same file.
+struct CFileId {
+    std::uint64_t m_nVolume = 0;
+    std::uint64_t m_nIndex = 0;
+    bool operator==(const CFileId& other) const {
+        return m_nVolume == other.m_nVolume && m_nIndex == other.m_nIndex;
+    }
+    bool operator!=(const CFileId& other) const { return !(*this == other); }
+};
+
+// What a look-up tells about an entry (never following a final link).
 struct CFileStatus {
     std::uint32_t m_attributes = 0;
     std::int64_t m_size = 0;
     std::uint32_t m_mode = 0;  // the system's own permission bits, where it has them
 };
 
-// One entry of a folder listing: its bare name and its attributes.
+// One entry of a folder: its bare name, its attributes and what it is.
 struct CDirEntry {
     std::string m_strName;
     std::uint32_t m_attributes = 0;
+    CFileId m_id;
+    std::uint64_t m_nLinks = 1;   // how many names the file has
+    std::uint64_t m_nMount = 0;   // the mount the entry belongs to; 0 when the system can't tell
+    std::uint32_t m_mode = 0;     // the system's own permission bits
+};
+
+// The file system a folder or file lives on, as far as shredding cares.
+struct CVolumeFacts {
+    std::string m_strType;          // the file system's name ("ext4", "btrfs", "sysfs", ...)
+    bool m_bPseudo = false;         // kernel settings and the like: never written
+    bool m_bCopyOnWrite = false;    // new data goes to new blocks: old copies may remain
+};
+
+// One range of a file that holds data (holes in between hold nothing).
+struct CDataRange {
+    std::int64_t m_nStart = 0;
+    std::int64_t m_nLength = 0;
+};
+
+// What an open file is now: re-read after every pass to see whether it changed.
+struct CFileFacts {
+    CFileId m_id;
+    std::int64_t m_size = 0;
+    std::uint64_t m_nLinks = 1;
 };
 
 // An open file, opened for writing with no sharing. Closed by its destructor on every path.
@@ -46,50 +87,103 @@ public:
     virtual ~IFileHandle() = default;
     // Seeks to the end and reports the position: the file's length in bytes.
     virtual bool GetLength(std::int64_t& nLength, CFileError& error) = 0;
+    // Moves the write position to `nOffset` bytes from the start.
+    virtual bool SeekTo(std::int64_t nOffset, CFileError& error) = 0;
     // Moves the write position back to offset 0.
-    virtual bool SeekToBegin(CFileError& error) = 0;
+    bool SeekToBegin(CFileError& error) { return SeekTo(0, error); }
     // Writes all `nBytes`; a write that cannot complete reports disk full (cause 13).
     // Failures name the full path of the file.
     virtual bool Write(const void* pData, std::size_t nBytes, CFileError& error) = 0;
-    // Forces what was written down to the medium. Failures name the full path.
+    // Starts writing what was written so far down to the medium, without waiting for it.
+    // Backends without such a call may flush here.
+    virtual bool StartFlush(CFileError& error) { return Flush(error); }
+    // Forces what was written down to the medium and waits for it. Failures name the full path.
     virtual bool Flush(CFileError& error) = 0;
     // Cuts the file to `nLength` bytes (never longer than it is).
     virtual bool Truncate(std::int64_t nLength, CFileError& error) = 0;
     // Closes the file; later calls fail with an invalid handle.
     virtual bool Close(CFileError& error) = 0;
+
+    // What the file is now (identity, length, number of names).
+    virtual bool GetFacts(CFileFacts& facts, CFileError& error) = 0;
+    // The ranges of the first `nLength` bytes that hold data, in order. A system that cannot
+    // tell reports one range over everything.
+    virtual bool GetDataRanges(std::int64_t nLength, std::vector<CDataRange>& ranges,
+                               CFileError& error) = 0;
+    // The file system the file lives on.
+    virtual CVolumeFacts GetVolume() = 0;
+    // True when some of the file's data is shared with another file (a reflinked copy).
+    virtual bool HasSharedData() = 0;
+    // Reads `nBytes` at `nOffset` back from the medium itself, not from the system's cache.
+    virtual bool ReadBack(std::int64_t nOffset, void* pData, std::size_t nBytes,
+                          CFileError& error) = 0;
 };
 
-// The operations the shredder needs of a file system. Paths are byte strings, used exactly as
-// given: nothing is converted, trimmed or limited in length by this layer.
+// An open folder. Its entries are reached by their bare names, relative to it; a name is
+// never a path, and a final link is never followed.
+class IFolder {
+public:
+    virtual ~IFolder() = default;
+
+    // Which folder this is.
+    virtual CFileId GetId() const = 0;
+    // The mount the folder belongs to (0 when the system can't tell).
+    virtual std::uint64_t GetMount() const = 0;
+    // The file system the folder lives on.
+    virtual CVolumeFacts GetVolume() = 0;
+
+    // Lists every entry but "." and "..", in the system's order, as one snapshot taken now.
+    virtual bool List(std::vector<CDirEntry>& entries, CFileError& error) = 0;
+    // Looks up one entry by its name.
+    virtual bool Lookup(const std::string& name, CDirEntry& entry, CFileError& error) = 0;
+    // Opens the sub-folder `listed`. Fails when the name is no longer a real folder or is not
+    // the folder that was listed (bad path, cause 3).
+    virtual std::unique_ptr<IFolder> OpenFolder(const CDirEntry& listed, CFileError& error) = 0;
+    // Opens this folder's parent, which must be `expected` (bad path, cause 3, otherwise).
+    virtual std::unique_ptr<IFolder> OpenParent(const CFileId& expected, CFileError& error) = 0;
+
+    // Sets or clears the read-only bit of `listed` (never of a link), then proves the file can
+    // be opened while nobody holds it: a lock held elsewhere fails with cause 11.
+    virtual bool SetStatus(const CDirEntry& listed, std::uint32_t attributes,
+                           CFileError& error) = 0;
+    // Writes the attribute bits this system can store (the read-only bit) to `listed`; links
+    // are left alone. False when the change failed.
+    virtual bool SetAttributes(const CDirEntry& listed, std::uint32_t attributes) = 0;
+    // Gives the owner of this folder what a walk needs (listing, entering, removing entries).
+    // True when that changed its mode, with the mode it had in `nPrevious`.
+    virtual bool OpenUp(std::uint32_t& nPrevious) = 0;
+    // Gives this folder back a mode that OpenUp reported.
+    virtual bool RestoreMode(std::uint32_t nMode) = 0;
+    // Opens the regular file `listed` for writing with share mode 0: no other holder of a lock
+    // of any kind (cause 11). Refused when the entry is no longer the one listed. Failures
+    // name `displayPath`; later write failures name its full path.
+    virtual std::unique_ptr<IFileHandle> OpenForWrite(const CDirEntry& listed,
+                                                      const std::string& displayPath,
+                                                      CFileError& error) = 0;
+    // Renames entry `from` to `to` in this folder; an existing `to` is never replaced.
+    virtual bool Rename(const std::string& from, const std::string& to, CFileError& error) = 0;
+    // Deletes the entry `name` (a file, link or special file; never a folder).
+    virtual bool Delete(const std::string& name, CFileError& error) = 0;
+    // Removes the empty sub-folder `name`.
+    virtual bool RemoveFolder(const std::string& name, CFileError& error) = 0;
+};
+
+// The operations the shredder needs of a file system. Paths are byte strings (UTF-8 on
+// Windows), used exactly as given: nothing is converted, trimmed or limited in length.
 class IFileSystem {
 public:
     virtual ~IFileSystem() = default;
 
+    // Resolves `path` once: opens the folder that holds its last part (following links in the
+    // folder part, which the user named) and gives that last part in `name`. A path that
+    // names the root, or ends in "." or "..", has no last part of its own and is refused.
+    virtual std::unique_ptr<IFolder> OpenParentOf(const std::string& path, std::string& name,
+                                                  CFileError& error) = 0;
     // Reads the status of `path` itself (a final link is not followed).
     virtual bool GetStatus(const std::string& path, CFileStatus& status, CFileError& error) = 0;
-    // Writes the status back: the read-only bit as given, and proves the file can be opened
-    // for reading and writing (a file held open without sharing fails with cause 11).
-    virtual bool SetStatus(const std::string& path, const CFileStatus& status,
-                           CFileError& error) = 0;
-    // Writes the attribute bits this system can store (the read-only bit); links are left
-    // alone. False when the change failed.
-    virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
-    // Opens an existing regular file for writing with share mode 0 (an exclusive lock).
-    // Failures name the path as given.
-    virtual std::unique_ptr<IFileHandle> OpenForWrite(const std::string& path,
-                                                      CFileError& error) = 0;
-    // Renames `from` to `to`; an existing `to` is never replaced (the rename fails).
-    virtual bool Rename(const std::string& from, const std::string& to, CFileError& error) = 0;
-    // Deletes the entry `path` (a file, link or special file; never a folder).
-    virtual bool Delete(const std::string& path, CFileError& error) = 0;
-    // Removes the empty folder `path`.
-    virtual bool RemoveFolder(const std::string& path) = 0;
-    // Lists every entry of `folder`, "." and ".." included, in the system's order, as one
-    // snapshot taken now. False when the folder cannot be listed.
-    virtual bool ListFolder(const std::string& folder, std::vector<CDirEntry>& entries) = 0;
-    // Looks a path up the way a listing of that path would: the entry itself, or the first
-    // match of a `*`/`?` pattern in its last part. A path ending in a separator and the root
-    // of the file system are not found.
+    // Looks a path up the way a listing of that path would: the entry itself, or, when no
+    // entry has that literal name, the first match of a `*`/`?` pattern in its last part. A
+    // path ending in a separator and the root of the file system are not found.
     virtual bool FindEntry(const std::string& path, CDirEntry& entry) = 0;
     // True when `path` names the root folder of the whole file system.
     virtual bool IsFileSystemRoot(const std::string& path) = 0;
@@ -106,6 +200,9 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 
 // The folder part of `path` ("." when it has none), without a trailing separator.
 std::string ParentFolder(const std::string& path);
+
+// The last part of `path` (trailing separators ignored); empty for the root.
+std::string LastPathPart(const std::string& path);
 
 // `path` made absolute against the current directory, with "." and ".." parts resolved
 // by their names, as the open of a file reports its full path.

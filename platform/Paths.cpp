@@ -60,6 +60,16 @@ std::string ParentFolder(const std::string& path) {
     return keep == 0 ? std::string(1, kSeparator) : path.substr(0, keep);
 }
 
+std::string LastPathPart(const std::string& path) {
+    std::size_t end = path.size();
+    while (end > 0 && path[end - 1] == kSeparator) {
+        --end;
+    }
+    const std::size_t cut = path.rfind(kSeparator, end == 0 ? 0 : end - 1);
+    const std::size_t start = cut == std::string::npos || end == 0 ? 0 : cut + 1;
+    return path.substr(start, end - start);
+}
+
 std::string FullPath(const std::string& path) {
     const std::string absolute =
         (!path.empty() && path[0] == kSeparator) ? path : JoinPath(CurrentDirectory(), path);

@@ -126,3 +126,77 @@ void CRecordingHost::EndRun() { m_events.push_back("end"); }
 void CRecordingHost::KeepAlive() { m_events.push_back("alive"); }
 
 }  // namespace quorrel::test
+
+namespace quorrel::test {
+
+std::unique_ptr<IFolder> CPathOps::Parent(const std::string& path, std::string& name,
+                                          CFileError& error) {
+    return m_fs.OpenParentOf(path, name, error);
+}
+
+bool CPathOps::Lookup(const std::string& path, CDirEntry& entry, CFileError& error) {
+    std::string name;
+    std::unique_ptr<IFolder> folder = Parent(path, name, error);
+    return folder && folder->Lookup(name, entry, error);
+}
+
+bool CPathOps::SetStatus(const std::string& path, const CFileStatus& status, CFileError& error) {
+    std::string name;
+    std::unique_ptr<IFolder> folder = Parent(path, name, error);
+    CDirEntry entry;
+    return folder && folder->Lookup(name, entry, error) &&
+           folder->SetStatus(entry, status.m_attributes, error);
+}
+
+bool CPathOps::SetAttributes(const std::string& path, std::uint32_t attributes) {
+    std::string name;
+    CFileError error;
+    std::unique_ptr<IFolder> folder = Parent(path, name, error);
+    CDirEntry entry;
+    return folder && folder->Lookup(name, entry, error) &&
+           folder->SetAttributes(entry, attributes);
+}
+
+std::unique_ptr<IFileHandle> CPathOps::OpenForWrite(const std::string& path, CFileError& error) {
+    std::string name;
+    std::unique_ptr<IFolder> folder = Parent(path, name, error);
+    CDirEntry entry;
+    if (!folder || !folder->Lookup(name, entry, error)) {
+        error.m_strFileName = path;
+        return nullptr;
+    }
+    return folder->OpenForWrite(entry, path, error);
+}
+
+bool CPathOps::Rename(const std::string& from, const std::string& to, CFileError& error) {
+    std::string name;
+    std::unique_ptr<IFolder> folder = Parent(from, name, error);
+    return folder && folder->Rename(name, LastPathPart(to), error);
+}
+
+bool CPathOps::Delete(const std::string& path, CFileError& error) {
+    std::string name;
+    std::unique_ptr<IFolder> folder = Parent(path, name, error);
+    return folder && folder->Delete(name, error);
+}
+
+bool CPathOps::RemoveFolder(const std::string& path) {
+    std::string name;
+    CFileError error;
+    std::unique_ptr<IFolder> folder = Parent(path, name, error);
+    return folder && folder->RemoveFolder(name, error);
+}
+
+bool CPathOps::ListFolder(const std::string& path, std::vector<CDirEntry>& entries) {
+    std::string name;
+    CFileError error;
+    std::unique_ptr<IFolder> parent = Parent(path, name, error);
+    CDirEntry entry;
+    if (!parent || !parent->Lookup(name, entry, error)) {
+        return false;
+    }
+    std::unique_ptr<IFolder> folder = parent->OpenFolder(entry, error);
+    return folder && folder->List(entries, error);
+}
+
+}  // namespace quorrel::test

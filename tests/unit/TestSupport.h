@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
+#include "FileSystem.h"
 #include "PathList.h"
 #include "Runs.h"
 #include "RunHost.h"
@@ -77,5 +80,36 @@ private:
 
 // The in-memory list the terminal front end uses serves the tests as well.
 using CRowList = CPathList;
+
+}  // namespace quorrel::test
+
+namespace quorrel::test {
+
+// The file layer by paths, for tests that act on single entries: every call resolves the
+// path's folder and entry afresh, as the engine does once at the top of a run.
+class CPathOps {
+public:
+    explicit CPathOps(IFileSystem& fs) : m_fs(fs) {}
+
+    bool GetStatus(const std::string& path, CFileStatus& status, CFileError& error) {
+        return m_fs.GetStatus(path, status, error);
+    }
+    bool Lookup(const std::string& path, CDirEntry& entry, CFileError& error);
+    bool SetStatus(const std::string& path, const CFileStatus& status, CFileError& error);
+    bool SetAttributes(const std::string& path, std::uint32_t attributes);
+    std::unique_ptr<IFileHandle> OpenForWrite(const std::string& path, CFileError& error);
+    // Renames within one folder: `to` may be a bare name or a path in the same folder.
+    bool Rename(const std::string& from, const std::string& to, CFileError& error);
+    bool Delete(const std::string& path, CFileError& error);
+    bool RemoveFolder(const std::string& path);
+    bool ListFolder(const std::string& folder, std::vector<CDirEntry>& entries);
+    bool FindEntry(const std::string& path, CDirEntry& entry) { return m_fs.FindEntry(path, entry); }
+    bool IsFileSystemRoot(const std::string& path) { return m_fs.IsFileSystemRoot(path); }
+
+private:
+    std::unique_ptr<IFolder> Parent(const std::string& path, std::string& name, CFileError& error);
+
+    IFileSystem& m_fs;
+};
 
 }  // namespace quorrel::test

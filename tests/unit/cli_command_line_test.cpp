@@ -80,7 +80,7 @@ TEST(CliCommandLine, HelpNeedsNothingElse) {
         EXPECT_TRUE(parsed.options.bHelp);
     }
     const std::string usage = ShredUsage();
-    EXPECT_EQ(usage.rfind("Usage: quorrel-shred [--method N] [--yes] PATH...\n", 0), 0u);
+    EXPECT_EQ(usage.rfind("Usage: quorrel-shred [--method N] [--verify] [--yes] PATH...\n", 0), 0u);
     EXPECT_NE(usage.find("--folder DIR"), std::string::npos);
     EXPECT_EQ(usage.back(), '\n');
 }
@@ -99,12 +99,12 @@ TEST(CliCommandLine, UsageErrorsSayWhatIsWrong) {
         {{}, "nothing to shred: give PATH..., --folder DIR or --recycle-bin"},
         {{"--yes"}, "nothing to shred: give PATH..., --folder DIR or --recycle-bin"},
         {{"--method", "2"}, "nothing to shred: give PATH..., --folder DIR or --recycle-bin"},
-        {{"f", "--method"}, "--method needs a whole number (0 to 3)"},
-        {{"--method", "two", "f"}, "--method needs a whole number (0 to 3)"},
-        {{"--method", "2x", "f"}, "--method needs a whole number (0 to 3)"},
-        {{"--method=", "f"}, "--method needs a whole number (0 to 3)"},
-        {{"--method", "", "f"}, "--method needs a whole number (0 to 3)"},
-        {{"--method", "99999999999999999999", "f"}, "--method needs a whole number (0 to 3)"},
+        {{"f", "--method"}, "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 passes of 0x55"},
+        {{"--method", "two", "f"}, "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 passes of 0x55"},
+        {{"--method", "2x", "f"}, "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 passes of 0x55"},
+        {{"--method=", "f"}, "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 passes of 0x55"},
+        {{"--method", "", "f"}, "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 passes of 0x55"},
+        {{"--method", "99999999999999999999", "f"}, "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 passes of 0x55"},
         {{"--folder"}, "--folder needs one folder"},
         {{"--folder="}, "--folder needs one folder"},
         {{"--folder", "a", "--folder", "b"}, "--folder needs one folder"},

@@ -106,7 +106,9 @@ TEST_F(ListRunTest, UnlistableFolderRowStaysDeselected) {
     CRowList list({folder});
     RunWipeSelected(m_engine, list);
     EXPECT_EQ(list.Rows(), std::vector<std::string>{"-" + folder});
-    EXPECT_EQ(m_host.Lines().size(), 2u);  // banner and time: the walk says nothing
+    ASSERT_EQ(m_host.Lines().size(), 3u);  // banner, the folder's own line, time
+    EXPECT_EQ(m_host.Lines()[1], "* Error listing folder " + folder +
+                                     ": Access to an unnamed file was denied.");
 }
 
 TEST_F(ListRunTest, SystemFolderIsOverwrittenInPlaceYetLeavesTheList) {
@@ -129,7 +131,10 @@ TEST_F(ListRunTest, CancelInTheSecondOfFourRows) {
     const std::vector<std::string> rows = {"-" + (m_dir / "2"), "+" + (m_dir / "3"),
                                            "+" + (m_dir / "4")};
     EXPECT_EQ(list.Rows(), rows);
-    EXPECT_EQ(ReadFile(m_dir / "2"), "");  // truncated by the abort
+    const std::string second = ReadFile(m_dir / "2");  // partly overwritten, full length
+    EXPECT_EQ(second.size(), big.size());
+    EXPECT_EQ(second.front(), '\0');
+    EXPECT_EQ(second.back(), 's');
     EXPECT_TRUE(ReadFile(m_dir / "3") == big);  // untouched
     EXPECT_EQ(m_host.Lines().back(), "- Time: 0 seconds.");
     EXPECT_EQ(m_host.m_events.back(), "end");

@@ -130,7 +130,7 @@ TEST_F(RecycleRunTest, AFailingEntryDoesNotKeepTheNextOnesFromBeingShredded) {
     // The entry the listing yields first is made read-only: recycle-bin mode leaves attributes
     // alone, so its open fails, and every other entry comes after it.
     std::vector<CDirEntry> listed;
-    ASSERT_TRUE(m_files.ListFolder(files, listed));
+    ASSERT_TRUE(CPathOps(m_files).ListFolder(files, listed));
     std::string first;
     for (const CDirEntry& entry : listed) {
         if (first.empty() && entry.m_strName != "." && entry.m_strName != "..") {

@@ -27,27 +27,12 @@ public:
         return mapped;
     }
 
+    std::unique_ptr<IFolder> OpenParentOf(const std::string& path, std::string& name,
+                                          CFileError& error) override {
+        return m_real.OpenParentOf(Map(path), name, error);
+    }
     bool GetStatus(const std::string& path, CFileStatus& status, CFileError& error) override {
         return m_real.GetStatus(Map(path), status, error);
-    }
-    bool SetStatus(const std::string& path, const CFileStatus& status, CFileError& error) override {
-        return m_real.SetStatus(Map(path), status, error);
-    }
-    bool SetAttributes(const std::string& path, std::uint32_t attributes) override {
-        return m_real.SetAttributes(Map(path), attributes);
-    }
-    std::unique_ptr<IFileHandle> OpenForWrite(const std::string& path, CFileError& error) override {
-        return m_real.OpenForWrite(Map(path), error);
-    }
-    bool Rename(const std::string& from, const std::string& to, CFileError& error) override {
-        return m_real.Rename(Map(from), Map(to), error);
-    }
-    bool Delete(const std::string& path, CFileError& error) override {
-        return m_real.Delete(Map(path), error);
-    }
-    bool RemoveFolder(const std::string& path) override { return m_real.RemoveFolder(Map(path)); }
-    bool ListFolder(const std::string& folder, std::vector<CDirEntry>& entries) override {
-        return m_real.ListFolder(Map(folder), entries);
     }
     bool FindEntry(const std::string& path, CDirEntry& entry) override {
         return m_real.FindEntry(Map(path), entry);

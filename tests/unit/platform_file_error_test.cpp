@@ -138,7 +138,7 @@ TEST(PlatformFileError, FailedOpenNamesThePathAsPassed) {
 
     const std::string missing = dir.Path() + "/sub/.././missing.txt";
     CFileError error;
-    EXPECT_EQ(fs.OpenForWrite(missing, error), nullptr);
+    EXPECT_EQ(CPathOps(fs).OpenForWrite(missing, error), nullptr);
     EXPECT_EQ(error.m_nCause, kCauseFileNotFound);
     EXPECT_EQ(error.m_strFileName, missing);
     EXPECT_EQ(error.GetErrorMessage(), FormatFileError(2, missing));
@@ -146,12 +146,12 @@ TEST(PlatformFileError, FailedOpenNamesThePathAsPassed) {
     // A file used as a folder is an invalid path; so is a name longer than the system allows.
     WriteFile(dir / "plain", "x");
     const std::string throughFile = dir / "plain/child";
-    EXPECT_EQ(fs.OpenForWrite(throughFile, error), nullptr);
+    EXPECT_EQ(CPathOps(fs).OpenForWrite(throughFile, error), nullptr);
     EXPECT_EQ(error.m_nCause, kCauseBadPath);
     EXPECT_EQ(error.m_strFileName, throughFile);
 
     const std::string tooLong = dir / std::string(300, 'L');
-    EXPECT_EQ(fs.OpenForWrite(tooLong, error), nullptr);
+    EXPECT_EQ(CPathOps(fs).OpenForWrite(tooLong, error), nullptr);
     EXPECT_EQ(error.m_nCause, kCauseBadPath);
 }
 
@@ -163,7 +163,7 @@ TEST(PlatformFileError, FailedWriteNamesTheFullPath) {
     const std::string passed = dir.Path() + "/sub/../big.bin";
 
     CFileError error;
-    std::unique_ptr<IFileHandle> file = SystemFileSystem().OpenForWrite(passed, error);
+    std::unique_ptr<IFileHandle> file = CPathOps(SystemFileSystem()).OpenForWrite(passed, error);
     ASSERT_NE(file, nullptr) << error.GetErrorMessage();
     {
         // A real write that cannot go past a size limit: the system refuses it part way.
@@ -202,19 +202,19 @@ TEST(PlatformFileError, OtherFailuresNameNoFile) {
     CFileError error;
     CFileStatus status;
 
-    EXPECT_FALSE(fs.GetStatus(missing, status, error));
+    EXPECT_FALSE(CPathOps(fs).GetStatus(missing, status, error));
     EXPECT_EQ(error.GetErrorMessage(), "an unnamed file was not found.");
 
     error = CFileError{};
-    EXPECT_FALSE(fs.SetStatus(missing, status, error));
+    EXPECT_FALSE(CPathOps(fs).SetStatus(missing, status, error));
     EXPECT_EQ(error.GetErrorMessage(), "an unnamed file was not found.");
 
     error = CFileError{};
-    EXPECT_FALSE(fs.Rename(missing, dir / "other", error));
+    EXPECT_FALSE(CPathOps(fs).Rename(missing, dir / "other", error));
     EXPECT_EQ(error.GetErrorMessage(), "an unnamed file was not found.");
 
     error = CFileError{};
-    EXPECT_FALSE(fs.Delete(missing, error));
+    EXPECT_FALSE(CPathOps(fs).Delete(missing, error));
     EXPECT_EQ(error.GetErrorMessage(), "an unnamed file was not found.");
 
     // A lock held elsewhere fails the status check as a sharing violation, still unnamed.
@@ -222,9 +222,9 @@ TEST(PlatformFileError, OtherFailuresNameNoFile) {
     const int fd = ::open((dir / "held").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
-    ASSERT_TRUE(fs.GetStatus(dir / "held", status, error));
+    ASSERT_TRUE(CPathOps(fs).GetStatus(dir / "held", status, error));
     error = CFileError{};
-    EXPECT_FALSE(fs.SetStatus(dir / "held", status, error));
+    EXPECT_FALSE(CPathOps(fs).SetStatus(dir / "held", status, error));
     EXPECT_EQ(error.GetErrorMessage(),
               "A sharing violation occurred while accessing an unnamed file.");
     ::close(fd);

@@ -1,0 +1,173 @@
+// The overwrite passes of one file, the checks after each pass, and the read-back of the last.
+#include <algorithm>
+
+#include "FileRun.h"
+#include "LogLines.h"
+#include "WipeEngine.h"
+#include "WipeMethod.h"
+
+namespace quorrel {
+
+// Writes every pass of the current method over the ranges of the file that hold data, each
+// pass flushed to the medium before the next begins. Stops early, with true, when the user
+// aborts; false (with the line written) when a pass or its read-back failed.
+bool CWipeEngine::OverwriteFile(CFileRun& run) {
+    const int nPasses = WipePassCount(m_nWipeMethod);
+    if (m_nWipeMethod == kWipeMethodRandom) {
+        m_random.Seed(static_cast<std::uint32_t>(m_clock()));
+    }
+    for (int nPass = 0; nPass < nPasses && !m_host.IsAborted(); ++nPass) {
+        run.lastPassRandom = m_random;
+        run.nLastPassByte = WipePassByte(m_nWipeMethod, nPass);
+        m_host.OnPassStart(run.path, nPass, nPasses);
+        m_host.SetProgressRange(run.DataBytes());
+        m_host.SetProgressPos(0);
+        CFileError error;
+        if (!WritePass(run, nPass, error) || !CheckUnchanged(run)) {
+            return false;
+        }
+    }
+    return !m_bVerify || m_host.IsAborted() || VerifyLastPass(run);
+}
+
+// One pass: chunks of the pass pattern over every data range, an abort check before and a
+// progress step after each chunk, write-back started every slice and waited for at the end.
+bool CWipeEngine::WritePass(CFileRun& run, int nPass, CFileError& error) {
+    const std::uint8_t nByte = WipePassByte(m_nWipeMethod, nPass);
+    IFileHandle& file = *run.file;
+    const auto FlushPass = [&] {
+        if (!file.Flush(error)) {
+            Fail(Quote("* Error writing to file ", run.path, error));
+            return false;
+        }
+        return true;
+    };
+    std::vector<std::uint8_t> chunk;
+    std::int64_t nSinceFlush = 0;
+    bool bFirstChunk = true;
+    for (const CDataRange& range : run.ranges) {
+        if (!file.SeekTo(range.m_nStart, error)) {
+            Fail(Quote("* Error seeking the file ", run.path, error));
+            return false;
+        }
+        std::int64_t nDone = 0;
+        while (nDone < range.m_nLength && !m_host.IsAborted()) {
+            const std::size_t nBytes = static_cast<std::size_t>(std::min<std::int64_t>(
+                static_cast<std::int64_t>(kChunkBytes), range.m_nLength - nDone));
+            if (!bFirstChunk && IsCutShort(run, range.m_nStart + nDone +
+                                                      static_cast<std::int64_t>(nBytes))) {
+                return FlushPass();
+            }
+            bFirstChunk = false;
+            FillChunk(chunk, nBytes, nByte);
+            if (!file.Write(chunk.data(), nBytes, error)) {
+                Fail(Quote("* Error writing to file ", run.path, error));
+                return false;
+            }
+            nDone += static_cast<std::int64_t>(nBytes);
+            nSinceFlush += static_cast<std::int64_t>(nBytes);
+            m_host.StepProgress(static_cast<std::int64_t>(nBytes));
+            if (nSinceFlush >= kFlushSliceBytes && nDone < range.m_nLength) {
+                if (!file.StartFlush(error)) {
+                    Fail(Quote("* Error writing to file ", run.path, error));
+                    return false;
+                }
+                nSinceFlush = 0;
+            }
+        }
+    }
+    return FlushPass();
+}
+
+// True when someone else cut the file short of `nEnd` during the pass: writing on would only
+// lengthen it again, over blocks that no longer hold its old data.
+bool CWipeEngine::IsCutShort(CFileRun& run, std::int64_t nEnd) {
+    CFileFacts now;
+    CFileError error;
+    if (!run.file->GetFacts(now, error) || now.m_size >= nEnd) {
+        return false;
+    }
+    run.bChanged = true;
+    return true;
+}
+
+// Looks at the file again after a pass. A file that grew has its new part covered by the
+// passes still to come; one that shrank or gained a name is noted. Either way the file no
+// longer gets the success line: part of it may remain on the disk.
+bool CWipeEngine::CheckUnchanged(CFileRun& run) {
+    CFileFacts now;
+    CFileError error;
+    if (!run.file->GetFacts(now, error)) {
+        Fail(Quote("* Error seeking the file ", run.path, error));
+        return false;
+    }
+    if (now.m_id != run.facts.m_id || now.m_nLinks != run.facts.m_nLinks) {
+        run.bChanged = true;
+    }
+    if (now.m_size > run.nLength) {
+        run.ranges.push_back(CDataRange{run.nLength, now.m_size - run.nLength});
+        run.nLength = now.m_size;
+        run.bChanged = true;
+    } else if (now.m_size < run.nLength) {
+        run.bChanged = true;
+    }
+    run.facts = now;
+    return true;
+}
+
+// Reads the file back from the medium and compares it with what the last pass wrote. A file
+// that does not read back as written is left in place, overwritten, and counts as failed.
+bool CWipeEngine::VerifyLastPass(CFileRun& run) {
+    std::swap(m_random, run.lastPassRandom);  // the generator as the last pass found it
+    std::vector<std::uint8_t> expected;
+    std::vector<std::uint8_t> actual;
+    bool bSame = true;
+    CFileError error;
+    m_host.SetProgressRange(run.DataBytes());
+    m_host.SetProgressPos(0);
+    for (const CDataRange& range : run.ranges) {
+        for (std::int64_t nDone = 0; bSame && nDone < range.m_nLength;) {
+            const std::size_t nBytes = static_cast<std::size_t>(std::min<std::int64_t>(
+                static_cast<std::int64_t>(kChunkBytes), range.m_nLength - nDone));
+            FillChunk(expected, nBytes, run.nLastPassByte);
+            actual.resize(nBytes);
+            const std::int64_t nOffset = range.m_nStart + nDone;
+            if (!run.file->ReadBack(nOffset, actual.data(), nBytes, error)) {
+                std::swap(m_random, run.lastPassRandom);
+                Fail(lines::VerifyError(run.path, error.GetErrorMessage()));
+                return false;
+            }
+            const auto diff = std::mismatch(actual.begin(), actual.end(), expected.begin());
+            if (diff.first != actual.end()) {
+                bSame = false;
+                nDone += diff.first - actual.begin();
+                std::swap(m_random, run.lastPassRandom);
+                Fail(lines::VerifyMismatch(run.path, range.m_nStart + nDone));
+                return false;
+            }
+            nDone += static_cast<std::int64_t>(nBytes);
+            m_host.StepProgress(static_cast<std::int64_t>(nBytes));
+        }
+    }
+    std::swap(m_random, run.lastPassRandom);
+    return true;
+}
+
+// Fills the first `nBytes` of `chunk`: one draw per byte, in order, under the random method
+// (read afresh for every chunk, as the method is read before every byte); the pass byte
+// otherwise, written only when the chunk does not hold it already.
+void CWipeEngine::FillChunk(std::vector<std::uint8_t>& chunk, std::size_t nBytes,
+                            std::uint8_t nByte) {
+    if (m_nWipeMethod == kWipeMethodRandom) {
+        chunk.resize(std::max(chunk.size(), nBytes));
+        for (std::size_t i = 0; i < nBytes; ++i) {
+            chunk[i] = static_cast<std::uint8_t>(m_random.Draw() & 0xFF);
+        }
+        return;
+    }
+    if (chunk.size() < nBytes || chunk.front() != nByte || chunk.back() != nByte) {
+        chunk.assign(std::max(chunk.size(), nBytes), nByte);
+    }
+}
+
+}  // namespace quorrel

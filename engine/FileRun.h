@@ -1,0 +1,42 @@
+// What the shredding of one file carries from step to step. Internal to the engine.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CrtRandom.h"
+#include "FileSystem.h"
+#include "WipeEngine.h"
+
+namespace quorrel {
+
+struct CWipeEngine::CFileRun {
+    CFileRun(IFolder& owner, const CDirEntry& listed, const std::string& shown)
+        : folder(owner), entry(listed), path(shown) {}
+
+    IFolder& folder;
+    const CDirEntry& entry;
+    const std::string& path;
+    std::unique_ptr<IFileHandle> file;
+    std::int64_t nLength = 0;          // the length every pass covers
+    std::vector<CDataRange> ranges;    // the parts of it that hold data
+    CFileFacts facts;                  // the file as it was opened
+    bool bChanged = false;             // its length or names changed during the passes
+    CCrtRandom lastPassRandom;         // the generator as the last pass began, to verify it
+    std::uint8_t nLastPassByte = 0;
+
+    // The bytes the passes write: the sum of the data ranges.
+    std::int64_t DataBytes() const {
+        std::int64_t nBytes = 0;
+        for (const CDataRange& range : ranges) {
+            nBytes += range.m_nLength;
+        }
+        return nBytes;
+    }
+};
+
+// The log line of a failed file operation: prefix, path, ": ", the error's text.
+std::string Quote(const std::string& prefix, const std::string& path, const CFileError& error);
+
+}  // namespace quorrel

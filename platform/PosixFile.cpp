@@ -1,0 +1,291 @@
+// The POSIX backend's open file: written at a tracked position, flushed in slices, read back
+// from the medium for verification.
+#include <fcntl.h>
+#include <linux/fiemap.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "PosixSupport.h"
+
+namespace quorrel::posix {
+
+namespace {
+
+// Below this many bytes written, dropping the file's pages from the cache costs more than
+// it saves.
+constexpr std::int64_t kDropCacheBytes = 1024 * 1024;
+// The alignment reads that bypass the cache need.
+constexpr std::size_t kDirectAlign = 4096;
+
+class CPosixFile final : public IFileHandle {
+public:
+    CPosixFile(int fd, std::string strFullPath) : m_fd(fd), m_strFullPath(std::move(strFullPath)) {}
+    ~CPosixFile() override {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        if (m_readFd >= 0) {
+            ::close(m_readFd);
+        }
+    }
+    CPosixFile(const CPosixFile&) = delete;
+    CPosixFile& operator=(const CPosixFile&) = delete;
+
+    bool GetLength(std::int64_t& nLength, CFileError& error) override {
+        struct stat st {};
+        if (::fstat(m_fd, &st) != 0) {
+            error = ErrnoError(errno);
+            return false;
+        }
+        nLength = static_cast<std::int64_t>(st.st_size);
+        return true;
+    }
+
+    bool SeekTo(std::int64_t nOffset, CFileError& error) override {
+        if (m_fd < 0 || nOffset < 0) {
+            error = ErrnoError(m_fd < 0 ? EBADF : EINVAL);
+            return false;
+        }
+        m_nPos = nOffset;
+        m_nSliceStart = nOffset;
+        return true;
+    }
+
+    bool Write(const void* pData, std::size_t nBytes, CFileError& error) override {
+        const char* pNext = static_cast<const char*>(pData);
+        while (nBytes > 0) {
+            const ssize_t written = ::pwrite(m_fd, pNext, nBytes, static_cast<off_t>(m_nPos));
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written <= 0) {
+                error = ErrnoError(written < 0 ? errno : ENOSPC, m_strFullPath);
+                return false;
+            }
+            pNext += written;
+            nBytes -= static_cast<std::size_t>(written);
+            m_nPos += written;
+            m_nWritten += written;
+        }
+        return true;
+    }
+
+    // Starts write-back of the slice written since the last call, then waits for the slice
+    // before it and drops that one from the cache: at most two slices are ever in flight, so
+    // no wait is long and the pass's pages do not crowd out other files'.
+    bool StartFlush(CFileError& error) override {
+        const off_t start = static_cast<off_t>(m_nSliceStart);
+        const off_t length = static_cast<off_t>(m_nPos - m_nSliceStart);
+        if (length > 0 && ::sync_file_range(m_fd, start, length, SYNC_FILE_RANGE_WRITE) != 0) {
+            return Flush(error);  // a file system without ranged write-back
+        }
+        if (m_nPrevLength > 0) {
+            ::sync_file_range(m_fd, m_nPrevStart, m_nPrevLength,
+                              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                  SYNC_FILE_RANGE_WAIT_AFTER);
+            ::posix_fadvise(m_fd, m_nPrevStart, m_nPrevLength, POSIX_FADV_DONTNEED);
+        }
+        m_nPrevStart = start;
+        m_nPrevLength = length;
+        m_nSliceStart = m_nPos;
+        return true;
+    }
+
+    bool Flush(CFileError& error) override {
+        if (::fdatasync(m_fd) != 0) {
+            error = ErrnoError(errno, m_strFullPath);
+            return false;
+        }
+        if (m_nWritten >= kDropCacheBytes) {
+            ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_DONTNEED);
+        }
+        m_nWritten = 0;
+        m_nPrevLength = 0;
+        m_nSliceStart = m_nPos;
+        return true;
+    }
+
+    bool Truncate(std::int64_t nLength, CFileError& error) override {
+        if (::ftruncate(m_fd, static_cast<off_t>(nLength)) != 0) {
+            error = ErrnoError(errno);
+            return false;
+        }
+        return true;
+    }
+
+    bool Close(CFileError& error) override {
+        const int fd = m_fd;
+        m_fd = -1;
+        if (fd < 0 || ::close(fd) != 0) {
+            error = ErrnoError(fd < 0 ? EBADF : errno);
+            return false;
+        }
+        return true;
+    }
+
+    bool GetFacts(CFileFacts& facts, CFileError& error) override {
+        struct stat st {};
+        if (::fstat(m_fd, &st) != 0) {
+            error = ErrnoError(errno);
+            return false;
+        }
+        facts.m_id = IdOfStat(st);
+        facts.m_size = static_cast<std::int64_t>(st.st_size);
+        facts.m_nLinks = st.st_nlink;
+        return true;
+    }
+
+    bool GetDataRanges(std::int64_t nLength, std::vector<CDataRange>& ranges,
+                       CFileError& error) override {
+        ranges.clear();
+        off_t pos = 0;
+        while (pos < nLength) {
+            const off_t data = ::lseek(m_fd, pos, SEEK_DATA);
+            if (data < 0) {
+                if (errno == ENXIO) {
+                    break;  // nothing but a hole from here on
+                }
+                if (errno == EINVAL || errno == EOPNOTSUPP) {
+                    ranges.assign(1, CDataRange{pos, nLength - pos});
+                    return true;
+                }
+                error = ErrnoError(errno);
+                return false;
+            }
+            if (data >= nLength) {
+                break;
+            }
+            off_t hole = ::lseek(m_fd, data, SEEK_HOLE);
+            if (hole < 0 || hole > nLength) {
+                hole = static_cast<off_t>(nLength);
+            }
+            ranges.push_back(CDataRange{data, hole - data});
+            pos = hole;
+        }
+        return true;
+    }
+
+    CVolumeFacts GetVolume() override { return VolumeOf(m_fd); }
+
+    bool HasSharedData() override {
+        constexpr unsigned kBatch = 64;
+        std::vector<char> buffer(sizeof(fiemap) + kBatch * sizeof(fiemap_extent));
+        auto* map = reinterpret_cast<fiemap*>(buffer.data());
+        std::uint64_t start = 0;
+        for (;;) {
+            std::memset(buffer.data(), 0, buffer.size());
+            map->fm_start = start;
+            map->fm_length = FIEMAP_MAX_OFFSET - start;
+            map->fm_flags = FIEMAP_FLAG_SYNC;
+            map->fm_extent_count = kBatch;
+            if (::ioctl(m_fd, FS_IOC_FIEMAP, map) != 0 || map->fm_mapped_extents == 0) {
+                return false;
+            }
+            for (unsigned i = 0; i < map->fm_mapped_extents; ++i) {
+                const fiemap_extent& extent = map->fm_extents[i];
+                if ((extent.fe_flags & FIEMAP_EXTENT_SHARED) != 0) {
+                    return true;
+                }
+                if ((extent.fe_flags & FIEMAP_EXTENT_LAST) != 0) {
+                    return false;
+                }
+                start = extent.fe_logical + extent.fe_length;
+            }
+        }
+    }
+
+    bool ReadBack(std::int64_t nOffset, void* pData, std::size_t nBytes,
+                  CFileError& error) override {
+        if (m_readFd < 0 && !OpenForReadBack(error)) {
+            return false;
+        }
+        const std::int64_t alignedStart = m_bDirect ? nOffset & ~std::int64_t{kDirectAlign - 1}
+                                                    : nOffset;
+        const std::int64_t end = nOffset + static_cast<std::int64_t>(nBytes);
+        std::size_t nSpan = static_cast<std::size_t>(end - alignedStart);
+        if (m_bDirect) {
+            nSpan = (nSpan + kDirectAlign - 1) & ~(kDirectAlign - 1);
+        } else {
+            ::posix_fadvise(m_readFd, nOffset, static_cast<off_t>(nBytes), POSIX_FADV_DONTNEED);
+        }
+        if (m_readBuffer.size() < nSpan + kDirectAlign) {
+            m_readBuffer.resize(nSpan + kDirectAlign);
+        }
+        char* pAligned = AlignedBuffer();
+        std::size_t nGot = 0;
+        while (nGot < nSpan) {
+            const ssize_t got = ::pread(m_readFd, pAligned + nGot, nSpan - nGot,
+                                        static_cast<off_t>(alignedStart) + static_cast<off_t>(nGot));
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got < 0) {
+                error = ErrnoError(errno, m_strFullPath);
+                return false;
+            }
+            if (got == 0) {
+                break;  // the end of the file
+            }
+            nGot += static_cast<std::size_t>(got);
+        }
+        const std::size_t nSkip = static_cast<std::size_t>(nOffset - alignedStart);
+        if (nGot < nSkip + nBytes) {
+            error = ErrnoError(EIO, m_strFullPath);
+            error.m_nCause = kCauseEndOfFile;
+            return false;
+        }
+        std::memcpy(pData, pAligned + nSkip, nBytes);
+        return true;
+    }
+
+private:
+    // A second descriptor of the very same file for reading, bypassing the cache where the
+    // file system allows it, else dropping the cached pages before each read.
+    bool OpenForReadBack(CFileError& error) {
+        const std::string again = ReopenPath(m_fd);
+        if (again.empty()) {
+            error = ErrnoError(ENOENT, m_strFullPath);
+            return false;
+        }
+        m_readFd = ::open(again.c_str(), O_RDONLY | O_DIRECT | O_CLOEXEC);
+        m_bDirect = m_readFd >= 0;
+        if (m_readFd < 0 && errno == EINVAL) {
+            m_readFd = ::open(again.c_str(), O_RDONLY | O_CLOEXEC);
+        }
+        if (m_readFd < 0) {
+            error = ErrnoError(errno, m_strFullPath);
+            return false;
+        }
+        return true;
+    }
+
+    char* AlignedBuffer() {
+        const auto address = reinterpret_cast<std::uintptr_t>(m_readBuffer.data());
+        const std::uintptr_t aligned = (address + kDirectAlign - 1) & ~(kDirectAlign - 1);
+        return m_readBuffer.data() + (aligned - address);
+    }
+
+    int m_fd;
+    int m_readFd = -1;
+    bool m_bDirect = false;
+    std::string m_strFullPath;
+    std::int64_t m_nPos = 0;
+    std::int64_t m_nWritten = 0;      // bytes written since the last full flush
+    std::int64_t m_nSliceStart = 0;   // where the slice not yet handed to write-back begins
+    off_t m_nPrevStart = 0;           // the slice whose write-back was started last
+    off_t m_nPrevLength = 0;
+    std::vector<char> m_readBuffer;
+};
+
+}  // namespace
+
+std::unique_ptr<IFileHandle> MakeFile(int fd, std::string fullPath) {
+    return std::make_unique<CPosixFile>(fd, std::move(fullPath));
+}
+
+}  // namespace quorrel::posix

@@ -1,0 +1,328 @@
+// The POSIX backend's open folder: every entry reached relative to the folder's descriptor.
+//
+// Windows notions are given their nearest POSIX meaning: share mode 0 is an exclusive,
+// non-blocking lock of every kind; the read-only attribute is the owner's missing write bit,
+// and it refuses a write open even for root; links and special files are never opened for
+// writing. Each entry is first opened as a bare reference (O_PATH, never following a link),
+// checked against what was listed, and only then changed or opened again through that very
+// reference, so a name swapped in the meantime is never acted on.
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "PosixSupport.h"
+
+namespace quorrel::posix {
+
+namespace {
+
+// Folders are held as bare references: they can be reached and checked even where their
+// mode does not let them be read yet, and are listed through a second, reading descriptor.
+constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+// An owned descriptor, closed when it goes.
+class CFd {
+public:
+    explicit CFd(int fd) : m_fd(fd) {}
+    ~CFd() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    CFd(const CFd&) = delete;
+    CFd& operator=(const CFd&) = delete;
+    int Get() const { return m_fd; }
+    int Release() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd;
+};
+
+// Opens the entry `listed` of `dirFd` as a bare reference and checks it is the one listed.
+// -1 with errno set otherwise.
+int OpenListed(int dirFd, const CDirEntry& listed) {
+    const int fd = ::openat(dirFd, listed.m_strName.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !IsSameEntry(st, listed)) {
+        ::close(fd);
+        errno = kErrReplaced;
+        return -1;
+    }
+    return fd;
+}
+
+// Opens the object behind the bare reference `pathFd` again with `flags`. Where /proc is not
+// mounted the name is opened again and checked once more.
+int Reopen(int pathFd, int dirFd, const CDirEntry& listed, int flags) {
+    const std::string again = ReopenPath(pathFd);
+    if (!again.empty()) {
+        return ::open(again.c_str(), flags | O_CLOEXEC | O_NOCTTY);
+    }
+    const int fd = ::openat(dirFd, listed.m_strName.c_str(), flags | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !IsSameEntry(st, listed))) {
+        ::close(fd);
+        errno = kErrReplaced;
+        return -1;
+    }
+    return fd;
+}
+
+// Writes `mode` to the object behind the bare reference `pathFd` (fchmod can't use one).
+bool ChangeMode(int pathFd, std::uint32_t mode) {
+    const std::string again = ReopenPath(pathFd);
+    return !again.empty() && ::chmod(again.c_str(), static_cast<mode_t>(mode & 07777)) == 0;
+}
+
+class CPosixFolder final : public IFolder {
+public:
+    CPosixFolder(int fd, const CFileId& id) : m_fd(fd), m_id(id), m_nMount(MountOf(fd)) {}
+
+    CFileId GetId() const override { return m_id; }
+    std::uint64_t GetMount() const override { return m_nMount; }
+    CVolumeFacts GetVolume() override {
+        if (!m_bVolumeKnown) {  // asked for every file of the folder
+            m_volume = VolumeOf(m_fd.Get());
+            m_bVolumeKnown = true;
+        }
+        return m_volume;
+    }
+
+    bool List(std::vector<CDirEntry>& entries, CFileError& error) override {
+        const int listFd = ::openat(m_fd.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
+        if (dir == nullptr) {
+            error = ErrnoError(errno);
+            if (listFd >= 0) {
+                ::close(listFd);
+            }
+            return false;
+        }
+        entries.clear();
+        while (const dirent* item = ::readdir(dir)) {
+            const std::string name = item->d_name;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            CDirEntry entry;
+            if (!StatEntry(m_fd.Get(), name, entry)) {
+                entry.m_strName = name;  // gone since: the walk's open will say so
+            }
+            entries.push_back(std::move(entry));
+        }
+        ::closedir(dir);
+        return true;
+    }
+
+    bool Lookup(const std::string& name, CDirEntry& entry, CFileError& error) override {
+        if (!StatEntry(m_fd.Get(), name, entry)) {
+            error = ErrnoError(errno);
+            return false;
+        }
+        return true;
+    }
+
+    std::unique_ptr<IFolder> OpenFolder(const CDirEntry& listed, CFileError& error) override {
+        CFd fd(::openat(m_fd.Get(), listed.m_strName.c_str(), kFolderFlags));
+        struct stat st {};
+        if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0) {
+            // a link or a file where a folder was listed: something was swapped in
+            error = ErrnoError(errno == ELOOP || errno == ENOTDIR ? kErrReplaced : errno);
+            return nullptr;
+        }
+        if (!IsSameEntry(st, listed)) {
+            error = ErrnoError(kErrReplaced);
+            return nullptr;
+        }
+        return MakeFolder(fd.Release(), IdOfStat(st));
+    }
+
+    std::unique_ptr<IFolder> OpenParent(const CFileId& expected, CFileError& error) override {
+        CFd fd(::openat(m_fd.Get(), "..", kFolderFlags));
+        struct stat st {};
+        if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0) {
+            error = ErrnoError(errno);
+            return nullptr;
+        }
+        if (IdOfStat(st) != expected) {
+            error = ErrnoError(kErrReplaced);
+            return nullptr;
+        }
+        return MakeFolder(fd.Release(), expected);
+    }
+
+    bool SetStatus(const CDirEntry& listed, std::uint32_t attributes,
+                   CFileError& error) override {
+        CFd bare(OpenListed(m_fd.Get(), listed));
+        struct stat st {};
+        if (bare.Get() < 0 || ::fstat(bare.Get(), &st) != 0) {
+            error = ErrnoError(errno);
+            return false;
+        }
+        if (S_ISLNK(st.st_mode)) {
+            return true;
+        }
+        if (!ApplyReadOnly(bare.Get(), st.st_mode, attributes, error)) {
+            return false;
+        }
+        // What matters is that the file can be opened while nobody holds it: open it for
+        // reading (or, for a file its owner may only write, for writing) and look for locks.
+        int probeFd = Reopen(bare.Get(), m_fd.Get(), listed, O_RDONLY | O_NONBLOCK);
+        if (probeFd < 0 && errno == EACCES) {
+            probeFd = Reopen(bare.Get(), m_fd.Get(), listed, O_WRONLY | O_NONBLOCK);
+        }
+        CFd probe(probeFd);
+        if (probe.Get() < 0) {
+            error = ErrnoError(errno);
+            return false;
+        }
+        const int refusal = CheckNoOtherLock(probe.Get(), false);
+        if (refusal != 0) {
+            error = ErrnoError(refusal);
+            return false;
+        }
+        return true;
+    }
+
+    bool SetAttributes(const CDirEntry& listed, std::uint32_t attributes) override {
+        CFd bare(OpenListed(m_fd.Get(), listed));
+        struct stat st {};
+        CFileError ignored;
+        return bare.Get() >= 0 && ::fstat(bare.Get(), &st) == 0 &&
+               (S_ISLNK(st.st_mode) || ApplyReadOnly(bare.Get(), st.st_mode, attributes, ignored));
+    }
+
+    bool OpenUp(std::uint32_t& nPrevious) override {
+        struct stat st {};
+        if (::fstat(m_fd.Get(), &st) != 0 || (st.st_mode & S_IRWXU) == S_IRWXU) {
+            return false;
+        }
+        nPrevious = st.st_mode & 07777;
+        return ChangeMode(m_fd.Get(), nPrevious | S_IRWXU);
+    }
+
+    bool RestoreMode(std::uint32_t nMode) override { return ChangeMode(m_fd.Get(), nMode); }
+
+    std::unique_ptr<IFileHandle> OpenForWrite(const CDirEntry& listed,
+                                              const std::string& displayPath,
+                                              CFileError& error) override {
+        CFd bare(OpenListed(m_fd.Get(), listed));
+        struct stat st {};
+        if (bare.Get() < 0 || ::fstat(bare.Get(), &st) != 0) {
+            error = ErrnoError(errno, displayPath);
+            return nullptr;
+        }
+        // Special files are never written, and a file without the owner's write bit is
+        // read-only even for root.
+        if (!S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) == 0) {
+            error = ErrnoError(EACCES, displayPath);
+            return nullptr;
+        }
+        CFd fd(Reopen(bare.Get(), m_fd.Get(), listed, O_WRONLY | O_NONBLOCK));
+        if (fd.Get() < 0) {
+            error = ErrnoError(errno, displayPath);
+            return nullptr;
+        }
+        const int refusal = CheckNoOtherLock(fd.Get(), true);
+        if (refusal != 0) {
+            error = ErrnoError(refusal, displayPath);
+            return nullptr;
+        }
+        return MakeFile(fd.Release(), FullPath(displayPath));
+    }
+
+    bool Rename(const std::string& from, const std::string& to, CFileError& error) override {
+        const int dirFd = m_fd.Get();
+        if (::renameat2(dirFd, from.c_str(), dirFd, to.c_str(), RENAME_NOREPLACE) == 0) {
+            return true;
+        }
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+            error = ErrnoError(errno);
+            return false;
+        }
+        return RenameWithoutNoReplace(from, to, error);
+    }
+
+    bool Delete(const std::string& name, CFileError& error) override {
+        if (::unlinkat(m_fd.Get(), name.c_str(), 0) != 0) {
+            error = ErrnoError(errno);
+            return false;
+        }
+        return true;
+    }
+
+    bool RemoveFolder(const std::string& name, CFileError& error) override {
+        if (::unlinkat(m_fd.Get(), name.c_str(), AT_REMOVEDIR) != 0) {
+            error = ErrnoError(errno);
+            return false;
+        }
+        return true;
+    }
+
+private:
+    // Sets or clears the owner's write bit as the read-only attribute asks.
+    static bool ApplyReadOnly(int bareFd, mode_t current, std::uint32_t attributes,
+                              CFileError& error) {
+        mode_t mode = current & 07777;
+        mode = (attributes & kAttrReadOnly) != 0 ? (mode & ~S_IWUSR) : (mode | S_IWUSR);
+        if (mode == (current & 07777) || ChangeMode(bareFd, mode)) {
+            return true;
+        }
+        error = ErrnoError(errno);
+        return false;
+    }
+
+    // For file systems without a no-replace rename: a hard link refuses an existing target;
+    // where links are not supported either, the target is looked at just before the rename.
+    bool RenameWithoutNoReplace(const std::string& from, const std::string& to,
+                                CFileError& error) {
+        const int dirFd = m_fd.Get();
+        if (::linkat(dirFd, from.c_str(), dirFd, to.c_str(), 0) == 0) {
+            if (::unlinkat(dirFd, from.c_str(), 0) == 0) {
+                return true;
+            }
+            const int unlinkErrno = errno;
+            ::unlinkat(dirFd, to.c_str(), 0);
+            error = ErrnoError(unlinkErrno);
+            return false;
+        }
+        if (errno == EEXIST || (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK &&
+                                errno != ENOSYS && errno != EXDEV)) {
+            error = ErrnoError(errno);
+            return false;
+        }
+        struct stat st {};
+        if (::fstatat(dirFd, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            error = ErrnoError(EEXIST);
+            return false;
+        }
+        if (::renameat(dirFd, from.c_str(), dirFd, to.c_str()) != 0) {
+            error = ErrnoError(errno);
+            return false;
+        }
+        return true;
+    }
+
+    CFd m_fd;
+    CFileId m_id;
+    std::uint64_t m_nMount;
+    bool m_bVolumeKnown = false;
+    CVolumeFacts m_volume;
+};
+
+}  // namespace
+
+std::unique_ptr<IFolder> MakeFolder(int fd, const CFileId& id) {
+    return std::make_unique<CPosixFolder>(fd, id);
+}
+
+}  // namespace quorrel::posix

@@ -1,0 +1,54 @@
+// What the POSIX backend's folder, file and file-system classes share. Internal to platform/.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include <memory>
+#include <string>
+
+#include "FileSystem.h"
+
+namespace quorrel::posix {
+
+// The attribute bits of an entry, from its status and its bare name.
+std::uint32_t AttributesFromMode(std::uint32_t mode, const std::string& name);
+
+// The entry `name` of the open folder `dirFd`, looked up without following a final link:
+// identity, number of names and mount included. False with errno set when it can't be read.
+bool StatEntry(int dirFd, const std::string& name, CDirEntry& entry);
+
+// The mount of the open file or folder `fd` (0 when the system can't tell).
+std::uint64_t MountOf(int fd);
+
+// The file system `fd` lives on: its name, whether it is a pseudo file system (never to be
+// written) and whether it writes new data to new blocks (copy-on-write, log-structured).
+CVolumeFacts VolumeOf(int fd);
+
+// The path through which the open descriptor `fd` can be opened again, as the very object it
+// refers to ("/proc/self/fd/N"); empty where /proc is not mounted.
+std::string ReopenPath(int fd);
+
+// The errno an identity check reports: the entry at that name is no longer the one that was
+// listed (ErrnoError marks it as such).
+constexpr int kErrReplaced = ESTALE;
+
+// The identity of the object `st` describes.
+CFileId IdOfStat(const struct stat& st);
+
+// True when `st` describes the entry `listed` (same device and file number, same kind).
+bool IsSameEntry(const struct stat& st, const CDirEntry& listed);
+
+// A folder opened from `fd` (owned from now on); `id` is its identity.
+std::unique_ptr<IFolder> MakeFolder(int fd, const CFileId& id);
+
+// A file opened for writing from `fd` (owned from now on), its write failures naming
+// `fullPath`.
+std::unique_ptr<IFileHandle> MakeFile(int fd, std::string fullPath);
+
+// Whether another holder has a lock of any kind on the open file `fd`: an flock, a POSIX
+// record lock or an open-file-description lock. 0 when none, else the errno to report.
+int CheckNoOtherLock(int fd, bool bTakeExclusive);
+
+}  // namespace quorrel::posix
