@@ -455,6 +455,16 @@ TEST_F(CliShred, NameThatIsNotUtf8TravelsByteForByte) {
     EXPECT_EQ(lines[2], "Wipeing file " + folder + "/" + name);
     EXPECT_EQ(lines[3], "File " + folder + "/" + name + " successfuly deleted ");
     EXPECT_TRUE(ListNames(m_work.Path()).empty());
+
+    // Control characters are shown escaped: a name cannot print a line of its own.
+    const std::string forged = m_work / "a\nFile zz successfuly deleted \x1b[2K";
+    WriteFile(forged, "secret");
+    run = Shred({"--yes", forged});
+    EXPECT_EQ(run.nExit, 0) << run.err;
+    const std::string shown = m_work / "a\\x0AFile zz successfuly deleted \\x1B[2K";
+    EXPECT_EQ(run.LinesBeforeTime(),
+              (std::vector<std::string>{kSimpleBanner, "Wipeing file " + shown,
+                                        "File " + shown + " successfuly deleted "}));
 }
 
 TEST_F(CliShred, PathStartingWithDashIsShreddedAfterDoubleDash) {

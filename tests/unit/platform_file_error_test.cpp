@@ -70,6 +70,16 @@ TEST(PlatformFileError, TextIsCutTo98Characters) {
     const std::string cut = FormatFileError(kCauseDiskFull, longPath);
     ASSERT_EQ(cut.size(), 98u);
     EXPECT_EQ(cut, ("Disk full while accessing " + longPath).substr(0, 98));
+
+    // Characters, not bytes: a name of two-byte characters keeps 98 of them, none split.
+    std::string wide;
+    for (int i = 0; i < 120; ++i) {
+        wide += "\xC3\xA4";  // a-umlaut
+    }
+    const std::string umlauts = FormatFileError(kCauseFileNotFound, wide);
+    EXPECT_EQ(umlauts, wide.substr(0, 2 * 98));
+    // Bytes that are no valid UTF-8 count one each, as before.
+    EXPECT_EQ(FormatFileError(kCauseFileNotFound, std::string(120, '\xFF')).size(), 98u);
 }
 
 TEST(PlatformFileError, ErrnoMapsOntoCauses) {

@@ -207,10 +207,29 @@ TEST(PlatformPosixFileSystem, LockHeldElsewhereIsASharingViolation) {
     EXPECT_NE(Fs().OpenForWrite(path, error), nullptr) << error.GetErrorMessage();
 }
 
-// Another process holding the file exclusively, until the object goes.
+// The kinds of lock another program may hold: flock, a POSIX record lock (fcntl, lockf:
+// what databases use) and an open-file-description lock.
+enum class ELock { Flock, Record, OpenFile };
+
+bool TakeLock(int fd, ELock kind) {
+    struct flock region {};
+    region.l_type = F_WRLCK;
+    region.l_whence = SEEK_SET;
+    switch (kind) {
+        case ELock::Flock:
+            return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        case ELock::Record:
+            return ::fcntl(fd, F_SETLK, &region) == 0;
+        case ELock::OpenFile:
+            return ::fcntl(fd, F_OFD_SETLK, &region) == 0;
+    }
+    return false;
+}
+
+// Another process holding the file with a lock of `kind`, until the object goes.
 class CLockingProcess {
 public:
-    explicit CLockingProcess(const std::string& path) {
+    explicit CLockingProcess(const std::string& path, ELock kind = ELock::Flock) {
         int ready[2];
         int release[2];
         if (::pipe2(ready, O_CLOEXEC) != 0 || ::pipe2(release, O_CLOEXEC) != 0) {
@@ -223,7 +242,7 @@ public:
             ::close(release[1]);
             ::close(ready[0]);
             const int fd = ::open(path.c_str(), O_RDWR);
-            const char ok = (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ? 'y' : 'n';
+            const char ok = (fd >= 0 && TakeLock(fd, kind)) ? 'y' : 'n';
             (void)::write(ready[1], &ok, 1);
             char done;
             (void)::read(release[0], &done, 1);
@@ -259,16 +278,16 @@ TEST(PlatformPosixFileSystem, LockHeldByAnotherProcessIsASharingViolation) {
     const std::string path = dir / "f";
     WriteFile(path, "data");
     CFileError error;
-    {
-        CLockingProcess other(path);
+    for (const ELock kind : {ELock::Flock, ELock::Record, ELock::OpenFile}) {
+        CLockingProcess other(path, kind);
         ASSERT_TRUE(other.Locked());
         EXPECT_EQ(Fs().OpenForWrite(path, error), nullptr);
-        EXPECT_EQ(error.m_nCause, kCauseSharingViolation);
+        EXPECT_EQ(error.m_nCause, kCauseSharingViolation) << static_cast<int>(kind);
         CFileStatus status;
         ASSERT_TRUE(Fs().GetStatus(path, status, error));
         error = CFileError{};
         EXPECT_FALSE(Fs().SetStatus(path, status, error));
-        EXPECT_EQ(error.m_nCause, kCauseSharingViolation);
+        EXPECT_EQ(error.m_nCause, kCauseSharingViolation) << static_cast<int>(kind);
     }
     EXPECT_NE(Fs().OpenForWrite(path, error), nullptr) << error.GetErrorMessage();
 }

@@ -1,0 +1,146 @@
+// Nothing is reported destroyed that is not: files that change while they are shredded, sparse
+// files, copy-on-write file systems and shared data, and the read-back of --verify.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "FaultFileSystem.h"
+#include "RecordingFileSystem.h"
+#include "TestSupport.h"
+#include "WipeEngine.h"
+
+namespace quorrel::test {
+
+namespace {
+
+const std::string kSecret(3 * CWipeEngine::kChunkBytes, 's');
+
+class OutcomeTest : public ::testing::Test {
+protected:
+    OutcomeTest() : m_path(m_dir / "victim"), m_engine(m_files, m_host) {
+        WriteFile(m_path, kSecret);
+        m_engine.SetWipeMethod(1);
+    }
+
+    CTempDir m_dir;
+    std::string m_path;
+    CRecordingHost m_host;
+    CFaultFileSystem m_files;
+    CWipeEngine m_engine;
+};
+
+}  // namespace
+
+// Another program grows or cuts the file while its passes run: the file is still shredded as
+// well as it can be and removed, but it does not get the success line.
+TEST_F(OutcomeTest, AFileThatChangesDuringItsPassesIsNotReportedDestroyed) {
+    struct CCase {
+        const char* name;
+        off_t nNewLength;
+    };
+    for (const CCase& c : {CCase{"grown", static_cast<off_t>(kSecret.size() + 4096)},
+                           CCase{"shrunk", static_cast<off_t>(kSecret.size() / 3)}}) {
+        WriteFile(m_path, kSecret);
+        bool bChanged = false;
+        const int nFirstWrite = m_files.CallCount(EFileOp::Write) + 1;
+        m_host.AbortWhen([&] {
+            if (!bChanged && m_files.CallCount(EFileOp::Write) == nFirstWrite) {
+                bChanged = ::truncate(m_path.c_str(), c.nNewLength) == 0;
+            }
+            return false;
+        });
+        m_host.ClearLines();
+        const int nWarnings = m_engine.WarningCount();
+        EXPECT_TRUE(m_engine.WipeFile(m_path, false)) << c.name;
+        ASSERT_TRUE(bChanged);
+        EXPECT_EQ(m_host.Lines().back(),
+                  "* File " + m_path +
+                      " changed while it was being shredded: part of it may remain on the disk")
+            << c.name;
+        EXPECT_EQ(m_engine.WarningCount(), nWarnings + 1);
+        EXPECT_FALSE(Exists(m_path));
+    }
+    EXPECT_EQ(m_engine.FailureCount(), 0);
+}
+
+// Holes hold nothing to destroy: only the ranges that hold data are written, with every pass.
+TEST_F(OutcomeTest, OnlyTheDataOfASparseFileIsWritten) {
+    const std::string sparse = m_dir / "sparse";
+    const off_t nHole = off_t{1} << 30;  // a gibibyte of nothing, then the data
+    WriteFile(sparse, "");
+    const int fd = ::open(sparse.c_str(), O_WRONLY);
+    ASSERT_EQ(::pwrite(fd, "tail data", 9, nHole), 9);
+    ::close(fd);
+    CRecordingFileSystem recording;
+    CWipeEngine engine(recording, m_host);
+    engine.SetWipeMethod(1);
+    ASSERT_TRUE(engine.WipeFile(sparse, true));
+    ASSERT_EQ(recording.m_passBytes.size(), 3u);
+    for (const std::int64_t nBytes : recording.m_passBytes) {
+        EXPECT_LE(nBytes, 64 * 1024);  // the data's block, whatever its size here
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(sparse.c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, nHole + 9);
+    EXPECT_LT(st.st_blocks * 512, 1024 * 1024);  // the holes stayed holes
+    const int in = ::open(sparse.c_str(), O_RDONLY);
+    char tail[9] = {};
+    ASSERT_EQ(::pread(in, tail, sizeof tail, nHole), 9);
+    ::close(in);
+    EXPECT_EQ(std::string(tail, 9), std::string(9, '\0'));
+}
+
+// Where overwriting in place cannot reach the old blocks, the file is still shredded and
+// removed, and a warning line says what may remain.
+TEST_F(OutcomeTest, CopyOnWriteAndSharedDataAreSaidPlainly) {
+    CVolumeFacts btrfs;
+    btrfs.m_strType = "btrfs";
+    btrfs.m_bCopyOnWrite = true;
+    m_files.PretendVolume(btrfs);
+    EXPECT_TRUE(m_engine.WipeFile(m_path, false));
+    const std::vector<std::string> expected = {
+        "Wipeing file " + m_path,
+        "* File " + m_path +
+            " is on btrfs, which writes new data to new places: old copies of its contents "
+            "may remain on the disk",
+        "File " + m_path + " successfuly deleted "};
+    EXPECT_EQ(m_host.Lines(), expected);
+
+    CFaultFileSystem shared;
+    shared.PretendSharedData();
+    CWipeEngine engine(shared, m_host);
+    WriteFile(m_path, kSecret);
+    EXPECT_TRUE(engine.WipeFile(m_path, true));
+    EXPECT_EQ(m_host.Lines()[m_host.Lines().size() - 2],
+              "* File " + m_path +
+                  " shares its data with another file: old copies of its contents may remain "
+                  "on the disk");
+    EXPECT_EQ(m_engine.WarningCount() + engine.WarningCount(), 2);
+    EXPECT_EQ(m_engine.FailureCount() + engine.FailureCount(), 0);
+}
+
+// --verify reads the last pass back from the medium: a write that stored something else is
+// caught, and the file is left in place, overwritten, for another run.
+TEST_F(OutcomeTest, VerifyCatchesAWriteThatDidNotStoreWhatItWasGiven) {
+    m_engine.SetVerify(true);
+    const std::string secret(2 * CWipeEngine::kChunkBytes + 100, 's');
+    for (const int nMethod : {1, 3}) {
+        WriteFile(m_path, secret);
+        m_engine.SetWipeMethod(nMethod);
+        EXPECT_TRUE(m_engine.WipeFile(m_path, false)) << "an honest disk, method " << nMethod;
+    }
+    WriteFile(m_path, secret);
+    m_engine.SetWipeMethod(3);
+    m_files.LieOnWrite(3 * 30 - 1);  // the second chunk of the last pass
+    m_host.ClearLines();
+    EXPECT_FALSE(m_engine.WipeFile(m_path, false));
+    EXPECT_EQ(m_host.Lines().back(),
+              "* File " + m_path + " did not read back as written at byte " +
+                  std::to_string(CWipeEngine::kChunkBytes) + "; it was left in place");
+    EXPECT_EQ(ReadFile(m_path).size(), secret.size());
+    EXPECT_EQ(m_engine.FailureCount(), 1);
+}
+
+}  // namespace quorrel::test

@@ -1,0 +1,240 @@
+// Nothing outside what the user named is touched: swaps between listing and opening, hard
+// links, kernel file systems, mount points, deep trees, literal names, unlistable folders.
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include <gtest/gtest.h>
+
+#include "FaultFileSystem.h"
+#include "TestSupport.h"
+#include "WipeEngine.h"
+
+namespace quorrel::test {
+
+namespace {
+
+unsigned ModeOf(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0xFFFFFFFFu;
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+class WalkSafetyTest : public ::testing::Test {
+protected:
+    WalkSafetyTest() : m_engine(m_files, m_host) {
+        MakeFolder(m_dir / "outside");
+        WriteFile(m_dir / "outside/precious", "keep");
+        MakeFolder(m_dir / "tree");
+    }
+
+    CTempDir m_dir;
+    CRecordingHost m_host;
+    CFaultFileSystem m_files;
+    CWipeEngine m_engine;
+};
+
+}  // namespace
+
+// Another process swaps an entry for a link to the outside right after the listing: the link
+// is never followed, the outside keeps its contents and its mode, and the entry is named.
+TEST_F(WalkSafetyTest, AnEntrySwappedForALinkAfterTheListingIsLeftAlone) {
+    struct CCase {
+        const char* name;
+        bool bFolder;
+    };
+    for (const CCase& c : {CCase{"sub", true}, CCase{"file", false}}) {
+        const std::string tree = m_dir / std::string("tree-") + c.name;
+        const std::string entry = tree + "/" + c.name;
+        const std::string target = c.bFolder ? m_dir / "outside" : m_dir / "outside/precious";
+        MakeFolder(tree);
+        if (c.bFolder) {
+            MakeFolder(entry);
+            WriteFile(entry + "/inner", "inner");
+        } else {
+            WriteFile(entry, "secret");
+            SetMode(entry, 0444);  // the mode change is the first thing done to it
+        }
+        SetMode(m_dir / "outside/precious", 0444);
+        bool bSwapped = false;
+        m_files.BeforeOpen([&](const std::string& path) {
+            if (path == entry && !bSwapped) {
+                bSwapped = true;
+                ASSERT_EQ(::rename(entry.c_str(), (tree + "-moved").c_str()), 0);
+                ASSERT_EQ(::symlink(target.c_str(), entry.c_str()), 0);
+            }
+        });
+        m_engine.WipeFolder(tree, false);
+        EXPECT_TRUE(bSwapped) << c.name;
+        EXPECT_TRUE(HasLine(m_host.Lines(), "* " + entry + " was replaced while it was being "
+                                                           "shredded; it was left alone"))
+            << c.name;
+        EXPECT_EQ(ReadFile(m_dir / "outside/precious"), "keep") << c.name;
+        EXPECT_EQ(ModeOf(m_dir / "outside/precious"), 0444u) << c.name;
+        EXPECT_EQ(ListNames(m_dir / "outside"), std::vector<std::string>{"precious"});
+    }
+}
+
+// A file with another name holds data that belongs to that name too: neither mode writes it.
+TEST_F(WalkSafetyTest, AFileWithOtherNamesIsLeftAsItWasInBothModes) {
+    const std::string path = m_dir / "tree/linked";
+    WriteFile(path, "shared data");
+    ASSERT_EQ(::link(path.c_str(), (m_dir / "outside/second").c_str()), 0);
+    for (const bool bRecycleBin : {false, true}) {
+        m_host.ClearLines();
+        EXPECT_FALSE(m_engine.WipeFile(path, bRecycleBin));
+        EXPECT_EQ(m_host.Lines().back(),
+                  "* File " + path +
+                      " has 2 names; its data belongs to the other names too, so it was left "
+                      "as it was");
+        EXPECT_EQ(ReadFile(m_dir / "outside/second"), "shared data");
+    }
+    EXPECT_EQ(m_engine.FailureCount(), 2);
+}
+
+// Kernel settings are not files: nothing on such a file system is written or changed.
+TEST_F(WalkSafetyTest, KernelFileSystemsAreNeverWritten) {
+    WriteFile(m_dir / "tree/setting", "1");
+    SetMode(m_dir / "tree/setting", 0444);
+    CVolumeFacts sysfs;
+    sysfs.m_strType = "sysfs";
+    sysfs.m_bPseudo = true;
+    m_files.PretendVolume(sysfs);
+    const std::string line = " is on a sysfs file system, which holds kernel settings, not files; "
+                             "nothing there is written";
+    EXPECT_FALSE(m_engine.WipeFolder(m_dir / "tree", false));
+    EXPECT_FALSE(m_engine.WipeFile(m_dir / "tree/setting", false));
+    const std::vector<std::string> lines = {"* " + (m_dir / "tree") + line,
+                                            "* " + (m_dir / "tree/setting") + line};
+    EXPECT_EQ(m_host.Lines(), lines);
+    EXPECT_EQ(ReadFile(m_dir / "tree/setting"), "1");
+    EXPECT_EQ(ModeOf(m_dir / "tree/setting"), 0444u);
+
+    // The real backend knows the real ones.
+    std::string name;
+    CFileError error;
+    std::unique_ptr<IFolder> proc = SystemFileSystem().OpenParentOf("/proc/self/status", name, error);
+    ASSERT_NE(proc, nullptr);
+    EXPECT_TRUE(proc->GetVolume().m_bPseudo);
+    EXPECT_EQ(proc->GetVolume().m_strType, "proc");
+}
+
+// Ten thousand folders deep, far past the system's path length: every file destroyed, every
+// folder removed, with a bounded number of folders open at any time.
+TEST_F(WalkSafetyTest, TenThousandFoldersDeepAreShreddedCompletely) {
+    constexpr int kDepth = 10000;
+    int fd = ::open((m_dir / "tree").c_str(), O_RDONLY | O_DIRECTORY);
+    for (int level = 1; level <= kDepth; ++level) {
+        ASSERT_EQ(::mkdirat(fd, "d", 0755), 0);
+        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+        if (level == 1 || level == 5000 || level == kDepth) {
+            const int file = ::openat(fd, "f", O_WRONLY | O_CREAT, 0644);
+            ASSERT_EQ(::write(file, "secret", 6), 6);
+            ::close(file);
+        }
+    }
+    ::close(fd);
+    // Only counted: the lines of so deep a tree run to hundreds of megabytes.
+    class CCountingHost final : public IRunHost {
+    public:
+        void AddLine(const std::string& line) override {
+            ++m_nLines;
+            if (line.rfind("File ", 0) == 0 && line.find("/d/f successfuly deleted") != line.npos) {
+                ++m_nFiles;
+                int nOpen = 0;
+                for (int probe = 0; probe < 4096; ++probe) {
+                    nOpen += ::fcntl(probe, F_GETFD) >= 0 ? 1 : 0;
+                }
+                m_nMostOpen = std::max(m_nMostOpen, nOpen);
+            }
+        }
+        bool IsAborted() override { return false; }
+        int m_nLines = 0;
+        int m_nFiles = 0;
+        int m_nMostOpen = 0;
+    } host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    EXPECT_TRUE(engine.WipeFolder(m_dir / "tree", false));
+    EXPECT_EQ(engine.FailureCount(), 0);
+    EXPECT_EQ(host.m_nFiles, 3);
+    EXPECT_LT(host.m_nMostOpen, static_cast<int>(CWipeEngine::kMaxOpenFolders) + 32);
+    EXPECT_FALSE(Exists(m_dir / "tree"));
+}
+
+// A name is the entry of that name; * and ? match only when no entry has the name itself.
+// "." and ".." name folders by their relation and are refused, as rm refuses them.
+TEST_F(WalkSafetyTest, NamesAreTakenLiterallyAndDotNamesAreRefused) {
+    WriteFile(m_dir / "tree/report*", "literal");
+    WriteFile(m_dir / "tree/report-2", "bystander");
+    MakeFolder(m_dir / "tree/data?");
+    WriteFile(m_dir / "tree/data?/inside", "secret");
+    MakeFolder(m_dir / "tree/data1");
+    WriteFile(m_dir / "tree/data1/keep", "keep");
+    WriteFile(m_dir / "tree/only", "keep");
+    for (const char* name : {"report*", "data?", "."}) {
+        m_engine.WipeListItem(m_dir / "tree/" + std::string(name));
+    }
+    EXPECT_FALSE(m_engine.WipeFolder(m_dir / "tree/data1/..", false));
+    EXPECT_FALSE(m_engine.WipeListItem(m_dir / "tree/repo?t-2x"));  // matches nothing
+    EXPECT_EQ(ListNames(m_dir / "tree"),
+              (std::vector<std::string>{"data1", "only", "report-2"}));
+    EXPECT_EQ(ReadFile(m_dir / "tree/data1/keep"), "keep");
+    const std::string refused = " names the current or the parent folder; it is never shredded";
+    EXPECT_TRUE(HasLine(m_host.Lines(), "* " + (m_dir / "tree/.") + refused));
+    EXPECT_TRUE(HasLine(m_host.Lines(), "* " + (m_dir / "tree/data1/..") + refused));
+}
+
+// A folder that cannot be listed is named, and keeps the mode it had.
+TEST_F(WalkSafetyTest, AnUnlistableFolderIsNamedAndKeepsItsMode) {
+    const std::string locked = m_dir / "tree/locked";
+    MakeFolder(locked);
+    WriteFile(locked + "/inside", "secret");
+    SetMode(locked, 0);
+    if (::geteuid() == 0) {
+        m_files.FailOn(EFileOp::List, kCauseAccessDenied, 2);  // root may list anything
+    }
+    EXPECT_TRUE(m_engine.WipeFolder(m_dir / "tree", false));
+    EXPECT_EQ(ModeOf(locked), 0u);
+    EXPECT_TRUE(HasLine(m_host.Lines(), "* Error listing folder " + locked +
+                                            ": Access to an unnamed file was denied."));
+    EXPECT_TRUE(HasLine(m_host.Lines(), "* Error removing folder " + (m_dir / "tree")));
+    SetMode(locked, 0755);
+    EXPECT_EQ(ReadFile(locked + "/inside"), "secret");
+}
+
+// Another file system, or a bind mount of this one, inside the tree is not entered; a folder
+// the user names that is a mount point is their choice, and is walked.
+TEST_F(WalkSafetyTest, AWalkStaysOnTheMountItWasGiven) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "mounting needs root";
+    }
+    MakeFolder(m_dir / "tree/mnt");
+    MakeFolder(m_dir / "tree/bind");
+    if (::mount("quorrel-test", (m_dir / "tree/mnt").c_str(), "tmpfs", 0, "size=1m") != 0) {
+        GTEST_SKIP() << "this machine lets no tmpfs be mounted here";
+    }
+    ASSERT_EQ(::mount((m_dir / "outside").c_str(), (m_dir / "tree/bind").c_str(), nullptr,
+                      MS_BIND, nullptr), 0);
+    WriteFile(m_dir / "tree/mnt/other", "other volume");
+    EXPECT_TRUE(m_engine.WipeFolder(m_dir / "tree", false));
+    const std::string line = " is a mount point of another file system; the walk does not enter it";
+    EXPECT_TRUE(HasLine(m_host.Lines(), "* " + (m_dir / "tree/mnt") + line));
+    EXPECT_TRUE(HasLine(m_host.Lines(), "* " + (m_dir / "tree/bind") + line));
+    EXPECT_EQ(ReadFile(m_dir / "outside/precious"), "keep");
+    EXPECT_EQ(ReadFile(m_dir / "tree/mnt/other"), "other volume");
+    EXPECT_TRUE(m_engine.WipeFolder(m_dir / "tree/mnt", false));  // named: walked
+    EXPECT_TRUE(ListNames(m_dir / "tree/mnt").empty());
+    ::umount2((m_dir / "tree/bind").c_str(), MNT_DETACH);
+    ::umount2((m_dir / "tree/mnt").c_str(), MNT_DETACH);
+}
+
+}  // namespace quorrel::test
