@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# Proves on real file systems that quorrel-shred's outcome is honest:
+#   ext4  an aborted file keeps its length, and a second run leaves no marker on the image;
+#         a sparse file far larger than the volume, with data only at its end, is shredded
+#         without filling the volume, and its data is gone;
+#   btrfs a shredded file is removed, but the run says that old copies may remain and exits 3;
+#   xfs   a file whose data is shared with a reflinked copy gets the shared-data line and
+#         exit 3, and the copy keeps its contents.
+#
+# Usage: run_outcome_assurance.sh ext4|btrfs|xfs PATH-OF-quorrel-shred
+# Needs root, mount rights and loop devices; without them it says why and exits 77 (skipped).
+set -euo pipefail
+
+readonly kExitSkip=77
+fs=${1:?usage: $0 ext4|btrfs|xfs PATH-OF-quorrel-shred}
+shred=${2:?usage: $0 ext4|btrfs|xfs PATH-OF-quorrel-shred}
+PATH="$PATH:/usr/local/sbin:/usr/sbin:/sbin"
+
+say() { printf '[outcome %s] %s\n' "$fs" "$*"; }
+fail() { say "FAILED: $*" >&2; exit 1; }
+skip() {
+    [[ ${QUORREL_ASSURANCE_REQUIRED:-0} != 1 ]] || fail "cannot run, and QUORREL_ASSURANCE_REQUIRED=1: $*"
+    say "SKIPPED: $*"
+    exit "$kExitSkip"
+}
+
+[[ $(id -u) -eq 0 ]] || skip "needs root to make and mount file systems"
+caps=$(awk '/^CapEff:/ { print $2 }' /proc/self/status)
+(( (16#$caps >> 21) & 1 )) || skip "root here has no CAP_SYS_ADMIN"
+command -v "mkfs.$fs" >/dev/null || skip "mkfs.$fs is not installed (scripts/install-deps.sh test)"
+[[ -e /dev/loop-control ]] && losetup -f >/dev/null 2>&1 || skip "no free loop device"
+grep -qw "$fs" /proc/filesystems || modprobe "$fs" 2>/dev/null || skip "the kernel has no $fs"
+[[ -x "$shred" ]] || fail "quorrel-shred not found at $shred"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quorrel-outcome-$fs.XXXXXX")
+image="$work/disk.img"
+mnt="$work/mnt"
+mkdir -p "$mnt" "$work/home"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local"
+cleanup() {
+    local status=$?
+    mountpoint -q "$mnt" && { umount "$mnt" || umount -l "$mnt"; }
+    rm -rf --one-file-system "$work"
+    exit "$status"
+}
+trap cleanup EXIT
+
+token=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+marker_lines() { tr '\0' '\n' <"$image" | { LC_ALL=C grep -a -c -F "QUORREL-MARKER-$token" || true; }; }
+write_markers() { seq -f "QUORREL-MARKER-$token-%09.0f" 1 "$2" >"$1"; }
+
+new_volume() {
+    rm -f "$image"
+    truncate -s "$1" "$image"
+    case "$fs" in
+        ext4) mkfs.ext4 -q -F "$image" ;;
+        btrfs) mkfs.btrfs -q -f "$image" ;;
+        xfs) mkfs.xfs -q -f -m reflink=1 "$image" ;;
+    esac >"$work/mkfs.log" 2>&1 || { cat "$work/mkfs.log" >&2; fail "mkfs.$fs failed"; }
+    mount -o loop "$image" "$mnt" || fail "mount of the $fs image failed"
+}
+unmount() { sync; umount "$mnt" || fail "could not unmount $mnt"; }
+
+# Runs quorrel-shred, keeping its output in $work/run.log; sets `status`.
+run() {
+    status=0
+    timeout --kill-after=10 300 "$shred" --yes --method 0 "$@" >"$work/run.log" 2>&1 </dev/null ||
+        status=$?
+}
+expect_status() { [[ $status -eq $1 ]] || { cat "$work/run.log" >&2; fail "exit $status, not $1"; }; }
+expect_line() { grep -qxF -- "$1" "$work/run.log" || { cat "$work/run.log" >&2; fail "no line '$1'"; }; }
+
+abort_then_rerun() {
+    new_volume 512M
+    local big="$mnt/secret.bin"
+    write_markers "$big" 6000000  # about 200 MiB
+    sync
+    "$shred" --yes --method 1 "$big" >"$work/run.log" 2>&1 </dev/null &
+    local pid=$!
+    until grep -q "^Wipeing file" "$work/run.log"; do sleep 0.05; done
+    sleep 0.5
+    kill -INT "$pid"
+    status=0
+    wait "$pid" || status=$?
+    expect_status 1
+    expect_line "* Process is aborted deleteing file $big. This file is probably corupt now and cant be used normaly."
+    [[ $(stat -c %s "$big") -gt 0 ]] || fail "the aborted file was cut short"
+    run "$big"
+    expect_status 0
+    expect_line "File $big successfuly deleted "
+    unmount
+    local left
+    left=$(marker_lines)
+    [[ $left -eq 0 ]] || fail "$left marker lines left after an abort and a second run"
+    say "abort, then a second run: 0 marker lines left"
+}
+
+sparse_beyond_the_volume() {
+    new_volume 64M
+    local sparse="$mnt/sparse.bin"
+    truncate -s 1G "$sparse"
+    write_markers "$work/tail" 20000
+    dd if="$work/tail" of="$sparse" bs=1M seek=1000 conv=notrunc status=none
+    run "$sparse"
+    expect_status 0
+    expect_line "File $sparse successfuly deleted "
+    unmount
+    local left
+    left=$(marker_lines)
+    [[ $left -eq 0 ]] || fail "$left marker lines of the sparse file's data left"
+    say "a 1 GiB sparse file on a 64 MiB volume: shredded, its data gone"
+}
+
+copy_on_write() {
+    new_volume 256M
+    local secret="$mnt/secret.txt"
+    write_markers "$secret" 20000
+    unmount  # the marker on the medium first, as an old file's would be
+    mount -o loop "$image" "$mnt" || fail "mount of the $fs image failed"
+    run --verify "$secret"
+    expect_status 3
+    expect_line "* File $secret is on btrfs, which writes new data to new places: old copies of its contents may remain on the disk"
+    expect_line "File $secret successfuly deleted "
+    [[ ! -e "$secret" ]] || fail "$secret is still there"
+    unmount
+    say "btrfs: removed, warned, exit 3 (old copies left on the image: $(marker_lines) lines)"
+}
+
+reflinked_copy() {
+    new_volume 320M
+    local secret="$mnt/secret.txt" copy="$mnt/copy.txt"
+    write_markers "$secret" 20000
+    cp --reflink=always "$secret" "$copy" || skip "this xfs makes no reflinked copies"
+    local sum
+    sum=$(md5sum <"$copy")
+    run "$secret"
+    expect_status 3
+    expect_line "* File $secret shares its data with another file: old copies of its contents may remain on the disk"
+    [[ $(md5sum <"$copy") == "$sum" ]] || fail "the reflinked copy changed"
+    unmount
+    say "xfs reflink: warned, exit 3, the copy kept its contents"
+}
+
+case "$fs" in
+    ext4) abort_then_rerun; sparse_beyond_the_volume ;;
+    btrfs) copy_on_write ;;
+    xfs) reflinked_copy ;;
+    *) fail "unknown file system $fs" ;;
+esac
