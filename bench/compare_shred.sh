@@ -36,7 +36,8 @@ Compares 'quorrel-shred --yes --method 1' (3 passes) with GNU 'shred -n 3 -u'.
   -r, --runs N         runs of each tool per case, alternating (BENCH_RUNS, default $runs)
   -d, --dir DIR        folder the scratch folder is made in (BENCH_DIR, else \$TMPDIR,
                        else /tmp); point it at a real disk to measure that disk
-  -c, --cases LIST     large, small or large,small (BENCH_CASES, default $cases)
+  -c, --cases LIST     any of large, small, verify, comma-separated (BENCH_CASES, default
+                       $cases); verify times --verify against the same run without it
       --large-mib N    size of the large file in MiB (BENCH_LARGE_MIB, default $large_mib)
       --small-count N  number of small files (BENCH_SMALL_COUNT, default $small_count)
       --small-kib N    size of each small file in KiB (BENCH_SMALL_KIB, default $small_kib)
@@ -80,15 +81,19 @@ for pair in "runs:$runs" "large-mib:$large_mib" "small-count:$small_count" \
 done
 do_large=0
 do_small=0
+do_verify=0
 IFS=, read -r -a case_list <<<"$cases"
 for c in "${case_list[@]}"; do
     case $c in
         large) do_large=1 ;;
         small) do_small=1 ;;
-        *) die "unknown case '$c' (large, small)" ;;
+        verify) do_verify=1 ;;
+        *) die "unknown case '$c' (large, small, verify)" ;;
     esac
 done
-[[ $do_large -eq 1 || $do_small -eq 1 ]] || die "no case chosen"
+[[ $do_large -eq 1 || $do_small -eq 1 || $do_verify -eq 1 ]] || die "no case chosen"
+# The verify case works on the large file.
+(( do_verify == 0 )) || do_large_input=1
 
 [[ -d $base ]] || die "no such folder: $base"
 command -v "$shred_bin" >/dev/null || die "GNU shred not found ($shred_bin)"
@@ -110,7 +115,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 # Room for the master copy and the working copy of each case, plus some slack.
-need_kib=$(( (do_large * 2 * large_mib * 1024) + (do_small * 2 * small_count * (small_kib + 4)) + 65536 ))
+need_kib=$(( (${do_large_input:-$do_large} * 2 * large_mib * 1024) + (do_small * 2 * small_count * (small_kib + 4)) + 65536 ))
 free_kib=$(df -Pk "$scratch" | awk 'NR == 2 { print $4 }')
 (( free_kib > need_kib )) || die "$scratch has ${free_kib} KiB free, needs about ${need_kib} KiB"
 
@@ -175,7 +180,7 @@ small_master=$scratch/small.master
 small_dir=$scratch/smallfiles
 
 make_masters() {
-    if [[ $do_large -eq 1 ]]; then
+    if [[ $do_large -eq 1 || $do_verify -eq 1 ]]; then
         head -c "$((large_mib * 1024 * 1024))" /dev/urandom >"$large_master"
     fi
     if [[ $do_small -eq 1 ]]; then
@@ -260,6 +265,37 @@ run_case() {
     summary+=("$(printf '%-6s %-40s ratio %s  %s' "$name" "$3" "$pair_med" "$verdict")")
 }
 
+# The cost of --verify: one pass of zeros read back from the disk, against the same pass
+# without the read-back. Fills the summary like run_case.
+run_verify_case() {
+    local -a v_times=() p_times=() pair_ratios=()
+    local i v p
+    for ((i = 1; i <= runs; ++i)); do
+        prepare_large
+        time_command "$quorrel" --yes --method 0 -- "$large_file"
+        p=$run_seconds
+        p_times+=("$p")
+        prepare_large
+        time_command "$quorrel" --yes --method 0 --verify -- "$large_file"
+        v=$run_seconds
+        v_times+=("$v")
+        check_gone "$large_file" "quorrel-shred --verify"
+        printf 'verify run %2d  plain %8s s  --verify %8s s\n' "$i" "$p" "$v"
+        pair_ratios+=("$(ratio "$v" "$p")")
+    done
+    local pair_med verdict
+    pair_med=$(median "${pair_ratios[@]}")
+    if awk -v r="$pair_med" 'BEGIN { exit !(r <= 1.5) }'; then
+        verdict="meets target <= 1.5"
+    else
+        verdict="MISSES target <= 1.5"
+        missed=1
+    fi
+    printf 'verify ratio --verify/plain: %s (median of %d pairs: %s)\n\n' "$pair_med" "$runs" \
+        "${pair_ratios[*]}"
+    summary+=("$(printf '%-6s %-40s ratio %s  %s' verify "1 pass of zeros, read back" "$pair_med" "$verdict")")
+}
+
 missed=0
 summary=()
 echo "Making the input (untimed) ..."
@@ -274,6 +310,11 @@ fi
 if [[ $do_small -eq 1 ]]; then
     echo "Case small: folder of $small_count files of $small_kib KiB"
     run_case small "$target_small" "$small_count files of $small_kib KiB"
+fi
+
+if [[ $do_verify -eq 1 ]]; then
+    echo "Case verify: one pass of zeros over $large_mib MiB, with and without --verify"
+    run_verify_case
 fi
 
 echo "Summary ($fs_type, $runs runs each)"
