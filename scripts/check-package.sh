@@ -67,6 +67,11 @@ set +e
 status=$?
 set -e
 [[ $status -eq 2 ]] || die "a usage error exits with $status, not 2"
+scratch=$(mktemp -d)
+head -c 100000 /dev/urandom >"$scratch/secret"
+/usr/bin/quorrel-shred --yes --method 1 "$scratch/secret" || die "/usr/bin/quorrel-shred failed on a file"
+[[ -z "$(ls -A "$scratch")" ]] || die "the shredded file is still there: $(ls -A "$scratch")"
+rmdir "$scratch"
 if ldd /usr/bin/quorrel /usr/bin/quorrel-shred | grep -q 'not found'; then
     die "missing libraries: $(ldd /usr/bin/quorrel | grep 'not found')"
 fi

@@ -16,7 +16,9 @@ else
     tar -C "$root" --exclude='./build*' --exclude=./dist --exclude=./.git -c . | tar -x -C "$work/src"
 fi
 
-# The flags Debian builds its own packages with: fortified, read-only relocations, bind now.
+# The flags Debian builds its own packages with, all hardening on: fortified, read-only
+# relocations, bind now.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 export CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 export LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
 cmake -S "$work/src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
