@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: first the unit tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer (engine, platform and terminal: the window's
-# toolkit is not built with them), then the whole suite, window and assurance tests included.
+# toolkit is not built with them), then the whole suite, window and assurance tests included,
+# and last the Debian package made from that build: linted, installed, tried and removed.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh build test
+scripts/install-deps.sh build test package
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
@@ -18,3 +19,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DQUORREL_SANITIZE=OFF -DQUORREL_ASSURANCE=ON -DQUORREL_GUI=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure
+
+# The package from the build above, not from a second one (scripts/package.sh builds one from a
+# clean tree); as root it is installed on this machine, tried from /usr/bin and removed.
+rm -rf build/package
+cpack -G DEB --config build/CPackConfig.cmake -B build/package >/dev/null
+scripts/check-package.sh build/package/quorrel_*.deb

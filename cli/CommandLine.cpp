@@ -56,6 +56,8 @@ bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& op
             bOptionsEnded = true;
         } else if (arg == "--help" || arg == "-h") {
             options.bHelp = true;
+        } else if (arg == "--version") {
+            options.bVersion = true;
         } else if (arg == "--yes" || arg == "-y") {
             options.bYes = true;
         } else if (arg == "--verify") {
@@ -81,7 +83,7 @@ bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& op
             return false;
         }
     }
-    if (options.bHelp) {
+    if (options.bHelp || options.bVersion) {
         return true;
     }
     if (options.bRecycleBin && (bHasFolder || !options.paths.empty())) {
@@ -100,6 +102,10 @@ bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& op
         return false;
     }
     return true;
+}
+
+std::string ShredVersion(const std::string& version) {
+    return "quorrel-shred (Quorrel) " + version + "\n";
 }
 
 std::string ShredUsage() {
@@ -133,6 +139,7 @@ std::string ShredUsage() {
            "                 compare it with what that pass wrote; a mismatch is a failure\n"
            "  --yes, -y      do not ask before shredding\n"
            "  --help, -h     show this text\n"
+           "  --version      show the version\n"
            "  --             end of options: every later argument is a path\n"
            "\n"
            "Without --yes the run's question is asked on the terminal (y/N); with no terminal\n"

@@ -8,6 +8,7 @@ namespace quorrel {
 
 struct CShredOptions {
     bool bHelp = false;
+    bool bVersion = false;
     bool bYes = false;
     bool bRecycleBin = false;         // shred the user's trash, then empty it
     bool bVerify = false;             // read every file back after its last pass
@@ -21,6 +22,9 @@ struct CShredOptions {
 // saying what is wrong. Paths are kept byte for byte; "--" ends the options.
 bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& options,
                          std::string& error);
+
+// The text --version prints: the program's name and `version`, one line.
+std::string ShredVersion(const std::string& version);
 
 // The text --help prints.
 std::string ShredUsage();

@@ -66,6 +66,10 @@ int Run(const std::vector<std::string>& args) {
         std::fputs(ShredUsage().c_str(), stdout);
         return kExitDone;
     }
+    if (options.bVersion) {
+        std::fputs(ShredVersion(QUORREL_VERSION).c_str(), stdout);
+        return kExitDone;
+    }
     const bool bFolderRun = !options.strFolder.empty();
     const char* question = bFolderRun ? kWipeFolderQuestion : kWipeListQuestion;
     // WIPE Recycle Bin asks nothing in the window either: the user put those files in the

@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the packages a task needs that are not installed yet.
-# Usage: scripts/install-deps.sh build|test|bench|run|screenshot ...
+# Usage: scripts/install-deps.sh build|test|package|bench|run|screenshot ...
 set -euo pipefail
 
 packages=()
 for need in "$@"; do
     case "$need" in
         build) packages+=(cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libgl-dev) ;;
-        test)  packages+=(libgtest-dev e2fsprogs xfsprogs btrfs-progs ntfs-3g fusefat fuse3 dosfstools util-linux) ;;
+        test)  packages+=(libgtest-dev e2fsprogs xfsprogs btrfs-progs ntfs-3g fusefat fuse3 dosfstools util-linux
+                          man-db groff-base appstream desktop-file-utils) ;;
+        package) packages+=(dpkg-dev file gzip lintian man-db appstream desktop-file-utils
+                            qt6-qpa-plugins) ;;
         bench) packages+=(coreutils python3) ;;
-        run|screenshot) packages+=(xvfb xauth) ;;
+        run) packages+=(xvfb xauth) ;;
+        screenshot) packages+=(xvfb xauth xterm imagemagick) ;;
         *) echo "install-deps: unknown need '$need'" >&2; exit 2 ;;
     esac
 done
