@@ -6,6 +6,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,8 @@ namespace {
 constexpr std::int64_t kDropCacheBytes = 1024 * 1024;
 // The alignment reads that bypass the cache need.
 constexpr std::size_t kDirectAlign = 4096;
+// How much is read back from the medium at once.
+constexpr std::size_t kReadWindowBytes = 8 * 1024 * 1024;
 
 class CPosixFile final : public IFileHandle {
 public:
@@ -57,6 +60,7 @@ public:
     }
 
     bool Write(const void* pData, std::size_t nBytes, CFileError& error) override {
+        m_nWindowStart = -1;  // what was read back is no longer what the file holds
         const char* pNext = static_cast<const char*>(pData);
         while (nBytes > 0) {
             const ssize_t written = ::pwrite(m_fd, pNext, nBytes, static_cast<off_t>(m_nPos));
@@ -199,47 +203,22 @@ public:
         }
     }
 
+    // Serves reads from a window read from the medium a large piece at a time: reading back
+    // chunk by chunk would wait for the disk once per chunk.
     bool ReadBack(std::int64_t nOffset, void* pData, std::size_t nBytes,
                   CFileError& error) override {
-        if (m_readFd < 0 && !OpenForReadBack(error)) {
+        const std::int64_t nEnd = nOffset + static_cast<std::int64_t>(nBytes);
+        const bool bInWindow = m_nWindowStart >= 0 && nOffset >= m_nWindowStart &&
+                               nEnd <= m_nWindowStart + static_cast<std::int64_t>(m_nWindowBytes);
+        if (!bInWindow && !ReadWindow(nOffset, std::max(nBytes, kReadWindowBytes), error)) {
             return false;
         }
-        const std::int64_t alignedStart = m_bDirect ? nOffset & ~std::int64_t{kDirectAlign - 1}
-                                                    : nOffset;
-        const std::int64_t end = nOffset + static_cast<std::int64_t>(nBytes);
-        std::size_t nSpan = static_cast<std::size_t>(end - alignedStart);
-        if (m_bDirect) {
-            nSpan = (nSpan + kDirectAlign - 1) & ~(kDirectAlign - 1);
-        } else {
-            ::posix_fadvise(m_readFd, nOffset, static_cast<off_t>(nBytes), POSIX_FADV_DONTNEED);
-        }
-        if (m_readBuffer.size() < nSpan + kDirectAlign) {
-            m_readBuffer.resize(nSpan + kDirectAlign);
-        }
-        char* pAligned = AlignedBuffer();
-        std::size_t nGot = 0;
-        while (nGot < nSpan) {
-            const ssize_t got = ::pread(m_readFd, pAligned + nGot, nSpan - nGot,
-                                        static_cast<off_t>(alignedStart) + static_cast<off_t>(nGot));
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got < 0) {
-                error = ErrnoError(errno, m_strFullPath);
-                return false;
-            }
-            if (got == 0) {
-                break;  // the end of the file
-            }
-            nGot += static_cast<std::size_t>(got);
-        }
-        const std::size_t nSkip = static_cast<std::size_t>(nOffset - alignedStart);
-        if (nGot < nSkip + nBytes) {
+        if (nEnd > m_nWindowStart + static_cast<std::int64_t>(m_nWindowBytes)) {
             error = ErrnoError(EIO, m_strFullPath);
             error.m_nCause = kCauseEndOfFile;
             return false;
         }
-        std::memcpy(pData, pAligned + nSkip, nBytes);
+        std::memcpy(pData, AlignedBuffer() + (nOffset - m_nWindowStart), nBytes);
         return true;
     }
 
@@ -264,6 +243,45 @@ private:
         return true;
     }
 
+    // Reads `nBytes` from `nOffset` on (widened to the alignment direct reads need) into the
+    // window, from the medium itself.
+    bool ReadWindow(std::int64_t nOffset, std::size_t nBytes, CFileError& error) {
+        if (m_readFd < 0 && !OpenForReadBack(error)) {
+            return false;
+        }
+        const std::int64_t alignedStart =
+            m_bDirect ? nOffset & ~static_cast<std::int64_t>(kDirectAlign - 1) : nOffset;
+        std::size_t nSpan = static_cast<std::size_t>(nOffset - alignedStart) + nBytes;
+        if (m_bDirect) {
+            nSpan = (nSpan + kDirectAlign - 1) & ~(kDirectAlign - 1);
+        } else {
+            ::posix_fadvise(m_readFd, alignedStart, static_cast<off_t>(nSpan), POSIX_FADV_DONTNEED);
+        }
+        if (m_readBuffer.size() < nSpan + kDirectAlign) {
+            m_readBuffer.resize(nSpan + kDirectAlign);
+        }
+        char* pAligned = AlignedBuffer();
+        std::size_t nGot = 0;
+        while (nGot < nSpan) {
+            const ssize_t got = ::pread(m_readFd, pAligned + nGot, nSpan - nGot,
+                                        static_cast<off_t>(alignedStart + static_cast<std::int64_t>(nGot)));
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got < 0) {
+                error = ErrnoError(errno, m_strFullPath);
+                return false;
+            }
+            if (got == 0) {
+                break;  // the end of the file
+            }
+            nGot += static_cast<std::size_t>(got);
+        }
+        m_nWindowStart = alignedStart;
+        m_nWindowBytes = nGot;
+        return true;
+    }
+
     char* AlignedBuffer() {
         const auto address = reinterpret_cast<std::uintptr_t>(m_readBuffer.data());
         const std::uintptr_t aligned = (address + kDirectAlign - 1) & ~(kDirectAlign - 1);
@@ -280,6 +298,8 @@ private:
     off_t m_nPrevStart = 0;           // the slice whose write-back was started last
     off_t m_nPrevLength = 0;
     std::vector<char> m_readBuffer;
+    std::int64_t m_nWindowStart = -1;  // the file offset the read-back window starts at
+    std::size_t m_nWindowBytes = 0;
 };
 
 }  // namespace
