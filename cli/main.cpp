@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "CommandLine.h"
-#include "FreedesktopTrash.h"
+#include "RecycleBins.h"
 #include "PathList.h"
 #include "RecycleBinRun.h"
 #include "Runs.h"

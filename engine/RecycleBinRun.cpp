@@ -7,16 +7,10 @@ namespace {
 const char kAbortLine[] =
     "* Shredding recycle bin is aborted. Some files may be corupt when restored.";
 
-// The path of an entry of a bin folder, which ends in its separator already.
-std::string EntryPath(const std::string& folder, const std::string& name) {
-    const char last = folder.empty() ? '\0' : folder.back();
-    return last == '/' || last == '\\' ? folder + name : JoinPath(folder, name);
-}
-
 // Shreds one entry of the open bin folder `binFolder`. False when it was not shredded.
 bool ShredBinEntry(CWipeEngine& engine, IRecycleBins& bins, IFolder& binFolder,
                    const std::string& folder, const CDirEntry& entry) {
-    const std::string path = EntryPath(folder, entry.m_strName);
+    const std::string path = folder + entry.m_strName;  // a bin folder ends in its separator
     if ((entry.m_attributes & kAttrDirectory) != 0) {
         engine.Host().AddLine("Shredding resycle bin folder " + path);
         return engine.WipeEntry(binFolder, entry, path, true);

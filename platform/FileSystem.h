@@ -195,6 +195,12 @@ IFileSystem& SystemFileSystem();
 // True when `c` separates the parts of a path on this system ('/'; '\\' too on Windows).
 bool IsPathSeparator(char c);
 
+// The separator this system puts between the parts of a path it forms.
+char PreferredSeparator();
+
+// The current directory; the root when it cannot be read.
+std::string CurrentDirectory();
+
 // Joins a folder and an entry name with one separator.
 std::string JoinPath(const std::string& folder, const std::string& name);
 

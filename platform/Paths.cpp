@@ -1,7 +1,5 @@
-// Path helpers shared by every backend: pure string work, no system calls but getcwd.
-#include <unistd.h>
-
-#include <cerrno>
+// Path helpers shared by every backend: pure string work over the separator rule of the
+// system (IsPathSeparator, PreferredSeparator) that each backend supplies.
 #include <string>
 #include <vector>
 
@@ -11,74 +9,67 @@ namespace quorrel {
 
 namespace {
 
-constexpr char kSeparator = '/';
-
-std::string CurrentDirectory() {
-    std::vector<char> buffer(4096);
-    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE) {
-            return std::string(1, kSeparator);
-        }
-        buffer.resize(buffer.size() * 2);
+// The length of `path` without its trailing separators; a lone root separator stays.
+std::size_t EndWithoutSeparators(const std::string& path, std::size_t nKeep) {
+    std::size_t end = path.size();
+    while (end > nKeep && IsPathSeparator(path[end - 1])) {
+        --end;
     }
-    return buffer.data();
+    return end;
+}
+
+// The position of the last separator before `end`, or npos.
+std::size_t LastSeparatorBefore(const std::string& path, std::size_t end) {
+    while (end > 0) {
+        if (IsPathSeparator(path[--end])) {
+            return end;
+        }
+    }
+    return std::string::npos;
 }
 
 }  // namespace
-
-bool IsPathSeparator(char c) {
-#ifdef _WIN32
-    return c == '/' || c == '\\';
-#else
-    return c == kSeparator;
-#endif
-}
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
     if (folder.empty()) {
         return name;
     }
-    if (folder.back() == kSeparator) {
+    if (IsPathSeparator(folder.back())) {
         return folder + name;
     }
-    return folder + kSeparator + name;
+    return folder + PreferredSeparator() + name;
 }
 
 std::string ParentFolder(const std::string& path) {
-    std::size_t end = path.size();
-    while (end > 1 && path[end - 1] == kSeparator) {
-        --end;  // a trailing separator does not start the last part
-    }
-    const std::size_t cut = path.rfind(kSeparator, end - 1);
+    const std::size_t end = EndWithoutSeparators(path, 1);  // a trailing one starts no part
+    const std::size_t cut = LastSeparatorBefore(path, end);
     if (cut == std::string::npos) {
         return ".";
     }
     std::size_t keep = cut;
-    while (keep > 0 && path[keep - 1] == kSeparator) {
+    while (keep > 0 && IsPathSeparator(path[keep - 1])) {
         --keep;
     }
-    return keep == 0 ? std::string(1, kSeparator) : path.substr(0, keep);
+    return keep == 0 ? std::string(1, path[0]) : path.substr(0, keep);
 }
 
 std::string LastPathPart(const std::string& path) {
-    std::size_t end = path.size();
-    while (end > 0 && path[end - 1] == kSeparator) {
-        --end;
-    }
-    const std::size_t cut = path.rfind(kSeparator, end == 0 ? 0 : end - 1);
-    const std::size_t start = cut == std::string::npos || end == 0 ? 0 : cut + 1;
+    const std::size_t end = EndWithoutSeparators(path, 0);
+    const std::size_t cut = LastSeparatorBefore(path, end);
+    const std::size_t start = cut == std::string::npos ? 0 : cut + 1;
     return path.substr(start, end - start);
 }
 
 std::string FullPath(const std::string& path) {
-    const std::string absolute =
-        (!path.empty() && path[0] == kSeparator) ? path : JoinPath(CurrentDirectory(), path);
+    const std::string absolute = (!path.empty() && IsPathSeparator(path[0]))
+                                     ? path
+                                     : JoinPath(CurrentDirectory(), path);
     std::vector<std::string> parts;
     std::size_t start = 0;
     while (start <= absolute.size()) {
-        std::size_t stop = absolute.find(kSeparator, start);
-        if (stop == std::string::npos) {
-            stop = absolute.size();
+        std::size_t stop = start;
+        while (stop < absolute.size() && !IsPathSeparator(absolute[stop])) {
+            ++stop;
         }
         const std::string part = absolute.substr(start, stop - start);
         if (part == "..") {
@@ -92,9 +83,9 @@ std::string FullPath(const std::string& path) {
     }
     std::string result;
     for (const std::string& part : parts) {
-        result += kSeparator + part;
+        result += PreferredSeparator() + part;
     }
-    return result.empty() ? std::string(1, kSeparator) : result;
+    return result.empty() ? std::string(1, PreferredSeparator()) : result;
 }
 
 }  // namespace quorrel

@@ -42,4 +42,7 @@ public:
     virtual void Empty(const CBinLocation& bin) = 0;
 };
 
+// The bins of the machine this program runs on (the freedesktop.org trash on Linux).
+IRecycleBins& SystemRecycleBins();
+
 }  // namespace quorrel

@@ -1,5 +1,5 @@
 // The frame's WIPE Recycle Bin.
-#include "FreedesktopTrash.h"
+#include "RecycleBins.h"
 #include "MainFrame.h"
 #include "RecycleBinRun.h"
 #include "RecycleBinSource.h"

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "FileError.h"
+#include "PosixErrno.h"
 #include "FileSystem.h"
 #include "TestSupport.h"
 

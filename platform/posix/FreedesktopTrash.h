@@ -71,6 +71,5 @@ private:
 };
 
 // The bins of the machine this program runs on (the trash, on Linux).
-IRecycleBins& SystemRecycleBins();
 
 }  // namespace quorrel

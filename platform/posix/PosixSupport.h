@@ -9,6 +9,7 @@
 #include <string>
 
 #include "FileSystem.h"
+#include "PosixErrno.h"
 
 namespace quorrel::posix {
 
