@@ -37,7 +37,7 @@ bool CWipeEngine::WritePass(CFileRun& run, int nPass, CFileError& error) {
     IFileHandle& file = *run.file;
     const auto FlushPass = [&] {
         if (!file.Flush(error)) {
-            Fail(Quote("* Error writing to file ", run.path, error));
+            Fail(Quote(lines::kWriteFailed, run.path, error));
             return false;
         }
         return true;
@@ -47,7 +47,7 @@ bool CWipeEngine::WritePass(CFileRun& run, int nPass, CFileError& error) {
     bool bFirstChunk = true;
     for (const CDataRange& range : run.ranges) {
         if (!file.SeekTo(range.m_nStart, error)) {
-            Fail(Quote("* Error seeking the file ", run.path, error));
+            Fail(Quote(lines::kSeekFailed, run.path, error));
             return false;
         }
         std::int64_t nDone = 0;
@@ -61,7 +61,7 @@ bool CWipeEngine::WritePass(CFileRun& run, int nPass, CFileError& error) {
             bFirstChunk = false;
             FillChunk(chunk, nBytes, nByte);
             if (!file.Write(chunk.data(), nBytes, error)) {
-                Fail(Quote("* Error writing to file ", run.path, error));
+                Fail(Quote(lines::kWriteFailed, run.path, error));
                 return false;
             }
             nDone += static_cast<std::int64_t>(nBytes);
@@ -69,7 +69,7 @@ bool CWipeEngine::WritePass(CFileRun& run, int nPass, CFileError& error) {
             m_host.StepProgress(static_cast<std::int64_t>(nBytes));
             if (nSinceFlush >= kFlushSliceBytes && nDone < range.m_nLength) {
                 if (!file.StartFlush(error)) {
-                    Fail(Quote("* Error writing to file ", run.path, error));
+                    Fail(Quote(lines::kWriteFailed, run.path, error));
                     return false;
                 }
                 nSinceFlush = 0;
@@ -98,7 +98,7 @@ bool CWipeEngine::CheckUnchanged(CFileRun& run) {
     CFileFacts now;
     CFileError error;
     if (!run.file->GetFacts(now, error)) {
-        Fail(Quote("* Error seeking the file ", run.path, error));
+        Fail(Quote(lines::kSeekFailed, run.path, error));
         return false;
     }
     if (now.m_id != run.facts.m_id || now.m_nLinks != run.facts.m_nLinks) {

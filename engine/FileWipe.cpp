@@ -51,10 +51,10 @@ bool CWipeEngine::WipeFile(const std::string& path, bool bRecycleBin) {
         Fail(lines::DotName(path));
     } else if (!bRecycleBin) {
         error.m_strFileName = kUnnamedFile;  // the status step names no file
-        Fail(Quote("* Error seting file attribute on file ", path, error));
+        Fail(Quote(lines::kSetAttributeFailed, path, error));
     } else {
         error.m_strFileName = path;
-        Fail(Quote("* Error opening file ", path, error));
+        Fail(Quote(lines::kOpenFailed, path, error));
     }
     return false;
 }
@@ -87,11 +87,11 @@ bool CWipeEngine::WipeFileEntry(IFolder& folder, const CDirEntry& entry,
     CFileError error;
     run.file = folder.OpenForWrite(entry, path, error);
     if (!run.file) {
-        Fail(Quote("* Error opening file ", path, error));
+        Fail(Quote(lines::kOpenFailed, path, error));
         return false;
     }
     if (!run.file->GetLength(run.nLength, error) || !run.file->GetFacts(run.facts, error)) {
-        Fail(Quote("* Error seeking the file ", path, error));
+        Fail(Quote(lines::kSeekFailed, path, error));
         return false;
     }
     if (run.facts.m_nLinks > 1) {  // a name added since the listing
@@ -99,7 +99,7 @@ bool CWipeEngine::WipeFileEntry(IFolder& folder, const CDirEntry& entry,
         return false;
     }
     if (!run.file->GetDataRanges(run.nLength, run.ranges, error)) {
-        Fail(Quote("* Error seeking the file ", path, error));
+        Fail(Quote(lines::kSeekFailed, path, error));
         return false;
     }
     WarnAboutCopies(run);
@@ -142,11 +142,11 @@ bool CWipeEngine::PrepareNormalMode(IFolder& folder, const CDirEntry& entry,
             Fail(lines::Replaced(path));
         } else {
             error.m_strFileName = kUnnamedFile;
-            Fail(Quote("* Error seting file attribute on file ", path, error));
+            Fail(Quote(lines::kSetAttributeFailed, path, error));
         }
         return false;
     }
-    m_host.AddLine("Wipeing file " + path);
+    m_host.AddLine(lines::WipeingFile(path));
     return true;
 }
 
@@ -166,13 +166,13 @@ bool CWipeEngine::RenameAndDelete(IFolder& folder, const std::string& name,
         }
     }
     if (!bRenamed || !folder.Delete(target, error)) {
-        Fail(Quote("* Error deleteing the file ", path, error));
+        Fail(Quote(lines::kDeleteFailed, path, error));
         return false;
     }
     if (bChanged) {
         Warn(lines::Changed(path));
     } else {
-        m_host.AddLine("File " + path + " successfuly deleted ");
+        m_host.AddLine(lines::FileDeleted(path));
     }
     m_host.SetProgressPos(0);
     return true;
@@ -195,8 +195,7 @@ bool CWipeEngine::FinishFile(CFileRun& run, bool bRecycleBin) {
     CFileError error;
     if (m_host.IsAborted()) {
         run.file->Close(error);
-        Fail("* Process is aborted deleteing file " + run.path +
-             ". This file is probably corupt now and cant be used normaly.");
+        Fail(lines::FileAborted(run.path));
         m_host.SetProgressPos(0);
         return false;
     }
@@ -207,14 +206,14 @@ bool CWipeEngine::FinishFile(CFileRun& run, bool bRecycleBin) {
     }
     bOk = bOk && run.file->Close(error);
     if (!bOk) {
-        Fail(Quote("* Error closeing the file ", run.path, error));
+        Fail(Quote(lines::kCloseFailed, run.path, error));
         return false;
     }
     if (bRecycleBin) {
         if (run.bChanged) {
             Warn(lines::Changed(run.path));
         } else {
-            m_host.AddLine("File " + run.path + " successfuly shreded frm recykle bin ");
+            m_host.AddLine(lines::FileShreddedInBin(run.path));
         }
         m_host.SetProgressPos(0);
         return true;

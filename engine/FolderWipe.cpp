@@ -39,7 +39,7 @@ struct CWipeEngine::CWalk {
 
 bool CWipeEngine::WipeFolder(const std::string& path, bool bRecycleBin) {
     if (m_fs.IsFileSystemRoot(path)) {  // "/", and any other way of naming it
-        Fail("* The root folder " + path + " is never shredded");
+        Fail(lines::RootRefused(path));
         return false;
     }
     std::string name;
@@ -127,7 +127,7 @@ bool CWipeEngine::EnterFolder(CWalk& walk, CWalkFrame& frame) {
         return false;
     }
     if (!walk.bRecycleBin) {
-        m_host.AddLine("Wipeing folder " + path);
+        m_host.AddLine(lines::WipeingFolder(path));
     }
     return true;
 }
@@ -208,11 +208,11 @@ bool CWipeEngine::LeaveFolder(CWalk& walk) {
     }
     CFileError error;
     if (!walk.bRecycleBin && parent->RemoveFolder(done.strName, error)) {
-        m_host.AddLine("Folder " + path + " is removed");
+        m_host.AddLine(lines::FolderRemoved(path));
         return true;
     }
     if (!walk.bRecycleBin) {
-        Fail("* Error removing folder " + path);
+        Fail(lines::FolderNotRemoved(path));
     }
     if (done.bModeChanged) {
         done.folder->RestoreMode(done.nOldMode);
@@ -238,11 +238,11 @@ bool CWipeEngine::WipeListItem(const std::string& path) {
     CDirEntry entry;
     if (!m_fs.FindEntry(path, entry)) {
         if (m_fs.IsFileSystemRoot(path)) {
-            Fail("* The root folder " + path + " is never shredded");
+            Fail(lines::RootRefused(path));
             return false;
         }
         ++m_nFailures;
-        m_host.AddLine(path + " is not a file system objekt");
+        m_host.AddLine(lines::NotAnObject(path));
         return false;
     }
     if ((entry.m_attributes & kAttrDirectory) != 0) {

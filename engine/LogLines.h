@@ -1,12 +1,98 @@
-// The lines the engine writes when it refuses an entry or cannot promise that a file's
-// contents are gone. Each starts with "* " and names the path, as every line that reports
-// anything but success does.
+// Every text the program writes to its action log and asks its questions with, in one place.
+//
+// The program's own texts are kept exactly as they have always been, misspellings included
+// ("Wipeing", "successfuly", "closeing"): users search their logs for them and scripts match
+// them, so they are never corrected. Lines that report anything but success start with "* "
+// and name the path; run banners and closing lines start with "- ".
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+namespace quorrel {
+
+// The questions a list run and a folder run ask before any work.
+inline constexpr char kWipeListQuestion[] =
+    "Are you really sure that you want to permannetly erase these items ?";
+inline constexpr char kWipeFolderQuestion[] =
+    "Are you realy shour that you want to erase this folder ?";
+
+}  // namespace quorrel
+
 namespace quorrel::lines {
+
+// The prefixes of a failed file operation's line: prefix, path, ": ", the error's text.
+inline constexpr char kSetAttributeFailed[] = "* Error seting file attribute on file ";
+inline constexpr char kOpenFailed[] = "* Error opening file ";
+inline constexpr char kSeekFailed[] = "* Error seeking the file ";
+inline constexpr char kWriteFailed[] = "* Error writing to file ";
+inline constexpr char kCloseFailed[] = "* Error closeing the file ";
+inline constexpr char kDeleteFailed[] = "* Error deleteing the file ";
+
+// One file.
+inline std::string WipeingFile(const std::string& path) { return "Wipeing file " + path; }
+inline std::string FileDeleted(const std::string& path) {
+    return "File " + path + " successfuly deleted ";
+}
+inline std::string FileShreddedInBin(const std::string& path) {
+    return "File " + path + " successfuly shreded frm recykle bin ";
+}
+inline std::string FileAborted(const std::string& path) {
+    return "* Process is aborted deleteing file " + path +
+           ". This file is probably corupt now and cant be used normaly.";
+}
+
+// Folders and list entries.
+inline std::string WipeingFolder(const std::string& path) { return "Wipeing folder " + path; }
+inline std::string FolderRemoved(const std::string& path) {
+    return "Folder " + path + " is removed";
+}
+inline std::string FolderNotRemoved(const std::string& path) {
+    return "* Error removing folder " + path;
+}
+inline std::string RootRefused(const std::string& path) {
+    return "* The root folder " + path + " is never shredded";
+}
+inline std::string NotAnObject(const std::string& path) {
+    return path + " is not a file system objekt";
+}
+inline std::string AlreadyInList(const std::string& path) {
+    return "* File " + path + " alredy exist in the list and wont be added";
+}
+
+// Runs: banners, ends and times. `method` is the method's display name.
+inline std::string ListBanner(const std::string& method) {
+    return "- Deleteing files using: " + method + " algorithm.";
+}
+inline std::string FolderBanner(const std::string& folder, const std::string& method) {
+    return "- Start deleteing files " + folder + " using: " + method + " algorithm.";
+}
+inline std::string FolderEnd(const std::string& folder) {
+    return "- End deleting the folder " + folder;
+}
+inline std::string FolderFailed(const std::string& folder) {
+    return "* Error deleting the folder " + folder;
+}
+inline std::string TimeLine(std::int64_t nSeconds) {
+    return "- Time: " + std::to_string(nSeconds) + " seconds.";
+}
+
+// WIPE Recycle Bin.
+inline constexpr char kBinStart[] = "- Start shredding recycle bin.";
+inline constexpr char kBinAborted[] =
+    "* Shredding recycle bin is aborted. Some files may be corupt when restored.";
+inline constexpr char kBinNoEntryPoints[] = "* Could not access Recycle Bin APIs";
+inline constexpr char kBinNoDriveInfo[] = "* Can't get drive info!";
+inline std::string BinFolder(const std::string& path) {
+    return "Shredding resycle bin folder " + path;
+}
+inline std::string BinFile(const std::string& path) { return "Shredding resycle bin file " + path; }
+inline std::string BinNoAccess(const std::string& folder) {
+    return "* Error: Could not access " + folder;
+}
+
+// What the walk refuses and what may remain: the lines added since.
+
 
 // A file with other names: its data belongs to them too.
 inline std::string HardLinked(const std::string& path, std::uint64_t nLinks) {

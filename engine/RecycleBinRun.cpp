@@ -1,24 +1,23 @@
 #include "RecycleBinRun.h"
 
+#include "LogLines.h"
+
 namespace quorrel {
 
 namespace {
-
-const char kAbortLine[] =
-    "* Shredding recycle bin is aborted. Some files may be corupt when restored.";
 
 // Shreds one entry of the open bin folder `binFolder`. False when it was not shredded.
 bool ShredBinEntry(CWipeEngine& engine, IRecycleBins& bins, IFolder& binFolder,
                    const std::string& folder, const CDirEntry& entry) {
     const std::string path = folder + entry.m_strName;  // a bin folder ends in its separator
     if ((entry.m_attributes & kAttrDirectory) != 0) {
-        engine.Host().AddLine("Shredding resycle bin folder " + path);
+        engine.Host().AddLine(lines::BinFolder(path));
         return engine.WipeEntry(binFolder, entry, path, true);
     }
     if (bins.IsBookkeeping(entry.m_strName)) {
         return true;
     }
-    engine.Host().AddLine("Shredding resycle bin file " + path);
+    engine.Host().AddLine(lines::BinFile(path));
     return engine.WipeEntry(binFolder, entry, path, true);
 }
 
@@ -46,7 +45,7 @@ bool ShredBin(CWipeEngine& engine, IRecycleBins& bins, const CBinLocation& bin,
     if (!binFolder || !binFolder->List(entries, error)) {
         // A bin that was never used has no folder: that is no failure. One that exists but
         // cannot be read keeps its entries, and that is.
-        const std::string line = "* Error: Could not access " + folder;
+        const std::string line = lines::BinNoAccess(folder);
         if (bExists) {
             engine.Fail(line);
         } else {
@@ -66,20 +65,20 @@ bool RunWipeRecycleBin(CWipeEngine& engine, IRecycleBins& bins) {
     const EBinAccess access = bins.Open();
     if (access != EBinAccess::Ready) {
         if (access == EBinAccess::NoEntryPoints) {
-            engine.Fail("* Could not access Recycle Bin APIs");
+            engine.Fail(lines::kBinNoEntryPoints);
         }
         return false;
     }
     std::vector<CBinLocation> locations;
     if (!bins.Scan(locations)) {
-        engine.Fail("* Can't get drive info!");
+        engine.Fail(lines::kBinNoDriveInfo);
         bins.Close();
         return false;
     }
     const int nFailuresBefore = engine.FailureCount();
     const std::int64_t nStart = engine.Now();
     host.BeginRun();
-    host.AddLine("- Start shredding recycle bin.");
+    host.AddLine(lines::kBinStart);
     for (const CBinLocation& bin : locations) {
         std::string folder;
         if (host.IsAborted() || !bins.BinFolder(bin, folder)) {
@@ -89,11 +88,11 @@ bool RunWipeRecycleBin(CWipeEngine& engine, IRecycleBins& bins) {
     }
     const bool bAborted = host.IsAborted();
     if (bAborted) {
-        engine.Fail(kAbortLine);
+        engine.Fail(lines::kBinAborted);
     }
     host.EndRun();
     bins.Close();
-    host.AddLine("- Time: " + std::to_string(engine.Now() - nStart) + " seconds.");
+    host.AddLine(lines::TimeLine(engine.Now() - nStart));
     return !bAborted && engine.FailureCount() == nFailuresBefore;
 }
 

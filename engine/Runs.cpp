@@ -1,22 +1,14 @@
 #include "Runs.h"
 
+#include "LogLines.h"
 #include "WipeMethod.h"
 
 namespace quorrel {
 
-const char* const kWipeListQuestion =
-    "Are you really sure that you want to permannetly erase these items ?";
-const char* const kWipeFolderQuestion =
-    "Are you realy shour that you want to erase this folder ?";
-
 namespace {
 
-std::string TimeLine(std::int64_t nSeconds) {
-    return "- Time: " + std::to_string(nSeconds) + " seconds.";
-}
-
-std::string MethodPhrase(const CWipeEngine& engine) {
-    return std::string(WipeMethodName(engine.GetWipeMethod())) + " algorithm.";
+std::string MethodName(const CWipeEngine& engine) {
+    return WipeMethodName(engine.GetWipeMethod());
 }
 
 }  // namespace
@@ -30,7 +22,7 @@ void SelectAllRows(IWipeList& list) {
 
 bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
     IRunHost& host = engine.Host();
-    host.AddLine("- Deleteing files using: " + MethodPhrase(engine));
+    host.AddLine(lines::ListBanner(MethodName(engine)));
     const std::int64_t nStart = engine.Now();
     int nRow = list.GetNextSelected(-1);
     host.BeginRun();
@@ -48,22 +40,22 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
         nRow = list.GetNextSelected(-1);
     }
     host.EndRun();
-    host.AddLine(TimeLine(engine.Now() - nStart));
+    host.AddLine(lines::TimeLine(engine.Now() - nStart));
     return !bAborted;
 }
 
 bool RunWipeFolder(CWipeEngine& engine, const std::string& folder) {
     IRunHost& host = engine.Host();
-    host.AddLine("- Start deleteing files " + folder + " using: " + MethodPhrase(engine));
+    host.AddLine(lines::FolderBanner(folder, MethodName(engine)));
     const std::int64_t nStart = engine.Now();
     host.BeginRun();
     const bool bDone = engine.WipeFolder(folder, false);
     host.EndRun();
     if (bDone) {
-        host.AddLine("- End deleting the folder " + folder);
-        host.AddLine(TimeLine(engine.Now() - nStart));
+        host.AddLine(lines::FolderEnd(folder));
+        host.AddLine(lines::TimeLine(engine.Now() - nStart));
     } else {
-        engine.Fail("* Error deleting the folder " + folder);
+        engine.Fail(lines::FolderFailed(folder));
     }
     return bDone;
 }

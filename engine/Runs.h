@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "LogLines.h"
 #include "WipeEngine.h"
 
 namespace quorrel {
@@ -23,11 +24,6 @@ public:
     // How many rows the list holds.
     virtual int GetItemCount() = 0;
 };
-
-// The question a list run asks before any work.
-extern const char* const kWipeListQuestion;
-// The question a folder run asks before any work.
-extern const char* const kWipeFolderQuestion;
 
 // Selects every row, as WIPE All does before it asks its question.
 void SelectAllRows(IWipeList& list);

@@ -8,6 +8,7 @@
 #include "AppSettings.h"
 #include "CommandIds.h"
 #include "FileDialog.h"
+#include "LogLines.h"
 #include "MainFrame.h"
 #include "MessageBox.h"
 #include "OutputBar.h"
@@ -85,7 +86,7 @@ void CMainFrame::OnWipeFolder() {
 // Adds one chosen path, or says that the list holds it already.
 void CMainFrame::AddPath(const QByteArray& path, bool bFolder) {
     if (m_pView->ContainsPath(path)) {
-        m_wndOutputBar->AddLine(Bytes("* File " + path + " alredy exist in the list and wont be added"));
+        m_wndOutputBar->AddLine(lines::AlreadyInList(Bytes(path)));
         return;
     }
     m_pView->AddEntry(path, bFolder ? ItemKind::Folder : ItemKind::File);
