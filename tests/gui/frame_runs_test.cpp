@@ -253,6 +253,7 @@ void CFrameRunsTest::wipeAllAnsweredNoLeavesEveryRowSelected() {
     AnswerNextQuestion(CMessageBox::IdNo);
     Command("wipeAll")->trigger();
     QCOMPARE(CMessageBox::ShownTexts(), QStringList({QString::fromUtf8(kWipeListQuestion)}));
+    QCOMPARE(CMessageBox::ShownDefaults(), QList<int>({CMessageBox::IdNo}));  // Enter says No
     QCOMPARE(NewLogLines(), QStringList());
     QCOMPARE(SelectedPaths(), QList<QByteArray>({c, b, a}));
     QVERIFY(HoldsOnly(a, 'x') && HoldsOnly(b, 'x') && HoldsOnly(c, 'x'));
@@ -325,6 +326,7 @@ void CFrameRunsTest::cancelInTheSecondOfFourRows() {
                 nClickedAt = nValue;
                 QTest::mouseClick(CancelButton(), Qt::LeftButton);
             });
+            MakeTheNextCheckLetEventsThrough();
         }
     });
 
@@ -399,6 +401,7 @@ void CFrameRunsTest::runDisablesTheFrameAndBringsItBack() {
             dialog.activateWindow();
             bDialogActive = QTest::qWaitForWindowActive(&dialog, 1000);
         });
+        MakeTheNextCheckLetEventsThrough();
     });
 
     AnswerNextQuestion(CMessageBox::IdYes);
@@ -455,6 +458,7 @@ void CFrameRunsTest::frameRefusesToCloseDuringARun() {
                 bAccepted = closeEvent.isAccepted();
                 bVisible = m_pFrame->isVisible();
             });
+            MakeTheNextCheckLetEventsThrough();
         }
     });
 
@@ -511,6 +515,7 @@ void CFrameRunsTest::everyWayOfCancellingStopsTheRun() {
                     bCloseRefused = !closeEvent.isAccepted() && !dialog.close();
                 }
             });
+            MakeTheNextCheckLetEventsThrough();
         } else if (line.startsWith(QLatin1String("* Process is aborted"))) {
             bShownAfterStop = Dialog().isVisible();
         }
@@ -567,6 +572,7 @@ void CFrameRunsTest::progressBarAfterSuccessAndFailure() {
             // Another program deletes the file while it is being overwritten: the overwrite
             // goes on through the open handle, the rename then finds no file.
             QTimer::singleShot(0, &context, [&] { QVERIFY(::unlink(taken.constData()) == 0); });
+            MakeTheNextCheckLetEventsThrough();
         }
     });
 
