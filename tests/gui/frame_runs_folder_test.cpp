@@ -90,7 +90,7 @@ private slots:
     void wipeFolderCancelledWritesItsErrorLine();
     void addFilesPutsTheLastOnTopAndRefusesDuplicates();
     void addFilesTakesSelectionsBeyond260Characters();
-    void addFolderTwiceRefusesTheSecond();
+    void addFolderRefusesTheSecondAndReachesOddNames();
     void cancelledChoosersAddNothing();
 
 private:
@@ -362,7 +362,7 @@ void CFrameRunsFolderTest::addFilesTakesSelectionsBeyond260Characters() {
 
 // The same folder chosen twice: one "Folder" row, and the second time the line that says
 // "File" although the entry is a folder.
-void CFrameRunsFolderTest::addFolderTwiceRefusesTheSecond() {
+void CFrameRunsFolderTest::addFolderRefusesTheSecondAndReachesOddNames() {
     const QByteArray folder = PathOf("docs");
     QVERIFY(QDir().mkpath(QFile::decodeName(folder)));
     CFileDialog::SetNextDirectory(Text(folder));
@@ -376,6 +376,15 @@ void CFrameRunsFolderTest::addFolderTwiceRefusesTheSecond() {
     QCOMPARE(NewLogLines(), QStringList({"* File " + Text(folder) +
                                          " alredy exist in the list and wont be added"}));
     QCOMPARE(View().GetItemCount(), 1);
+
+    // The way to files whose names the file chooser cannot show (not valid UTF-8): their
+    // folder, which WIPE All then destroys with them.
+    const QByteArray odd = folder + "/\xff\xfe report";
+    QVERIFY(MakeFile(odd, 4096));
+    CMessageBox::SetNextAnswer(CMessageBox::IdYes);
+    Command("wipeAll")->trigger();
+    QVERIFY(!Exists(odd) && !Exists(folder));
+    QCOMPARE(View().GetItemCount(), 0);
 }
 
 // Cancel in either chooser: no row, no line, no message.

@@ -367,7 +367,7 @@ void CFrameRunsTest::runDisablesTheFrameAndBringsItBack() {
     bool bChecked = false;
     bool bFrameEnabled = true, bViewEnabled = true, bToolBarEnabled = true;
     bool bDialogShown = false, bDialogEnabled = false, bDialogModal = true, bCentred = false;
-    bool bAbove = false, bDialogActive = false;
+    bool bAbove = false, bDialogActive = false, bActiveAtStart = false;
     QString title, text, cancelText;
     int nChoosersAsked = -1;
     QObject context;  // drops a posted check that the run did not reach
@@ -397,6 +397,8 @@ void CFrameRunsTest::runDisablesTheFrameAndBringsItBack() {
             // Insert is Add Files: a disabled frame must not start a chooser mid-run.
             QTest::keyClick(m_pFrame.get(), Qt::Key_Insert);
             nChoosersAsked = CFileDialog::AskedCount();
+            // The dialog is the active window from the start: Escape goes to it.
+            bActiveAtStart = QApplication::activeWindow() == &dialog;
             // The user clicks into the dialog: after the run the frame must take over again.
             dialog.activateWindow();
             bDialogActive = QTest::qWaitForWindowActive(&dialog, 1000);
@@ -428,6 +430,7 @@ void CFrameRunsTest::runDisablesTheFrameAndBringsItBack() {
     QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
     QCOMPARE(Dialog().minimumSize(), Dialog().maximumSize());
     QCOMPARE(nChoosersAsked, 0);
+    QVERIFY(bActiveAtStart);
     QVERIFY(bDialogActive);
 
     QVERIFY(!Exists(a));
