@@ -1,14 +1,26 @@
-// How the window keeps up while it shreds: builds the real main window (offscreen unless told
-// otherwise), puts one large real file in the list, answers the question and starts WIPE
-// Selected under method 1 (three passes). During the run a 10 ms timer records when events are
-// handled; a Cancel click is posted half way through the second pass (or at a given time into
-// the run), so that it reaches the window only through the run's own event checks. It prints
+// How the window keeps up while it shreds. Two set-ups, each in the real main window (offscreen
+// unless told otherwise):
+//
+// One large file (the default): puts one large real file in the list, answers the question and
+// starts WIPE Selected under method 1 (three passes). During the run a 10 ms timer records when
+// events are handled; a Cancel click is posted half way through the second pass (or at a given
+// time into the run), so that it reaches the window only through the run's own event checks. It
+// prints
 //   (a) the longest gap between two handled events during the run, and
 //   (b) the time from the Cancel click to the end of the run.
-// Targets: both under 100 ms. It prints figures and exits 0 (2 on a set-up failure).
+// Targets: both under 100 ms.
+//
+// Many small files (--files N): N files of --size bytes, shredded once by quorrel-shred
+// --method 0 and once by the window's WIPE All, in the same run; it prints
+//   (c) the window's time over the terminal's (target: at most 1.2),
+// and (a) and (b) for the window's run over such files.
+//
+// It prints figures and exits 0 (2 on a set-up failure).
 //
 //     build/bench/bench_window_responsiveness [-d DIR] [--mib N] [--cancel-after MS]
 //                                             [--method M] [--on-screen]
+//     build/bench/bench_window_responsiveness --files N [--size BYTES] [-d DIR]
+//                                             [--shred PATH] [--on-screen]
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -37,6 +49,7 @@
 #include "MessageBox.h"
 #include "OutputBar.h"
 #include "QuorrelView.h"
+#include "window_many_files.h"
 
 namespace {
 
@@ -47,6 +60,9 @@ struct SOptions {
     int nCancelAfterMs = -1;
     int nMethod = 1;
     bool bOnScreen = false;
+    int nFiles = 0;  // > 0: the many-small-files set-up
+    int nBytes = 0;
+    std::string shred;
 };
 
 void Usage() {
@@ -58,7 +74,11 @@ void Usage() {
                  "  --cancel-after MS Cancel this long after the run starts; 0 = never\n"
                  "                    (default: half way through the second pass)\n"
                  "  --method M        overwrite method 0..3 (1: three passes)\n"
-                 "  --on-screen       use the display instead of the offscreen platform\n");
+                 "  --on-screen       use the display instead of the offscreen platform\n"
+                 "  --files N         N small files, window against quorrel-shred\n"
+                 "  --size BYTES      size of each of those files (0)\n"
+                 "  --shred PATH      the quorrel-shred to compare with\n"
+                 "                    (default: ../cli/quorrel-shred beside this program)\n");
 }
 
 bool ParseOptions(int argc, char** argv, SOptions& options) {
@@ -77,11 +97,17 @@ bool ParseOptions(int argc, char** argv, SOptions& options) {
             options.nMethod = std::atoi(argv[++i]);
         } else if (arg == "--on-screen") {
             options.bOnScreen = true;
+        } else if (arg == "--files" && bHasValue) {
+            options.nFiles = std::atoi(argv[++i]);
+        } else if (arg == "--size" && bHasValue) {
+            options.nBytes = std::atoi(argv[++i]);
+        } else if (arg == "--shred" && bHasValue) {
+            options.shred = argv[++i];
         } else {
             return false;
         }
     }
-    return options.nMib > 0;
+    return options.nMib > 0 && options.nFiles >= 0 && options.nBytes >= 0;
 }
 
 const char* FileSystemName(const std::string& folder) {
@@ -268,6 +294,16 @@ int main(int argc, char** argv) {
     }
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(profile.path()));
     QApplication app(argc, argv);
+    if (options.nFiles > 0) {
+        quorrel_bench::SManyFilesOptions files;
+        files.folder = options.folder;
+        files.nFiles = options.nFiles;
+        files.nBytes = options.nBytes;
+        files.shred = options.shred.empty()
+                          ? QCoreApplication::applicationDirPath() + "/../cli/quorrel-shred"
+                          : QString::fromStdString(options.shred);
+        return quorrel_bench::RunManyFiles(files);
+    }
 
     const std::string path =
         options.folder + "/quorrel-window-bench-" + std::to_string(::getpid()) + ".dat";

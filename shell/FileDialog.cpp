@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QList>
 #include <QtGlobal>
 
@@ -21,6 +22,29 @@ SSeam& Seam() {
     static SSeam seam;
     return seam;
 }
+
+// The folder chooser that takes only a folder the user named: typed into its name field, or
+// picked in its list (which puts the name into the field). Confirming with the field empty
+// would otherwise choose the folder on show, the one it opened at.
+class CNamedFolderChooser final : public QFileDialog {
+public:
+    CNamedFolderChooser(QWidget* parent, const QString& caption, const QString& start)
+        : QFileDialog(parent, caption, start) {
+        setObjectName(QStringLiteral("folderChooser"));
+        setFileMode(QFileDialog::Directory);
+        setOption(QFileDialog::ShowDirsOnly);
+        // The desktop's own chooser would take the folder on show when nothing is named.
+        setOption(QFileDialog::DontUseNativeDialog);
+    }
+
+    void accept() override {
+        const auto* pName = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (pName != nullptr && pName->text().trimmed().isEmpty()) {
+            return;
+        }
+        QFileDialog::accept();
+    }
+};
 
 }  // namespace
 
@@ -47,7 +71,7 @@ QStringList CFileDialog::GetOpenFileNames(QWidget* parent, const QString& captio
 }
 
 QString CFileDialog::GetExistingDirectory(QWidget* parent, const QString& caption,
-                                          const QString& startDir) {
+                                          const QString& startDir, EStartChoice startChoice) {
     SSeam& seam = Seam();
     if (!seam.directories.isEmpty()) {
         ++seam.nAsked;
@@ -59,7 +83,15 @@ QString CFileDialog::GetExistingDirectory(QWidget* parent, const QString& captio
         return QString();
     }
     const QString start = startDir.isEmpty() ? QDir::currentPath() : startDir;
-    return QFileDialog::getExistingDirectory(parent, caption, start, QFileDialog::ShowDirsOnly);
+    if (startChoice == StartMayBeChosen) {
+        return QFileDialog::getExistingDirectory(parent, caption, start,
+                                                 QFileDialog::ShowDirsOnly);
+    }
+    CNamedFolderChooser chooser(parent, caption, start);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) {
+        return QString();
+    }
+    return chooser.selectedFiles().constFirst();
 }
 
 void CFileDialog::SetNextFiles(const QStringList& files) {

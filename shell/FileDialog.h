@@ -17,11 +17,17 @@ public:
     // than the ones matched; empty for every file. A queued answer is returned at once instead.
     static QStringList GetOpenFileNames(QWidget* parent, const QString& caption,
                                         const QString& filter);
+    // Whether the folder the chooser opens at counts as chosen when the user confirms with
+    // nothing typed or selected. A chooser whose folder is about to be destroyed must never
+    // take a folder the user did not name: Enter on an empty field then does nothing.
+    enum EStartChoice { StartMayBeChosen, NameMustBeChosen };
+
     // Lets the user choose one folder, starting at `startDir` (the current directory when
     // empty); its path, or an empty string when the user cancels. A queued answer is
     // returned at once instead.
     static QString GetExistingDirectory(QWidget* parent, const QString& caption,
-                                        const QString& startDir);
+                                        const QString& startDir,
+                                        EStartChoice startChoice = StartMayBeChosen);
 
     // Tests: queue the files the next file chooser returns (an empty list is a cancel).
     static void SetNextFiles(const QStringList& files);

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QHash>
 #include <QMainWindow>
+#include <QMargins>
 
 #include <functional>
 #include <memory>
@@ -66,8 +67,9 @@ public:
     void OnAddFiles();
     void OnAddFolder();
     // The sidebar's notifications (MainFrameOutBar.cpp): an item click (code 1) runs the
-    // handler of its position in folder m_nOutBarFolder, a folder change (code 5) stores the
-    // folder, a removal (codes 7 and 8) is asked about first; the answer 0 refuses the change.
+    // command the clicked shortcut stands for, wherever it now sits; a folder change (code 5)
+    // stores the folder; a removal (codes 7 and 8) is asked about first; the answer 0 refuses
+    // the change.
     int OnOutBarNotify(int nCode, const SXTOutBarInfo& info);
     // The modeless Abort dialog of the runs.
     CAbortDlg& AbortDialog() const;
@@ -127,7 +129,9 @@ private:
     bool CreateCaption();
     // The sidebar in the outer splitter's left pane (MainFrameOutBar.cpp).
     bool BuildOutBar();
-    void RunOutBarItem(int nFolder, int nPosition);
+    // The command of item `nIndex` of the sidebar's selected folder; 0 for none.
+    int OutBarItemCommand(int nIndex) const;
+    void RunOutBarCommand(int nCommandId);
     // Commands, menus and toolbar (MainFrameCommands.cpp).
     void CreateCommands();
     QAction* CreateCommand(int nCommandId);
@@ -156,10 +160,12 @@ private:
     void ConnectRunCommands();
     CWipeEngine& Engine();
     bool AskYesNo(const char* pszQuestion);
+    bool AskDestroy(const QString& question);
     void AddPath(const QByteArray& path, bool bFolder);
     // Window placement in the profile (MainFramePlacement.cpp).
     void LoadWindowPlacement();
     void SaveWindowPlacement();
+    QMargins FrameMarginsGuess() const;
     // The bars' layout under profile name `profileName` (MainFrameBarState.cpp): applied only
     // when it names no bar the frame lacks; what cannot be applied keeps its default place.
     void LoadBarState(const QString& profileName);
@@ -180,7 +186,8 @@ private:
     CImageList m_imlLarge;
     CImageList m_imlSmall;
     CXTOutBarCtrl* m_wndOutBar = nullptr;
-    // The folder the sidebar last reported as selected: 0 "Wipe", 1 "Other".
+    // The folder the sidebar last reported as selected: 0 "Wipe", 1 "Other" while both are
+    // there; kept as the sidebar reports it, also when a folder removal moves the selection.
     int m_nOutBarFolder = 0;
     QSplitter* m_wndSplitter = nullptr;
     QSplitter* m_wndRightSplitter = nullptr;

@@ -37,7 +37,7 @@ struct SFrameBars {
     QMainWindow& frame;
     QToolBar& menuBar;
     QToolBar& toolBar;
-    QDockWidget& outputBar;
+    COutputBar& outputBar;
     QStatusBar& statusBar;
 };
 
@@ -153,6 +153,10 @@ SXTBarInfo OutputBarInfo(const SFrameBars& bars) {
     if (info.bFloating) {
         info.pointPos = bar.geometry().topLeft();
         info.sizeFloat = bar.size();
+    } else if (!info.bVisible && bars.outputBar.LastDockedSize().isValid()) {
+        // A hidden bar has no size of its own: it keeps the one it was last shown at.
+        const QRect rect(GlobalRect(bar).topLeft(), bars.outputBar.LastDockedSize());
+        info.rectMRUDockPos = SXTEdges::FromRect(rect);
     } else {
         info.rectMRUDockPos = SXTEdges::FromRect(GlobalRect(bar));
     }
@@ -287,7 +291,8 @@ void ApplyToolBar(const SFrameBars& bars, QToolBar& bar, const SXTBarInfo& info)
         bar.isAreaAllowed(ToolBarAreaOf(info.uMRUDockID))) {
         bars.frame.addToolBar(ToolBarAreaOf(info.uMRUDockID), &bar);
     }
-    bar.setVisible(info.bVisible);
+    // No command shows the menu bar again once it is gone: it is always shown.
+    bar.setVisible(info.bVisible || &bar == &bars.menuBar);
 }
 
 void ApplyFloatingOutputBar(const SFrameBars& bars, const SXTBarInfo& info) {
@@ -306,7 +311,7 @@ void ApplyFloatingOutputBar(const SFrameBars& bars, const SXTBarInfo& info) {
 }
 
 void ApplyOutputBar(const SFrameBars& bars, const SXTBarInfo& info) {
-    QDockWidget& bar = bars.outputBar;
+    COutputBar& bar = bars.outputBar;
     if (info.bFloating) {
         ApplyFloatingOutputBar(bars, info);
     } else if (info.bDocking) {
@@ -317,6 +322,7 @@ void ApplyOutputBar(const SFrameBars& bars, const SXTBarInfo& info) {
         if (IsSaneSize(size, ScreenSize())) {
             bars.frame.resizeDocks({&bar}, {bAcross ? size.height() : size.width()},
                                    bAcross ? Qt::Vertical : Qt::Horizontal);
+            bar.SetLastDockedSize(size);
         }
     }
     bar.setVisible(info.bVisible);

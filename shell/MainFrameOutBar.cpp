@@ -96,7 +96,7 @@ void CMainFrame::customEvent(QEvent* pEvent) {
 int CMainFrame::OnOutBarNotify(int nCode, const SXTOutBarInfo& info) {
     switch (nCode) {
         case OutBarItemClick:
-            RunOutBarItem(m_nOutBarFolder, info.nIndex);
+            RunOutBarCommand(OutBarItemCommand(info.nIndex));
             return 1;
         case OutBarFolderChange:
             m_nOutBarFolder = info.nIndex;
@@ -110,28 +110,53 @@ int CMainFrame::OnOutBarNotify(int nCode, const SXTOutBarInfo& info) {
     }
 }
 
+// A shortcut is known by its icon, which is drawn as the command it runs: that stays with the
+// shortcut when others above it are removed, when it is renamed, or when its folder moves.
+int CMainFrame::OutBarItemCommand(int nIndex) const {
+    const int nImage = m_wndOutBar->GetItemImage(nIndex);
+    if (nImage < 0 || nImage >= static_cast<int>(std::size(kOutBarIcons))) {
+        return 0;
+    }
+    return kOutBarIcons[nImage];
+}
+
 // The handlers are called as they are, without the enabling rules of the menus and the
-// toolbar: "WIPE selected items" asks its question even when nothing is selected. Clicks go by
-// folder index and position only, so once shortcuts are removed or renamed the ones that
-// moved up run the handlers of their new positions.
-void CMainFrame::RunOutBarItem(int nFolder, int nPosition) {
-    using Handler = void (CMainFrame::*)();
-    static constexpr Handler kWipeHandlers[] = {
-        &CMainFrame::OnAddFiles, &CMainFrame::OnAddFolder,  &CMainFrame::OnWipeSelected,
-        &CMainFrame::OnWipeAll,  &CMainFrame::OnWipeFolder, &CMainFrame::OnWipeRecycleBin,
-    };
-    if (nFolder == 0 && nPosition >= 0 && nPosition < static_cast<int>(std::size(kWipeHandlers))) {
-        (this->*kWipeHandlers[nPosition])();
-    } else if (nFolder == 1 && nPosition == 0) {
-        OnRemoveSelected();
-    } else if (nFolder == 1 && nPosition == 1) {
-        OnRemoveAll();
-    } else if (nFolder == 1 && nPosition == 2) {
-        // Options belongs to the application object; a frame made without one (as the tests
-        // make it) has no Options to run.
-        if (CQuorrelApp* pApp = CQuorrelApp::Instance()) {
-            pApp->OnOptions();
-        }
+// toolbar: "WIPE selected items" asks its question even when nothing is selected.
+void CMainFrame::RunOutBarCommand(int nCommandId) {
+    switch (nCommandId) {
+        case ID_ADD_FILES:
+            OnAddFiles();
+            break;
+        case ID_ADD_FOLDER:
+            OnAddFolder();
+            break;
+        case ID_WIPE_SELECTED:
+            OnWipeSelected();
+            break;
+        case ID_WIPE_ALL:
+            OnWipeAll();
+            break;
+        case ID_WIPE_FOLDER:
+            OnWipeFolder();
+            break;
+        case ID_WIPE_RECYCLE_BIN:
+            OnWipeRecycleBin();
+            break;
+        case ID_REMOVE_SELECTED:
+            OnRemoveSelected();
+            break;
+        case ID_REMOVE_ALL:
+            OnRemoveAll();
+            break;
+        case ID_OPTIONS:
+            // Options belongs to the application object; a frame made without one (as the
+            // tests make it) has no Options to run.
+            if (CQuorrelApp* pApp = CQuorrelApp::Instance()) {
+                pApp->OnOptions();
+            }
+            break;
+        default:
+            break;
     }
 }
 

@@ -5,7 +5,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QStyle>
 
+#include <limits>
 #include <memory>
 
 #include "AppSettings.h"
@@ -52,42 +54,90 @@ bool Decode(const QByteArray& bytes, SPlacement& placement) {
     qint32 nMaxX = 0, nMaxY = 0, nLeft = 0, nTop = 0, nRight = 0, nBottom = 0;
     in >> nReserved >> nLength >> nFlags >> nShowCmd >> nMinX >> nMinY >> nMaxX >> nMaxY >> nLeft >>
         nTop >> nRight >> nBottom;
+    // Edges far apart give a width no int holds: such a record is damaged, not a window.
+    const qint64 nWidth = qint64{nRight} - nLeft, nHeight = qint64{nBottom} - nTop;
+    if (in.status() != QDataStream::Ok || nWidth <= 0 || nHeight <= 0 ||
+        nWidth > std::numeric_limits<int>::max() || nHeight > std::numeric_limits<int>::max()) {
+        return false;
+    }
     placement.nShowCmd = nShowCmd;
-    placement.normal = QRect(QPoint(nLeft, nTop), QSize(nRight - nLeft, nBottom - nTop));
-    return in.status() == QDataStream::Ok;
+    placement.normal = QRect(nLeft, nTop, static_cast<int>(nWidth), static_cast<int>(nHeight));
+    return true;
 }
 
-// A rectangle that no screen shows any more (a monitor was unplugged) would open the window
-// out of reach: then only its size is kept.
-bool IsOnAScreen(const QRect& rect) {
+// The screen most of `rect` lies on; null when no screen shows any of it (a monitor was
+// unplugged).
+const QScreen* ScreenOf(const QRect& rect) {
+    const QScreen* pBest = nullptr;
+    qint64 nBestArea = 0;
     for (const QScreen* pScreen : QGuiApplication::screens()) {
-        if (pScreen->availableGeometry().intersects(rect)) {
-            return true;
+        const QRect common = pScreen->availableGeometry().intersected(rect);
+        const qint64 nArea = qint64{common.width()} * common.height();
+        if (nArea > nBestArea) {
+            pBest = pScreen;
+            nBestArea = nArea;
         }
     }
-    return false;
+    return pBest;
+}
+
+// `rect` made to fit inside `area`: no larger, and moved in as far as needed, so the title bar
+// and the menus stay where the pointer can reach them.
+QRect FitInto(const QRect& rect, const QRect& area) {
+    const QSize size = rect.size().boundedTo(area.size());
+    const int nLeft = qBound(area.left(), rect.left(), area.left() + area.width() - size.width());
+    const int nTop = qBound(area.top(), rect.top(), area.top() + area.height() - size.height());
+    return QRect(QPoint(nLeft, nTop), size);
 }
 
 }  // namespace
 
+// The stored rectangle is the window's inside; the window manager puts the title bar and the
+// frame around it. A window larger than its screen, or partly off it, is shrunk and moved to
+// fit what the screen offers; one that no screen shows keeps only its size. A placement the
+// window cannot be made to fit (the screen is smaller than the window's least size) is not
+// applied: the window opens as on a first start.
 void CMainFrame::LoadWindowPlacement() {
     const std::unique_ptr<QSettings> pProfile = OpenProfile();
     pProfile->beginGroup(QLatin1String(kSection));
     const QByteArray bytes = pProfile->value(QLatin1String(kEntry)).toByteArray();
     pProfile->endGroup();
     SPlacement placement;
-    if (!Decode(bytes, placement) || placement.normal.width() <= 0 ||
-        placement.normal.height() <= 0) {
+    if (!Decode(bytes, placement)) {
         return;
     }
-    if (IsOnAScreen(placement.normal)) {
-        setGeometry(placement.normal);
+    const QScreen* pScreen = ScreenOf(placement.normal);
+    const QScreen* pHome = pScreen != nullptr ? pScreen : QGuiApplication::primaryScreen();
+    if (pHome == nullptr) {
+        return;
+    }
+    const QRect area = pHome->availableGeometry().marginsRemoved(FrameMarginsGuess());
+    const QRect fitted = FitInto(placement.normal, area);
+    if (!fitted.isValid() || fitted.width() < minimumSizeHint().width() ||
+        fitted.height() < minimumSizeHint().height()) {
+        return;
+    }
+    if (pScreen != nullptr) {
+        setGeometry(fitted);
     } else {
-        resize(placement.normal.size());
+        resize(fitted.size());
     }
     if (placement.nShowCmd == kShowMaximized) {
         setWindowState(windowState() | Qt::WindowMaximized);
     }
+}
+
+// What the window manager adds around the window: the real margins once the window has been
+// shown with them, else the style's title bar height above and a thin border elsewhere.
+QMargins CMainFrame::FrameMarginsGuess() const {
+    const QRect outer = frameGeometry(), inner = geometry();
+    if (isVisible() && outer != inner) {
+        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                        outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    }
+    const int nBorder = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    const int nTitle = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    return QMargins(nBorder, nTitle + nBorder, nBorder, nBorder);
 }
 
 void CMainFrame::SaveWindowPlacement() {

@@ -12,6 +12,7 @@
 #include "MainFrame.h"
 #include "MessageBox.h"
 #include "OutputBar.h"
+#include "PathText.h"
 #include "QuorrelView.h"
 #include "Runs.h"
 #include "ViewWipeList.h"
@@ -35,9 +36,8 @@ std::string Bytes(const QByteArray& text) {
 
 void CMainFrame::ConnectRunCommands() {
     m_dlgAbort = std::make_unique<CAbortDlg>();
-    m_pRunHost = std::make_unique<CWindowRunHost>(
-        *this, *m_wndProgress, *m_dlgAbort,
-        [this](const std::string& line) { m_wndOutputBar->AddLine(line); });
+    m_pRunHost =
+        std::make_unique<CWindowRunHost>(*this, *m_wndProgress, *m_dlgAbort, *m_wndOutputBar);
     m_pEngine = std::make_unique<CWipeEngine>(SystemFileSystem(), *m_pRunHost);
     connect(Action(ID_WIPE_SELECTED), &QAction::triggered, this, &CMainFrame::OnWipeSelected);
     connect(Action(ID_WIPE_ALL), &QAction::triggered, this, &CMainFrame::OnWipeAll);
@@ -61,12 +61,23 @@ bool CMainFrame::AskYesNo(const char* pszQuestion) {
                              CMessageBox::Exclamation) == CMessageBox::IdYes;
 }
 
+// A question whose Yes destroys files: Enter, or a key pressed once too often, answers No.
+bool CMainFrame::AskDestroy(const QString& question) {
+    return CMessageBox::Show(this, question, CMessageBox::YesNo, CMessageBox::Exclamation,
+                             CMessageBox::DefaultRefusal) == CMessageBox::IdYes;
+}
+
 void CMainFrame::OnWipeSelected() {
-    if (!AskYesNo(kWipeListQuestion)) {
+    if (!AskDestroy(QString::fromUtf8(kWipeListQuestion))) {
         return;
     }
     CViewWipeList list(*m_pView);
+    // Each row removed moves the current row, and following it would lay the whole list out
+    // again per row: the view stays where it is until the run is over.
+    const bool bAutoScroll = m_pView->hasAutoScroll();
+    m_pView->setAutoScroll(false);
     RunWipeSelected(Engine(), list);
+    m_pView->setAutoScroll(bAutoScroll);
 }
 
 void CMainFrame::OnWipeAll() {
@@ -74,13 +85,20 @@ void CMainFrame::OnWipeAll() {
     OnWipeSelected();
 }
 
+// The chooser takes only a folder the user named, and the question names it on a line of
+// its own: the folder the chooser happened to open at is never shredded by Enter, Enter.
 void CMainFrame::OnWipeFolder() {
-    const QString folder =
-        CFileDialog::GetExistingDirectory(nullptr, QLatin1String(kSelectDirectory), QString());
-    if (folder.isEmpty() || !AskYesNo(kWipeFolderQuestion)) {
+    const QString folder = CFileDialog::GetExistingDirectory(
+        nullptr, QLatin1String(kSelectDirectory), QString(), CFileDialog::NameMustBeChosen);
+    if (folder.isEmpty()) {
         return;
     }
-    RunWipeFolder(Engine(), Bytes(QFile::encodeName(folder)));
+    const QByteArray path = QFile::encodeName(folder);
+    if (!AskDestroy(QString::fromUtf8(kWipeFolderQuestion) + QLatin1Char('\n') +
+                    DisplayPath(path))) {
+        return;
+    }
+    RunWipeFolder(Engine(), Bytes(path));
 }
 
 // Adds one chosen path, or says that the list holds it already.

@@ -13,6 +13,7 @@ namespace {
 struct SSeam {
     QList<int> answers;
     QStringList shown;
+    QList<int> defaults;
     QStringList unanswered;
     bool bRefuseUnanswered = false;
 };
@@ -50,14 +51,32 @@ int AnswerOf(QMessageBox::StandardButton button) {
     }
 }
 
+// The button Enter presses.
+QMessageBox::StandardButton DefaultOf(CMessageBox::EButtons buttons,
+                                      CMessageBox::EDefault defaultButton) {
+    if (defaultButton == CMessageBox::DefaultRefusal) {
+        switch (CMessageBox::RefusalFor(buttons)) {
+            case CMessageBox::IdNo:
+                return QMessageBox::No;
+            case CMessageBox::IdCancel:
+                return QMessageBox::Cancel;
+            default:
+                break;
+        }
+    }
+    return ButtonsOf(buttons).front();
+}
+
 // The box the user sees, run modally.
 int ShowModal(QWidget* parent, const QString& text, CMessageBox::EButtons buttons,
-              CMessageBox::EIcon icon) {
+              CMessageBox::EIcon icon, CMessageBox::EDefault defaultButton) {
     // Without an owner the box stands over the active window, as the program's main window
     // owns every box it shows.
     QMessageBox box(parent != nullptr ? parent : QApplication::activeWindow());
     box.setObjectName(QStringLiteral("messageBox"));
     box.setWindowTitle(QStringLiteral("Quorrel"));
+    // A path in the text is shown as it is, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setIcon(CMessageBox::IconFor(buttons, icon));
     const QList<QMessageBox::StandardButton> order = ButtonsOf(buttons);
@@ -66,7 +85,7 @@ int ShowModal(QWidget* parent, const QString& text, CMessageBox::EButtons button
         set |= button;
     }
     box.setStandardButtons(set);
-    box.setDefaultButton(order.front());
+    box.setDefaultButton(DefaultOf(buttons, defaultButton));
     // Escape and the close button give the refusal, never a Yes.
     box.setEscapeButton(buttons == CMessageBox::YesNo ? QMessageBox::No : order.back());
     box.exec();
@@ -79,19 +98,22 @@ int ShowModal(QWidget* parent, const QString& text, CMessageBox::EButtons button
 
 }  // namespace
 
-int CMessageBox::Show(QWidget* parent, const QString& text, EButtons buttons, EIcon icon) {
+int CMessageBox::Show(QWidget* parent, const QString& text, EButtons buttons, EIcon icon,
+                      EDefault defaultButton) {
     SSeam& seam = Seam();
-    if (!seam.answers.isEmpty()) {
+    if (!seam.answers.isEmpty() || seam.bRefuseUnanswered) {
         seam.shown.append(text);
+        seam.defaults.append(AnswerOf(DefaultOf(buttons, defaultButton)));
+    }
+    if (!seam.answers.isEmpty()) {
         return seam.answers.takeFirst();
     }
     if (seam.bRefuseUnanswered) {
-        seam.shown.append(text);
         seam.unanswered.append(text);
         qWarning("CMessageBox: no answer queued for \"%s\"; refused", qUtf8Printable(text));
         return RefusalFor(buttons);
     }
-    return ShowModal(parent, text, buttons, icon);
+    return ShowModal(parent, text, buttons, icon, defaultButton);
 }
 
 QMessageBox::Icon CMessageBox::IconFor(EButtons buttons, EIcon icon) {
@@ -139,6 +161,10 @@ QStringList CMessageBox::ShownTexts() {
     return Seam().shown;
 }
 
+QList<int> CMessageBox::ShownDefaults() {
+    return Seam().defaults;
+}
+
 QStringList CMessageBox::UnansweredTexts() {
     return Seam().unanswered;
 }
@@ -147,6 +173,7 @@ void CMessageBox::ClearShown() {
     SSeam& seam = Seam();
     seam.answers.clear();
     seam.shown.clear();
+    seam.defaults.clear();
     seam.unanswered.clear();
 }
 

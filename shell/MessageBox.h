@@ -14,12 +14,16 @@ public:
     enum EButtons { Ok, OkCancel, YesNo, YesNoCancel };
     enum EIcon { NoIconAsked, Exclamation, Information, Question, Critical };
     enum EAnswer { IdOk = 1, IdCancel = 2, IdYes = 6, IdNo = 7 };
+    // Which button Enter presses: the first one, or the refusal (No, or Cancel where there
+    // is one). A question whose Yes destroys something defaults to its refusal.
+    enum EDefault { DefaultFirst, DefaultRefusal };
 
-    // Shows `text` with caption "Quorrel" and returns the button pressed. When no icon is
-    // asked for, the box shows the exclamation icon. When a test has queued answers, the next
-    // one is returned at once and nothing is shown.
+    // Shows `text` (plain text; a line feed starts a new line) with caption "Quorrel" and
+    // returns the button pressed. When no icon is asked for, the box shows the exclamation
+    // icon. When a test has queued answers, the next one is returned at once and nothing is
+    // shown.
     static int Show(QWidget* parent, const QString& text, EButtons buttons,
-                    EIcon icon = NoIconAsked);
+                    EIcon icon = NoIconAsked, EDefault defaultButton = DefaultFirst);
 
     // The icon a box with `buttons` shows when `icon` is asked for: the one asked for, and the
     // exclamation (warning) icon when none is asked for.
@@ -34,6 +38,8 @@ public:
     // Tests: the texts of the boxes that were answered without being shown (from the queue,
     // or refused), oldest first; cleared by ClearShown.
     static QStringList ShownTexts();
+    // Tests: the answer Enter would have given in each of those boxes, in the same order.
+    static QList<int> ShownDefaults();
     // Tests: the texts of the boxes that found no queued answer and were refused; a test that
     // expects none checks that this stays empty. Cleared by ClearShown.
     static QStringList UnansweredTexts();

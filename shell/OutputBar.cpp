@@ -1,6 +1,7 @@
 #include "OutputBar.h"
 
 #include <QApplication>
+#include <QHideEvent>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -59,10 +60,26 @@ COutputBar::~COutputBar() = default;
 
 void COutputBar::AddLine(QString line) {
     m_wndLogList->addItem(line);
+    m_bScrollPending = true;
+    if (!m_bDeferScrolling) {
+        ShowLastLine();
+    }
+}
+
+void COutputBar::ShowLastLine() {
     const int nCount = m_wndLogList->count();
-    if (nCount > 0) {
-        m_wndLogList->setCurrentRow(nCount - 1, QItemSelectionModel::ClearAndSelect);
-        m_wndLogList->scrollToItem(m_wndLogList->item(nCount - 1));
+    if (!m_bScrollPending || nCount == 0) {
+        return;
+    }
+    m_bScrollPending = false;
+    m_wndLogList->setCurrentRow(nCount - 1, QItemSelectionModel::ClearAndSelect);
+    m_wndLogList->scrollToItem(m_wndLogList->item(nCount - 1));
+}
+
+void COutputBar::SetDeferScrolling(bool bDefer) {
+    m_bDeferScrolling = bDefer;
+    if (!bDefer) {
+        ShowLastLine();
     }
 }
 
@@ -72,6 +89,13 @@ void COutputBar::AddLine(const std::string& line) {
 
 void COutputBar::AddLine(const char* pszLine) {
     AddLine(QString::fromUtf8(pszLine));
+}
+
+void COutputBar::hideEvent(QHideEvent* pEvent) {
+    if (!isFloating()) {
+        m_sizeDocked = size();
+    }
+    CXTDockWindow::hideEvent(pEvent);
 }
 
 void COutputBar::ShowLogList(int nTab) {

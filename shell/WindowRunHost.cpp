@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "AbortDlg.h"
+#include "OutputBar.h"
 
 namespace quorrel {
 
@@ -31,16 +32,33 @@ protected:
 }  // namespace
 
 CWindowRunHost::CWindowRunHost(QWidget& frame, QProgressBar& progress, CAbortDlg& abortDlg,
-                               std::function<void(const std::string&)> addLine)
-    : m_frame(frame), m_progress(progress), m_abortDlg(abortDlg), m_addLine(std::move(addLine)) {}
+                               COutputBar& outputBar)
+    : m_frame(frame), m_progress(progress), m_abortDlg(abortDlg), m_outputBar(outputBar) {}
 
 CWindowRunHost::~CWindowRunHost() = default;
 
-void CWindowRunHost::AddLine(const std::string& line) { m_addLine(line); }
+void CWindowRunHost::AddLine(const std::string& line) { m_outputBar.AddLine(line); }
 
-bool CWindowRunHost::IsAborted() { return m_abortDlg.IsAborted(); }
+bool CWindowRunHost::IsAborted() {
+    LetEventsThroughWhenDue();
+    return m_abortDlg.m_bAborted;
+}
 
-void CWindowRunHost::KeepAlive() { m_abortDlg.PumpEvents(); }
+void CWindowRunHost::KeepAlive() { LetEventsThroughWhenDue(); }
+
+void CWindowRunHost::LetEventsThroughWhenDue() {
+    if (m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventIntervalMs) {
+        return;
+    }
+    // The lines written since the last round are shown in one go: one scroll, one repaint.
+    m_outputBar.ShowLastLine();
+    // The bar repaints at once whenever its value moves visibly, and with it everything else
+    // of the window waiting to be painted: between rounds it is held, and painted in the round.
+    m_progress.setUpdatesEnabled(true);
+    m_abortDlg.PumpEvents();
+    m_progress.setUpdatesEnabled(false);
+    m_sinceEvents.start();
+}
 
 void CWindowRunHost::SetProgressRange(std::int64_t nUpper) {
     m_nUpper = nUpper;
@@ -83,6 +101,10 @@ void CWindowRunHost::BeginRun() {
     const QRect frame = m_frame.frameGeometry();
     m_abortDlg.move(frame.center() - QPoint(m_abortDlg.width() / 2, m_abortDlg.height() / 2));
     m_abortDlg.raise();
+    m_abortDlg.activateWindow();
+    m_outputBar.SetDeferScrolling(true);
+    m_progress.setUpdatesEnabled(false);
+    m_sinceEvents.invalidate();
 }
 
 void CWindowRunHost::EndRun() {
@@ -90,6 +112,8 @@ void CWindowRunHost::EndRun() {
         m_frame.removeEventFilter(m_pCloseRefusal.get());
         m_pCloseRefusal.reset();
     }
+    m_outputBar.SetDeferScrolling(false);
+    m_progress.setUpdatesEnabled(true);
     m_abortDlg.hide();
     m_frame.setEnabled(true);
     m_frame.raise();

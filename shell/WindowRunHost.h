@@ -2,8 +2,9 @@
 // Abort dialog, and the frame that a run disables.
 #pragma once
 
-#include <functional>
 #include <memory>
+
+#include <QElapsedTimer>
 
 #include "RunHost.h"
 
@@ -14,40 +15,51 @@ class QWidget;
 namespace quorrel {
 
 class CAbortDlg;
+class COutputBar;
 
 class CWindowRunHost final : public IRunHost {
 public:
-    // `addLine` appends one line to the action log; the other three are the frame's. The
-    // dialog must have no parent widget: a run disables the frame and everything under it.
+    // The frame a run disables, its progress bar, the Abort dialog and the action log bar.
+    // The dialog must have no parent widget: a run disables the frame and everything under it.
     CWindowRunHost(QWidget& frame, QProgressBar& progress, CAbortDlg& abortDlg,
-                   std::function<void(const std::string&)> addLine);
+                   COutputBar& outputBar);
     ~CWindowRunHost() override;
 
     void AddLine(const std::string& line) override;
+    // Lets pending window events through when kEventIntervalMs have passed since it last did
+    // (and at the first check of a run), then reports whether Cancel was pressed. Letting
+    // them through at every check would spend a run over many small files on repainting.
     bool IsAborted() override;
     void KeepAlive() override;
     // 64-bit byte counts are scaled onto the bar's int range.
     void SetProgressRange(std::int64_t nUpper) override;
     void SetProgressPos(std::int64_t nPos) override;
     void StepProgress(std::int64_t nBytes) override;
-    // Disables the frame, clears the abort flag, shows the dialog centred over the frame. Until
-    // the run ends the frame refuses to close.
+    // Disables the frame, clears the abort flag, shows the dialog centred over the frame and
+    // makes it the active window, so that Escape reaches it at once. Until the run ends the
+    // frame refuses to close, and the log shows its new lines once per round of events.
     void BeginRun() override;
-    // Hides the dialog, enables the frame and brings it to the front.
+    // Hides the dialog, shows the last log line, enables the frame and brings it to the front.
     void EndRun() override;
 
     // The largest value the bar is given; longer files are scaled down to it.
     static constexpr int kBarMaximum = 1 << 30;
+    // How often a run lets window events through: often enough that the window repaints and
+    // Cancel is seen well within 100 ms, seldom enough that repainting costs the run nothing.
+    static constexpr int kEventIntervalMs = 15;
 
 private:
     void ShowPosition();
+    void LetEventsThroughWhenDue();
 
     QWidget& m_frame;
     QProgressBar& m_progress;
     CAbortDlg& m_abortDlg;
-    std::function<void(const std::string&)> m_addLine;
+    COutputBar& m_outputBar;
     std::int64_t m_nUpper = 0;
     std::int64_t m_nPos = 0;
+    // Since events were last let through; invalid until the run's first check.
+    QElapsedTimer m_sinceEvents;
     // Watches the frame during a run and turns its close requests away.
     std::unique_ptr<QObject> m_pCloseRefusal;
 };

@@ -211,6 +211,7 @@ bool CXTOutBarCtrl::RemoveFolder(int nFolder) {
     m_folders.removeAt(nFolder);
     // The folder on show stays on show when another one goes; when it goes itself, the one
     // that moved into its place (or the last one) takes over, from its top.
+    const int nSelBefore = m_nSelFolder;
     if (nFolder < m_nSelFolder) {
         --m_nSelFolder;
     } else if (nFolder == m_nSelFolder) {
@@ -222,6 +223,11 @@ bool CXTOutBarCtrl::RemoveFolder(int nFolder) {
     m_nHoverItem = -1;
     PlaceChildren();
     update();
+    // The owner knows the selection by its index: it hears of the new one as of any folder
+    // switch. The folder is gone already, so its answer cannot keep the old selection.
+    if (nFolder == nSelBefore || m_nSelFolder != nSelBefore) {
+        Notify(OutBarFolderChange, m_nSelFolder, GetFolderText(m_nSelFolder));
+    }
     return true;
 }
 

@@ -134,7 +134,10 @@ public:
     bool IsSmallIconView() const { return (m_dwFlags & FlagSmallIcons) != 0; }
 
     // Removes item `nIndex` of the selected folder (folder `nFolder`) after asking the owner
-    // (code 7, code 8); false when there is none or the owner refused.
+    // (code 7, code 8); false when there is none or the owner refused. When the removal of a
+    // folder moves the selection (the selected folder went, or one above it), the owner is
+    // told of the new selection with code 5 afterwards (-1 once no folder is left); its
+    // answer is not asked for.
     bool RemoveItem(int nIndex);
     bool RemoveFolder(int nFolder);
 

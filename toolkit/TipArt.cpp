@@ -69,6 +69,10 @@ QStringList WrapWithEllipsis(const QString& text, const QFont& font, const QSize
     body.replace(QLatin1Char('\n'), QChar::LineSeparator);
     const QFontMetrics metrics(font);
     QTextLayout layout(body, font);
+    // A word wider than the area (a long path, a URL) is broken where the area ends.
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
     layout.beginLayout();
     QStringList lines;
     int nTop = 0;
@@ -95,11 +99,15 @@ QStringList WrapWithEllipsis(const QString& text, const QFont& font, const QSize
 void DrawTipText(QPainter& painter, const QRect& area, const QString& text) {
     const QFontMetrics metrics(painter.font());
     const QStringList lines = WrapWithEllipsis(text, painter.font(), area.size());
+    // Nothing of the tip is ever drawn over the dialog around its area.
+    painter.save();
+    painter.setClipRect(area, Qt::IntersectClip);
     int nBaseline = area.top() + metrics.ascent();
     for (const QString& line : lines) {
         painter.drawText(QPoint(area.left(), nBaseline), line);
         nBaseline += metrics.lineSpacing();
     }
+    painter.restore();
 }
 
 }  // namespace quorrel

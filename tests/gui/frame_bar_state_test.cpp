@@ -35,8 +35,9 @@ private slots:
     void defaultLayoutComesBackInItsRows();
     void menuBarMovesAndKeepsItsPlace();
     void menuBarListedOnASideItCannotTakeStaysPut();
+    void menuBarHiddenByTheProfileIsShown();
     void movedToolBarAndFloatingLogBarComeBack();
-    void dockedLogBarKeepsItsHeight();
+    void dockedLogBarKeepsItsHeightAlsoWhileHidden();
     void layoutOfAnotherScreenComesBackScaled();
     void layoutNamingAnUnknownBarIsNotApplied();
     void positionsOffEveryScreenAreBroughtBack();
@@ -224,6 +225,18 @@ void CFrameBarStateTest::menuBarListedOnASideItCannotTakeStaysPut() {
     QVERIFY(ToolBar(*pFrame)->isVisible());
 }
 
+// No command brings a hidden menu bar back: a profile that hides it is not obeyed.
+void CFrameBarStateTest::menuBarHiddenByTheProfileIsShown() {
+    CloseFrame(frame_test::MakeFrame());
+    const int nMenus = SectionOf(59398);
+    QVERIFY(nMenus >= 0);
+    Put(QStringLiteral("-Bar%1/Visible").arg(nMenus), 0);
+    auto pFrame = frame_test::MakeFrame();
+    QVERIFY(pFrame);
+    QVERIFY(MenuBarHost(*pFrame)->isVisible());
+    QVERIFY(pFrame->MenuBar()->isVisible());
+}
+
 void CFrameBarStateTest::movedToolBarAndFloatingLogBarComeBack() {
     auto pFrame = frame_test::MakeFrame();
     QVERIFY(pFrame);
@@ -247,7 +260,7 @@ void CFrameBarStateTest::movedToolBarAndFloatingLogBarComeBack() {
     QCOMPARE(pFrame->dockWidgetArea(&pFrame->OutputBar()), Qt::BottomDockWidgetArea);
 }
 
-void CFrameBarStateTest::dockedLogBarKeepsItsHeight() {
+void CFrameBarStateTest::dockedLogBarKeepsItsHeightAlsoWhileHidden() {
     auto pFrame = frame_test::MakeFrame();
     QVERIFY(pFrame);
     const int nDefault = pFrame->OutputBar().height();
@@ -258,6 +271,21 @@ void CFrameBarStateTest::dockedLogBarKeepsItsHeight() {
 
     pFrame = frame_test::MakeFrame();
     QVERIFY(pFrame);
+    QTRY_COMPARE(pFrame->OutputBar().height(), nTaller);
+    // Hidden, it stays hidden across two more starts, and comes back at the same height.
+    pFrame->Action(ID_VIEW_OUTPUT_BAR)->trigger();
+    QVERIFY(!pFrame->OutputBar().isVisible());
+    CloseFrame(std::move(pFrame));
+    for (int nStart = 0; nStart < 2; ++nStart) {
+        pFrame = frame_test::MakeFrame();
+        QVERIFY(pFrame);
+        QVERIFY(!pFrame->OutputBar().isVisible());
+        CloseFrame(std::move(pFrame));
+    }
+    pFrame = frame_test::MakeFrame();
+    QVERIFY(pFrame);
+    pFrame->Action(ID_VIEW_OUTPUT_BAR)->trigger();
+    QVERIFY(pFrame->OutputBar().isVisible());
     QTRY_COMPARE(pFrame->OutputBar().height(), nTaller);
 }
 

@@ -1,6 +1,6 @@
 // The sidebar in the real main window: its two folders as the program builds them, its items
-// running the frame's handlers by folder and position (without the enabling rules), and the
-// removal question.
+// running the commands they stand for (without the enabling rules), wherever removals moved
+// them, and the removal questions.
 #include <QListWidget>
 #include <QMenu>
 #include <QRegularExpression>
@@ -27,9 +27,9 @@ private slots:
 
     void buildsTwoFoldersOfShortcuts();
     void wipeSelectedWithNothingSelectedAsksAndRuns();
-    void itemsRunTheHandlerOfTheirFolderAndPosition();
-    void noToTheRemovalQuestionKeepsTheShortcut();
-    void yesToTheFolderQuestionRemovesTheFolder();
+    void itemsRunTheCommandOfTheirFolder();
+    void shortcutsBelowARemovedOneKeepTheirCommands();
+    void removingTheShownFolderShowsTheOtherOne();
 
 private:
     CXTOutBarCtrl& Bar() const { return *m_pFrame->findChild<CXTOutBarCtrl*>("outBar"); }
@@ -152,7 +152,7 @@ void CFrameOutBarTest::wipeSelectedWithNothingSelectedAsksAndRuns() {
     QCOMPARE(Bar().GetHighlightedItem(), 2);
 }
 
-void CFrameOutBarTest::itemsRunTheHandlerOfTheirFolderAndPosition() {
+void CFrameOutBarTest::itemsRunTheCommandOfTheirFolder() {
     frame_test::AddRows(View(), {"/nonexistent/a", "/nonexistent/b"});  // b on top
     View().SetItemSelected(0, true);
     ClickHeader(1);
@@ -174,7 +174,7 @@ void CFrameOutBarTest::itemsRunTheHandlerOfTheirFolderAndPosition() {
     QVERIFY(View().ContainsPath(QFile::encodeName(added)));
 }
 
-void CFrameOutBarTest::noToTheRemovalQuestionKeepsTheShortcut() {
+void CFrameOutBarTest::shortcutsBelowARemovedOneKeepTheirCommands() {
     const QStringList before = ItemTexts();
     CMessageBox::SetNextAnswer(CMessageBox::IdNo);
     ChooseFromMenu(Bar().GetIconRect(1).center(), "outBarRemoveItem");
@@ -182,24 +182,38 @@ void CFrameOutBarTest::noToTheRemovalQuestionKeepsTheShortcut() {
              QStringList({"Are you sure you want to remove this folder shortcut?"}));
     QCOMPARE(ItemTexts(), before);
     QCOMPARE(Bar().GetFolderCount(), 2);
-    // Yes lets it go; the shortcut below it moves up and runs the handler of its new place.
+    // Yes lets "Add folder to list" go; "WIPE selected items" moves up into its place and
+    // still asks the WIPE question, where its old position would have opened a folder chooser.
     CMessageBox::ClearShown();
     CMessageBox::SetNextAnswer(CMessageBox::IdYes);
     ChooseFromMenu(Bar().GetIconRect(1).center(), "outBarRemoveItem");
     QCOMPARE(Bar().GetItemCount(), 5);
     QCOMPARE(Bar().GetItemText(1), QStringLiteral("WIPE selected items"));
+    CMessageBox::ClearShown();
+    CMessageBox::SetNextAnswer(CMessageBox::IdNo);
+    ClickItem(1);
+    QCOMPARE(CMessageBox::ShownTexts(), QStringList({QString::fromUtf8(kWipeListQuestion)}));
+    QCOMPARE(CFileDialog::AskedCount(), 0);
 }
 
-void CFrameOutBarTest::yesToTheFolderQuestionRemovesTheFolder() {
+// The shown folder "Wipe" goes: "Other" takes its place (and index 0), and its shortcuts run
+// their own commands, not those of the folder that was there.
+void CFrameOutBarTest::removingTheShownFolderShowsTheOtherOne() {
     CMessageBox::SetNextAnswer(CMessageBox::IdNo);
-    ChooseFromMenu(Bar().GetFolderRect(1).center(), "outBarRemoveFolder");
+    ChooseFromMenu(Bar().GetFolderRect(0).center(), "outBarRemoveFolder");
     QCOMPARE(CMessageBox::ShownTexts(),
              QStringList({"Are you sure you want to remove the specified folder?"}));
     QCOMPARE(Bar().GetFolderCount(), 2);
     CMessageBox::SetNextAnswer(CMessageBox::IdYes);
-    ChooseFromMenu(Bar().GetFolderRect(1).center(), "outBarRemoveFolder");
+    ChooseFromMenu(Bar().GetFolderRect(0).center(), "outBarRemoveFolder");
     QCOMPARE(Bar().GetFolderCount(), 1);
-    QCOMPARE(Bar().GetFolderText(0), QStringLiteral("Wipe"));
+    QCOMPARE(Bar().GetFolderText(0), QStringLiteral("Other"));
+    QCOMPARE(Bar().GetSelFolder(), 0);
+    frame_test::AddRows(View(), {"/nonexistent/a", "/nonexistent/b"});
+    View().SetItemSelected(0, true);
+    ClickItem(0);  // Remove Selected, not Add Files
+    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({"/nonexistent/a"}));
+    QCOMPARE(CFileDialog::AskedCount(), 0);
 }
 
 QTEST_MAIN(CFrameOutBarTest)

@@ -25,6 +25,8 @@ private slots:
     void windowClosedMinimisedComesBackNormal();
     void recordOfAnotherSizeIsIgnored();
     void rectangleOffEveryScreenKeepsOnlyItsSize();
+    void placementLargerThanTheScreenIsFittedToIt_data();
+    void placementLargerThanTheScreenIsFittedToIt();
 
 private:
     QByteArray StoredRecord() const;
@@ -170,6 +172,50 @@ void CFramePlacementTest::rectangleOffEveryScreenKeepsOnlyItsSize() {
     QVERIFY(pFrame);
     QCOMPARE(pFrame->size(), QSize(610, 450));
     QVERIFY(pFrame->x() > -30000);
+}
+
+void CFramePlacementTest::placementLargerThanTheScreenIsFittedToIt_data() {
+    QTest::addColumn<QRect>("stored");
+    QTest::addColumn<bool>("bDefault");
+    QTest::newRow("huge") << QRect(0, 0, 100000, 100000) << false;
+    QTest::newRow("title bar above the screen") << QRect(40, -200, 500, 400) << false;
+    QTest::newRow("hanging off the bottom right") << QRect(700, 500, 500, 400) << false;
+    // Edges so far apart that no int holds the width: a damaged record.
+    QTest::newRow("beyond every int") << QRect() << true;
+}
+
+// The window comes back inside the screen's free area, its title bar and menus reachable.
+void CFramePlacementTest::placementLargerThanTheScreenIsFittedToIt() {
+    QFETCH(QRect, stored);
+    QFETCH(bool, bDefault);
+    auto pDefault = frame_test::MakeFrame(false);
+    QVERIFY(pDefault);
+    const QRect defaultRect = pDefault->geometry();
+    pDefault.reset();
+    if (stored.isNull()) {
+        QByteArray record = Record(1, QRect(0, 0, 10, 10));
+        QDataStream out(&record, QIODevice::WriteOnly);
+        out.setByteOrder(QDataStream::LittleEndian);
+        out.device()->seek(32);
+        out << qint32(-2000000000) << qint32(-2000000000) << qint32(2000000000)
+            << qint32(2000000000);
+        StoreRecord(record);
+    } else {
+        StoreRecord(Record(1, stored));
+    }
+    auto pFrame = frame_test::MakeFrame(false);
+    QVERIFY(pFrame);
+    if (bDefault) {
+        QCOMPARE(pFrame->geometry(), defaultRect);
+        return;
+    }
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY2(available.contains(pFrame->geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+        .arg(pFrame->x()).arg(pFrame->y()).arg(pFrame->width()).arg(pFrame->height())));
+    QVERIFY(pFrame->y() > available.top());  // room for the title bar above
+    if (stored.width() < available.width() / 2) {
+        QCOMPARE(pFrame->size(), stored.size());  // moved, not shrunk
+    }
 }
 
 QTEST_MAIN(CFramePlacementTest)

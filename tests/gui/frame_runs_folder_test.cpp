@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <QAbstractItemModel>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -21,6 +23,7 @@
 #include "FileDialog.h"
 #include "OutputBar.h"
 #include "Runs.h"
+#include "app_test_support.h"
 #include "frame_test_support.h"
 #include "run_test_support.h"
 
@@ -81,12 +84,13 @@ private slots:
     void cleanup();
 
     void wipeFolderAnsweredNoOrBrowseCancelled();
+    void enterEnterOnWipeFolderShredsNothing();
     void wipeFolderShredsTheWholeTree();
     void wipeFolderWithAFileLockedByAnotherProcess();
     void wipeFolderCancelledWritesItsErrorLine();
     void addFilesPutsTheLastOnTopAndRefusesDuplicates();
     void addFilesTakesSelectionsBeyond260Characters();
-    void addFolderTwiceRefusesTheSecond();
+    void addFolderRefusesTheSecondAndReachesOddNames();
     void cancelledChoosersAddNothing();
 
 private:
@@ -155,13 +159,57 @@ void CFrameRunsFolderTest::wipeFolderAnsweredNoOrBrowseCancelled() {
     CMessageBox::SetNextAnswer(CMessageBox::IdNo);
     Command("wipeFolder")->trigger();
     QCOMPARE(CFileDialog::AskedCount(), 2);
-    QCOMPARE(CMessageBox::ShownTexts(), QStringList({QString::fromUtf8(kWipeFolderQuestion)}));
+    // The question names the folder on a line of its own, and Enter answers No.
+    QCOMPARE(CMessageBox::ShownTexts(),
+             QStringList({QString::fromUtf8(kWipeFolderQuestion) + '\n' + Text(folder)}));
+    QCOMPARE(CMessageBox::ShownDefaults(), QList<int>({CMessageBox::IdNo}));
     QCOMPARE(NewLogLines(), QStringList());
     QVERIFY(HoldsOnly(file, 'x'));
     QVERIFY(m_pFrame->isEnabled());
 }
 
 // The chosen folder, its files and its subfolder are shredded and removed, as one run.
+// The real chooser opens at the working folder with nothing named: Enter there chooses nothing.
+// Once the user names the folder, the question shows it on a line of its own, and Enter on the
+// question answers No.
+void CFrameRunsFolderTest::enterEnterOnWipeFolderShredsNothing() {
+    const QByteArray folder = PathOf("keep"), file = folder + "/f";
+    QVERIFY(QDir().mkpath(QFile::decodeName(folder)));
+    QVERIFY(MakeFile(file, 100));
+    const QString old = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(Text(folder)));
+    CFileDialog::SetRefuseUnanswered(false);
+    CMessageBox::SetRefuseUnanswered(false);
+    bool bChooserStayed = false, bTimedOut = false;
+    QString start, question;
+    quorrel_test::WhenModal<QFileDialog>(
+        [&](QFileDialog* pChooser) {
+            start = pChooser->directory().absolutePath();
+            auto* pName = pChooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QTest::keyClick(pName, Qt::Key_Return);
+            bChooserStayed = pChooser->isVisible();
+            quorrel_test::WhenModal<QMessageBox>(
+                [&](QMessageBox* pBox) {
+                    question = pBox->text();
+                    QTest::keyClick(pBox, Qt::Key_Return);
+                },
+                &bTimedOut);
+            pName->setText(Text(folder));
+            QTest::keyClick(pName, Qt::Key_Return);
+        },
+        &bTimedOut);
+    Command("wipeFolder")->trigger();
+    QDir::setCurrent(old);
+    CFileDialog::SetRefuseUnanswered(true);
+    CMessageBox::SetRefuseUnanswered(true);
+    QVERIFY(!bTimedOut);
+    QCOMPARE(start, Text(folder));
+    QVERIFY(bChooserStayed);
+    QCOMPARE(question, QString::fromUtf8(kWipeFolderQuestion) + '\n' + Text(folder));
+    QCOMPARE(NewLogLines(), QStringList());
+    QVERIFY(HoldsOnly(file, 'x'));
+}
+
 void CFrameRunsFolderTest::wipeFolderShredsTheWholeTree() {
     const QByteArray folder = PathOf("tree"), sub = folder + "/sub", inner = sub + "/g";
     QVERIFY(QDir().mkpath(QFile::decodeName(sub)));
@@ -245,6 +293,7 @@ void CFrameRunsFolderTest::wipeFolderCancelledWritesItsErrorLine() {
                                       QStringLiteral("abortCancelButton")),
                                   Qt::LeftButton);
             });
+            MakeTheNextCheckLetEventsThrough();
         }
     });
 
@@ -313,7 +362,7 @@ void CFrameRunsFolderTest::addFilesTakesSelectionsBeyond260Characters() {
 
 // The same folder chosen twice: one "Folder" row, and the second time the line that says
 // "File" although the entry is a folder.
-void CFrameRunsFolderTest::addFolderTwiceRefusesTheSecond() {
+void CFrameRunsFolderTest::addFolderRefusesTheSecondAndReachesOddNames() {
     const QByteArray folder = PathOf("docs");
     QVERIFY(QDir().mkpath(QFile::decodeName(folder)));
     CFileDialog::SetNextDirectory(Text(folder));
@@ -327,6 +376,15 @@ void CFrameRunsFolderTest::addFolderTwiceRefusesTheSecond() {
     QCOMPARE(NewLogLines(), QStringList({"* File " + Text(folder) +
                                          " alredy exist in the list and wont be added"}));
     QCOMPARE(View().GetItemCount(), 1);
+
+    // The way to files whose names the file chooser cannot show (not valid UTF-8): their
+    // folder, which WIPE All then destroys with them.
+    const QByteArray odd = folder + "/\xff\xfe report";
+    QVERIFY(MakeFile(odd, 4096));
+    CMessageBox::SetNextAnswer(CMessageBox::IdYes);
+    Command("wipeAll")->trigger();
+    QVERIFY(!Exists(odd) && !Exists(folder));
+    QCOMPARE(View().GetItemCount(), 0);
 }
 
 // Cancel in either chooser: no row, no line, no message.

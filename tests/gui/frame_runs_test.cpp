@@ -253,6 +253,7 @@ void CFrameRunsTest::wipeAllAnsweredNoLeavesEveryRowSelected() {
     AnswerNextQuestion(CMessageBox::IdNo);
     Command("wipeAll")->trigger();
     QCOMPARE(CMessageBox::ShownTexts(), QStringList({QString::fromUtf8(kWipeListQuestion)}));
+    QCOMPARE(CMessageBox::ShownDefaults(), QList<int>({CMessageBox::IdNo}));  // Enter says No
     QCOMPARE(NewLogLines(), QStringList());
     QCOMPARE(SelectedPaths(), QList<QByteArray>({c, b, a}));
     QVERIFY(HoldsOnly(a, 'x') && HoldsOnly(b, 'x') && HoldsOnly(c, 'x'));
@@ -325,6 +326,7 @@ void CFrameRunsTest::cancelInTheSecondOfFourRows() {
                 nClickedAt = nValue;
                 QTest::mouseClick(CancelButton(), Qt::LeftButton);
             });
+            MakeTheNextCheckLetEventsThrough();
         }
     });
 
@@ -365,7 +367,7 @@ void CFrameRunsTest::runDisablesTheFrameAndBringsItBack() {
     bool bChecked = false;
     bool bFrameEnabled = true, bViewEnabled = true, bToolBarEnabled = true;
     bool bDialogShown = false, bDialogEnabled = false, bDialogModal = true, bCentred = false;
-    bool bAbove = false, bDialogActive = false;
+    bool bAbove = false, bDialogActive = false, bActiveAtStart = false;
     QString title, text, cancelText;
     int nChoosersAsked = -1;
     QObject context;  // drops a posted check that the run did not reach
@@ -395,10 +397,13 @@ void CFrameRunsTest::runDisablesTheFrameAndBringsItBack() {
             // Insert is Add Files: a disabled frame must not start a chooser mid-run.
             QTest::keyClick(m_pFrame.get(), Qt::Key_Insert);
             nChoosersAsked = CFileDialog::AskedCount();
+            // The dialog is the active window from the start: Escape goes to it.
+            bActiveAtStart = QApplication::activeWindow() == &dialog;
             // The user clicks into the dialog: after the run the frame must take over again.
             dialog.activateWindow();
             bDialogActive = QTest::qWaitForWindowActive(&dialog, 1000);
         });
+        MakeTheNextCheckLetEventsThrough();
     });
 
     AnswerNextQuestion(CMessageBox::IdYes);
@@ -425,6 +430,7 @@ void CFrameRunsTest::runDisablesTheFrameAndBringsItBack() {
     QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
     QCOMPARE(Dialog().minimumSize(), Dialog().maximumSize());
     QCOMPARE(nChoosersAsked, 0);
+    QVERIFY(bActiveAtStart);
     QVERIFY(bDialogActive);
 
     QVERIFY(!Exists(a));
@@ -455,6 +461,7 @@ void CFrameRunsTest::frameRefusesToCloseDuringARun() {
                 bAccepted = closeEvent.isAccepted();
                 bVisible = m_pFrame->isVisible();
             });
+            MakeTheNextCheckLetEventsThrough();
         }
     });
 
@@ -511,6 +518,7 @@ void CFrameRunsTest::everyWayOfCancellingStopsTheRun() {
                     bCloseRefused = !closeEvent.isAccepted() && !dialog.close();
                 }
             });
+            MakeTheNextCheckLetEventsThrough();
         } else if (line.startsWith(QLatin1String("* Process is aborted"))) {
             bShownAfterStop = Dialog().isVisible();
         }
@@ -567,6 +575,7 @@ void CFrameRunsTest::progressBarAfterSuccessAndFailure() {
             // Another program deletes the file while it is being overwritten: the overwrite
             // goes on through the open handle, the rename then finds no file.
             QTimer::singleShot(0, &context, [&] { QVERIFY(::unlink(taken.constData()) == 0); });
+            MakeTheNextCheckLetEventsThrough();
         }
     });
 

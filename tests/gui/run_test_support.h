@@ -10,10 +10,12 @@
 #include <QFile>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QtTest>
 
 #include <functional>
 
 #include "OutputBar.h"
+#include "WindowRunHost.h"
 
 namespace quorrel_test {
 
@@ -53,6 +55,13 @@ inline bool HoldsOnly(const QByteArray& path, char nFill) {
     }
     const QByteArray data = file.readAll();
     return !data.isEmpty() && data.count(nFill) == data.size();
+}
+
+// A run lets window events through only every so often. Called from inside a run (from a log
+// line or a progress step) right after posting something for it, this makes the run's next
+// check the one that delivers it, as if that much work had gone by.
+inline void MakeTheNextCheckLetEventsThrough() {
+    QTest::qSleep(quorrel::CWindowRunHost::kEventIntervalMs + 5);
 }
 
 inline QString Text(const QByteArray& bytes) { return QString::fromUtf8(bytes); }

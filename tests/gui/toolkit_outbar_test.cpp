@@ -428,9 +428,14 @@ void CToolkitOutBarTest::refusedFolderRemovalKeepsTheFolder() {
     QCOMPARE(m_owner.Last(OutBarDeleteFolder)->info.text, QStringLiteral("Beta"));
     QCOMPARE(m_pBar->GetFolderCount(), 2);
     m_owner.answers.clear();
+    m_owner.notes.clear();
     RightClick(HeaderPoint(0), "outBarRemoveFolder");
     QCOMPARE(m_pBar->GetFolderCount(), 1);
     QCOMPARE(m_pBar->GetSelFolder(), 0);
+    // The shown folder went: the owner hears of the one shown now, as of any folder switch.
+    QCOMPARE(m_owner.Count(OutBarFolderChange), 1);
+    QCOMPARE(m_owner.Last(OutBarFolderChange)->info.nIndex, 0);
+    QCOMPARE(m_owner.Last(OutBarFolderChange)->info.text, QStringLiteral("Beta"));
     QCOMPARE(m_pBar->GetFolderText(0), QStringLiteral("Beta"));
     QCOMPARE(m_pBar->GetItemText(0), QStringLiteral("Beta 0"));
 }

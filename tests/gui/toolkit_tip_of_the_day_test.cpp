@@ -355,6 +355,13 @@ void CTipOfTheDayTest::aLongTipEndsInAnEllipsis() {
     const QStringList shortLines =
         quorrel::WrapWithEllipsis(QStringLiteral("A short tip.\n"), font, QSize(300, 100));
     QCOMPARE(shortLines, QStringList({QStringLiteral("A short tip.")}));
+    // A word wider than the area is broken inside it, not drawn past its edge.
+    const QString word = QStringLiteral("/home/user/") + QString(QLatin1Char('x')).repeated(90);
+    const QStringList broken = quorrel::WrapWithEllipsis("See " + word, font, QSize(300, 100));
+    QVERIFY(broken.size() >= 2);
+    for (const QString& line : broken) {
+        QVERIFY2(metrics.horizontalAdvance(line) <= 300, qPrintable(line));
+    }
 }
 
 QTEST_MAIN(CTipOfTheDayTest)
