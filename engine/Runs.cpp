@@ -40,13 +40,17 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
             bAborted = true;
             break;
         }
+        // Every row above nRow is deleted or deselected, so the next selected row is the
+        // first one at or after nRow: the search goes on from there, not from the top.
         if (engine.WipeListItem(list.GetItemPath(nRow))) {
             list.DeleteItem(nRow);
+            nRow = list.GetNextSelected(nRow - 1);
         } else {
             list.SetSelected(nRow, false);
+            nRow = list.GetNextSelected(nRow);
         }
-        nRow = list.GetNextSelected(-1);
     }
+    list.FinishRemovals();
     host.EndRun();
     host.AddLine(TimeLine(engine.Now() - nStart));
     return !bAborted;

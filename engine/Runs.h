@@ -22,6 +22,10 @@ public:
     virtual void SetSelected(int nRow, bool bSelected) = 0;
     // How many rows the list holds.
     virtual int GetItemCount() = 0;
+    // A list may hold back the removal of deleted rows to do many at once (as it looks to the
+    // run, they are gone at once); the run calls this when it is done with the list, and the
+    // rows are then gone from what the user sees too.
+    virtual void FinishRemovals() {}
 };
 
 // The question a list run asks before any work.
@@ -33,8 +37,9 @@ extern const char* const kWipeFolderQuestion;
 void SelectAllRows(IWipeList& list);
 
 // Shreds the selected rows from the top, one after another: a row whose entry was destroyed
-// leaves the list, any other is deselected. Writes the banner and the time line and follows
-// the run protocol. Ask the question first. Returns false when the run was aborted.
+// leaves the list, any other is deselected. Each row is found by searching on from the one
+// before, so a run costs time in proportion to its rows. Writes the banner and the time line
+// and follows the run protocol. Ask the question first. Returns false when the run was aborted.
 bool RunWipeSelected(CWipeEngine& engine, IWipeList& list);
 
 // Shreds the folder tree `folder` as one run: banner, the walk, then the end and time lines,
