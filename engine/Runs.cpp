@@ -34,6 +34,7 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
     const std::int64_t nStart = engine.Now();
     int nRow = list.GetNextSelected(-1);
     host.BeginRun();
+    list.HoldRemovals();
     bool bAborted = false;
     while (nRow != -1) {
         if (host.IsAborted()) {

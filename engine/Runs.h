@@ -22,9 +22,11 @@ public:
     virtual void SetSelected(int nRow, bool bSelected) = 0;
     // How many rows the list holds.
     virtual int GetItemCount() = 0;
-    // A list may hold back the removal of deleted rows to do many at once (as it looks to the
-    // run, they are gone at once); the run calls this when it is done with the list, and the
-    // rows are then gone from what the user sees too.
+    // From now on the list may hold back deleted rows from what the user sees, to take many
+    // away at once; to the caller they are gone at once. A run calls it before its first row.
+    virtual void HoldRemovals() {}
+    // Every held-back row is taken away now, and deletions are shown at once again. A run
+    // calls it after its last row, also when it was aborted.
     virtual void FinishRemovals() {}
 };
 
