@@ -1,7 +1,8 @@
 // The generator's bulk fill. A step is affine, s -> a*s + c (mod 2^32), so k steps are too:
-// s -> A_k*s + C_k. The fill keeps kLanes states side by side and steps each of them kLanes
-// draws at a time; the lanes do not depend on one another, so the compiler keeps them in
-// vector registers (plain loops over fixed-size blocks: no CPU-specific code).
+// s -> A_k*s + C_k. The fill keeps 32 states side by side and steps each of them 32 draws at
+// a time; the lanes do not depend on one another, so the compiler keeps them in vector
+// registers (plain loops over fixed-size blocks: no CPU-specific code). Long fills compute the
+// first 64 KiB so, and every later byte from the one 64 KiB before it (see kSpan).
 #include "CrtRandom.h"
 
 #include <cstring>
@@ -41,6 +42,31 @@ constexpr std::uint32_t InverseMultiplier() {
 }
 
 constexpr SAffine kBlockStep = Steps(kBlock);
+
+// Past the first kSpan bytes a byte follows from the one kSpan before. A_kSpan = 1 + 2^18*u and
+// C_kSpan = 2^16*v (a = 1 mod 4, c odd), so x_{n+kSpan} = x_n + 2^16*(4*u*x_n + v): the byte
+// (bits 16 to 23) gains (4*u*x_n + v) mod 256, with nothing carried up from the low 16 bits.
+// That depends on x_n mod 64 only, which repeats every 64 draws: one 64-byte pattern of
+// differences serves every later byte.
+constexpr std::size_t kSpan = 65536;
+constexpr std::size_t kPattern = 64;
+constexpr SAffine kSpanStep = Steps(kSpan);
+static_assert((kSpanStep.nMul & 0x3FFFFu) == 1u && (kSpanStep.nAdd & 0xFFFFu) == 0u,
+              "the span must step the low bits by a whole period");
+constexpr std::uint32_t kSpanU = (kSpanStep.nMul - 1u) >> 18;
+constexpr std::uint32_t kSpanV = kSpanStep.nAdd >> 16;
+
+// The state `nSteps` draws after `nState`, by squaring the one-step map.
+std::uint32_t Advance(std::uint32_t nState, std::size_t nSteps) {
+    SAffine power{CCrtRandom::kMultiplier, CCrtRandom::kIncrement};
+    for (; nSteps != 0; nSteps >>= 1) {
+        if ((nSteps & 1u) != 0) {
+            nState = nState * power.nMul + power.nAdd;
+        }
+        power = SAffine{power.nMul * power.nMul, power.nAdd * power.nMul + power.nAdd};
+    }
+    return nState;
+}
 constexpr std::uint32_t kInverse = InverseMultiplier();
 static_assert(CCrtRandom::kMultiplier * kInverse == 1u, "the inverse must undo a step");
 
@@ -97,9 +123,35 @@ std::size_t FillBlocks(std::uint32_t& nState, std::uint8_t* pOut, std::size_t nC
     return nDone;
 }
 
+// Bytes kSpan on of a fill that starts from `nState`: each is the byte kSpan before plus the
+// pattern's difference (the first kSpan bytes must be written already).
+void FillFromSpanBefore(std::uint32_t nState, std::uint8_t* pOut, std::size_t nCount) {
+    std::uint8_t pattern[kPattern];
+    for (std::uint8_t& difference : pattern) {
+        nState = nState * CCrtRandom::kMultiplier + CCrtRandom::kIncrement;
+        difference = static_cast<std::uint8_t>(4u * kSpanU * nState + kSpanV);
+    }
+    std::size_t nDone = kSpan;
+    for (; nDone + kPattern <= nCount; nDone += kPattern) {
+        for (std::size_t j = 0; j < kPattern; ++j) {
+            pOut[nDone + j] = static_cast<std::uint8_t>(pOut[nDone + j - kSpan] + pattern[j]);
+        }
+    }
+    for (; nDone < nCount; ++nDone) {
+        pOut[nDone] = static_cast<std::uint8_t>(pOut[nDone - kSpan] + pattern[nDone % kPattern]);
+    }
+}
+
 }  // namespace
 
 void CCrtRandom::FillLowBytes(std::uint8_t* pOut, std::size_t nCount) {
+    if (nCount >= 2 * kSpan) {
+        const std::uint32_t nStart = m_nState;
+        FillLowBytes(pOut, kSpan);
+        FillFromSpanBefore(nStart, pOut, nCount);
+        m_nState = Advance(nStart, nCount);
+        return;
+    }
     std::size_t nDone = 0;
     if (nCount >= 2 * kBlock) {
         nDone = IsLittleEndian() ? FillBlocks<true>(m_nState, pOut, nCount)

@@ -54,7 +54,8 @@ TEST(CrtRandom, DrawsStayWithinFifteenBits) {
 }
 
 // The bulk fill against one Draw() per byte: pieces of odd lengths one after another, so that
-// every piece starts at another place of the lane blocks and the state carries across.
+// every piece starts at another place of the lane blocks and the state carries across; long
+// pieces take the path that derives bytes from those 64 KiB before.
 TEST(CrtRandom, BulkFillGivesTheBytesAndStateOfOneDrawPerByte) {
     struct SCase {
         std::uint32_t nSeed;
@@ -66,6 +67,7 @@ TEST(CrtRandom, BulkFillGivesTheBytesAndStateOfOneDrawPerByte) {
         {0xFFFFFFFFu, {262144 + 7, 3, 262144}},
         {0x80000000u, {97, 1000, 65, 2}},
         {1234567u, {64, 64, 1, 64, 63}},
+        {7u, {131071, 131072, 131073, 65536 * 5 + 61}},
     };
     for (const SCase& c : cases) {
         CCrtRandom bulk, single;
