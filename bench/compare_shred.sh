@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Times quorrel-shred against GNU shred on the same work, run by run in turn, and prints every
-# run's wall time and the quorrel/shred ratio of each case. See bench/README.md.
+# Times quorrel-shred against a peer on the same work, run by run in turn, and prints every
+# run's wall time and the quorrel/peer ratio of each case. The peers: GNU shred, dd, a minimal
+# C writer, and quorrel-shred's own folder run. See bench/README.md.
 #
 # Both tools always get freshly made, identical input that is already on the disk (sync before
 # the clock starts), so neither pays for the other's or the setup's writeback.
@@ -16,31 +17,46 @@ cases=${BENCH_CASES:-large,small}
 large_mib=${BENCH_LARGE_MIB:-256}
 small_count=${BENCH_SMALL_COUNT:-2000}
 small_kib=${BENCH_SMALL_KIB:-4}
+random_mib=${BENCH_RANDOM_MIB:-64}
+list_counts=${BENCH_LIST_COUNTS:-10000,50000,100000}
 quorrel=${QUORREL_SHRED:-}
 shred_bin=${SHRED:-shred}
 shred_first=0
 strict=0
 
-# Ratios quorrel/shred (median of the run pairs) that count as fast enough.
+# Ratios quorrel/peer (median of the run pairs) that count as fast enough.
 target_large=1.0
 target_small=1.5
+target_random=1.0    # method 3 against shred -n 30 -u
+target_random_dd=1.2 # method 3 against 30 dd passes
+target_minimal=1.2   # method 1 against the minimal writer (a floor, not a rival)
+target_list=1.2      # the list run against the folder run over the same files
 
 usage() {
     cat <<EOF
 Usage: bench/compare_shred.sh [options] [QUORREL_SHRED_BINARY]
 
-Compares 'quorrel-shred --yes --method 1' (3 passes) with GNU 'shred -n 3 -u'.
+Cases (quorrel-shred against a peer on the same input):
+  large      --method 1 (3 passes) against GNU 'shred -n 3 -u', one large file
+  small      --method 1 --folder against 'shred -n 3 -u' on every file, many small files
+  random     --method 3 (30 random passes) against 'shred -n 30 -u', one file
+  random-dd  --method 3 against 30 passes of dd (zeros, fdatasync each) on the same file
+  minimal    --method 1 against min_writer: 3 passes, one fdatasync each, truncate, unlink
+  list       the list run 'quorrel-shred PATH...' against '--folder' over the same
+             1-byte files, once per count of --list-counts
 
   -b, --binary PATH    quorrel-shred to time (also QUORREL_SHRED, or the one positional
                        argument); default: configure and build $root/build-bench
   -r, --runs N         runs of each tool per case, alternating (BENCH_RUNS, default $runs)
   -d, --dir DIR        folder the scratch folder is made in (BENCH_DIR, else \$TMPDIR,
                        else /tmp); point it at a real disk to measure that disk
-  -c, --cases LIST     any of large, small, verify, comma-separated (BENCH_CASES, default
-                       $cases); verify times --verify against the same run without it
+  -c, --cases LIST     comma-separated cases from the list above, or verify (--verify
+                       against the same run without it) (BENCH_CASES, default $cases)
       --large-mib N    size of the large file in MiB (BENCH_LARGE_MIB, default $large_mib)
       --small-count N  number of small files (BENCH_SMALL_COUNT, default $small_count)
       --small-kib N    size of each small file in KiB (BENCH_SMALL_KIB, default $small_kib)
+      --random-mib N   size of the file of the random cases (BENCH_RANDOM_MIB, default $random_mib)
+      --list-counts L  file counts of the list case (BENCH_LIST_COUNTS, default $list_counts)
       --shred-first    start every pair with shred instead of quorrel-shred
       --strict         exit with status 3 when a ratio misses its target
   -h, --help           show this text
@@ -67,6 +83,8 @@ while [[ $# -gt 0 ]]; do
         --large-mib) need_value "$@"; large_mib=$2; shift 2 ;;
         --small-count) need_value "$@"; small_count=$2; shift 2 ;;
         --small-kib) need_value "$@"; small_kib=$2; shift 2 ;;
+        --random-mib) need_value "$@"; random_mib=$2; shift 2 ;;
+        --list-counts) need_value "$@"; list_counts=$2; shift 2 ;;
         --shred-first) shred_first=1; shift ;;
         --strict) strict=1; shift ;;
         -h | --help) usage; exit 0 ;;
@@ -76,28 +94,44 @@ while [[ $# -gt 0 ]]; do
 done
 
 for pair in "runs:$runs" "large-mib:$large_mib" "small-count:$small_count" \
-            "small-kib:$small_kib"; do
+            "small-kib:$small_kib" "random-mib:$random_mib"; do
     [[ ${pair#*:} =~ ^[1-9][0-9]*$ ]] || die "--${pair%%:*} needs a whole number above 0"
 done
+[[ $list_counts =~ ^[1-9][0-9]*(,[1-9][0-9]*)*$ ]] || die "--list-counts needs numbers like 10000,50000"
 do_large=0
 do_small=0
+do_random=0
+do_random_dd=0
+do_minimal=0
+do_list=0
 do_verify=0
 IFS=, read -r -a case_list <<<"$cases"
 for c in "${case_list[@]}"; do
     case $c in
         large) do_large=1 ;;
         small) do_small=1 ;;
+        random) do_random=1 ;;
+        random-dd) do_random_dd=1 ;;
+        minimal) do_minimal=1 ;;
+        list) do_list=1 ;;
         verify) do_verify=1 ;;
-        *) die "unknown case '$c' (large, small, verify)" ;;
+        *) die "unknown case '$c' (large, small, random, random-dd, minimal, list, verify)" ;;
     esac
 done
-[[ $do_large -eq 1 || $do_small -eq 1 || $do_verify -eq 1 ]] || die "no case chosen"
-# The verify case works on the large file.
-(( do_verify == 0 )) || do_large_input=1
+(( do_large + do_small + do_random + do_random_dd + do_minimal + do_list + do_verify > 0 )) ||
+    die "no case chosen"
+do_random_file=$(( do_random | do_random_dd ))
+IFS=, read -r -a list_count_list <<<"$list_counts"
+list_max=0
+for n in "${list_count_list[@]}"; do (( n > list_max )) && list_max=$n; done
+(( do_list == 1 )) || list_max=0
 
 [[ -d $base ]] || die "no such folder: $base"
 command -v "$shred_bin" >/dev/null || die "GNU shred not found ($shred_bin)"
 command -v awk >/dev/null || die "awk is needed"
+if (( do_minimal == 1 )); then
+    command -v "${CC:-cc}" >/dev/null || die "a C compiler is needed for the minimal case (CC)"
+fi
 
 if [[ -z $quorrel ]]; then
     echo "Building quorrel-shred in $root/build-bench ..." >&2
@@ -115,7 +149,8 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 # Room for the master copy and the working copy of each case, plus some slack.
-need_kib=$(( (${do_large_input:-$do_large} * 2 * large_mib * 1024) + (do_small * 2 * small_count * (small_kib + 4)) + 65536 ))
+need_kib=$(( (( do_large | do_minimal | do_verify ) * 2 * large_mib * 1024) + (do_small * 2 * small_count * (small_kib + 4)) \
+             + (do_random_file * 2 * random_mib * 1024) + list_max * 8 + 65536 ))
 free_kib=$(df -Pk "$scratch" | awk 'NR == 2 { print $4 }')
 (( free_kib > need_kib )) || die "$scratch has ${free_kib} KiB free, needs about ${need_kib} KiB"
 
@@ -123,6 +158,11 @@ fs_type=$(df -PT "$scratch" | awk 'NR == 2 { print $2 }')
 fs_source=$(df -PT "$scratch" | awk 'NR == 2 { print $1 }')
 echo "quorrel-shred: $quorrel"
 echo "shred:         $(command -v "$shred_bin") ($("$shred_bin" --version | head -n 1))"
+if (( do_minimal == 1 )); then
+    min_writer=$scratch/min_writer
+    "${CC:-cc}" -O2 -std=c99 -o "$min_writer" "$root/bench/min_writer.c" || die "cannot build min_writer"
+    echo "min_writer:    $root/bench/min_writer.c, built with ${CC:-cc} -O2"
+fi
 echo "scratch:       $scratch (file system $fs_type on $fs_source)"
 echo "kernel:        $(uname -r), $(nproc 2>/dev/null || echo '?') CPUs"
 echo "runs:          $runs of each tool per case, alternating"
@@ -178,10 +218,16 @@ large_master=$scratch/large.master
 large_file=$scratch/large.dat
 small_master=$scratch/small.master
 small_dir=$scratch/smallfiles
+random_master=$scratch/random.master
+random_file=$scratch/random.dat
+list_dir=$scratch/listfiles
 
 make_masters() {
-    if [[ $do_large -eq 1 || $do_verify -eq 1 ]]; then
+    if (( do_large == 1 || do_minimal == 1 || do_verify == 1 )); then
         head -c "$((large_mib * 1024 * 1024))" /dev/urandom >"$large_master"
+    fi
+    if (( do_random_file == 1 )); then
+        head -c "$((random_mib * 1024 * 1024))" /dev/urandom >"$random_master"
     fi
     if [[ $do_small -eq 1 ]]; then
         head -c "$((small_count * small_kib * 1024))" /dev/urandom >"$small_master"
@@ -206,6 +252,40 @@ prepare_small() {
     sync
 }
 
+prepare_random() {
+    rm -f -- "$random_file"
+    cp --reflink=never -- "$random_master" "$random_file"
+    sync
+}
+
+# $1 one-byte files named f0000000, ... in a fresh folder (the names are given to the list run
+# relative to the folder, so that 100,000 of them fit on a command line).
+prepare_list() {
+    rm -rf -- "$list_dir"
+    mkdir -- "$list_dir"
+    (cd "$list_dir" && seq -f 'f%07g' 0 $(( $1 - 1 )) | xargs sh -c 'for f; do printf x >"$f"; done' sh)
+    sync
+}
+
+# 30 passes of dd over the file, each flushed once (conv=fdatasync), then removal.
+dd_passes() {
+    local file=$1 blocks
+    blocks=$(( ($(stat -c %s -- "$file") + 262143) / 262144 ))
+    for ((p = 0; p < 30; ++p)); do
+        dd if=/dev/zero of="$file" bs=256K count="$blocks" conv=notrunc,fdatasync status=none
+    done
+    rm -f -- "$file"
+}
+
+# The list run over every file of the folder, given as names relative to it.
+list_run() {
+    local -a files
+    cd "$list_dir" && files=(f*) && "$quorrel" --yes --method 1 -- "${files[@]}"
+    local status=$?
+    cd "$scratch" || return 1
+    return $status
+}
+
 check_gone() {
     if [[ -e $1 ]]; then
         echo "compare_shred: $2 left $1 behind" >&2
@@ -215,35 +295,70 @@ check_gone() {
 
 # --- runs -----------------------------------------------------------------------------------
 
-# One case: $1 name, $2 target ratio. Fills the globals below and prints one line per run.
+# The peer each case is measured against.
+peer_of() {
+    case $1 in
+        large | small | random) echo shred ;;
+        random-dd) echo dd ;;
+        minimal) echo min_writer ;;
+        list*) echo folder-run ;;
+    esac
+}
+
+# Makes case $1's input, untimed.
+prepare_case() {
+    case $1 in
+        large | minimal) prepare_large ;;
+        small) prepare_small ;;
+        random | random-dd) prepare_random ;;
+        list*) prepare_list "${1#list}" ;;
+    esac
+}
+
+# Times one run of case $1 by $2 (quorrel or the peer) and checks that the input is gone.
+run_tool() {
+    local name=$1 tool=$2
+    case $name:$tool in
+        large:quorrel | minimal:quorrel) time_command "$quorrel" --yes --method 1 -- "$large_file" ;;
+        large:peer) time_command "$shred_bin" -n 3 -u -- "$large_file" ;;
+        minimal:peer) time_command "$min_writer" "$large_file" ;;
+        small:quorrel) time_command "$quorrel" --yes --method 1 --folder "$small_dir" ;;
+        small:peer)
+            local -a files=("$small_dir"/f*)
+            time_command shred_folder "$small_dir" "${files[@]}" ;;
+        random:quorrel | random-dd:quorrel) time_command "$quorrel" --yes --method 3 -- "$random_file" ;;
+        random:peer) time_command "$shred_bin" -n 30 -u -- "$random_file" ;;
+        random-dd:peer) time_command dd_passes "$random_file" ;;
+        list*:quorrel) time_command list_run ;;
+        list*:peer) time_command "$quorrel" --yes --method 1 --folder "$list_dir" ;;
+    esac
+    case $name in
+        large | minimal) check_gone "$large_file" "$tool" ;;
+        small) check_gone "$small_dir" "$tool" ;;
+        random | random-dd) check_gone "$random_file" "$tool" ;;
+        list*)
+            if compgen -G "$list_dir/*" >/dev/null; then
+                echo "compare_shred: $tool left files in $list_dir" >&2
+                exit 1
+            fi ;;
+    esac
+}
+
+# One case: $1 name, $2 target ratio, $3 its description. Prints one line per run and the
+# case's medians and ratios, and adds its line to the summary.
 run_case() {
-    local name=$1 target=$2
+    local name=$1 target=$2 peer
+    peer=$(peer_of "$name")
     local -a q_times=() s_times=() pair_ratios=()
     local i step tool q s
     for ((i = 1; i <= runs; ++i)); do
         for step in 0 1; do
-            if (( step == shred_first )); then tool=quorrel; else tool=shred; fi
-            if [[ $name == large ]]; then
-                prepare_large
-                if [[ $tool == quorrel ]]; then
-                    time_command "$quorrel" --yes --method 1 -- "$large_file"
-                else
-                    time_command "$shred_bin" -n 3 -u -- "$large_file"
-                fi
-                check_gone "$large_file" "$tool"
-            else
-                prepare_small
-                if [[ $tool == quorrel ]]; then
-                    time_command "$quorrel" --yes --method 1 --folder "$small_dir"
-                else
-                    local -a files=("$small_dir"/f*)
-                    time_command shred_folder "$small_dir" "${files[@]}"
-                fi
-                check_gone "$small_dir" "$tool"
-            fi
+            if (( step == shred_first )); then tool=quorrel; else tool=peer; fi
+            prepare_case "$name"
+            run_tool "$name" "$tool"
             if [[ $tool == quorrel ]]; then q=$run_seconds; q_times+=("$q"); else s=$run_seconds; s_times+=("$s"); fi
-            printf '%-6s run %2d  %-13s %8s s\n' "$name" "$i" \
-                "$([[ $tool == quorrel ]] && echo quorrel-shred || echo shred)" "$run_seconds"
+            printf '%-9s run %2d  %-13s %8s s\n' "$name" "$i" \
+                "$([[ $tool == quorrel ]] && echo quorrel-shred || echo "$peer")" "$run_seconds"
         done
         pair_ratios+=("$(ratio "$q" "$s")")
     done
@@ -258,11 +373,11 @@ run_case() {
         verdict="MISSES target <= $target"
         missed=1
     fi
-    printf '%-6s median quorrel-shred %s s, shred %s s\n' "$name" "$q_med" "$s_med"
-    printf '%-6s ratio quorrel/shred: %s (median of the %d run pairs: %s); ratio of medians %s\n' \
-        "$name" "$pair_med" "$runs" "${pair_ratios[*]}" "$med_ratio"
-    printf '%-6s %s\n\n' "$name" "$verdict"
-    summary+=("$(printf '%-6s %-40s ratio %s  %s' "$name" "$3" "$pair_med" "$verdict")")
+    printf '%-9s median quorrel-shred %s s, %s %s s\n' "$name" "$q_med" "$peer" "$s_med"
+    printf '%-9s ratio quorrel/%s: %s (median of the %d run pairs: %s); ratio of medians %s\n' \
+        "$name" "$peer" "$pair_med" "$runs" "${pair_ratios[*]}" "$med_ratio"
+    printf '%-9s %s\n\n' "$name" "$verdict"
+    summary+=("$(printf '%-9s %-44s ratio %s  %s' "$name" "$3 vs $peer" "$pair_med" "$verdict")")
 }
 
 # The cost of --verify: one pass of zeros read back from the disk, against the same pass
@@ -304,12 +419,30 @@ sync
 echo
 
 if [[ $do_large -eq 1 ]]; then
-    echo "Case large: one file of $large_mib MiB"
+    echo "Case large: one file of $large_mib MiB, method 1 against shred -n 3 -u"
     run_case large "$target_large" "1 file of $large_mib MiB"
 fi
 if [[ $do_small -eq 1 ]]; then
     echo "Case small: folder of $small_count files of $small_kib KiB"
     run_case small "$target_small" "$small_count files of $small_kib KiB"
+fi
+if [[ $do_random -eq 1 ]]; then
+    echo "Case random: one file of $random_mib MiB, method 3 against shred -n 30 -u"
+    run_case random "$target_random" "method 3, 1 file of $random_mib MiB"
+fi
+if [[ $do_random_dd -eq 1 ]]; then
+    echo "Case random-dd: one file of $random_mib MiB, method 3 against 30 dd passes"
+    run_case random-dd "$target_random_dd" "method 3, 1 file of $random_mib MiB"
+fi
+if [[ $do_minimal -eq 1 ]]; then
+    echo "Case minimal: one file of $large_mib MiB, method 1 against min_writer"
+    run_case minimal "$target_minimal" "method 1, 1 file of $large_mib MiB"
+fi
+if [[ $do_list -eq 1 ]]; then
+    for n in "${list_count_list[@]}"; do
+        echo "Case list$n: $n files of 1 byte, the list run against the folder run"
+        run_case "list$n" "$target_list" "list run, $n files of 1 byte"
+    done
 fi
 
 if [[ $do_verify -eq 1 ]]; then

@@ -1,6 +1,7 @@
 // The program's one pseudo-random generator: the C runtime's linear congruential generator.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace quorrel {
@@ -9,13 +10,20 @@ namespace quorrel {
 // state. The state is 1 until the first reseed, so a run's sequence is reproducible.
 class CCrtRandom {
 public:
+    static constexpr std::uint32_t kMultiplier = 214013u;
+    static constexpr std::uint32_t kIncrement = 2531011u;
+
     // Restarts the sequence from `nSeed`.
     void Seed(std::uint32_t nSeed) { m_nState = nSeed; }
     // The next number of the sequence, 0 to 32767.
     int Draw() {
-        m_nState = m_nState * 214013u + 2531011u;
+        m_nState = m_nState * kMultiplier + kIncrement;
         return static_cast<int>((m_nState >> 16) & 0x7FFF);
     }
+    // Writes the low byte of each of the next `nCount` draws to `pOut`, in order, and leaves
+    // the generator where `nCount` calls of Draw() would: the same bytes and the same state,
+    // computed many draws at a time.
+    void FillLowBytes(std::uint8_t* pOut, std::size_t nCount);
     // The current state, for tests that compare two sequences.
     std::uint32_t State() const { return m_nState; }
 

@@ -160,9 +160,7 @@ void CWipeEngine::FillChunk(std::vector<std::uint8_t>& chunk, std::size_t nBytes
                             std::uint8_t nByte) {
     if (m_nWipeMethod == kWipeMethodRandom) {
         chunk.resize(std::max(chunk.size(), nBytes));
-        for (std::size_t i = 0; i < nBytes; ++i) {
-            chunk[i] = static_cast<std::uint8_t>(m_random.Draw() & 0xFF);
-        }
+        m_random.FillLowBytes(chunk.data(), nBytes);
         return;
     }
     if (chunk.size() < nBytes || chunk.front() != nByte || chunk.back() != nByte) {

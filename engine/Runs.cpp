@@ -26,19 +26,24 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
     const std::int64_t nStart = engine.Now();
     int nRow = list.GetNextSelected(-1);
     host.BeginRun();
+    list.HoldRemovals();
     bool bAborted = false;
     while (nRow != -1) {
         if (host.IsAborted()) {
             bAborted = true;
             break;
         }
+        // Every row above nRow is deleted or deselected, so the next selected row is the
+        // first one at or after nRow: the search goes on from there, not from the top.
         if (engine.WipeListItem(list.GetItemPath(nRow))) {
             list.DeleteItem(nRow);
+            nRow = list.GetNextSelected(nRow - 1);
         } else {
             list.SetSelected(nRow, false);
+            nRow = list.GetNextSelected(nRow);
         }
-        nRow = list.GetNextSelected(-1);
     }
+    list.FinishRemovals();
     host.EndRun();
     host.AddLine(lines::TimeLine(engine.Now() - nStart));
     return !bAborted;

@@ -23,14 +23,21 @@ public:
     virtual void SetSelected(int nRow, bool bSelected) = 0;
     // How many rows the list holds.
     virtual int GetItemCount() = 0;
+    // From now on the list may hold back deleted rows from what the user sees, to take many
+    // away at once; to the caller they are gone at once. A run calls it before its first row.
+    virtual void HoldRemovals() {}
+    // Every held-back row is taken away now, and deletions are shown at once again. A run
+    // calls it after its last row, also when it was aborted.
+    virtual void FinishRemovals() {}
 };
 
 // Selects every row, as WIPE All does before it asks its question.
 void SelectAllRows(IWipeList& list);
 
 // Shreds the selected rows from the top, one after another: a row whose entry was destroyed
-// leaves the list, any other is deselected. Writes the banner and the time line and follows
-// the run protocol. Ask the question first. Returns false when the run was aborted.
+// leaves the list, any other is deselected. Each row is found by searching on from the one
+// before, so a run costs time in proportion to its rows. Writes the banner and the time line
+// and follows the run protocol. Ask the question first. Returns false when the run was aborted.
 bool RunWipeSelected(CWipeEngine& engine, IWipeList& list);
 
 // Shreds the folder tree `folder` as one run: banner, the walk, then the end and time lines,

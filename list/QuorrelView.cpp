@@ -115,6 +115,10 @@ void CQuorrelView::DeleteItem(int nRow) {
     m_pModel->removeRows(nRow, 1);
 }
 
+void CQuorrelView::DeleteItems(int nFirst, int nCount) {
+    m_pModel->removeRows(nFirst, nCount);
+}
+
 void CQuorrelView::DeleteAllItems() {
     m_pModel->RemoveAll();
 }

@@ -37,6 +37,9 @@ public:
     QString GetItemText(int nRow, int nColumn) const;
     // Removes one row (the rows below move up), or every row.
     void DeleteItem(int nRow);
+    // Removes `nCount` rows from `nFirst` in one step (one relayout of the view, not one per
+    // row); nothing happens unless all of them exist.
+    void DeleteItems(int nFirst, int nCount);
     void DeleteAllItems();
     // Selects or deselects one row; selects every row.
     void SetItemSelected(int nRow, bool bSelected);

@@ -53,6 +53,7 @@ private slots:
     void initTestCase();
     void adapterMapsOntoTheView();
     void listRunDeletesDestroyedRowsOnly();
+    void heldRemovalsLeaveTheViewInFewSteps();
 
 private:
     QTemporaryDir m_config;
@@ -121,6 +122,39 @@ void CListWipeListTest::listRunDeletesDestroyedRowsOnly() {
     QCOMPARE(view.GetSelectedCount(), 0);
     QVERIFY(!view.ContainsPath(doomed));
     QVERIFY(view.ContainsPath(gone));
+}
+
+// While a run holds removals the rows are gone for the run at once but leave the view a batch
+// at a time; a failed row between destroyed ones splits the batch.
+void CListWipeListTest::heldRemovalsLeaveTheViewInFewSteps() {
+    CQuorrelView view;
+    for (int k = 0; k < 1000; ++k) {
+        view.AddEntry("/r" + QByteArray::number(k), ItemKind::File);  // /r999 on top
+    }
+    view.SelectAllItems();
+    int nRemovals = 0;
+    QObject context;
+    connect(view.model(), &QAbstractItemModel::rowsRemoved, &context, [&nRemovals] { ++nRemovals; });
+    CViewWipeList list(view);
+    list.HoldRemovals();
+    for (int k = 0; k < 400; ++k) {
+        list.DeleteItem(list.GetNextSelected(-1));
+    }
+    QCOMPARE(list.GetItemCount(), 600);
+    QCOMPARE(list.GetItemPath(0), std::string("/r599"));
+    list.SetSelected(0, false);  // /r599 failed
+    QCOMPARE(list.GetNextSelected(0), 1);
+    list.DeleteItem(1);  // /r598
+    QCOMPARE(list.GetItemPath(1), std::string("/r597"));
+    QCOMPARE(list.GetNextSelected(-1), 1);
+    list.FinishRemovals();
+    QCOMPARE(view.GetItemCount(), 599);
+    QCOMPARE(view.GetItemPath(0), QByteArray("/r599"));
+    QCOMPARE(view.GetItemPath(1), QByteArray("/r597"));
+    QCOMPARE(view.GetSelectedCount(), 598);
+    QVERIFY2(nRemovals >= 2 && nRemovals < 40, qPrintable(QString::number(nRemovals)));
+    list.DeleteItem(0);  // no longer held
+    QCOMPARE(view.GetItemCount(), 598);
 }
 
 QTEST_MAIN(CListWipeListTest)

@@ -186,4 +186,37 @@ TEST_F(ListRunTest, LinkToTheRootIsRemovedAsALink) {
     EXPECT_EQ(m_files.CallCount(EFileOp::List), 0);
 }
 
+// The terminal's rows keep a gap where rows were deleted; deletions before, inside and after
+// it, and at both ends, must leave the rows a plain erase would.
+TEST(RowList, DeletionsAnywhereLeaveTheRowsInOrder) {
+    const std::vector<std::vector<int>> cases = {
+        {0, 0, 0}, {3, 3, 1, 0, 2}, {5, 0, 4, 2, 2, 1}, {9, 7, 7, 0, 9}, {2, 4, 1, 6, 0, 0}};
+    for (const std::vector<int>& deletions : cases) {
+        std::vector<std::string> expected;
+        for (int k = 0; k < 8; ++k) {
+            expected.push_back("p" + std::to_string(k));
+        }
+        CRowList list(expected);
+        list.SetSelected(6, false);
+        expected[6] = "-p6";
+        for (const int nRow : deletions) {
+            list.DeleteItem(nRow);  // 9: no such row, ignored
+            if (nRow < static_cast<int>(expected.size())) {
+                expected.erase(expected.begin() + nRow);
+            }
+            std::vector<std::string> rows;
+            for (const std::string& row : expected) {
+                rows.push_back(row[0] == '-' ? row : "+" + row);
+            }
+            ASSERT_EQ(list.Rows(), rows) << "after deleting row " << nRow;
+            ASSERT_EQ(list.GetItemCount(), static_cast<int>(rows.size()));
+        }
+        int nFirstSelected = -1;
+        for (std::size_t k = expected.size(); k-- > 0;) {
+            nFirstSelected = expected[k][0] == '-' ? nFirstSelected : static_cast<int>(k);
+        }
+        EXPECT_EQ(list.GetNextSelected(-1), nFirstSelected);
+    }
+}
+
 }  // namespace quorrel::test

@@ -1,6 +1,9 @@
 // The method table, the generator and the stored-setting decoding.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "CrtRandom.h"
 #include "WipeMethod.h"
 
@@ -47,6 +50,39 @@ TEST(CrtRandom, DrawsStayWithinFifteenBits) {
         const int value = random.Draw();
         ASSERT_GE(value, 0);
         ASSERT_LE(value, 32767);
+    }
+}
+
+// The bulk fill against one Draw() per byte: pieces of odd lengths one after another, so that
+// every piece starts at another place of the lane blocks and the state carries across; long
+// pieces take the path that derives bytes from those 64 KiB before.
+TEST(CrtRandom, BulkFillGivesTheBytesAndStateOfOneDrawPerByte) {
+    struct SCase {
+        std::uint32_t nSeed;
+        std::vector<std::size_t> pieces;
+    };
+    const SCase cases[] = {
+        {1u, {0, 1, 31, 32, 63, 64, 65, 127}},
+        {0u, {4096, 1, 4095, 33}},
+        {0xFFFFFFFFu, {262144 + 7, 3, 262144}},
+        {0x80000000u, {97, 1000, 65, 2}},
+        {1234567u, {64, 64, 1, 64, 63}},
+        {7u, {131071, 131072, 131073, 65536 * 5 + 61}},
+    };
+    for (const SCase& c : cases) {
+        CCrtRandom bulk, single;
+        bulk.Seed(c.nSeed);
+        single.Seed(c.nSeed);
+        for (const std::size_t nPiece : c.pieces) {
+            std::vector<std::uint8_t> bytes(nPiece + 1, 0xA5);
+            bulk.FillLowBytes(bytes.data(), nPiece);
+            for (std::size_t i = 0; i < nPiece; ++i) {
+                ASSERT_EQ(bytes[i], single.Draw() & 0xFF)
+                    << "seed " << c.nSeed << ", piece of " << nPiece << ", byte " << i;
+            }
+            EXPECT_EQ(bytes[nPiece], 0xA5) << "written past the end";
+            ASSERT_EQ(bulk.State(), single.State()) << "seed " << c.nSeed << ", piece " << nPiece;
+        }
     }
 }
 
