@@ -205,6 +205,11 @@ void CFaultFileSystem::FillDiskOn(int nCall, std::size_t nBytesStored, int nOsEr
     m_nDiskFullErrno = nOsError;
 }
 
+void CFaultFileSystem::StayFullFrom(int nCall, int nOsError) {
+    m_nFullFromCall = m_calls[EFileOp::Write] + nCall;
+    m_nDiskFullErrno = nOsError;
+}
+
 bool CFaultFileSystem::SpaceFires(CVolumeSpace& space) {
     if (m_spaces.empty()) {
         return false;
@@ -239,6 +244,11 @@ bool CFaultFileSystem::Fires(EFileOp op, const std::string& name, CFileError& er
 }
 
 bool CFaultFileSystem::DiskFullFires(std::size_t& nBytesStored, int& nOsError) {
+    if (m_nFullFromCall != 0 && m_calls[EFileOp::Write] >= m_nFullFromCall) {
+        nBytesStored = 0;
+        nOsError = m_nDiskFullErrno;
+        return true;
+    }
     if (m_nDiskFullCall == 0 || m_calls[EFileOp::Write] != m_nDiskFullCall) {
         return false;
     }

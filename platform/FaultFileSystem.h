@@ -42,6 +42,9 @@ public:
     // its data, then fails with cause 13.
     // `nOsError` is the system's code it reports (ENOSPC, EDQUOT: both are cause 13).
     void FillDiskOn(int nCall, std::size_t nBytesStored, int nOsError = 0);
+    // A disk that fills at the `nCall`-th write and stays full: that write and every later one
+    // stores nothing and fails with cause 13 (`nOsError` as the system's code).
+    void StayFullFrom(int nCall, int nOsError = 0);
     // A write that lies: the `nCall`-th write reports success but stores other bytes than it
     // was given (each one inverted), as a failing medium might.
     void LieOnWrite(int nCall);
@@ -97,6 +100,7 @@ private:
     int m_nDiskFullCall = 0;
     std::size_t m_nDiskFullBytes = 0;
     int m_nDiskFullErrno = 0;
+    int m_nFullFromCall = 0;
     std::vector<CVolumeSpace> m_spaces;
     std::string m_strVolumeTop;
     int m_nLieCall = 0;

@@ -34,6 +34,7 @@ struct SOutBarItem {
 constexpr SOutBarItem kWipeItems[] = {
     {"Add file(s) to list", 0}, {"Add folder to list", 8}, {"WIPE selected items", 1},
     {"WIPE all items", 2},      {"WIPE Folder", 6},        {"WIPE Recycle Bin", 7},
+    {"WIPE Free Space", 6},
 };
 constexpr SOutBarItem kOtherItems[] = {
     {"Remove selected items from list", 3},
@@ -119,6 +120,7 @@ void CMainFrame::RunOutBarItem(int nFolder, int nPosition) {
     static constexpr Handler kWipeHandlers[] = {
         &CMainFrame::OnAddFiles, &CMainFrame::OnAddFolder,  &CMainFrame::OnWipeSelected,
         &CMainFrame::OnWipeAll,  &CMainFrame::OnWipeFolder, &CMainFrame::OnWipeRecycleBin,
+        &CMainFrame::OnWipeFreeSpace,
     };
     if (nFolder == 0 && nPosition >= 0 && nPosition < static_cast<int>(std::size(kWipeHandlers))) {
         (this->*kWipeHandlers[nPosition])();

@@ -15,6 +15,7 @@ struct SSeam {
     QStringList shown;
     QStringList unanswered;
     bool bRefuseUnanswered = false;
+    int nLastDefault = 0;
 };
 
 SSeam& Seam() {
@@ -51,8 +52,21 @@ int AnswerOf(QMessageBox::StandardButton button) {
 }
 
 // The box the user sees, run modally.
+QMessageBox::StandardButton ButtonOf(int nAnswer) {
+    switch (nAnswer) {
+        case CMessageBox::IdCancel:
+            return QMessageBox::Cancel;
+        case CMessageBox::IdYes:
+            return QMessageBox::Yes;
+        case CMessageBox::IdNo:
+            return QMessageBox::No;
+        default:
+            return QMessageBox::Ok;
+    }
+}
+
 int ShowModal(QWidget* parent, const QString& text, CMessageBox::EButtons buttons,
-              CMessageBox::EIcon icon) {
+              CMessageBox::EIcon icon, int nDefault) {
     // Without an owner the box stands over the active window, as the program's main window
     // owns every box it shows.
     QMessageBox box(parent != nullptr ? parent : QApplication::activeWindow());
@@ -66,7 +80,7 @@ int ShowModal(QWidget* parent, const QString& text, CMessageBox::EButtons button
         set |= button;
     }
     box.setStandardButtons(set);
-    box.setDefaultButton(order.front());
+    box.setDefaultButton(nDefault != 0 ? ButtonOf(nDefault) : order.front());
     // Escape and the close button give the refusal, never a Yes.
     box.setEscapeButton(buttons == CMessageBox::YesNo ? QMessageBox::No : order.back());
     box.exec();
@@ -79,8 +93,10 @@ int ShowModal(QWidget* parent, const QString& text, CMessageBox::EButtons button
 
 }  // namespace
 
-int CMessageBox::Show(QWidget* parent, const QString& text, EButtons buttons, EIcon icon) {
+int CMessageBox::Show(QWidget* parent, const QString& text, EButtons buttons, EIcon icon,
+                      int nDefault) {
     SSeam& seam = Seam();
+    seam.nLastDefault = nDefault;
     if (!seam.answers.isEmpty()) {
         seam.shown.append(text);
         return seam.answers.takeFirst();
@@ -91,7 +107,7 @@ int CMessageBox::Show(QWidget* parent, const QString& text, EButtons buttons, EI
         qWarning("CMessageBox: no answer queued for \"%s\"; refused", qUtf8Printable(text));
         return RefusalFor(buttons);
     }
-    return ShowModal(parent, text, buttons, icon);
+    return ShowModal(parent, text, buttons, icon, nDefault);
 }
 
 QMessageBox::Icon CMessageBox::IconFor(EButtons buttons, EIcon icon) {
@@ -129,6 +145,10 @@ int CMessageBox::RefusalFor(EButtons buttons) {
             break;
     }
     return IdOk;
+}
+
+int CMessageBox::LastDefault() {
+    return Seam().nLastDefault;
 }
 
 void CMessageBox::SetNextAnswer(int answer) {

@@ -18,8 +18,9 @@ public:
     // Shows `text` with caption "Quorrel" and returns the button pressed. When no icon is
     // asked for, the box shows the exclamation icon. When a test has queued answers, the next
     // one is returned at once and nothing is shown.
+    // `nDefault` is the answer of the default button; 0 for the first one.
     static int Show(QWidget* parent, const QString& text, EButtons buttons,
-                    EIcon icon = NoIconAsked);
+                    EIcon icon = NoIconAsked, int nDefault = 0);
 
     // The icon a box with `buttons` shows when `icon` is asked for: the one asked for, and the
     // exclamation (warning) icon when none is asked for.
@@ -37,6 +38,8 @@ public:
     // Tests: the texts of the boxes that found no queued answer and were refused; a test that
     // expects none checks that this stays empty. Cleared by ClearShown.
     static QStringList UnansweredTexts();
+    // Tests: the answer of the default button of the last box asked (0 for the first one).
+    static int LastDefault();
     // Tests: forgets the recorded texts and any answers still queued.
     static void ClearShown();
     // Tests: boxes with no queued answer are refused (RefusalFor) with a warning instead of
