@@ -131,7 +131,7 @@ bool CFreeSpaceFill::WriteFirstPass(IFileHandle& file, const std::string& path,
             nLength = nStored;
             return FlushFile(file, path);
         }
-        if (!DiskFull(error) || !file.GetLength(nLength, error)) {
+        if ((!DiskFull(error) && !LooksFull()) || !file.GetLength(nLength, error)) {
             m_bFailed = true;
             m_engine.Fail(Quote("* Error writing to file ", path, error));
             return false;
@@ -226,6 +226,14 @@ bool CFreeSpaceFill::WriteSpan(IFileHandle& file, const std::string& path, std::
         }
     }
     return true;
+}
+
+// True when the volume has no block left for this run: a driver that reports a full disk as
+// another failure (fusefat says "access denied") is taken at its word about the space.
+bool CFreeSpaceFill::LooksFull() {
+    CVolumeSpace now;
+    CFileError error;
+    return m_work->GetSpace(now, error) && Reachable(now) < std::max<std::int64_t>(now.m_nBlockBytes, 512);
 }
 
 // Forces the pass down to the medium. A disk-full answer here (data the file system could not

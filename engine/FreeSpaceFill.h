@@ -53,6 +53,7 @@ private:
     bool RemoveWork();
     void Step(std::int64_t nBytes);
     bool Stopped();
+    bool LooksFull();
     bool DiskFull(const CFileError& error) const { return error.m_nCause == kCauseDiskFull; }
     std::string WorkPath(const std::string& name) const;
 
@@ -82,6 +83,11 @@ private:
     bool m_bAborted = false;
     std::vector<std::uint8_t> m_chunk;
 };
+
+// The free space a run can reach: the reserve too when this process may write it.
+inline std::int64_t Reachable(const CVolumeSpace& space) {
+    return space.m_bMayUseReserve ? space.m_nFreeBytes : space.m_nAvailableBytes;
+}
 
 // True when `name` is one the run gives its files ("fill-" or "tail-" and six digits or more).
 bool IsFillName(const std::string& name);

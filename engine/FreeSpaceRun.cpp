@@ -29,11 +29,6 @@ std::string CopyOnWriteLine(const std::string& top, const std::string& type) {
            "the disk";
 }
 
-// The free space a run can reach: the reserve too when this process may write it.
-std::int64_t Reachable(const CVolumeSpace& space) {
-    return space.m_bMayUseReserve ? space.m_nFreeBytes : space.m_nAvailableBytes;
-}
-
 }  // namespace
 
 bool IsFillName(const std::string& name) {
