@@ -44,8 +44,11 @@ std::string CFreeSpaceFill::WorkPath(const std::string& name) const {
     return JoinPath(m_strWorkPath, name);
 }
 
-// Big files until the file system reports itself full. A file system that never does (one
-// that compresses what it stores) is stopped after twice its size.
+// Big files until only kReserveBlocks are left, or the file system says it is full. The
+// last one is held open with its first pass only, to be topped up and finished after the
+// small files: they need those last free blocks to be made at all (xfs makes no file on a
+// full disk), and only they reach the odd free block between others' files. A file system
+// that never fills (one that compresses what it stores) is stopped after twice its size.
 void CFreeSpaceFill::FillBigFiles() {
     while (!m_bFull && !Stopped()) {
         if (m_nWritten > 2 * std::max<std::int64_t>(m_start.m_nTotalBytes, 1) * m_nPasses) {
@@ -54,71 +57,113 @@ void CFreeSpaceFill::FillBigFiles() {
                           "overwritten");
             return;
         }
-        std::int64_t nLength = 0;
-        const EFill result = FillFile("fill", kFillFileBytes, false, nLength);
-        if (result != EFill::Done) {
+        const std::int64_t nRoom = std::min(RoomAboveReserve(), kFillFileBytes);
+        if (nRoom <= 0) {
+            return;
+        }
+        CHeldFile fill;
+        if (!CreateFill("fill", fill) ||
+            !WriteFirstPass(*fill.file, fill.path, nRoom, false, fill.nLength)) {
             return;
         }
         ++m_nBigFiles;
+        if (m_bFull || fill.nLength < kFillFileBytes) {
+            m_held = std::move(fill);
+            return;
+        }
+        if (!FinishFile(fill)) {
+            return;
+        }
     }
 }
 
-// Small files once the big ones filled the disk: each takes what a partial block or a file
-// record still holds (NTFS keeps a small file's data and name in its record). Ends when no
-// file can be made any more or several in a row took nothing.
+// The bytes a big file may take before only the small files' reserve is left.
+std::int64_t CFreeSpaceFill::RoomAboveReserve() {
+    CVolumeSpace now;
+    CFileError error;
+    if (!m_work->GetSpace(now, error)) {
+        return kFillFileBytes;  // the disk's full answer ends the fill all the same
+    }
+    const std::int64_t nBlock = std::max<std::int64_t>(now.m_nBlockBytes, 512);
+    return (Reachable(now) / nBlock - kReserveBlocks) * nBlock;
+}
+
+// Small files in what the big ones left: a block each while blocks are free, then what a
+// partial block or a file record still holds (NTFS keeps a small file's data and name in its
+// record). Ends when no file can be made any more or several in a row took nothing.
 void CFreeSpaceFill::FillTailFiles() {
     m_nTailBytes = std::max<std::int64_t>(m_start.m_nBlockBytes, kMinTailBytes);
     int nEmpty = 0;
     while (nEmpty < kMaxEmptyTails && m_nTailFiles < kMaxTailFiles && !Stopped()) {
-        std::int64_t nLength = 0;
-        if (FillFile("tail", m_nTailBytes, true, nLength) != EFill::Done) {
+        CHeldFile tail;
+        if (!CreateFill("tail", tail) ||
+            !WriteFirstPass(*tail.file, tail.path, m_nTailBytes, true, tail.nLength) ||
+            !FinishFile(tail)) {
             return;
         }
         ++m_nTailFiles;
-        nEmpty = nLength > 0 ? 0 : nEmpty + 1;
+        nEmpty = tail.nLength > 0 ? 0 : nEmpty + 1;
     }
 }
 
-// Makes one new file in the work folder and writes every pass into it: the first as far as
-// `nLimit` or the disk allows, the others over what the first stored. NoRoom when no file
-// could be made for want of space.
-CFreeSpaceFill::EFill CFreeSpaceFill::FillFile(const char* pszPrefix, std::int64_t nLimit,
-                                               bool bTail, std::int64_t& nLength) {
-    std::unique_ptr<IFileHandle> file;
+// The big file held since the disk filled: topped up with whatever the small files left,
+// then given its other passes and closed.
+void CFreeSpaceFill::FinishHeldFile() {
+    if (m_held.file && !Stopped() && !m_bFailed &&
+        TopUp(*m_held.file, m_held.path, kFillFileBytes, m_held.nLength)) {
+        FinishFile(m_held);
+    }
+    m_held = CHeldFile();
+}
+
+// Makes one new file in the work folder. False when none could be made: for want of space
+// (m_bFull) or with a failure line (m_bFailed). A name whose making failed otherwise is
+// remembered, as the entry may have been made all the same.
+bool CFreeSpaceFill::CreateFill(const char* pszPrefix, CHeldFile& fill) {
     std::string name;
     CFileError error;
-    for (int nTry = 0; nTry < kNameTries && !file; ++nTry) {
+    for (int nTry = 0; nTry < kNameTries && !fill.file; ++nTry) {
         name = NumberedName(pszPrefix, ++m_nNextName);
-        file = m_work->CreateNewFile(name, WorkPath(name), error);
-        if (!file && error.m_eFault != EFileFault::NameTaken) {
+        fill.file = m_work->CreateNewFile(name, WorkPath(name), error);
+        if (!fill.file && error.m_eFault != EFileFault::NameTaken) {
+            m_maybeMade.push_back(name);
             break;
         }
     }
-    if (!file) {
-        if (DiskFull(error)) {
+    if (!fill.file) {
+        if (FullAnswer(error)) {
             m_bFull = true;
-            return EFill::NoRoom;
+        } else {
+            m_bFailed = true;
+            m_engine.Fail(Quote("* Error creating file ", WorkPath(name), error));
         }
-        m_bFailed = true;
-        m_engine.Fail(Quote("* Error creating file ", WorkPath(name), error));
-        return EFill::Failed;
+        return false;
     }
     m_created.push_back(name);
-    const std::string path = WorkPath(name);
+    fill.path = WorkPath(name);
     if (m_engine.m_nWipeMethod == kWipeMethodRandom) {
         m_engine.m_random.Seed(static_cast<std::uint32_t>(m_engine.m_clock()));
     }
-    const bool bOk = WriteFirstPass(*file, path, nLimit, bTail, nLength) &&
-                     WriteLaterPasses(*file, path, nLength) && file->Close(error);
-    if (!bOk && !m_bFailed) {
-        m_bFailed = true;
-        m_engine.Fail(Quote("* Error closeing the file ", path, error));
-    }
-    return m_bFailed ? EFill::Failed : EFill::Done;
+    return true;
 }
 
-// The first pass: up to `nLimit` bytes, or what the disk takes. A small file that finds no
-// room for its offer is offered half as much, down to kMinTailBytes; a big one is topped up.
+// Writes the passes after the first over what `fill` stored and closes it.
+bool CFreeSpaceFill::FinishFile(CHeldFile& fill) {
+    CFileError error;
+    if (!WriteLaterPasses(*fill.file, fill.path, fill.nLength)) {
+        return false;
+    }
+    if (!fill.file->Close(error) && !(m_bFull && FullAnswer(error))) {
+        m_bFailed = true;
+        m_engine.Fail(Quote("* Error closeing the file ", fill.path, error));
+        return false;
+    }
+    fill.file.reset();
+    return !Stopped();
+}
+
+// The first pass: up to `nLimit` bytes, or what the disk takes, flushed. A small file that
+// finds no room for its offer is offered half as much, down to kMinTailBytes.
 bool CFreeSpaceFill::WriteFirstPass(IFileHandle& file, const std::string& path,
                                     std::int64_t nLimit, bool bTail, std::int64_t& nLength) {
     const std::uint8_t nByte = WipePassByte(m_engine.m_nWipeMethod, 0);
@@ -131,32 +176,33 @@ bool CFreeSpaceFill::WriteFirstPass(IFileHandle& file, const std::string& path,
             nLength = nStored;
             return FlushFile(file, path);
         }
-        if ((!DiskFull(error) && !LooksFull()) || !file.GetLength(nLength, error)) {
+        if (!FullAnswer(error) || !file.GetLength(nLength, error)) {
             m_bFailed = true;
             m_engine.Fail(Quote("* Error writing to file ", path, error));
             return false;
         }
         m_bFull = true;
         if (!bTail || nLength > 0 || nOffer <= kMinTailBytes) {
-            break;
+            return FlushFile(file, path);
         }
         nOffer /= 2;
         m_nTailBytes = nOffer;
     }
-    return bTail ? FlushFile(file, path) : TopUp(file, path, nLimit, nLength);
 }
 
-// Once the disk is full: a flush lets the file system give back what it held for data not yet
-// written, and the file grows a block at a time into that, until a round gains nothing.
+// Once the small files are made: a flush lets the file system give back what it held for data
+// not yet written (delayed allocation, speculative preallocation), and the file grows a block
+// at a time into that, until a round gains nothing.
 bool CFreeSpaceFill::TopUp(IFileHandle& file, const std::string& path, std::int64_t nLimit,
                            std::int64_t& nLength) {
     const std::uint8_t nByte = WipePassByte(m_engine.m_nWipeMethod, 0);
     const std::int64_t nBlock = std::max<std::int64_t>(m_start.m_nBlockBytes, 512);
     for (int nRound = 0; nRound < kTopUpRounds && nLength < nLimit && !Stopped(); ++nRound) {
         CFileError error;
-        if (!file.Flush(error) && !DiskFull(error)) {
+        if (!file.Flush(error) && !FullAnswer(error)) {
             break;
         }
+        error = CFileError();
         const std::int64_t nBefore = nLength;
         std::int64_t nStored = 1;
         while (nStored > 0 && nLength < nLimit && !Stopped() &&
@@ -164,7 +210,8 @@ bool CFreeSpaceFill::TopUp(IFileHandle& file, const std::string& path, std::int6
                          error)) {
             nLength += nStored;
         }
-        if ((error.m_nCause != kCauseNone && !DiskFull(error)) || !file.GetLength(nLength, error)) {
+        if ((error.m_nCause != kCauseNone && !FullAnswer(error)) ||
+            !file.GetLength(nLength, error)) {
             m_bFailed = true;
             m_engine.Fail(Quote("* Error writing to file ", path, error));
             return false;
@@ -228,12 +275,20 @@ bool CFreeSpaceFill::WriteSpan(IFileHandle& file, const std::string& path, std::
     return true;
 }
 
-// True when the volume has no block left for this run: a driver that reports a full disk as
-// another failure (fusefat says "access denied") is taken at its word about the space.
-bool CFreeSpaceFill::LooksFull() {
+// True when `error` says the disk is full. fusefat answers a full disk with "access denied"
+// (EPERM) on writes and on creates. Taking that for full is safe only because the file or
+// folder is this run's own: the run made its work folder (owner-only) and every file in it,
+// and opened each for writing as it made it, so permission was granted already; and it
+// counts as full only when the volume itself says no block is left. Anything else stays a
+// failure, with its line.
+bool CFreeSpaceFill::FullAnswer(const CFileError& error) {
+    if (error.m_nCause == kCauseDiskFull) {
+        return true;
+    }
     CVolumeSpace now;
-    CFileError error;
-    return m_work->GetSpace(now, error) && Reachable(now) < std::max<std::int64_t>(now.m_nBlockBytes, 512);
+    CFileError spaceError;
+    return error.m_nCause == kCauseAccessDenied && m_work->GetSpace(now, spaceError) &&
+           Reachable(now) < std::max<std::int64_t>(now.m_nBlockBytes, 512);
 }
 
 // Forces the pass down to the medium. A disk-full answer here (data the file system could not
@@ -243,7 +298,7 @@ bool CFreeSpaceFill::FlushFile(IFileHandle& file, const std::string& path) {
     if (file.Flush(error)) {
         return true;
     }
-    if (DiskFull(error)) {
+    if (FullAnswer(error)) {
         m_bFull = true;
         return true;
     }

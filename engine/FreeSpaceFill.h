@@ -15,6 +15,8 @@ public:
     // Bytes one fill file holds at most: below every file system's largest file (FAT: 4 GiB),
     // and short enough that a file's later passes start soon.
     static constexpr std::int64_t kFillFileBytes = std::int64_t{1} << 30;
+    // Free blocks the big files leave for the small ones.
+    static constexpr std::int64_t kReserveBlocks = 128;
     // Small files in a row that took no data before the small-file phase ends.
     static constexpr int kMaxEmptyTails = 8;
     // Small files at most (a volume with millions of free file records ends here).
@@ -33,13 +35,22 @@ public:
     const std::string& TopPath() const { return m_strTopPath; }
 
 private:
+    // A file of the run's, open for writing, and how much its first pass stored.
+    struct CHeldFile {
+        std::unique_ptr<IFileHandle> file;
+        std::string path;
+        std::int64_t nLength = 0;
+    };
+
     bool Open();
     bool RemoveLeftover(IFolder& parent, const std::string& parentPath);
     bool CreateWorkFolder();
     void FillBigFiles();
     void FillTailFiles();
-    enum class EFill { Done, NoRoom, Failed };
-    EFill FillFile(const char* pszPrefix, std::int64_t nLimit, bool bTail, std::int64_t& nLength);
+    void FinishHeldFile();
+    std::int64_t RoomAboveReserve();
+    bool CreateFill(const char* pszPrefix, CHeldFile& fill);
+    bool FinishFile(CHeldFile& fill);
     bool WriteFirstPass(IFileHandle& file, const std::string& path, std::int64_t nLimit,
                         bool bTail, std::int64_t& nLength);
     bool WriteLaterPasses(IFileHandle& file, const std::string& path, std::int64_t nLength);
@@ -51,10 +62,10 @@ private:
     bool FlushFile(IFileHandle& file, const std::string& path);
     void ReportUnreached();
     bool RemoveWork();
+    bool RemoveMaybeMade();
     void Step(std::int64_t nBytes);
     bool Stopped();
-    bool LooksFull();
-    bool DiskFull(const CFileError& error) const { return error.m_nCause == kCauseDiskFull; }
+    bool FullAnswer(const CFileError& error);
     std::string WorkPath(const std::string& name) const;
 
     CWipeEngine& m_engine;
@@ -67,7 +78,9 @@ private:
     std::unique_ptr<IFolder> m_top;
     IFolder* m_pWorkParent = nullptr;
     std::unique_ptr<IFolder> m_work;
-    std::vector<std::string> m_created;
+    std::vector<std::string> m_created;    // names of the files the run made
+    std::vector<std::string> m_maybeMade;  // names whose making failed after all
+    CHeldFile m_held;                      // the big file that met the full disk
     CVolumeSpace m_start;
     CVolumeFacts m_volume;
     int m_nPasses = 1;

@@ -118,9 +118,8 @@ bool CFreeSpaceFill::Run() {
     m_host.SetProgressRange(m_nRange);
     m_host.SetProgressPos(0);
     FillBigFiles();
-    if (m_bFull) {
-        FillTailFiles();
-    }
+    FillTailFiles();
+    FinishHeldFile();
     if (!m_bAborted && !m_bFailed) {
         ReportUnreached();
     }
@@ -243,6 +242,7 @@ void CFreeSpaceFill::ReportUnreached() {
 // Removes every file the run made and its work folder. False (with the lines written) when
 // something stays.
 bool CFreeSpaceFill::RemoveWork() {
+    m_held = CHeldFile();  // closed before it is deleted
     bool bOk = true;
     for (const std::string& name : m_created) {
         CFileError error;
@@ -251,6 +251,7 @@ bool CFreeSpaceFill::RemoveWork() {
             bOk = false;
         }
     }
+    bOk = RemoveMaybeMade() && bOk;
     m_host.AddLine("Wrote " + FormatBytes(m_nWritten) + " in " + std::to_string(m_nBigFiles) +
                    " files and " + std::to_string(m_nTailFiles) + " small files");
     m_work.reset();
@@ -261,6 +262,24 @@ bool CFreeSpaceFill::RemoveWork() {
     }
     m_host.AddLine("Folder " + m_strWorkPath + " is removed");
     return true;
+}
+
+// A create that failed may have made its entry all the same (a FUSE driver that makes the
+// name and then fails to open it). Such an entry can only be the run's own: the name was free
+// when it was asked for (else the create says the name is taken) in a folder only the run's
+// user may enter. It is removed when it is there as a plain file. False when one stays.
+bool CFreeSpaceFill::RemoveMaybeMade() {
+    bool bOk = true;
+    for (const std::string& name : m_maybeMade) {
+        CDirEntry entry;
+        CFileError error;
+        if (m_work->Lookup(name, entry, error) && IsPlainFile(entry.m_attributes) &&
+            !m_work->Delete(name, error)) {
+            m_engine.Fail(Quote("* Error deleteing the file ", WorkPath(name), error));
+            bOk = false;
+        }
+    }
+    return bOk;
 }
 
 bool RunWipeFreeSpace(CWipeEngine& engine, const std::string& folder) {

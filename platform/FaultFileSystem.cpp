@@ -28,7 +28,9 @@ public:
             if (nStored > 0 && !m_real->Write(pData, nStored, error)) {
                 return false;
             }
-            error = CFileError{kCauseDiskFull, m_strFullPath, nOsError};
+            // A driver may answer a full disk oddly (fusefat: EPERM).
+            error = CFileError{nOsError == 0 ? kCauseDiskFull : CauseFromErrno(nOsError),
+                               m_strFullPath, nOsError};
             return false;
         }
         if (m_owner.LieFires()) {
@@ -162,6 +164,10 @@ public:
                                                const std::string& displayPath,
                                                CFileError& error) override {
         if (m_owner.Fires(EFileOp::Create, displayPath, error)) {
+            if (m_owner.CreateLeavesEntry()) {
+                CFileError ignored;
+                m_real->CreateNewFile(name, displayPath, ignored);
+            }
             return nullptr;
         }
         std::unique_ptr<IFileHandle> real = m_real->CreateNewFile(name, displayPath, error);

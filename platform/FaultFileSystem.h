@@ -43,7 +43,8 @@ public:
     // `nOsError` is the system's code it reports (ENOSPC, EDQUOT: both are cause 13).
     void FillDiskOn(int nCall, std::size_t nBytesStored, int nOsError = 0);
     // A disk that fills at the `nCall`-th write and stays full: that write and every later one
-    // stores nothing and fails with cause 13 (`nOsError` as the system's code).
+    // stores nothing and fails with cause 13, or with the cause of `nOsError` when it is not
+    // ENOSPC or EDQUOT (a driver's odd answer).
     void StayFullFrom(int nCall, int nOsError = 0);
     // A write that lies: the `nCall`-th write reports success but stores other bytes than it
     // was given (each one inverted), as a failing medium might.
@@ -52,6 +53,9 @@ public:
     void AddAttributes(const std::string& path, std::uint32_t attributes);
     // Every folder and file from now on reports living on `volume`.
     void PretendVolume(const CVolumeFacts& volume) { m_volume = volume; }
+    // A create failed by FailOn(EFileOp::Create, ...) makes its entry all the same first.
+    void LeaveEntryOnFailedCreate() { m_bCreateLeavesEntry = true; }
+    bool CreateLeavesEntry() const { return m_bCreateLeavesEntry; }
     // GetSpace reports these, one after another; the last one stays.
     void PretendSpace(std::vector<CVolumeSpace> spaces) { m_spaces = std::move(spaces); }
     // OpenVolumeTop opens `path` instead of the real top of the mount.
@@ -106,6 +110,7 @@ private:
     int m_nLieCall = 0;
     std::optional<CVolumeFacts> m_volume;
     bool m_bSharedData = false;
+    bool m_bCreateLeavesEntry = false;
     std::function<void(const std::string&)> m_beforeOpen;
 };
 

@@ -60,6 +60,7 @@ std::unique_ptr<IFolder> CreateFolderIn(int dirFd, const std::string& name, std:
         if (fd >= 0) {
             ::close(fd);
         }
+        ::unlinkat(dirFd, name.c_str(), AT_REMOVEDIR);  // made just now: it goes again
         return nullptr;
     }
     // The umask may have taken bits away; only the owner's bits are asked for anyway.

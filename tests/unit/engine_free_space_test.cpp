@@ -40,10 +40,16 @@ class FreeSpaceTest : public ::testing::Test {
 protected:
     FreeSpaceTest() : m_engine(m_files, m_host) {
         m_files.PretendVolumeTop(m_dir.Path());
-        m_files.PretendSpace({Space(kMiB, kMiB, true), Space(0, 0, true)});
+        FreeUntilFull(Space(0, 0, true));
         m_engine.SetClock([] { return std::int64_t{7}; });
     }
     std::string Work() const { return m_dir / kFreeSpaceWorkFolder; }
+    // 1 MiB free while the run looks before it starts and before its big file (which may take
+    // 512 KiB then), `left` from then on.
+    void FreeUntilFull(const CVolumeSpace& left) {
+        const CVolumeSpace free = Space(kMiB, kMiB, true);
+        m_files.PretendSpace({free, free, free, left});
+    }
     bool Run() { return RunWipeFreeSpace(m_engine, m_dir.Path()); }
 
     CTempDir m_dir;
@@ -65,7 +71,37 @@ TEST_F(FreeSpaceTest, DiskFullOrQuotaEndsTheFillAndEverythingMadeIsRemoved) {
         EXPECT_TRUE(HasLine(m_host.Lines(), "- End wiping free space of " + m_dir.Path()));
         EXPECT_EQ(ListNames(m_dir.Path()), std::vector<std::string>{"kept.txt"});
         EXPECT_EQ(ReadFile(m_dir / "kept.txt"), "someone's file");
-        m_files.PretendSpace({Space(kMiB, kMiB, true), Space(0, 0, true)});
+        FreeUntilFull(Space(0, 0, true));
+    }
+}
+
+// fusefat answers a full disk with EPERM, on writes and on creates: that ends the fill only
+// when the volume says it is full, else it is the failure it says. A create that failed may
+// have made its entry: it goes with the rest either way.
+TEST_F(FreeSpaceTest, AccessDeniedEndsTheFillOnlyOnAFullVolumeAndNothingStays) {
+    struct SCase {
+        bool bCreateFails;
+        bool bVolumeFull;
+        std::string failLine;  // empty: the run succeeds
+    };
+    const SCase cases[] = {
+        {false, true, ""},
+        {false, false, "* Error writing to file " + Work() + "/tail-000002"},
+        {true, true, ""},
+        {true, false, "* Error creating file " + Work() + "/tail-000002"},
+    };
+    m_files.LeaveEntryOnFailedCreate();
+    for (const SCase& test : cases) {
+        SCOPED_TRACE(test.bCreateFails * 2 + test.bVolumeFull);
+        m_host.ClearLines();
+        FreeUntilFull(Space(test.bVolumeFull ? 0 : kMiB, test.bVolumeFull ? 0 : kMiB, true));
+        m_files.StayFullFrom(3, EPERM);  // the big file takes its 512 KiB, then "denied"
+        if (test.bCreateFails) {
+            m_files.FailOn(EFileOp::Create, kCauseAccessDenied, 2);
+        }
+        EXPECT_EQ(Run(), test.failLine.empty());
+        EXPECT_TRUE(test.failLine.empty() || HasLine(m_host.Lines(), test.failLine));
+        EXPECT_TRUE(ListNames(m_dir.Path()).empty());
     }
 }
 
