@@ -227,6 +227,13 @@ void CFreeSpaceFill::ReportUnreached() {
     }
     const std::int64_t nSlack = kSlackBlocks * std::max<std::int64_t>(now.m_nBlockBytes, 512);
     if (now.m_nFreeBytes <= nSlack) {
+        // xfs hides its reserve pool from the free space it tells (5% of the disk, up to
+        // 8192 blocks): no file reaches those blocks, so say so.
+        if (m_volume.m_strType == "xfs") {
+            m_engine.Warn("* xfs keeps up to 32 MiB of the free space of " + m_strTopPath +
+                          " back for its own use, out of reach of any file; what was deleted "
+                          "there may remain on the disk");
+        }
         return;
     }
     const std::int64_t nReserve = m_start.m_nFreeBytes - m_start.m_nAvailableBytes;

@@ -1,7 +1,8 @@
 // WIPE Free Space over a temporary folder that stands for the top of a volume: the fill ends
 // normally when the disk fills (ENOSPC or a quota), what the run made is removed, a work folder
 // an earlier run left is removed (and a folder it did not make is left alone), the reserve a
-// user cannot reach is reported, Cancel still cleans up, and kernel and read-only file systems
+// user cannot reach and xfs's hidden one are reported, a driver's "access denied" on a full disk
+// ends the fill, Cancel still cleans up, and kernel and read-only file systems
 // are refused.
 #include <gtest/gtest.h>
 
@@ -133,6 +134,16 @@ TEST_F(FreeSpaceTest, UnreachedReserveOfAUserIsReported) {
                         "* 2.0 MiB of the free space of " + m_dir.Path() +
                             " was not reached: 2.0 MiB of it is reserved for the administrator "
                             "(run as root to reach it); what was deleted there may remain"));
+
+    m_host.ClearLines();  // xfs hides its reserve pool from the free space it tells
+    CVolumeFacts xfs;
+    xfs.m_strType = "xfs";
+    m_files.PretendVolume(xfs);
+    FreeUntilFull(Space(0, 0, true));
+    m_files.StayFullFrom(1);
+    EXPECT_TRUE(Run());
+    EXPECT_TRUE(HasLine(m_host.Lines(), "* xfs keeps up to 32 MiB of the free space of " +
+                                            m_dir.Path() + " back for its own use"));
 }
 
 TEST_F(FreeSpaceTest, CancelStopsTheFillAndStillRemovesEverything) {
