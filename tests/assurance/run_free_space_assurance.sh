@@ -81,7 +81,8 @@ mount_fs() {
     for _ in $(seq 1 200); do mountpoint -q "$mnt" && return 0; sleep 0.1; done
     fail "the $fs mount did not appear"
 }
-free_blocks() { stat -f -c '%f %S' "$mnt"; }
+# syncfs first: xfs frees a removed file's blocks in the background, and syncfs waits for that.
+free_blocks() { sync -f "$mnt"; stat -f -c '%f %S' "$mnt"; }
 marker_lines() { tr '\0' '\n' <"$image" | { LC_ALL=C grep -a -c -F "QUORREL-MARKER-$token" || true; }; }
 
 populate_and_remove() {
@@ -135,7 +136,7 @@ cancel_round() {
     local pid=$! used=0
     # Half way: once half of the free space is taken by the fill.
     for _ in $(seq 1 600); do
-        used=$(( before - $(free_blocks | cut -d' ' -f1) ))
+        used=$(( before - $(stat -f -c %f "$mnt") ))
         (( used * 2 >= before )) && break
         sleep 0.1
     done
