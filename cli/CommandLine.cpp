@@ -78,12 +78,26 @@ bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& op
             }
             bHasFolder = true;
             options.strFolder = value;
+        } else if (IsOption(arg, "--free-space")) {
+            if (!TakeValue(args, i, "--free-space", value) || value.empty() ||
+                !options.strFreeSpace.empty()) {
+                error = "--free-space needs one folder";
+                return false;
+            }
+            options.strFreeSpace = value;
         } else {
             error = "unknown option " + arg;
             return false;
         }
     }
     if (options.bHelp || options.bVersion) {
+        return true;
+    }
+    if (!options.strFreeSpace.empty()) {
+        if (options.bRecycleBin || bHasFolder || !options.paths.empty()) {
+            error = "--free-space takes no PATH..., no --folder and no --recycle-bin";
+            return false;
+        }
         return true;
     }
     if (options.bRecycleBin && (bHasFolder || !options.paths.empty())) {
@@ -112,6 +126,7 @@ std::string ShredUsage() {
     return "Usage: quorrel-shred [--method N] [--verify] [--yes] PATH...\n"
            "       quorrel-shred [--method N] [--verify] [--yes] --folder DIR\n"
            "       quorrel-shred [--method N] [--verify] --recycle-bin\n"
+           "       quorrel-shred [--method N] [--yes] --free-space DIR\n"
            "\n"
            "Destroys files so that their contents cannot be read back: every file is\n"
            "overwritten in place with the method's passes (each pass flushed to the disk),\n"
@@ -128,6 +143,18 @@ std::string ShredUsage() {
            "                 writable file system. Every entry of a trash's files/ folder is\n"
            "                 overwritten in place, then files/, info/ and directorysizes are\n"
            "                 emptied. Asks no question.\n"
+           "  --free-space DIR\n"
+           "                 wipe the free space of the file system that holds DIR, where\n"
+           "                 what was deleted the ordinary way (rm, an emptied trash) still\n"
+           "                 lies: a hidden folder .quorrel-free-space is made at the top of\n"
+           "                 that file system (or in DIR when the top may not be written),\n"
+           "                 filled with files written with the method's passes until the\n"
+           "                 disk is full, then with small files, and removed again. The disk\n"
+           "                 is full for a while: other programs may fail to write meanwhile.\n"
+           "                 As root the administrator's reserve is filled too; as a user it\n"
+           "                 is not, and a \"* \" line says how much was not reached. It cannot\n"
+           "                 reach old copies in the file system's journal, in snapshots, on\n"
+           "                 copy-on-write file systems, or blocks an SSD has remapped.\n"
            "  --method N     0  Simple (1 pass: writes 0x00)\n"
            "                 1  US DoD 5220.22-M (3 passes: 0x00, 0xFF, 0x00)\n"
            "                 2  US DoD 5220.22-M (7 passes: 0x00 and 0xFF in turn)\n"

@@ -15,6 +15,7 @@ struct CShredOptions {
     bool bHasMethod = false;
     int nMethod = 0;
     std::string strFolder;            // set for a folder run
+    std::string strFreeSpace;         // set for a free-space run: a folder on that file system
     std::vector<std::string> paths;   // the entries of a list run, in the order given
 };
 

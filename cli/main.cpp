@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "FreeSpaceRun.h"
 #include "RecycleBins.h"
 #include "PathList.h"
 #include "RecycleBinRun.h"
@@ -55,6 +56,44 @@ bool Confirm(const char* question) {
            answer == "YES";
 }
 
+// Asks the run's question unless --yes was given. The exit status when the run is not to go
+// on, or -1 when it is.
+int AskFirst(const CShredOptions& options, const std::string& question) {
+    if (options.bYes) {
+        return -1;
+    }
+    if (isatty(STDIN_FILENO) == 0) {
+        std::fputs("quorrel-shred: no terminal to ask on; nothing was changed (pass --yes "
+                   "to shred without asking)\n", stderr);
+        return kExitUsage;
+    }
+    if (!Confirm(question.c_str())) {
+        std::fputs("quorrel-shred: nothing was changed\n", stderr);
+        return kExitFailed;
+    }
+    return -1;
+}
+
+// --free-space: the question names the file system and its free space, so it is looked at
+// first; one that cannot be wiped is reported without asking.
+int RunFreeSpace(const CShredOptions& options) {
+    CFreeSpaceFacts facts;
+    std::string line;
+    if (!DescribeFreeSpace(SystemFileSystem(), options.strFreeSpace, facts, line)) {
+        std::puts(EscapeControls(line).c_str());
+        return kExitFailed;
+    }
+    const int nStatus = AskFirst(options, FreeSpaceQuestion(facts));
+    if (nStatus >= 0) {
+        return nStatus;
+    }
+    CTerminalHost host(isatty(STDERR_FILENO) != 0);
+    CTerminalHost::InstallInterruptHandler();
+    CWipeEngine engine(SystemFileSystem(), host);
+    engine.SetWipeMethod(ChooseMethod(options));
+    return Outcome(RunWipeFreeSpace(engine, options.strFreeSpace), engine);
+}
+
 int Run(const std::vector<std::string>& args) {
     CShredOptions options;
     std::string error;
@@ -69,6 +108,9 @@ int Run(const std::vector<std::string>& args) {
     if (options.bVersion) {
         std::fputs(ShredVersion(QUORREL_VERSION).c_str(), stdout);
         return kExitDone;
+    }
+    if (!options.strFreeSpace.empty()) {
+        return RunFreeSpace(options);
     }
     const bool bFolderRun = !options.strFolder.empty();
     const char* question = bFolderRun ? kWipeFolderQuestion : kWipeListQuestion;

@@ -83,6 +83,7 @@ public:
     void Warn(const std::string& line);
 
 private:
+    friend class CFreeSpaceFill;  // fills free space with the passes files get
     struct CWalkFrame;
     struct CFileRun;
 

@@ -22,12 +22,15 @@ public:
             return false;
         }
         std::size_t nStored = 0;
-        if (m_owner.DiskFullFires(nStored)) {
+        int nOsError = 0;
+        if (m_owner.DiskFullFires(nStored, nOsError)) {
             nStored = nStored < nBytes ? nStored : nBytes;
             if (nStored > 0 && !m_real->Write(pData, nStored, error)) {
                 return false;
             }
-            error = CFileError{kCauseDiskFull, m_strFullPath, 0};
+            // A driver may answer a full disk oddly (fusefat: EPERM).
+            error = CFileError{nOsError == 0 ? kCauseDiskFull : CauseFromErrno(nOsError),
+                               m_strFullPath, nOsError};
             return false;
         }
         if (m_owner.LieFires()) {
@@ -150,6 +153,37 @@ public:
                m_real->RemoveFolder(name, error);
     }
 
+    bool GetSpace(CVolumeSpace& space, CFileError& error) override {
+        return m_owner.SpaceFires(space) || m_real->GetSpace(space, error);
+    }
+    std::unique_ptr<IFolder> CreateNewFolder(const std::string& name, std::uint32_t nMode,
+                                             CFileError& error) override {
+        return Wrap(m_real->CreateNewFolder(name, nMode, error), PathOf(name));
+    }
+    std::unique_ptr<IFileHandle> CreateNewFile(const std::string& name,
+                                               const std::string& displayPath,
+                                               CFileError& error) override {
+        if (m_owner.Fires(EFileOp::Create, displayPath, error)) {
+            if (m_owner.CreateLeavesEntry()) {
+                CFileError ignored;
+                m_real->CreateNewFile(name, displayPath, ignored);
+            }
+            return nullptr;
+        }
+        std::unique_ptr<IFileHandle> real = m_real->CreateNewFile(name, displayPath, error);
+        if (!real) {
+            return nullptr;
+        }
+        return std::make_unique<CFaultFile>(m_owner, std::move(real), FullPath(displayPath));
+    }
+    std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) override {
+        if (!m_owner.VolumeTop().empty()) {
+            topPath = m_owner.VolumeTop();
+            return m_owner.OpenFolder(topPath, error);
+        }
+        return Wrap(m_real->OpenVolumeTop(topPath, error), topPath);
+    }
+
 private:
     std::string PathOf(const std::string& name) const { return JoinPath(m_strPath, name); }
 
@@ -171,9 +205,26 @@ void CFaultFileSystem::FailOn(EFileOp op, int nCause, int nCall) {
     m_faults[op] = CFault{nCause, m_calls[op] + nCall};
 }
 
-void CFaultFileSystem::FillDiskOn(int nCall, std::size_t nBytesStored) {
+void CFaultFileSystem::FillDiskOn(int nCall, std::size_t nBytesStored, int nOsError) {
     m_nDiskFullCall = m_calls[EFileOp::Write] + nCall;
     m_nDiskFullBytes = nBytesStored;
+    m_nDiskFullErrno = nOsError;
+}
+
+void CFaultFileSystem::StayFullFrom(int nCall, int nOsError) {
+    m_nFullFromCall = m_calls[EFileOp::Write] + nCall;
+    m_nDiskFullErrno = nOsError;
+}
+
+bool CFaultFileSystem::SpaceFires(CVolumeSpace& space) {
+    if (m_spaces.empty()) {
+        return false;
+    }
+    space = m_spaces.front();
+    if (m_spaces.size() > 1) {
+        m_spaces.erase(m_spaces.begin());
+    }
+    return true;
 }
 
 void CFaultFileSystem::LieOnWrite(int nCall) { m_nLieCall = m_calls[EFileOp::Write] + nCall; }
@@ -198,12 +249,18 @@ bool CFaultFileSystem::Fires(EFileOp op, const std::string& name, CFileError& er
     return true;
 }
 
-bool CFaultFileSystem::DiskFullFires(std::size_t& nBytesStored) {
+bool CFaultFileSystem::DiskFullFires(std::size_t& nBytesStored, int& nOsError) {
+    if (m_nFullFromCall != 0 && m_calls[EFileOp::Write] >= m_nFullFromCall) {
+        nBytesStored = 0;
+        nOsError = m_nDiskFullErrno;
+        return true;
+    }
     if (m_nDiskFullCall == 0 || m_calls[EFileOp::Write] != m_nDiskFullCall) {
         return false;
     }
     m_nDiskFullCall = 0;
     nBytesStored = m_nDiskFullBytes;
+    nOsError = m_nDiskFullErrno;
     return true;
 }
 
@@ -254,6 +311,15 @@ bool CFaultFileSystem::FindEntry(const std::string& path, CDirEntry& entry) {
 
 bool CFaultFileSystem::IsFileSystemRoot(const std::string& path) {
     return m_real.IsFileSystemRoot(path);
+}
+
+std::unique_ptr<IFolder> CFaultFileSystem::OpenFolder(const std::string& path,
+                                                      CFileError& error) {
+    std::unique_ptr<IFolder> real = m_real.OpenFolder(path, error);
+    if (!real) {
+        return nullptr;
+    }
+    return std::make_unique<CFaultFolder>(*this, std::move(real), path);
 }
 
 }  // namespace quorrel

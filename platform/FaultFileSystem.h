@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "FileSystem.h"
 
@@ -25,6 +26,7 @@ enum class EFileOp {
     Delete,
     RemoveFolder,
     List,
+    Create,
 };
 
 // Passes every call to the real file system unless a fault was armed for it. A fault fails
@@ -38,7 +40,12 @@ public:
     void FailOn(EFileOp op, int nCause, int nCall = 1);
     // A write that fills the disk: the `nCall`-th write stores only `nBytesStored` bytes of
     // its data, then fails with cause 13.
-    void FillDiskOn(int nCall, std::size_t nBytesStored);
+    // `nOsError` is the system's code it reports (ENOSPC, EDQUOT: both are cause 13).
+    void FillDiskOn(int nCall, std::size_t nBytesStored, int nOsError = 0);
+    // A disk that fills at the `nCall`-th write and stays full: that write and every later one
+    // stores nothing and fails with cause 13, or with the cause of `nOsError` when it is not
+    // ENOSPC or EDQUOT (a driver's odd answer).
+    void StayFullFrom(int nCall, int nOsError = 0);
     // A write that lies: the `nCall`-th write reports success but stores other bytes than it
     // was given (each one inverted), as a failing medium might.
     void LieOnWrite(int nCall);
@@ -46,6 +53,13 @@ public:
     void AddAttributes(const std::string& path, std::uint32_t attributes);
     // Every folder and file from now on reports living on `volume`.
     void PretendVolume(const CVolumeFacts& volume) { m_volume = volume; }
+    // A create failed by FailOn(EFileOp::Create, ...) makes its entry all the same first.
+    void LeaveEntryOnFailedCreate() { m_bCreateLeavesEntry = true; }
+    bool CreateLeavesEntry() const { return m_bCreateLeavesEntry; }
+    // GetSpace reports these, one after another; the last one stays.
+    void PretendSpace(std::vector<CVolumeSpace> spaces) { m_spaces = std::move(spaces); }
+    // OpenVolumeTop opens `path` instead of the real top of the mount.
+    void PretendVolumeTop(const std::string& path) { m_strVolumeTop = path; }
     // Every file from now on reports sharing its data with another file.
     void PretendSharedData() { m_bSharedData = true; }
     // Called with the entry's path just before an entry is opened, changed or entered: a test
@@ -59,11 +73,15 @@ public:
     bool GetStatus(const std::string& path, CFileStatus& status, CFileError& error) override;
     bool FindEntry(const std::string& path, CDirEntry& entry) override;
     bool IsFileSystemRoot(const std::string& path) override;
+    std::unique_ptr<IFolder> OpenFolder(const std::string& path, CFileError& error) override;
 
+    // The space GetSpace reports instead of the real one, if a test set it.
+    bool SpaceFires(CVolumeSpace& space);
+    const std::string& VolumeTop() const { return m_strVolumeTop; }
     // Counts a call of `op`; true (with `error` filled) when an armed fault fires on it.
     bool Fires(EFileOp op, const std::string& name, CFileError& error);
     // The bytes the next write may store before failing, when a disk-full fault fires on it.
-    bool DiskFullFires(std::size_t& nBytesStored);
+    bool DiskFullFires(std::size_t& nBytesStored, int& nOsError);
     // True when the write just counted is to lie.
     bool LieFires();
     // The attributes added to `path`, if any.
@@ -85,9 +103,14 @@ private:
     std::map<std::string, std::uint32_t> m_extraAttributes;
     int m_nDiskFullCall = 0;
     std::size_t m_nDiskFullBytes = 0;
+    int m_nDiskFullErrno = 0;
+    int m_nFullFromCall = 0;
+    std::vector<CVolumeSpace> m_spaces;
+    std::string m_strVolumeTop;
     int m_nLieCall = 0;
     std::optional<CVolumeFacts> m_volume;
     bool m_bSharedData = false;
+    bool m_bCreateLeavesEntry = false;
     std::function<void(const std::string&)> m_beforeOpen;
 };
 

@@ -68,6 +68,16 @@ struct CVolumeFacts {
     bool m_bCopyOnWrite = false;    // new data goes to new blocks: old copies may remain
 };
 
+// The space of the file system a folder lives on, as statvfs tells it.
+struct CVolumeSpace {
+    std::int64_t m_nBlockBytes = 0;      // the unit space is given out in
+    std::int64_t m_nTotalBytes = 0;
+    std::int64_t m_nFreeBytes = 0;       // every free block, the administrator's reserve included
+    std::int64_t m_nAvailableBytes = 0;  // what a program without privileges may still write
+    bool m_bMayUseReserve = false;       // this process may write the administrator's reserve
+    bool m_bReadOnly = false;            // mounted read-only: nothing can be written
+};
+
 // One range of a file that holds data (holes in between hold nothing).
 struct CDataRange {
     std::int64_t m_nStart = 0;
@@ -166,6 +176,22 @@ public:
     virtual bool Delete(const std::string& name, CFileError& error) = 0;
     // Removes the empty sub-folder `name`.
     virtual bool RemoveFolder(const std::string& name, CFileError& error) = 0;
+
+    // The space of the file system this folder lives on.
+    virtual bool GetSpace(CVolumeSpace& space, CFileError& error) = 0;
+    // Creates the new sub-folder `name` with permission bits `nMode` and opens it. An existing
+    // entry of that name is never reused: that fails with EFileFault::NameTaken.
+    virtual std::unique_ptr<IFolder> CreateNewFolder(const std::string& name,
+                                                     std::uint32_t nMode, CFileError& error) = 0;
+    // Creates the new, empty file `name` (readable by its owner only) and opens it for
+    // writing. An existing entry is never opened: that fails with EFileFault::NameTaken.
+    // Failures name `displayPath`; later write failures name its full path.
+    virtual std::unique_ptr<IFileHandle> CreateNewFile(const std::string& name,
+                                                       const std::string& displayPath,
+                                                       CFileError& error) = 0;
+    // Opens the top folder of the mount this folder belongs to, with the path the system
+    // knows it by in `topPath` (empty when it can't tell).
+    virtual std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) = 0;
 };
 
 // The operations the shredder needs of a file system. Paths are byte strings (UTF-8 on
@@ -187,6 +213,9 @@ public:
     virtual bool FindEntry(const std::string& path, CDirEntry& entry) = 0;
     // True when `path` names the root folder of the whole file system.
     virtual bool IsFileSystemRoot(const std::string& path) = 0;
+    // Opens the folder `path` names, following links in it (the user named it), the root
+    // included. Fails when it is no folder.
+    virtual std::unique_ptr<IFolder> OpenFolder(const std::string& path, CFileError& error) = 0;
 };
 
 // The file system of the machine this program runs on.

@@ -69,6 +69,15 @@ PaintFn PainterFor(int nCommandId) {
                 art::Page(p, QRectF(6, 3.5, 15, 14), false);
                 art::Shredder(p, 14);
             };
+        case ID_WIPE_FREE_SPACE:
+            return [](QPainter& p) {  // a disk whose free space goes into the shredder
+                p.setPen(art::Outline(QColor(0x45, 0x5a, 0x64), 1.0));
+                p.setBrush(QColor(0xcf, 0xd8, 0xdc));
+                p.drawRoundedRect(QRectF(4.5, 3.5, 23, 10), 2, 2);
+                p.setBrush(QColor(0x66, 0xbb, 0x6a));
+                p.drawEllipse(QPointF(23, 8.5), 1.6, 1.6);
+                art::Shredder(p, 14);
+            };
         case ID_WIPE_FOLDER:
             return [](QPainter& p) {
                 art::Folder(p, QRectF(5, 2, 22, 16));

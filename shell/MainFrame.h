@@ -62,6 +62,9 @@ public:
     void OnWipeFolder();
     // Shreds what the user has in every recycle bin, then empties each bin. Asks no question.
     void OnWipeRecycleBin();
+    // Asks for a folder (starting at the home folder), then whether to wipe the free space of
+    // its file system (No is the default), then fills that free space and removes the fill.
+    void OnWipeFreeSpace();
     // Fill the list from a multiple-selection file chooser or a folder chooser; paths already
     // in the list are refused with a log line each.
     void OnAddFiles();

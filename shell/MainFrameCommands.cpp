@@ -100,7 +100,7 @@ bool CMainFrame::CreateMenuBar() {
     addToolBarBreak(Qt::TopToolBarArea);
     AddMenu(QStringLiteral("&File"), "fileMenu",
             {ID_ADD_FILES, ID_ADD_FOLDER, 0, ID_WIPE_SELECTED, ID_WIPE_ALL, 0, ID_WIPE_FOLDER,
-             ID_WIPE_RECYCLE_BIN, 0, ID_OPTIONS, 0, ID_APP_EXIT});
+             ID_WIPE_RECYCLE_BIN, ID_WIPE_FREE_SPACE, 0, ID_OPTIONS, 0, ID_APP_EXIT});
     AddMenu(QStringLiteral("&Edit"), "editMenu",
             {ID_REMOVE_SELECTED, ID_REMOVE_ALL, 0, ID_SELECT_ALL});
     QMenu* pView = AddMenu(QStringLiteral("&View"), "viewMenu",

@@ -23,7 +23,7 @@ constexpr int kOutBarPaneId = 0xE900;
 // shortcut looks like its toolbar button and menu item.
 constexpr int kOutBarIcons[] = {
     ID_ADD_FILES, ID_WIPE_SELECTED, ID_WIPE_ALL,         ID_REMOVE_SELECTED, ID_REMOVE_ALL,
-    ID_OPTIONS,   ID_WIPE_FOLDER,   ID_WIPE_RECYCLE_BIN, ID_ADD_FOLDER,
+    ID_OPTIONS,   ID_WIPE_FOLDER,   ID_WIPE_RECYCLE_BIN, ID_ADD_FOLDER,      ID_WIPE_FREE_SPACE,
 };
 
 struct SOutBarItem {
@@ -34,6 +34,7 @@ struct SOutBarItem {
 constexpr SOutBarItem kWipeItems[] = {
     {"Add file(s) to list", 0}, {"Add folder to list", 8}, {"WIPE selected items", 1},
     {"WIPE all items", 2},      {"WIPE Folder", 6},        {"WIPE Recycle Bin", 7},
+    {"WIPE Free Space", 9},
 };
 constexpr SOutBarItem kOtherItems[] = {
     {"Remove selected items from list", 3},
@@ -141,6 +142,9 @@ void CMainFrame::RunOutBarCommand(int nCommandId) {
             break;
         case ID_WIPE_RECYCLE_BIN:
             OnWipeRecycleBin();
+            break;
+        case ID_WIPE_FREE_SPACE:
+            OnWipeFreeSpace();
             break;
         case ID_REMOVE_SELECTED:
             OnRemoveSelected();

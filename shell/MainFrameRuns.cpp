@@ -44,6 +44,7 @@ void CMainFrame::ConnectRunCommands() {
     connect(Action(ID_WIPE_FOLDER), &QAction::triggered, this, &CMainFrame::OnWipeFolder);
     connect(Action(ID_WIPE_RECYCLE_BIN), &QAction::triggered, this,
             &CMainFrame::OnWipeRecycleBin);
+    connect(Action(ID_WIPE_FREE_SPACE), &QAction::triggered, this, &CMainFrame::OnWipeFreeSpace);
     connect(Action(ID_ADD_FILES), &QAction::triggered, this, &CMainFrame::OnAddFiles);
     connect(Action(ID_ADD_FOLDER), &QAction::triggered, this, &CMainFrame::OnAddFolder);
 }

@@ -93,6 +93,16 @@ public:
         return root.st_dev == st.st_dev && root.st_ino == st.st_ino;
     }
 
+    std::unique_ptr<IFolder> OpenFolder(const std::string& path, CFileError& error) override {
+        struct stat st {};
+        const int fd = OpenNamedFolder(path, st);
+        if (fd < 0) {
+            error = ErrnoError(errno);
+            return nullptr;
+        }
+        return posix::MakeFolder(fd, posix::IdOfStat(st));
+    }
+
 private:
     bool FindPatternEntry(const std::string& path, const std::string& pattern,
                           CDirEntry& entry) {

@@ -268,6 +268,22 @@ public:
         return true;
     }
 
+    bool GetSpace(CVolumeSpace& space, CFileError& error) override {
+        return SpaceOf(m_fd.Get(), space, error);
+    }
+    std::unique_ptr<IFolder> CreateNewFolder(const std::string& name, std::uint32_t nMode,
+                                             CFileError& error) override {
+        return CreateFolderIn(m_fd.Get(), name, nMode, error);
+    }
+    std::unique_ptr<IFileHandle> CreateNewFile(const std::string& name,
+                                               const std::string& displayPath,
+                                               CFileError& error) override {
+        return CreateFileIn(m_fd.Get(), name, displayPath, error);
+    }
+    std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) override {
+        return OpenTopOf(m_fd.Get(), topPath, error);
+    }
+
 private:
     // Sets or clears the owner's write bit as the read-only attribute asks.
     static bool ApplyReadOnly(int bareFd, mode_t current, std::uint32_t attributes,

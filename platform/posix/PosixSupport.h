@@ -52,4 +52,19 @@ std::unique_ptr<IFileHandle> MakeFile(int fd, std::string fullPath);
 // record lock or an open-file-description lock. 0 when none, else the errno to report.
 int CheckNoOtherLock(int fd, bool bTakeExclusive);
 
+// The space of the file system `fd` lives on (statvfs).
+bool SpaceOf(int fd, CVolumeSpace& space, CFileError& error);
+
+// Creates the new folder `name` in `dirFd` with `nMode` and opens it as MakeFolder does.
+std::unique_ptr<IFolder> CreateFolderIn(int dirFd, const std::string& name, std::uint32_t nMode,
+                                        CFileError& error);
+
+// Creates the new file `name` in `dirFd` (mode 0600, never an existing entry) for writing.
+std::unique_ptr<IFileHandle> CreateFileIn(int dirFd, const std::string& name,
+                                          const std::string& displayPath, CFileError& error);
+
+// Opens the top folder of the mount `fd` belongs to: ".." is followed while it stays on the
+// same mount. `topPath` is the path /proc gives for it (empty where it can't).
+std::unique_ptr<IFolder> OpenTopOf(int fd, std::string& topPath, CFileError& error);
+
 }  // namespace quorrel::posix

@@ -85,7 +85,7 @@ void CFrameCommandsTest::menusInOrder() {
     QCOMPARE(titles, QStringList({"&File", "&Edit", "&View", "&Help"}));
     QCOMPARE(frame_test::MenuTexts(*menus[0]->menu()),
              QStringList({"Add F&iles...", "Add F&older...", "-", "WIPE Selected", "WIPE All", "-",
-                          "WIPE Folder...", "WIPE Recycle Bin", "-", "Options...", "-", "E&xit"}));
+                          "WIPE Folder...", "WIPE Recycle Bin", "WIPE Free Space...", "-", "Options...", "-", "E&xit"}));
     QCOMPARE(frame_test::MenuTexts(*menus[1]->menu()),
              QStringList({"&Remove Selected Items", "Remove All Items", "-", "Select All"}));
     QCOMPARE(frame_test::MenuTexts(*menus[2]->menu()),

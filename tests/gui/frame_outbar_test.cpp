@@ -115,16 +115,16 @@ void CFrameOutBarTest::buildsTwoFoldersOfShortcuts() {
     QCOMPARE(Bar().GetImageList(true)->GetImageSize(), QSize(32, 32));
     QCOMPARE(Bar().GetImageList(false)->GetImageSize(), QSize(16, 16));
     QCOMPARE(Bar().GetImageList(true)->GetImageCount(), 9);
-    QCOMPARE(Bar().GetImageList(false)->GetImageCount(), 9);
+    QCOMPARE(Bar().GetImageList(false)->GetImageCount(), 10);
     QCOMPARE(ItemTexts(),
              QStringList({"Add file(s) to list", "Add folder to list", "WIPE selected items",
-                          "WIPE all items", "WIPE Folder", "WIPE Recycle Bin"}));
+                          "WIPE all items", "WIPE Folder", "WIPE Recycle Bin", "WIPE Free Space"}));
     QList<int> images;
     for (int n = 0; n < Bar().GetItemCount(); ++n) {
         images.append(Bar().GetItemImage(n));
         QCOMPARE(Bar().GetItemData(n), quint32(0));
     }
-    QCOMPARE(images, QList<int>({0, 8, 1, 2, 6, 7}));
+    QCOMPARE(images, QList<int>({0, 8, 1, 2, 6, 7, 9}));
     ClickHeader(1);
     QCOMPARE(ItemTexts(), QStringList({"Remove selected items from list",
                                        "Remove all items from list", "Options"}));
@@ -187,7 +187,7 @@ void CFrameOutBarTest::shortcutsBelowARemovedOneKeepTheirCommands() {
     CMessageBox::ClearShown();
     CMessageBox::SetNextAnswer(CMessageBox::IdYes);
     ChooseFromMenu(Bar().GetIconRect(1).center(), "outBarRemoveItem");
-    QCOMPARE(Bar().GetItemCount(), 5);
+    QCOMPARE(Bar().GetItemCount(), 6);
     QCOMPARE(Bar().GetItemText(1), QStringLiteral("WIPE selected items"));
     CMessageBox::ClearShown();
     CMessageBox::SetNextAnswer(CMessageBox::IdNo);

@@ -148,6 +148,26 @@ public:
         return m_real->RemoveFolder(name, error);
     }
 
+    bool GetSpace(CVolumeSpace& space, CFileError& error) override {
+        return m_real->GetSpace(space, error);
+    }
+    std::unique_ptr<IFolder> CreateNewFolder(const std::string& name, std::uint32_t nMode,
+                                             CFileError& error) override {
+        std::unique_ptr<IFolder> real = m_real->CreateNewFolder(name, nMode, error);
+        return real ? std::make_unique<CRecordingFolder>(m_owner, std::move(real)) : nullptr;
+    }
+    std::unique_ptr<IFileHandle> CreateNewFile(const std::string& name,
+                                               const std::string& displayPath,
+                                               CFileError& error) override {
+        m_owner.m_events.push_back("create");
+        std::unique_ptr<IFileHandle> real = m_real->CreateNewFile(name, displayPath, error);
+        return real ? std::make_unique<CRecordingFile>(m_owner, std::move(real)) : nullptr;
+    }
+    std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) override {
+        std::unique_ptr<IFolder> real = m_real->OpenVolumeTop(topPath, error);
+        return real ? std::make_unique<CRecordingFolder>(m_owner, std::move(real)) : nullptr;
+    }
+
 private:
     bool Pretending() const { return m_owner.PretendedLength() >= 0; }
 
@@ -161,6 +181,12 @@ std::unique_ptr<IFolder> CRecordingFileSystem::OpenParentOf(const std::string& p
                                                             std::string& name,
                                                             CFileError& error) {
     std::unique_ptr<IFolder> real = m_real.OpenParentOf(path, name, error);
+    return real ? std::make_unique<CRecordingFolder>(*this, std::move(real)) : nullptr;
+}
+
+std::unique_ptr<IFolder> CRecordingFileSystem::OpenFolder(const std::string& path,
+                                                          CFileError& error) {
+    std::unique_ptr<IFolder> real = m_real.OpenFolder(path, error);
     return real ? std::make_unique<CRecordingFolder>(*this, std::move(real)) : nullptr;
 }
 

@@ -35,6 +35,7 @@ public:
     bool IsFileSystemRoot(const std::string& path) override {
         return m_real.IsFileSystemRoot(path);
     }
+    std::unique_ptr<IFolder> OpenFolder(const std::string& path, CFileError& error) override;
 
 private:
     IFileSystem& m_real;

@@ -40,6 +40,9 @@ public:
     bool IsFileSystemRoot(const std::string& path) override {
         return path.size() <= 3 || m_real.IsFileSystemRoot(Map(path));
     }
+    std::unique_ptr<IFolder> OpenFolder(const std::string& path, CFileError& error) override {
+        return m_real.OpenFolder(Map(path), error);
+    }
 
 private:
     std::string m_strBase;

@@ -1,0 +1,310 @@
+// Filling the free space: big files until the file system is full, then small ones for the
+// last partial blocks and file records. Every file gets every pass of the current method,
+// each pass flushed to the medium, as a shredded file does.
+#include <algorithm>
+#include <cstdio>
+
+#include "FileRun.h"
+#include "FreeSpaceFill.h"
+#include "WipeMethod.h"
+
+namespace quorrel {
+
+namespace {
+
+// Names tried before a file is given up: an entry of that name appeared meanwhile.
+constexpr int kNameTries = 16;
+// Rounds of topping a full file up: each starts with a flush, which frees what the file
+// system held back for data not yet written (delayed allocation).
+constexpr int kTopUpRounds = 4;
+
+std::string NumberedName(const char* pszPrefix, int nNumber) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%s-%06d", pszPrefix, nNumber);
+    return name;
+}
+
+}  // namespace
+
+bool CFreeSpaceFill::Stopped() {
+    if (!m_bAborted && m_host.IsAborted()) {
+        m_bAborted = true;
+    }
+    return m_bAborted || m_bFailed;
+}
+
+void CFreeSpaceFill::Step(std::int64_t nBytes) {
+    m_nWritten += nBytes;
+    const std::int64_t nPos = std::min(m_nProgress + nBytes, m_nRange);
+    m_host.StepProgress(nPos - m_nProgress);
+    m_nProgress = nPos;
+}
+
+std::string CFreeSpaceFill::WorkPath(const std::string& name) const {
+    return JoinPath(m_strWorkPath, name);
+}
+
+// Big files until only kReserveBlocks are left, or the file system says it is full. The
+// last one is held open with its first pass only, to be topped up and finished after the
+// small files: they need those last free blocks to be made at all (xfs makes no file on a
+// full disk), and only they reach the odd free block between others' files. A file system
+// that never fills (one that compresses what it stores) is stopped after twice its size.
+void CFreeSpaceFill::FillBigFiles() {
+    while (!m_bFull && !Stopped()) {
+        if (m_nWritten > 2 * std::max<std::int64_t>(m_start.m_nTotalBytes, 1) * m_nPasses) {
+            m_engine.Warn("* " + m_strTopPath + " took more than twice its size without filling "
+                          "up (it may compress what it stores): its free space may not be "
+                          "overwritten");
+            return;
+        }
+        const std::int64_t nRoom = std::min(RoomAboveReserve(), kFillFileBytes);
+        if (nRoom <= 0) {
+            return;
+        }
+        CHeldFile fill;
+        if (!CreateFill("fill", fill) ||
+            !WriteFirstPass(*fill.file, fill.path, nRoom, false, fill.nLength)) {
+            return;
+        }
+        ++m_nBigFiles;
+        if (m_bFull || fill.nLength < kFillFileBytes) {
+            m_held = std::move(fill);
+            return;
+        }
+        if (!FinishFile(fill)) {
+            return;
+        }
+    }
+}
+
+// The bytes a big file may take before only the small files' reserve is left.
+std::int64_t CFreeSpaceFill::RoomAboveReserve() {
+    CVolumeSpace now;
+    CFileError error;
+    if (!m_work->GetSpace(now, error)) {
+        return kFillFileBytes;  // the disk's full answer ends the fill all the same
+    }
+    const std::int64_t nBlock = std::max<std::int64_t>(now.m_nBlockBytes, 512);
+    return (Reachable(now) / nBlock - kReserveBlocks) * nBlock;
+}
+
+// Small files in what the big ones left: a block each while blocks are free, then what a
+// partial block or a file record still holds (NTFS keeps a small file's data and name in its
+// record). Ends when no file can be made any more or several in a row took nothing.
+void CFreeSpaceFill::FillTailFiles() {
+    m_nTailBytes = std::max<std::int64_t>(m_start.m_nBlockBytes, kMinTailBytes);
+    int nEmpty = 0;
+    while (nEmpty < kMaxEmptyTails && m_nTailFiles < kMaxTailFiles && !Stopped()) {
+        CHeldFile tail;
+        if (!CreateFill("tail", tail) ||
+            !WriteFirstPass(*tail.file, tail.path, m_nTailBytes, true, tail.nLength) ||
+            !FinishFile(tail)) {
+            return;
+        }
+        ++m_nTailFiles;
+        nEmpty = tail.nLength > 0 ? 0 : nEmpty + 1;
+    }
+}
+
+// The big file held since the disk filled: topped up with whatever the small files left,
+// then given its other passes and closed.
+void CFreeSpaceFill::FinishHeldFile() {
+    if (m_held.file && !Stopped() && !m_bFailed &&
+        TopUp(*m_held.file, m_held.path, kFillFileBytes, m_held.nLength)) {
+        FinishFile(m_held);
+    }
+    m_held = CHeldFile();
+}
+
+// Makes one new file in the work folder. False when none could be made: for want of space
+// (m_bFull) or with a failure line (m_bFailed). A name whose making failed otherwise is
+// remembered, as the entry may have been made all the same.
+bool CFreeSpaceFill::CreateFill(const char* pszPrefix, CHeldFile& fill) {
+    std::string name;
+    CFileError error;
+    for (int nTry = 0; nTry < kNameTries && !fill.file; ++nTry) {
+        name = NumberedName(pszPrefix, ++m_nNextName);
+        fill.file = m_work->CreateNewFile(name, WorkPath(name), error);
+        if (!fill.file && error.m_eFault != EFileFault::NameTaken) {
+            m_maybeMade.push_back(name);
+            break;
+        }
+    }
+    if (!fill.file) {
+        if (FullAnswer(error)) {
+            m_bFull = true;
+        } else {
+            m_bFailed = true;
+            m_engine.Fail(Quote("* Error creating file ", WorkPath(name), error));
+        }
+        return false;
+    }
+    m_created.push_back(name);
+    fill.path = WorkPath(name);
+    if (m_engine.m_nWipeMethod == kWipeMethodRandom) {
+        m_engine.m_random.Seed(static_cast<std::uint32_t>(m_engine.m_clock()));
+    }
+    return true;
+}
+
+// Writes the passes after the first over what `fill` stored and closes it.
+bool CFreeSpaceFill::FinishFile(CHeldFile& fill) {
+    CFileError error;
+    if (!WriteLaterPasses(*fill.file, fill.path, fill.nLength)) {
+        return false;
+    }
+    if (!fill.file->Close(error) && !(m_bFull && FullAnswer(error))) {
+        m_bFailed = true;
+        m_engine.Fail(Quote("* Error closeing the file ", fill.path, error));
+        return false;
+    }
+    fill.file.reset();
+    return !Stopped();
+}
+
+// The first pass: up to `nLimit` bytes, or what the disk takes, flushed. A small file that
+// finds no room for its offer is offered half as much, down to kMinTailBytes.
+bool CFreeSpaceFill::WriteFirstPass(IFileHandle& file, const std::string& path,
+                                    std::int64_t nLimit, bool bTail, std::int64_t& nLength) {
+    const std::uint8_t nByte = WipePassByte(m_engine.m_nWipeMethod, 0);
+    m_host.OnPassStart(path, 0, m_nPasses);
+    std::int64_t nOffer = nLimit;
+    for (;;) {
+        CFileError error;
+        std::int64_t nStored = 0;
+        if (WriteSpan(file, path, 0, nOffer, nByte, nStored, error)) {
+            nLength = nStored;
+            return FlushFile(file, path);
+        }
+        if (!FullAnswer(error) || !file.GetLength(nLength, error)) {
+            m_bFailed = true;
+            m_engine.Fail(Quote("* Error writing to file ", path, error));
+            return false;
+        }
+        m_bFull = true;
+        if (!bTail || nLength > 0 || nOffer <= kMinTailBytes) {
+            return FlushFile(file, path);
+        }
+        nOffer /= 2;
+        m_nTailBytes = nOffer;
+    }
+}
+
+// Once the small files are made: a flush lets the file system give back what it held for data
+// not yet written (delayed allocation, speculative preallocation), and the file grows a block
+// at a time into that, until a round gains nothing.
+bool CFreeSpaceFill::TopUp(IFileHandle& file, const std::string& path, std::int64_t nLimit,
+                           std::int64_t& nLength) {
+    const std::uint8_t nByte = WipePassByte(m_engine.m_nWipeMethod, 0);
+    const std::int64_t nBlock = std::max<std::int64_t>(m_start.m_nBlockBytes, 512);
+    for (int nRound = 0; nRound < kTopUpRounds && nLength < nLimit && !Stopped(); ++nRound) {
+        CFileError error;
+        if (!file.Flush(error) && !FullAnswer(error)) {
+            break;
+        }
+        error = CFileError();
+        const std::int64_t nBefore = nLength;
+        std::int64_t nStored = 1;
+        while (nStored > 0 && nLength < nLimit && !Stopped() &&
+               WriteSpan(file, path, nLength, std::min(nBlock, nLimit - nLength), nByte, nStored,
+                         error)) {
+            nLength += nStored;
+        }
+        if ((error.m_nCause != kCauseNone && !FullAnswer(error)) ||
+            !file.GetLength(nLength, error)) {
+            m_bFailed = true;
+            m_engine.Fail(Quote("* Error writing to file ", path, error));
+            return false;
+        }
+        if (nLength == nBefore) {
+            break;
+        }
+    }
+    return FlushFile(file, path);
+}
+
+// Passes two and on, each over the bytes the first pass stored, each flushed.
+bool CFreeSpaceFill::WriteLaterPasses(IFileHandle& file, const std::string& path,
+                                      std::int64_t nLength) {
+    for (int nPass = 1; nPass < m_nPasses && nLength > 0 && !Stopped(); ++nPass) {
+        m_host.OnPassStart(path, nPass, m_nPasses);
+        CFileError error;
+        std::int64_t nStored = 0;
+        const std::uint8_t nByte = WipePassByte(m_engine.m_nWipeMethod, nPass);
+        if (!WriteSpan(file, path, 0, nLength, nByte, nStored, error)) {
+            m_bFailed = true;
+            m_engine.Fail(Quote("* Error writing to file ", path, error));
+            return false;
+        }
+        if (!FlushFile(file, path)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Writes `nBytes` of the pass from `nStart` in chunks, with an abort check before and a
+// progress step after each, write-back started every slice. True when all were written or the
+// run stopped; false with `error` when a write failed (`nStored` tells how far it got).
+bool CFreeSpaceFill::WriteSpan(IFileHandle& file, const std::string& path, std::int64_t nStart,
+                               std::int64_t nBytes, std::uint8_t nByte, std::int64_t& nStored,
+                               CFileError& error) {
+    (void)path;
+    nStored = 0;
+    if (!file.SeekTo(nStart, error)) {
+        return false;
+    }
+    std::int64_t nSinceFlush = 0;
+    while (nStored < nBytes && !Stopped()) {
+        const std::size_t nChunk = static_cast<std::size_t>(std::min<std::int64_t>(
+            static_cast<std::int64_t>(CWipeEngine::kChunkBytes), nBytes - nStored));
+        m_engine.FillChunk(m_chunk, nChunk, nByte);
+        if (!file.Write(m_chunk.data(), nChunk, error)) {
+            return false;
+        }
+        nStored += static_cast<std::int64_t>(nChunk);
+        nSinceFlush += static_cast<std::int64_t>(nChunk);
+        Step(static_cast<std::int64_t>(nChunk));
+        if (nSinceFlush >= CWipeEngine::kFlushSliceBytes && nStored < nBytes) {
+            if (!file.StartFlush(error)) {
+                return false;
+            }
+            nSinceFlush = 0;
+        }
+    }
+    return true;
+}
+
+// True when `error` says the disk is full. fusefat answers a full disk with "access denied"
+// (EPERM) on writes and on creates. Taking that for full is safe only because the file or
+// folder is this run's own: the run made its work folder (owner-only) and every file in it,
+// and opened each for writing as it made it, so permission was granted already; and it
+// counts as full only when the volume itself says no block is left. Anything else stays a
+// failure, with its line.
+bool CFreeSpaceFill::FullAnswer(const CFileError& error) {
+    if (error.m_nCause == kCauseDiskFull) {
+        return true;
+    }
+    CVolumeSpace now;
+    CFileError spaceError;
+    return error.m_nCause == kCauseAccessDenied && m_work->GetSpace(now, spaceError) &&
+           Reachable(now) < std::max<std::int64_t>(now.m_nBlockBytes, 512);
+}
+
+// Forces the pass down to the medium. A disk-full answer here (data the file system could not
+// place after all) ends the fill like any other.
+bool CFreeSpaceFill::FlushFile(IFileHandle& file, const std::string& path) {
+    CFileError error;
+    if (file.Flush(error)) {
+        return true;
+    }
+    if (FullAnswer(error)) {
+        m_bFull = true;
+        return true;
+    }
+    m_bFailed = true;
+    m_engine.Fail(Quote("* Error writing to file ", path, error));
+    return false;
+}
+
+}  // namespace quorrel

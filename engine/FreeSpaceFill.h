@@ -1,0 +1,108 @@
+// The work of one WIPE Free Space run. Internal to the engine.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "WipeEngine.h"
+
+namespace quorrel {
+
+class CFreeSpaceFill {
+public:
+    // Bytes one fill file holds at most: below every file system's largest file (FAT: 4 GiB),
+    // and short enough that a file's later passes start soon.
+    static constexpr std::int64_t kFillFileBytes = std::int64_t{1} << 30;
+    // Free blocks the big files leave for the small ones.
+    static constexpr std::int64_t kReserveBlocks = 128;
+    // Small files in a row that took no data before the small-file phase ends.
+    static constexpr int kMaxEmptyTails = 8;
+    // Small files at most (a volume with millions of free file records ends here).
+    static constexpr int kMaxTailFiles = 50000;
+    // The fewest bytes a small file is offered.
+    static constexpr std::int64_t kMinTailBytes = 16;
+    // Free blocks left after the fill that are no loss worth a line (the file system's own
+    // bookkeeping takes a few while the run removes its files).
+    static constexpr std::int64_t kSlackBlocks = 64;
+
+    CFreeSpaceFill(CWipeEngine& engine, const std::string& folder);
+
+    // The whole run between the banner and the closing lines. True when the free space was
+    // filled and everything the run made was removed again.
+    bool Run();
+    const std::string& TopPath() const { return m_strTopPath; }
+
+private:
+    // A file of the run's, open for writing, and how much its first pass stored.
+    struct CHeldFile {
+        std::unique_ptr<IFileHandle> file;
+        std::string path;
+        std::int64_t nLength = 0;
+    };
+
+    bool Open();
+    bool RemoveLeftover(IFolder& parent, const std::string& parentPath);
+    bool CreateWorkFolder();
+    void FillBigFiles();
+    void FillTailFiles();
+    void FinishHeldFile();
+    std::int64_t RoomAboveReserve();
+    bool CreateFill(const char* pszPrefix, CHeldFile& fill);
+    bool FinishFile(CHeldFile& fill);
+    bool WriteFirstPass(IFileHandle& file, const std::string& path, std::int64_t nLimit,
+                        bool bTail, std::int64_t& nLength);
+    bool WriteLaterPasses(IFileHandle& file, const std::string& path, std::int64_t nLength);
+    bool TopUp(IFileHandle& file, const std::string& path, std::int64_t nLimit,
+               std::int64_t& nLength);
+    bool WriteSpan(IFileHandle& file, const std::string& path, std::int64_t nStart,
+                   std::int64_t nBytes, std::uint8_t nByte, std::int64_t& nStored,
+                   CFileError& error);
+    bool FlushFile(IFileHandle& file, const std::string& path);
+    void ReportUnreached();
+    bool RemoveWork();
+    bool RemoveMaybeMade();
+    void Step(std::int64_t nBytes);
+    bool Stopped();
+    bool FullAnswer(const CFileError& error);
+    std::string WorkPath(const std::string& name) const;
+
+    CWipeEngine& m_engine;
+    IRunHost& m_host;
+    std::string m_strFolder;
+    std::string m_strTopPath;
+    std::string m_strWorkParentPath;
+    std::string m_strWorkPath;
+    std::unique_ptr<IFolder> m_chosen;
+    std::unique_ptr<IFolder> m_top;
+    IFolder* m_pWorkParent = nullptr;
+    std::unique_ptr<IFolder> m_work;
+    std::vector<std::string> m_created;    // names of the files the run made
+    std::vector<std::string> m_maybeMade;  // names whose making failed after all
+    CHeldFile m_held;                      // the big file that met the full disk
+    CVolumeSpace m_start;
+    CVolumeFacts m_volume;
+    int m_nPasses = 1;
+    int m_nNextName = 0;
+    std::int64_t m_nProgress = 0;
+    std::int64_t m_nRange = 0;
+    std::int64_t m_nWritten = 0;
+    std::int64_t m_nTailBytes = 0;
+    int m_nBigFiles = 0;
+    int m_nTailFiles = 0;
+    bool m_bFull = false;
+    bool m_bFailed = false;
+    bool m_bAborted = false;
+    std::vector<std::uint8_t> m_chunk;
+};
+
+// The free space a run can reach: the reserve too when this process may write it.
+inline std::int64_t Reachable(const CVolumeSpace& space) {
+    return space.m_bMayUseReserve ? space.m_nFreeBytes : space.m_nAvailableBytes;
+}
+
+// True when `name` is one the run gives its files ("fill-" or "tail-" and six digits or more).
+bool IsFillName(const std::string& name);
+
+}  // namespace quorrel

@@ -1,0 +1,43 @@
+// WIPE Free Space: what was deleted before lies in the free space of its file system; the run
+// fills that free space with the method's passes and then removes what it wrote.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "WipeEngine.h"
+
+namespace quorrel {
+
+// The hidden folder a run works in, at the top of the file system (or, where the top may not
+// be written, in the chosen folder). One left by a crash is removed by the next run.
+extern const char* const kFreeSpaceWorkFolder;
+
+// What the question before a run names.
+struct CFreeSpaceFacts {
+    std::string strTop;        // the top folder of the file system
+    std::string strType;       // the file system's name
+    std::int64_t nFreeBytes = 0;  // the free space this run can reach
+};
+
+// Looks at the file system that holds `folder`. False, with the failure line in `line`, when
+// its free space cannot be wiped (no such folder, a kernel or read-only file system).
+bool DescribeFreeSpace(IFileSystem& fileSystem, const std::string& folder,
+                       CFreeSpaceFacts& facts, std::string& line);
+
+// The question asked before a run: it names the file system and its free space, and says the
+// disk will be full for a while.
+std::string FreeSpaceQuestion(const CFreeSpaceFacts& facts);
+
+// `nBytes` for people: "512 bytes", "1.5 KiB", "52.0 MiB", ...
+std::string FormatBytes(std::int64_t nBytes);
+
+// Wipes the free space of the file system that holds `folder` as one run: removes a work
+// folder an earlier run left, fills a new one with files written with every pass of the
+// current method (each pass flushed) until the file system is full, then with small files for
+// the last partial blocks and file records, and removes everything it made, also on Cancel
+// or failure. Never writes outside its work folder and never opens an existing file. Ask the
+// question first. True when the free space was filled and everything made was removed.
+bool RunWipeFreeSpace(CWipeEngine& engine, const std::string& folder);
+
+}  // namespace quorrel

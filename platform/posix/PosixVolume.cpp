@@ -1,0 +1,115 @@
+// The POSIX backend's volume pieces: free space, new entries made by the program itself, and
+// the top folder of a mount.
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "PosixSupport.h"
+
+namespace quorrel::posix {
+
+namespace {
+
+// The path /proc gives for the open folder `fd`; empty where /proc is missing or the folder
+// is no longer reachable by a path.
+std::string PathOfFolder(int fd) {
+    const std::string link = ReopenPath(fd);
+    if (link.empty()) {
+        return std::string();
+    }
+    std::string target(4096, '\0');
+    const ssize_t nLength = ::readlink(link.c_str(), &target[0], target.size());
+    if (nLength <= 0 || static_cast<std::size_t>(nLength) >= target.size()) {
+        return std::string();
+    }
+    target.resize(static_cast<std::size_t>(nLength));
+    return target.compare(0, 1, "/") == 0 ? target : std::string();
+}
+
+}  // namespace
+
+bool SpaceOf(int fd, CVolumeSpace& space, CFileError& error) {
+    struct statvfs sv {};
+    if (::fstatvfs(fd, &sv) != 0) {
+        error = ErrnoError(errno);
+        return false;
+    }
+    const std::int64_t nUnit = static_cast<std::int64_t>(sv.f_frsize != 0 ? sv.f_frsize : sv.f_bsize);
+    space.m_nBlockBytes = nUnit;
+    space.m_nTotalBytes = static_cast<std::int64_t>(sv.f_blocks) * nUnit;
+    space.m_nFreeBytes = static_cast<std::int64_t>(sv.f_bfree) * nUnit;
+    space.m_nAvailableBytes = static_cast<std::int64_t>(sv.f_bavail) * nUnit;
+    // The reserve is kept for the administrator (user 0, or a capability we don't look for).
+    space.m_bMayUseReserve = ::geteuid() == 0;
+    space.m_bReadOnly = (sv.f_flag & ST_RDONLY) != 0;
+    return true;
+}
+
+std::unique_ptr<IFolder> CreateFolderIn(int dirFd, const std::string& name, std::uint32_t nMode,
+                                        CFileError& error) {
+    if (::mkdirat(dirFd, name.c_str(), static_cast<mode_t>(nMode & 0777)) != 0) {
+        error = ErrnoError(errno);
+        return nullptr;
+    }
+    const int fd = ::openat(dirFd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        error = ErrnoError(errno);
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        ::unlinkat(dirFd, name.c_str(), AT_REMOVEDIR);  // made just now: it goes again
+        return nullptr;
+    }
+    // The umask may have taken bits away; only the owner's bits are asked for anyway.
+    return MakeFolder(fd, IdOfStat(st));
+}
+
+std::unique_ptr<IFileHandle> CreateFileIn(int dirFd, const std::string& name,
+                                          const std::string& displayPath, CFileError& error) {
+    const int fd = ::openat(dirFd, name.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd < 0) {
+        error = ErrnoError(errno, displayPath);
+        return nullptr;
+    }
+    return MakeFile(fd, FullPath(displayPath));
+}
+
+std::unique_ptr<IFolder> OpenTopOf(int fd, std::string& topPath, CFileError& error) {
+    const std::uint64_t nMount = MountOf(fd);
+    int current = ::openat(fd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
+    if (current < 0 || ::fstat(current, &st) != 0) {
+        error = ErrnoError(errno);
+        if (current >= 0) {
+            ::close(current);
+        }
+        return nullptr;
+    }
+    for (;;) {
+        const int parent = ::openat(current, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        struct stat up {};
+        if (parent < 0 || ::fstat(parent, &up) != 0) {
+            if (parent >= 0) {
+                ::close(parent);
+            }
+            break;
+        }
+        const bool bSame = up.st_dev == st.st_dev && up.st_ino == st.st_ino;  // the root
+        const bool bOtherMount = up.st_dev != st.st_dev || (nMount != 0 && MountOf(parent) != nMount);
+        if (bSame || bOtherMount) {
+            ::close(parent);
+            break;
+        }
+        ::close(current);
+        current = parent;
+        st = up;
+    }
+    topPath = PathOfFolder(current);
+    return MakeFolder(current, IdOfStat(st));
+}
+
+}  // namespace quorrel::posix

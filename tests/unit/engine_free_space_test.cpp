@@ -1,0 +1,184 @@
+// WIPE Free Space over a temporary folder that stands for the top of a volume: the fill ends
+// normally when the disk fills (ENOSPC or a quota), what the run made is removed, a work folder
+// an earlier run left is removed (and a folder it did not make is left alone), the reserve a
+// user cannot reach and xfs's hidden one are reported, a driver's "access denied" on a full disk
+// ends the fill, Cancel still cleans up, and kernel and read-only file systems
+// are refused.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "FaultFileSystem.h"
+#include "FreeSpaceRun.h"
+#include "TestSupport.h"
+
+namespace quorrel::test {
+
+namespace {
+
+constexpr std::int64_t kMiB = 1024 * 1024;
+
+CVolumeSpace Space(std::int64_t nFree, std::int64_t nAvailable, bool bRoot) {
+    CVolumeSpace space;
+    space.m_nBlockBytes = 4096;
+    space.m_nTotalBytes = 64 * kMiB;
+    space.m_nFreeBytes = nFree;
+    space.m_nAvailableBytes = nAvailable;
+    space.m_bMayUseReserve = bRoot;
+    return space;
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& start) {
+    for (const std::string& line : lines) {
+        if (line.compare(0, start.size(), start) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+class FreeSpaceTest : public ::testing::Test {
+protected:
+    FreeSpaceTest() : m_engine(m_files, m_host) {
+        m_files.PretendVolumeTop(m_dir.Path());
+        FreeUntilFull(Space(0, 0, true));
+        m_engine.SetClock([] { return std::int64_t{7}; });
+    }
+    std::string Work() const { return m_dir / kFreeSpaceWorkFolder; }
+    // 1 MiB free while the run looks before it starts and before its big file (which may take
+    // 512 KiB then), `left` from then on.
+    void FreeUntilFull(const CVolumeSpace& left) {
+        const CVolumeSpace free = Space(kMiB, kMiB, true);
+        m_files.PretendSpace({free, free, free, left});
+    }
+    bool Run() { return RunWipeFreeSpace(m_engine, m_dir.Path()); }
+
+    CTempDir m_dir;
+    CFaultFileSystem m_files;
+    CRecordingHost m_host;
+    CWipeEngine m_engine;
+};
+
+TEST_F(FreeSpaceTest, DiskFullOrQuotaEndsTheFillAndEverythingMadeIsRemoved) {
+    for (const int nErrno : {ENOSPC, EDQUOT}) {
+        SCOPED_TRACE(nErrno);
+        m_host.ClearLines();
+        WriteFile(m_dir / "kept.txt", "someone's file");
+        m_files.StayFullFrom(3, nErrno);  // two chunks fit, then the disk is full
+        EXPECT_TRUE(Run());
+        EXPECT_EQ(m_engine.FailureCount(), 0);
+        EXPECT_EQ(m_engine.WarningCount(), 0);
+        EXPECT_TRUE(HasLine(m_host.Lines(), "Wrote 512.0 KiB in 1 files and 8 small files"));
+        EXPECT_TRUE(HasLine(m_host.Lines(), "- End wiping free space of " + m_dir.Path()));
+        EXPECT_EQ(ListNames(m_dir.Path()), std::vector<std::string>{"kept.txt"});
+        EXPECT_EQ(ReadFile(m_dir / "kept.txt"), "someone's file");
+        FreeUntilFull(Space(0, 0, true));
+    }
+}
+
+// fusefat answers a full disk with EPERM, on writes and on creates: that ends the fill only
+// when the volume says it is full, else it is the failure it says. A create that failed may
+// have made its entry: it goes with the rest either way.
+TEST_F(FreeSpaceTest, AccessDeniedEndsTheFillOnlyOnAFullVolumeAndNothingStays) {
+    struct SCase {
+        bool bCreateFails;
+        bool bVolumeFull;
+        std::string failLine;  // empty: the run succeeds
+    };
+    const SCase cases[] = {
+        {false, true, ""},
+        {false, false, "* Error writing to file " + Work() + "/tail-000002"},
+        {true, true, ""},
+        {true, false, "* Error creating file " + Work() + "/tail-000002"},
+    };
+    m_files.LeaveEntryOnFailedCreate();
+    for (const SCase& test : cases) {
+        SCOPED_TRACE(test.bCreateFails * 2 + test.bVolumeFull);
+        m_host.ClearLines();
+        FreeUntilFull(Space(test.bVolumeFull ? 0 : kMiB, test.bVolumeFull ? 0 : kMiB, true));
+        m_files.StayFullFrom(3, EPERM);  // the big file takes its 512 KiB, then "denied"
+        if (test.bCreateFails) {
+            m_files.FailOn(EFileOp::Create, kCauseAccessDenied, 2);
+        }
+        EXPECT_EQ(Run(), test.failLine.empty());
+        EXPECT_TRUE(test.failLine.empty() || HasLine(m_host.Lines(), test.failLine));
+        EXPECT_TRUE(ListNames(m_dir.Path()).empty());
+    }
+}
+
+TEST_F(FreeSpaceTest, LeftoverWorkFolderIsRemovedButAForeignOneIsLeftAlone) {
+    MakeFolder(Work());
+    SetMode(Work(), 0700);
+    WriteFile(Work() + "/fill-000001", std::string(100, '\0'));
+    WriteFile(Work() + "/tail-000002", "x");
+    m_files.StayFullFrom(1);
+    EXPECT_TRUE(Run());
+    EXPECT_TRUE(HasLine(m_host.Lines(), "Folder " + Work() + " left by an earlier run is removed"));
+    EXPECT_FALSE(Exists(Work()));
+
+    MakeFolder(Work());
+    SetMode(Work(), 0700);
+    WriteFile(Work() + "/notes.txt", "mine");
+    EXPECT_FALSE(Run());
+    EXPECT_TRUE(HasLine(m_host.Lines(), "* " + Work() + " holds notes.txt, which this program "
+                                        "did not make; the folder was left alone"));
+    EXPECT_EQ(ReadFile(Work() + "/notes.txt"), "mine");
+}
+
+TEST_F(FreeSpaceTest, UnreachedReserveOfAUserIsReported) {
+    m_files.PretendSpace({Space(10 * kMiB, 8 * kMiB, false), Space(2 * kMiB, 0, false)});
+    m_files.StayFullFrom(2);
+    EXPECT_TRUE(Run());
+    EXPECT_EQ(m_engine.WarningCount(), 1);
+    EXPECT_TRUE(HasLine(m_host.Lines(),
+                        "* 2.0 MiB of the free space of " + m_dir.Path() +
+                            " was not reached: 2.0 MiB of it is reserved for the administrator "
+                            "(run as root to reach it); what was deleted there may remain"));
+
+    m_host.ClearLines();  // xfs hides its reserve pool from the free space it tells
+    CVolumeFacts xfs;
+    xfs.m_strType = "xfs";
+    m_files.PretendVolume(xfs);
+    FreeUntilFull(Space(0, 0, true));
+    m_files.StayFullFrom(1);
+    EXPECT_TRUE(Run());
+    EXPECT_TRUE(HasLine(m_host.Lines(), "* xfs keeps up to 32 MiB of the free space of " +
+                                            m_dir.Path() + " back for its own use"));
+}
+
+TEST_F(FreeSpaceTest, CancelStopsTheFillAndStillRemovesEverything) {
+    m_files.PretendSpace({Space(64 * kMiB, 64 * kMiB, true)});
+    m_host.AbortAtCheck(6);
+    EXPECT_FALSE(Run());
+    EXPECT_TRUE(HasLine(m_host.Lines(), "* Wiping free space of " + m_dir.Path() + " is aborted"));
+    EXPECT_TRUE(ListNames(m_dir.Path()).empty());
+}
+
+TEST_F(FreeSpaceTest, KernelAndReadOnlyFileSystemsAreRefused) {
+    struct SCase {
+        bool bPseudo;
+        bool bReadOnly;
+        std::string line;
+    };
+    const SCase cases[] = {
+        {true, false, "* " + m_dir.Path() + " is on a sysfs file system"},
+        {false, true, "* " + m_dir.Path() + " is on a read-only file system"},
+    };
+    for (const SCase& test : cases) {
+        m_host.ClearLines();
+        CVolumeFacts volume;
+        volume.m_strType = "sysfs";
+        volume.m_bPseudo = test.bPseudo;
+        m_files.PretendVolume(volume);
+        CVolumeSpace space = Space(kMiB, kMiB, true);
+        space.m_bReadOnly = test.bReadOnly;
+        m_files.PretendSpace({space});
+        EXPECT_FALSE(Run());
+        EXPECT_TRUE(HasLine(m_host.Lines(), test.line)) << test.line;
+        EXPECT_TRUE(ListNames(m_dir.Path()).empty());
+    }
+}
+
+}  // namespace
+
+}  // namespace quorrel::test
