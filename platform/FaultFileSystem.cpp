@@ -1,5 +1,7 @@
 #include "FaultFileSystem.h"
 
+#include "PosixErrno.h"  // the fault layer speaks the errno of the machine the tests run on
+
 namespace quorrel {
 
 namespace {

@@ -35,14 +35,14 @@ _quorrel_shred() {
             COMPREPLY=($(compgen -W '0 1 2 3' -- "$cur"))
             return 0
             ;;
-        --folder)
+        --folder | --free-space)
             _quorrel_shred_paths -d "$cur"
             return 0
             ;;
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--method --folder --recycle-bin --verify --yes --help
+        COMPREPLY=($(compgen -W '--method --folder --free-space --recycle-bin --verify --yes --help
                                 --version --' -- "$cur"))
         return 0
     fi

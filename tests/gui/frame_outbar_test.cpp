@@ -114,7 +114,7 @@ void CFrameOutBarTest::buildsTwoFoldersOfShortcuts() {
     QCOMPARE(Bar().GetOwner(), m_pFrame.get());
     QCOMPARE(Bar().GetImageList(true)->GetImageSize(), QSize(32, 32));
     QCOMPARE(Bar().GetImageList(false)->GetImageSize(), QSize(16, 16));
-    QCOMPARE(Bar().GetImageList(true)->GetImageCount(), 9);
+    QCOMPARE(Bar().GetImageList(true)->GetImageCount(), 10);
     QCOMPARE(Bar().GetImageList(false)->GetImageCount(), 10);
     QCOMPARE(ItemTexts(),
              QStringList({"Add file(s) to list", "Add folder to list", "WIPE selected items",
