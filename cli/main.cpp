@@ -26,10 +26,19 @@ constexpr int kExitNotInPlace = 3;  // every entry removed, some not overwritten
 
 // The exit status of a run that did its work: a failure wins over a warning.
 int Outcome(bool bDone, const CWipeEngine& engine) {
-    if (!bDone || engine.FailureCount() > 0) {
+    if (!bDone) {
         return kExitFailed;
     }
-    return engine.WarningCount() > 0 ? kExitNotInPlace : kExitDone;
+    switch (engine.RunOutcome()) {
+        case EWipeOutcome::Destroyed:
+            return kExitDone;
+        case EWipeOutcome::RemovedNotInPlace:
+            return kExitNotInPlace;
+        case EWipeOutcome::Failed:
+        case EWipeOutcome::Aborted:
+            break;
+    }
+    return kExitFailed;
 }
 
 // The method of --method, else the one stored by the window's Options, else 0.

@@ -39,74 +39,105 @@ void CWipeEngine::Warn(const std::string& line) {
     m_host.AddLine(line);
 }
 
-bool CWipeEngine::WipeFile(const std::string& path, bool bRecycleBin) {
+EWipeOutcome CWipeEngine::RunOutcome() const {
+    if (m_bAborted) {
+        return EWipeOutcome::Aborted;
+    }
+    if (m_nFailures > 0) {
+        return EWipeOutcome::Failed;
+    }
+    return m_nWarnings > 0 ? EWipeOutcome::RemovedNotInPlace : EWipeOutcome::Destroyed;
+}
+
+EWipeOutcome CWipeEngine::WipeFile(const std::string& path, EWipeMode mode) {
     std::string name;
     CFileError error;
     std::unique_ptr<IFolder> folder = m_fs.OpenParentOf(path, name, error);
     CDirEntry entry;
     if (folder && folder->Lookup(name, entry, error)) {
-        return WipeFileEntry(*folder, entry, path, bRecycleBin);
+        return WipeFileEntry(*folder, entry, path, mode);
     }
     if (name == "." || name == "..") {
         Fail(lines::DotName(path));
-    } else if (!bRecycleBin) {
+    } else if (mode == EWipeMode::Normal) {
         error.m_strFileName = kUnnamedFile;  // the status step names no file
         Fail(Quote(lines::kSetAttributeFailed, path, error));
     } else {
         error.m_strFileName = path;
         Fail(Quote(lines::kOpenFailed, path, error));
     }
-    return false;
+    return EWipeOutcome::Failed;
 }
 
-bool CWipeEngine::WipeEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
-                            bool bRecycleBin) {
+EWipeOutcome CWipeEngine::WipeEntry(IFolder& folder, const CDirEntry& entry,
+                                    const std::string& path, EWipeMode mode) {
     if ((entry.m_attributes & kAttrDirectory) != 0) {
-        return WalkFolder(folder, entry, path, bRecycleBin);
+        const int nWarnings = m_nWarnings;
+        return WalkOutcome(WalkFolder(folder, entry, path, mode), nWarnings);
     }
-    return WipeFileEntry(folder, entry, path, bRecycleBin);
+    return WipeFileEntry(folder, entry, path, mode);
 }
 
-bool CWipeEngine::WipeFileEntry(IFolder& folder, const CDirEntry& entry,
-                                const std::string& path, bool bRecycleBin) {
-    if (RefuseEntry(folder, entry, path)) {
-        return false;
+// A walk that went through counts as removed (with the warnings its files gave); one that
+// did not was stopped by the user or could not list its folder.
+EWipeOutcome CWipeEngine::WalkOutcome(bool bWalked, int nWarningsBefore) const {
+    if (!bWalked) {
+        return m_bAborted ? EWipeOutcome::Aborted : EWipeOutcome::Failed;
     }
-    if (!bRecycleBin) {
+    return m_nWarnings > nWarningsBefore ? EWipeOutcome::RemovedNotInPlace
+                                         : EWipeOutcome::Destroyed;
+}
+
+EWipeOutcome CWipeEngine::WipeFileEntry(IFolder& folder, const CDirEntry& entry,
+                                        const std::string& path, EWipeMode mode) {
+    if (RefuseEntry(folder, entry, path)) {
+        return EWipeOutcome::Failed;
+    }
+    if (mode == EWipeMode::Normal) {
         if (!PrepareNormalMode(folder, entry, path)) {
-            return false;
+            return EWipeOutcome::Failed;
         }
         if (HasNoData(entry)) {
             return RenameAndDelete(folder, entry.m_strName, path, false);
         }
     } else if (HasNoData(entry)) {
         m_host.AddLine(lines::NoDataInBin(path));
-        return true;
+        return EWipeOutcome::Destroyed;
     }
+    const int nWarnings = m_nWarnings;
+    const EWipeOutcome outcome = OverwriteAndFinish(folder, entry, path, mode);
+    return outcome == EWipeOutcome::Destroyed && m_nWarnings > nWarnings
+               ? EWipeOutcome::RemovedNotInPlace
+               : outcome;
+}
+
+// Opens the file, overwrites it and finishes it in its mode.
+EWipeOutcome CWipeEngine::OverwriteAndFinish(IFolder& folder, const CDirEntry& entry,
+                                             const std::string& path, EWipeMode mode) {
     CFileRun run(folder, entry, path);
     CFileError error;
     run.file = folder.OpenForWrite(entry, path, error);
     if (!run.file) {
         Fail(Quote(lines::kOpenFailed, path, error));
-        return false;
+        return EWipeOutcome::Failed;
     }
     if (!run.file->GetLength(run.nLength, error) || !run.file->GetFacts(run.facts, error)) {
         Fail(Quote(lines::kSeekFailed, path, error));
-        return false;
+        return EWipeOutcome::Failed;
     }
     if (run.facts.m_nLinks > 1) {  // a name added since the listing
         Fail(lines::HardLinked(path, run.facts.m_nLinks));
-        return false;
+        return EWipeOutcome::Failed;
     }
     if (!run.file->GetDataRanges(run.nLength, run.ranges, error)) {
         Fail(Quote(lines::kSeekFailed, path, error));
-        return false;
+        return EWipeOutcome::Failed;
     }
     WarnAboutCopies(run);
     if (!OverwriteFile(run)) {
-        return false;
+        return EWipeOutcome::Failed;
     }
-    return FinishFile(run, bRecycleBin);
+    return FinishFile(run, mode);
 }
 
 // Entries no mode may write: those on a kernel file system, and files whose data other names
@@ -153,8 +184,8 @@ bool CWipeEngine::PrepareNormalMode(IFolder& folder, const CDirEntry& entry,
 // Moves the entry to a random name in its own folder and deletes it there. A random name that
 // is taken already is skipped for the next one the generator gives. Links and special files
 // come here straight from step one: never opened, their targets never touched.
-bool CWipeEngine::RenameAndDelete(IFolder& folder, const std::string& name,
-                                  const std::string& path, bool bChanged) {
+EWipeOutcome CWipeEngine::RenameAndDelete(IFolder& folder, const std::string& name,
+                                          const std::string& path, bool bChanged) {
     CFileError error;
     std::string target;
     bool bRenamed = false;
@@ -167,7 +198,7 @@ bool CWipeEngine::RenameAndDelete(IFolder& folder, const std::string& name,
     }
     if (!bRenamed || !folder.Delete(target, error)) {
         Fail(Quote(lines::kDeleteFailed, path, error));
-        return false;
+        return EWipeOutcome::Failed;
     }
     if (bChanged) {
         Warn(lines::Changed(path));
@@ -175,7 +206,7 @@ bool CWipeEngine::RenameAndDelete(IFolder& folder, const std::string& name,
         m_host.AddLine(lines::FileDeleted(path));
     }
     m_host.SetProgressPos(0);
-    return true;
+    return bChanged ? EWipeOutcome::RemovedNotInPlace : EWipeOutcome::Destroyed;
 }
 
 // Says so when overwriting in place cannot reach every old copy of the file's contents.
@@ -191,14 +222,16 @@ void CWipeEngine::WarnAboutCopies(CFileRun& run) {
 // The abort check, then truncation (normal mode, flushed) and close, then the random name and
 // the deletion, with the outcome's line. An aborted file keeps its length, so that a later
 // run reaches every block it still holds.
-bool CWipeEngine::FinishFile(CFileRun& run, bool bRecycleBin) {
+EWipeOutcome CWipeEngine::FinishFile(CFileRun& run, EWipeMode mode) {
     CFileError error;
     if (m_host.IsAborted()) {
         run.file->Close(error);
         Fail(lines::FileAborted(run.path));
+        m_bAborted = true;
         m_host.SetProgressPos(0);
-        return false;
+        return EWipeOutcome::Aborted;
     }
+    const bool bRecycleBin = mode == EWipeMode::RecycleBin;
     bool bOk = bRecycleBin ||
                (TruncateInSteps(*run.file, run.nLength, error) && run.file->Flush(error));
     if (!bOk) {
@@ -207,7 +240,7 @@ bool CWipeEngine::FinishFile(CFileRun& run, bool bRecycleBin) {
     bOk = bOk && run.file->Close(error);
     if (!bOk) {
         Fail(Quote(lines::kCloseFailed, run.path, error));
-        return false;
+        return EWipeOutcome::Failed;
     }
     if (bRecycleBin) {
         if (run.bChanged) {
@@ -216,7 +249,7 @@ bool CWipeEngine::FinishFile(CFileRun& run, bool bRecycleBin) {
             m_host.AddLine(lines::FileShreddedInBin(run.path));
         }
         m_host.SetProgressPos(0);
-        return true;
+        return run.bChanged ? EWipeOutcome::RemovedNotInPlace : EWipeOutcome::Destroyed;
     }
     return RenameAndDelete(run.folder, run.entry.m_strName, run.path, run.bChanged);
 }

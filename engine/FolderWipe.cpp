@@ -31,13 +31,13 @@ struct CWipeEngine::CWalkFrame {
 // The state of one walk.
 struct CWipeEngine::CWalk {
     IFolder& topParent;
-    bool bRecycleBin;
+    EWipeMode mode;
     std::vector<CWalkFrame> frames;
     std::string path;                   // the path of the entry being shredded
     std::size_t nFirstHeld = 0;         // frames below this index have let their handle go
 };
 
-bool CWipeEngine::WipeFolder(const std::string& path, bool bRecycleBin) {
+bool CWipeEngine::WipeFolder(const std::string& path, EWipeMode mode) {
     if (m_fs.IsFileSystemRoot(path)) {  // "/", and any other way of naming it
         Fail(lines::RootRefused(path));
         return false;
@@ -60,7 +60,7 @@ bool CWipeEngine::WipeFolder(const std::string& path, bool bRecycleBin) {
     if ((entry.m_attributes & kAttrDirectory) == 0) {
         return false;
     }
-    return WalkFolder(*parent, entry, path, bRecycleBin);
+    return WalkFolder(*parent, entry, path, mode);
 }
 
 std::unique_ptr<IFolder> CWipeEngine::OpenFolderPath(const std::string& path, bool& bExists) {
@@ -80,9 +80,9 @@ std::unique_ptr<IFolder> CWipeEngine::OpenFolderPath(const std::string& path, bo
 // Walks the folder `entry` of `parent` depth first. A folder given by the user is walked even
 // when it is a mount point of its own; below it the walk stays on that mount.
 bool CWipeEngine::WalkFolder(IFolder& parent, const CDirEntry& entry, const std::string& path,
-                             bool bRecycleBin) {
+                             EWipeMode mode) {
     CFileError error;
-    CWalk walk{parent, bRecycleBin, {}, path, 0};
+    CWalk walk{parent, mode, {}, path, 0};
     CWalkFrame top;
     top.folder = parent.OpenFolder(entry, error);
     if (!top.folder) {
@@ -126,7 +126,7 @@ bool CWipeEngine::EnterFolder(CWalk& walk, CWalkFrame& frame) {
         }
         return false;
     }
-    if (!walk.bRecycleBin) {
+    if (walk.mode == EWipeMode::Normal) {
         m_host.AddLine(lines::WipeingFolder(path));
     }
     return true;
@@ -136,11 +136,12 @@ bool CWipeEngine::EnterFolder(CWalk& walk, CWalkFrame& frame) {
 // False when the user aborted or the walk lost its way back up.
 bool CWipeEngine::StepWalk(CWalk& walk) {
     CWalkFrame& frame = walk.frames.back();
-    if (frame.nNext >= frame.entries.size()) {
-        return !m_host.IsAborted() && LeaveFolder(walk);
-    }
-    if (m_host.IsAborted()) {
+    if (m_host.IsAborted()) {  // before each entry, and before the folder's own end
+        m_bAborted = true;
         return false;
+    }
+    if (frame.nNext >= frame.entries.size()) {
+        return LeaveFolder(walk);
     }
     const CDirEntry entry = frame.entries[frame.nNext++];
     walk.path.resize(frame.nPathLength);
@@ -154,7 +155,7 @@ bool CWipeEngine::StepWalk(CWalk& walk) {
         if ((entry.m_attributes & kAttrReadOnly) != 0) {
             folder.SetAttributes(entry, entry.m_attributes & ~kAttrReadOnly);
         }
-        WipeFileEntry(folder, entry, walk.path, walk.bRecycleBin);
+        WipeFileEntry(folder, entry, walk.path, walk.mode);
         return true;
     }
     CFileError error;
@@ -207,11 +208,12 @@ bool CWipeEngine::LeaveFolder(CWalk& walk) {
         parent = above.folder.get();
     }
     CFileError error;
-    if (!walk.bRecycleBin && parent->RemoveFolder(done.strName, error)) {
+    const bool bNormal = walk.mode == EWipeMode::Normal;
+    if (bNormal && parent->RemoveFolder(done.strName, error)) {
         m_host.AddLine(lines::FolderRemoved(path));
         return true;
     }
-    if (!walk.bRecycleBin) {
+    if (bNormal) {
         Fail(lines::FolderNotRemoved(path));
     }
     if (done.bModeChanged) {
@@ -230,25 +232,24 @@ bool CWipeEngine::IsOtherMount(const IFolder& folder, const CDirEntry& entry) co
            entry.m_id.m_nVolume != folder.GetId().m_nVolume;
 }
 
-bool CWipeEngine::WipeListItem(const std::string& path) {
+EWipeOutcome CWipeEngine::WipeListItem(const std::string& path) {
     if (IsDotName(LastPathPart(path))) {
         Fail(lines::DotName(path));
-        return false;
+        return EWipeOutcome::Failed;
     }
     CDirEntry entry;
     if (!m_fs.FindEntry(path, entry)) {
-        if (m_fs.IsFileSystemRoot(path)) {
-            Fail(lines::RootRefused(path));
-            return false;
-        }
-        ++m_nFailures;
-        m_host.AddLine(lines::NotAnObject(path));
-        return false;
+        Fail(m_fs.IsFileSystemRoot(path) ? lines::RootRefused(path) : lines::NotAnObject(path));
+        return EWipeOutcome::Failed;
     }
-    if ((entry.m_attributes & kAttrDirectory) != 0) {
-        return WipeFolder(path, (entry.m_attributes & kAttrSystem) != 0);
+    if ((entry.m_attributes & kAttrDirectory) == 0) {
+        return WipeFile(path, EWipeMode::Normal);
     }
-    return WipeFile(path, false);
+    // A folder the system keeps for itself (a bin) is only overwritten, never removed.
+    const EWipeMode mode =
+        (entry.m_attributes & kAttrSystem) != 0 ? EWipeMode::RecycleBin : EWipeMode::Normal;
+    const int nWarnings = m_nWarnings;
+    return WalkOutcome(WipeFolder(path, mode), nWarnings);
 }
 
 }  // namespace quorrel

@@ -12,13 +12,13 @@ bool ShredBinEntry(CWipeEngine& engine, IRecycleBins& bins, IFolder& binFolder,
     const std::string path = folder + entry.m_strName;  // a bin folder ends in its separator
     if ((entry.m_attributes & kAttrDirectory) != 0) {
         engine.Host().AddLine(lines::BinFolder(path));
-        return engine.WipeEntry(binFolder, entry, path, true);
+        return IsRemoved(engine.WipeEntry(binFolder, entry, path, EWipeMode::RecycleBin));
     }
     if (bins.IsBookkeeping(entry.m_strName)) {
         return true;
     }
     engine.Host().AddLine(lines::BinFile(path));
-    return engine.WipeEntry(binFolder, entry, path, true);
+    return IsRemoved(engine.WipeEntry(binFolder, entry, path, EWipeMode::RecycleBin));
 }
 
 // Shreds every entry of one bin folder. A failed entry does not keep the later ones from
@@ -88,6 +88,7 @@ bool RunWipeRecycleBin(CWipeEngine& engine, IRecycleBins& bins) {
     }
     const bool bAborted = host.IsAborted();
     if (bAborted) {
+        engine.NoteAborted();
         engine.Fail(lines::kBinAborted);
     }
     host.EndRun();

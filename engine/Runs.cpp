@@ -31,11 +31,12 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
     while (nRow != -1) {
         if (host.IsAborted()) {
             bAborted = true;
+            engine.NoteAborted();
             break;
         }
         // Every row above nRow is deleted or deselected, so the next selected row is the
         // first one at or after nRow: the search goes on from there, not from the top.
-        if (engine.WipeListItem(list.GetItemPath(nRow))) {
+        if (IsRemoved(engine.WipeListItem(list.GetItemPath(nRow)))) {
             list.DeleteItem(nRow);
             nRow = list.GetNextSelected(nRow - 1);
         } else {
@@ -54,7 +55,7 @@ bool RunWipeFolder(CWipeEngine& engine, const std::string& folder) {
     host.AddLine(lines::FolderBanner(folder, MethodName(engine)));
     const std::int64_t nStart = engine.Now();
     host.BeginRun();
-    const bool bDone = engine.WipeFolder(folder, false);
+    const bool bDone = engine.WipeFolder(folder, EWipeMode::Normal);
     host.EndRun();
     if (bDone) {
         host.AddLine(lines::FolderEnd(folder));

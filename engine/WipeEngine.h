@@ -13,6 +13,23 @@
 
 namespace quorrel {
 
+// How an entry is shredded: normal mode destroys it (overwrite, truncate, random name,
+// delete); recycle-bin mode only overwrites it in place, for the bin's own emptying to remove.
+enum class EWipeMode { Normal, RecycleBin };
+
+// What became of an entry, or of a whole run.
+enum class EWipeOutcome {
+    Destroyed,          // overwritten where it lay and removed (recycle-bin mode: overwritten)
+    RemovedNotInPlace,  // removed, but old copies of its contents may remain on the disk
+    Failed,             // not destroyed; a "* " line says why
+    Aborted,            // the user stopped it
+};
+
+// True when the entry is gone from where it was (recycle-bin mode: overwritten).
+inline bool IsRemoved(EWipeOutcome outcome) {
+    return outcome == EWipeOutcome::Destroyed || outcome == EWipeOutcome::RemovedNotInPlace;
+}
+
 // The engine a window (or the terminal) keeps for its whole life: it owns the generator, whose
 // sequence runs on from one file to the next, and the current overwrite method.
 class CWipeEngine {
@@ -50,27 +67,35 @@ public:
     // How many files were removed, but may have left copies of their contents on the disk
     // (copy-on-write file system, shared data, changed while shredded).
     int WarningCount() const { return m_nWarnings; }
+    // What everything since the engine was made came to: aborted when the user stopped a
+    // file or a walk; else failed when any line reported a failure; else removed-not-in-place
+    // when any warning was given; else destroyed. quorrel-shred's exit status follows it.
+    EWipeOutcome RunOutcome() const;
+    // Notes that the user stopped the run (the runs call it when they end early).
+    void NoteAborted() { m_bAborted = true; }
 
     // Destroys one file: overwrites it with every pass of the method, then (normal mode)
     // truncates it, renames it to a random name in its own folder and deletes it. In
     // recycle-bin mode the file is only overwritten. Links and special files hold no data:
     // normal mode removes the entry, recycle-bin mode leaves it. Writes its own log lines;
     // true when the file was destroyed (or, in recycle-bin mode, overwritten).
-    bool WipeFile(const std::string& path, bool bRecycleBin);
+    EWipeOutcome WipeFile(const std::string& path, EWipeMode mode);
 
     // Shreds a folder tree depth first; normal mode removes each folder once emptied. Never
     // walks the file system's root, never follows a link and never leaves the mount the
-    // folder is on. False when the folder cannot be listed or the run was aborted.
-    bool WipeFolder(const std::string& path, bool bRecycleBin);
+    // folder is on. False when the folder cannot be listed or the run was aborted; true when
+    // the walk went through, whatever became of the entries (their lines say).
+    bool WipeFolder(const std::string& path, EWipeMode mode);
 
     // Shreds one list entry as the file system sees it now: a folder (in recycle-bin mode when
-    // it carries the system attribute) or a file. False when it is gone or was not destroyed.
-    bool WipeListItem(const std::string& path);
+    // it carries the system attribute) or a file. A folder counts as removed when its walk
+    // went through, as the list run takes its row out then.
+    EWipeOutcome WipeListItem(const std::string& path);
 
     // The same for an entry already listed in the open folder `folder`; `path` is what the log
     // calls it. A folder entry is walked, anything else wiped as a file.
-    bool WipeEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
-                   bool bRecycleBin);
+    EWipeOutcome WipeEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
+                           EWipeMode mode);
 
     // Opens the folder `path` names, resolving the path once (links in it followed, as the
     // user named it); the final part must be a real folder. Null when it can't, with
@@ -87,26 +112,29 @@ private:
     struct CWalkFrame;
     struct CFileRun;
 
-    bool WipeFileEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
-                       bool bRecycleBin);
+    EWipeOutcome WipeFileEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
+                               EWipeMode mode);
+    EWipeOutcome WalkOutcome(bool bWalked, int nWarningsBefore) const;
+    EWipeOutcome OverwriteAndFinish(IFolder& folder, const CDirEntry& entry,
+                                    const std::string& path, EWipeMode mode);
     bool RefuseEntry(IFolder& folder, const CDirEntry& entry, const std::string& path);
     bool PrepareNormalMode(IFolder& folder, const CDirEntry& entry, const std::string& path);
-    bool RenameAndDelete(IFolder& folder, const std::string& name, const std::string& path,
-                         bool bChanged);
+    EWipeOutcome RenameAndDelete(IFolder& folder, const std::string& name,
+                                 const std::string& path, bool bChanged);
     bool OverwriteFile(CFileRun& run);
     bool WritePass(CFileRun& run, int nPass, CFileError& error);
     bool CheckUnchanged(CFileRun& run);
     bool IsCutShort(CFileRun& run, std::int64_t nEnd);
     bool VerifyLastPass(CFileRun& run);
     void FillChunk(std::vector<std::uint8_t>& chunk, std::size_t nBytes, std::uint8_t nByte);
-    bool FinishFile(CFileRun& run, bool bRecycleBin);
+    EWipeOutcome FinishFile(CFileRun& run, EWipeMode mode);
     bool TruncateInSteps(IFileHandle& file, std::int64_t nLength, CFileError& error);
     void WarnAboutCopies(CFileRun& run);
     std::string RandomName();
 
     struct CWalk;
     bool WalkFolder(IFolder& parent, const CDirEntry& entry, const std::string& path,
-                    bool bRecycleBin);
+                    EWipeMode mode);
     bool EnterFolder(CWalk& walk, CWalkFrame& frame);
     bool StepWalk(CWalk& walk);
     bool LeaveFolder(CWalk& walk);
@@ -121,6 +149,7 @@ private:
     bool m_bVerify = false;
     int m_nFailures = 0;
     int m_nWarnings = 0;
+    bool m_bAborted = false;
     std::function<std::int64_t()> m_clock;
 };
 

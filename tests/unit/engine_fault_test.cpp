@@ -22,7 +22,7 @@ protected:
 
     // Shreds the victim in normal mode, expecting failure, and returns the last line.
     std::string Fails() {
-        EXPECT_FALSE(m_engine.WipeFile(m_path, false));
+        EXPECT_NE(m_engine.WipeFile(m_path, EWipeMode::Normal), EWipeOutcome::Destroyed);
         EXPECT_EQ(m_engine.FailureCount(), 1);
         return m_host.Lines().empty() ? std::string() : m_host.Lines().back();
     }
@@ -81,7 +81,7 @@ TEST_F(FaultTest, SeekingToTheSecondPassLeavesTheFirstPassOnDisk) {
 TEST_F(FaultTest, WritingNamesTheFullPath) {
     const std::string dotted = m_dir.Path() + "/./victim";  // the open resolves the full path
     m_files.FailOn(EFileOp::Write, kCauseHardIO, 2);
-    EXPECT_FALSE(m_engine.WipeFile(dotted, false));
+    EXPECT_NE(m_engine.WipeFile(dotted, EWipeMode::Normal), EWipeOutcome::Destroyed);
     EXPECT_EQ(m_host.Lines().back(), "* Error writing to file " + dotted +
                                          ": A hardware I/O error was reported while accessing " +
                                          m_path + ".");
@@ -157,7 +157,7 @@ TEST_F(FaultTest, ErrorTextIsCutTo98Characters) {
     const std::string longName = m_dir / std::string(120, 'n');
     WriteFile(longName, "x");
     m_files.FailOn(EFileOp::Open, kCauseAccessDenied);
-    EXPECT_FALSE(m_engine.WipeFile(longName, false));
+    EXPECT_NE(m_engine.WipeFile(longName, EWipeMode::Normal), EWipeOutcome::Destroyed);
     const std::string prefix = "* Error opening file " + longName + ": ";
     const std::string line = m_host.Lines().back();
     ASSERT_EQ(line.rfind(prefix, 0), 0u);

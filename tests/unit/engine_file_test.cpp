@@ -36,7 +36,7 @@ protected:
     std::vector<std::string> PassesOf(int nMethod, std::size_t nLength) {
         WriteFile(m_dir / "f", std::string(nLength, 'S'));
         m_engine.SetWipeMethod(nMethod);
-        EXPECT_TRUE(m_engine.WipeFile(m_dir / "f", true));
+        EXPECT_EQ(m_engine.WipeFile(m_dir / "f", EWipeMode::RecycleBin), EWipeOutcome::Destroyed);
         return m_files.m_passes;
     }
 
@@ -103,18 +103,18 @@ TEST_F(FileWipeTest, RandomFilesInTheSameSecondGetTheSameBytes) {
     WriteFile(m_dir / "a", std::string(5000, 'a'));
     WriteFile(m_dir / "b", std::string(5000, 'b'));
     WriteFile(m_dir / "c", std::string(5000, 'c'));
-    ASSERT_TRUE(m_engine.WipeFile(m_dir / "a", true));
-    ASSERT_TRUE(m_engine.WipeFile(m_dir / "b", true));
+    ASSERT_EQ(m_engine.WipeFile(m_dir / "a", EWipeMode::RecycleBin), EWipeOutcome::Destroyed);
+    ASSERT_EQ(m_engine.WipeFile(m_dir / "b", EWipeMode::RecycleBin), EWipeOutcome::Destroyed);
     EXPECT_EQ(ReadFile(m_dir / "a"), ReadFile(m_dir / "b"));
     m_engine.SetClock([] { return kFixedTime + 1; });
-    ASSERT_TRUE(m_engine.WipeFile(m_dir / "c", true));
+    ASSERT_EQ(m_engine.WipeFile(m_dir / "c", EWipeMode::RecycleBin), EWipeOutcome::Destroyed);
     EXPECT_NE(ReadFile(m_dir / "a"), ReadFile(m_dir / "c"));
 }
 
 TEST_F(FileWipeTest, EveryPassAndTheTruncationReachTheDiskBeforeTheNextStep) {
     m_engine.SetWipeMethod(1);
     WriteFile(m_dir / "f", "secret");
-    ASSERT_TRUE(m_engine.WipeFile(m_dir / "f", false));
+    ASSERT_EQ(m_engine.WipeFile(m_dir / "f", EWipeMode::Normal), EWipeOutcome::Destroyed);
     const std::vector<std::string> expected = {
         "open",  "seek",     "write", "flush", "seek",  "write",  "flush", "seek",
         "write", "flush",    "truncate", "flush", "close", "rename", "delete"};
@@ -123,7 +123,7 @@ TEST_F(FileWipeTest, EveryPassAndTheTruncationReachTheDiskBeforeTheNextStep) {
 
 TEST_F(FileWipeTest, LongPassesAreFlushedInSlices) {
     m_files.PretendLength(3 * CWipeEngine::kFlushSliceBytes + 1);
-    ASSERT_TRUE(m_engine.WipeFile(m_dir / "big", false));
+    ASSERT_EQ(m_engine.WipeFile(m_dir / "big", EWipeMode::Normal), EWipeOutcome::Destroyed);
     int nFlushes = 0;
     for (const std::string& event : m_files.m_events) {
         nFlushes += event == "flush" ? 1 : 0;
@@ -133,7 +133,7 @@ TEST_F(FileWipeTest, LongPassesAreFlushedInSlices) {
 
 TEST_F(FileWipeTest, LargeFilesAreCutInStepsWithTheWindowKeptAlive) {
     m_files.PretendLength(2 * CWipeEngine::kTruncateStepBytes + 5);
-    ASSERT_TRUE(m_engine.WipeFile(m_dir / "big", false));
+    ASSERT_EQ(m_engine.WipeFile(m_dir / "big", EWipeMode::Normal), EWipeOutcome::Destroyed);
     const std::vector<std::string> ending(m_files.m_events.end() - 8, m_files.m_events.end());
     const std::vector<std::string> expected = {"flush", "truncate", "truncate", "truncate",
                                                "flush", "close",    "rename",   "delete"};
@@ -144,7 +144,7 @@ TEST_F(FileWipeTest, LargeFilesAreCutInStepsWithTheWindowKeptAlive) {
 TEST_F(FileWipeTest, FilesOfTwoGibibytesAndMoreAreOverwrittenWhole) {
     const std::int64_t nLength = (std::int64_t{1} << 31) + 5;
     m_files.PretendLength(nLength);
-    ASSERT_TRUE(m_engine.WipeFile(m_dir / "huge", false));
+    ASSERT_EQ(m_engine.WipeFile(m_dir / "huge", EWipeMode::Normal), EWipeOutcome::Destroyed);
     ASSERT_EQ(m_files.m_passBytes.size(), 1u);
     EXPECT_EQ(m_files.m_passBytes[0], nLength);
     EXPECT_EQ(m_host.m_events.front(), "pass 0/1");
@@ -155,7 +155,7 @@ TEST_F(FileWipeTest, EmptyFileIsDeletedWithItsLines) {
     const std::string path = m_dir / "empty";
     WriteFile(path, "");
     m_engine.SetWipeMethod(1);
-    EXPECT_TRUE(m_engine.WipeFile(path, false));
+    EXPECT_EQ(m_engine.WipeFile(path, EWipeMode::Normal), EWipeOutcome::Destroyed);
     EXPECT_FALSE(Exists(path));
     EXPECT_TRUE(ListNames(m_dir.Path()).empty());
     const std::vector<std::string> lines = {"Wipeing file " + path,
@@ -176,7 +176,7 @@ TEST_F(FileWipeTest, ProgressFollowsTheBytesOfEachPass) {
         positions.push_back(host.m_nPosition);
         return false;
     });
-    ASSERT_TRUE(engine.WipeFile(m_dir / "f", false));
+    ASSERT_EQ(engine.WipeFile(m_dir / "f", EWipeMode::Normal), EWipeOutcome::Destroyed);
     const std::int64_t chunk = static_cast<std::int64_t>(CWipeEngine::kChunkBytes);
     // the pass check, one check before each chunk, the final check
     const std::vector<std::int64_t> expected = {0, 0, chunk, 2 * chunk, 3 * chunk};
@@ -190,7 +190,7 @@ TEST(FileWipe, RecycleBinModeOverwritesInPlaceAndSaysSo) {
     WriteFile(path, std::string(1234, 's'));
     CRecordingHost host;
     CWipeEngine engine(SystemFileSystem(), host);
-    EXPECT_TRUE(engine.WipeFile(path, true));
+    EXPECT_EQ(engine.WipeFile(path, EWipeMode::RecycleBin), EWipeOutcome::Destroyed);
     EXPECT_EQ(ReadFile(path), std::string(1234, '\0'));
     const std::vector<std::string> lines = {"File " + path +
                                             " successfuly shreded frm recykle bin "};
@@ -204,7 +204,7 @@ TEST(FileWipe, ReadOnlyFileLosesItsBitInNormalMode) {
     SetMode(path, 0444);
     CRecordingHost host;
     CWipeEngine engine(SystemFileSystem(), host);
-    EXPECT_TRUE(engine.WipeFile(path, false));
+    EXPECT_EQ(engine.WipeFile(path, EWipeMode::Normal), EWipeOutcome::Destroyed);
     EXPECT_TRUE(ListNames(dir.Path()).empty());
 }
 
@@ -215,7 +215,7 @@ TEST(FileWipe, ReadOnlyFileIsRefusedInRecycleBinMode) {
     SetMode(path, 0444);
     CRecordingHost host;
     CWipeEngine engine(SystemFileSystem(), host);
-    EXPECT_FALSE(engine.WipeFile(path, true));
+    EXPECT_NE(engine.WipeFile(path, EWipeMode::RecycleBin), EWipeOutcome::Destroyed);
     const std::vector<std::string> lines = {"* Error opening file " + path + ": Access to " +
                                             path + " was denied."};
     EXPECT_EQ(host.Lines(), lines);
@@ -227,8 +227,8 @@ TEST(FileWipe, MissingFileInBothModes) {
     const std::string path = dir / "gone";
     CRecordingHost host;
     CWipeEngine engine(SystemFileSystem(), host);
-    EXPECT_FALSE(engine.WipeFile(path, false));
-    EXPECT_FALSE(engine.WipeFile(path, true));
+    EXPECT_NE(engine.WipeFile(path, EWipeMode::Normal), EWipeOutcome::Destroyed);
+    EXPECT_NE(engine.WipeFile(path, EWipeMode::RecycleBin), EWipeOutcome::Destroyed);
     const std::vector<std::string> lines = {
         "* Error seting file attribute on file " + path + ": an unnamed file was not found.",
         "* Error opening file " + path + ": " + path + " was not found."};
@@ -245,8 +245,8 @@ TEST(FileWipe, FileHeldExclusivelyByAnotherProgramIsLeftAlone) {
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
     CRecordingHost host;
     CWipeEngine engine(SystemFileSystem(), host);
-    EXPECT_FALSE(engine.WipeFile(path, false));
-    EXPECT_FALSE(engine.WipeFile(path, true));
+    EXPECT_NE(engine.WipeFile(path, EWipeMode::Normal), EWipeOutcome::Destroyed);
+    EXPECT_NE(engine.WipeFile(path, EWipeMode::RecycleBin), EWipeOutcome::Destroyed);
     ::close(fd);
     const std::vector<std::string> lines = {
         "* Error seting file attribute on file " + path +
@@ -268,7 +268,7 @@ TEST(FileWipe, AbortInAPassKeepsTheFullLengthAtItsPath) {
         CWipeEngine engine(SystemFileSystem(), host);
         engine.SetWipeMethod(1);
         host.AbortAtCheck(8);  // inside the second pass
-        EXPECT_FALSE(engine.WipeFile(path, bRecycleBin));
+        EXPECT_NE(engine.WipeFile(path, bRecycleBin ? EWipeMode::RecycleBin : EWipeMode::Normal), EWipeOutcome::Destroyed);
         const std::string content = ReadFile(path);
         ASSERT_EQ(content.size(), CWipeEngine::kChunkBytes * 4) << bRecycleBin;
         EXPECT_EQ(content.front(), '\xFF');  // the second pass had begun...
@@ -289,7 +289,7 @@ TEST(FileWipe, FirstRandomNameAfterStartIsAlwaysTheSame) {
     files.FailOn(EFileOp::Delete, kCauseAccessDenied);
     CRecordingHost host;
     CWipeEngine engine(files, host);
-    EXPECT_FALSE(engine.WipeFile(path, false));
+    EXPECT_NE(engine.WipeFile(path, EWipeMode::Normal), EWipeOutcome::Destroyed);
     // renamed inside the file's own folder, never into the current directory
     EXPECT_EQ(ListNames(dir / "sub"), std::vector<std::string>{"bhoajess.cef"});
     EXPECT_EQ(SizeOf(dir / "sub/bhoajess.cef"), 0);
@@ -307,7 +307,7 @@ TEST(FileWipe, ATakenRandomNameIsSkippedNeverReplaced) {
     WriteFile(dir / "bhoajess.cef", "innocent bystander");
     CRecordingHost host;
     CWipeEngine engine(SystemFileSystem(), host);
-    EXPECT_TRUE(engine.WipeFile(path, false));
+    EXPECT_EQ(engine.WipeFile(path, EWipeMode::Normal), EWipeOutcome::Destroyed);
     EXPECT_EQ(ReadFile(dir / "bhoajess.cef"), "innocent bystander");
     EXPECT_EQ(ListNames(dir.Path()), std::vector<std::string>{"bhoajess.cef"});
     EXPECT_EQ(host.Lines().back(), "File " + path + " successfuly deleted ");
@@ -322,7 +322,7 @@ TEST(FileWipe, RelativePathIsRenamedBesideItself) {
     ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
     CRecordingHost host;
     CWipeEngine engine(SystemFileSystem(), host);
-    const bool bDone = engine.WipeFile("rel", false);
+    const bool bDone = IsRemoved(engine.WipeFile("rel", EWipeMode::Normal));
     ASSERT_EQ(::chdir(previous), 0);
     EXPECT_TRUE(bDone);
     EXPECT_EQ(host.Lines().back(), "File rel successfuly deleted ");
@@ -335,9 +335,9 @@ TEST(FileWipe, LinksAreRemovedWithoutTouchingTheirTargets) {
     ASSERT_EQ(::symlink((dir / "target").c_str(), (dir / "link").c_str()), 0);
     CRecordingHost host;
     CWipeEngine engine(SystemFileSystem(), host);
-    EXPECT_TRUE(engine.WipeFile(dir / "link", true));  // recycle-bin mode leaves it
+    EXPECT_EQ(engine.WipeFile(dir / "link", EWipeMode::RecycleBin), EWipeOutcome::Destroyed);  // recycle-bin mode leaves it
     EXPECT_TRUE(Exists(dir / "link"));
-    EXPECT_TRUE(engine.WipeFile(dir / "link", false));
+    EXPECT_EQ(engine.WipeFile(dir / "link", EWipeMode::Normal), EWipeOutcome::Destroyed);
     EXPECT_FALSE(Exists(dir / "link"));
     EXPECT_EQ(ReadFile(dir / "target"), "keep me");
     const std::vector<std::string> lines = {
@@ -352,7 +352,7 @@ TEST(FileWipe, FifoIsRemovedWithoutBlocking) {
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
     CRecordingHost host;
     CWipeEngine engine(SystemFileSystem(), host);
-    EXPECT_TRUE(engine.WipeFile(dir / "pipe", false));
+    EXPECT_EQ(engine.WipeFile(dir / "pipe", EWipeMode::Normal), EWipeOutcome::Destroyed);
     EXPECT_FALSE(Exists(dir / "pipe"));
 }
 

@@ -38,7 +38,7 @@ protected:
 TEST_F(FolderTest, EmptyFolder) {
     const std::string folder = m_dir / "empty";
     MakeFolder(folder);
-    EXPECT_TRUE(m_engine.WipeFolder(folder, false));
+    EXPECT_TRUE(m_engine.WipeFolder(folder, EWipeMode::Normal));
     const std::vector<std::string> lines = {"Wipeing folder " + folder,
                                             "Folder " + folder + " is removed"};
     EXPECT_EQ(m_host.Lines(), lines);
@@ -55,7 +55,7 @@ TEST_F(FolderTest, NestedTreeIsShreddedDepthFirst) {
     WriteFile(top + "/a/f2", "2");
     WriteFile(top + "/b/f3", "3");
     WriteFile(top + "/.hidden", "4");
-    EXPECT_TRUE(m_engine.WipeFolder(top, false));
+    EXPECT_TRUE(m_engine.WipeFolder(top, EWipeMode::Normal));
     EXPECT_FALSE(Exists(top));
     const std::vector<std::string>& lines = m_host.Lines();
     EXPECT_EQ(lines.front(), "Wipeing folder " + top);
@@ -84,7 +84,7 @@ TEST_F(FolderTest, ReadOnlyFileAndReadOnlyFolders) {
     SetMode(top + "/sub/file", 0444);
     SetMode(top + "/sub", 0555);
     SetMode(top, 0555);
-    EXPECT_TRUE(m_engine.WipeFolder(top, false));
+    EXPECT_TRUE(m_engine.WipeFolder(top, EWipeMode::Normal));
     EXPECT_FALSE(Exists(top));
     EXPECT_EQ(m_engine.FailureCount(), 0);
 }
@@ -131,7 +131,7 @@ TEST_F(FolderTest, WipeFolderRunLinesInOrder) {
 
 TEST_F(FolderTest, MissingFolderWritesOnlyTheRunsErrorLine) {
     const std::string folder = m_dir / "nowhere";
-    EXPECT_FALSE(m_engine.WipeFolder(folder, false));
+    EXPECT_FALSE(m_engine.WipeFolder(folder, EWipeMode::Normal));
     EXPECT_TRUE(m_host.Lines().empty());
     m_engine.SetWipeMethod(9);
     EXPECT_FALSE(RunWipeFolder(m_engine, folder));
@@ -150,7 +150,7 @@ TEST_F(FolderTest, RecycleBinModeOverwritesAndRemovesNothing) {
     WriteFile(bin + "/a", "aaaa");
     WriteFile(bin + "/sub/b", "bbbbbb");
     SetMode(bin + "/sub/b", 0444);
-    EXPECT_TRUE(m_engine.WipeFolder(bin, true));
+    EXPECT_TRUE(m_engine.WipeFolder(bin, EWipeMode::RecycleBin));
     EXPECT_EQ(ReadFile(bin + "/a"), std::string(4, '\0'));
     EXPECT_EQ(ReadFile(bin + "/sub/b"), std::string(6, '\0'));  // made writable by the walk
     const std::vector<std::string> lines = {
@@ -194,7 +194,7 @@ TEST_F(FolderTest, LinksInsideTheTreeAreNeverFollowed) {
     ASSERT_EQ(::symlink((outside + "/precious").c_str(), (top + "/filelink").c_str()), 0);
     ASSERT_EQ(::symlink("/nonexistent/target", (top + "/dangling").c_str()), 0);
     SetMode(outside + "/precious", 0444);
-    EXPECT_TRUE(m_engine.WipeFolder(top, false));
+    EXPECT_TRUE(m_engine.WipeFolder(top, EWipeMode::Normal));
     EXPECT_FALSE(Exists(top));
     EXPECT_EQ(ReadFile(outside + "/precious"), "keep");
     EXPECT_EQ(ListNames(outside), std::vector<std::string>{"precious"});
@@ -211,7 +211,7 @@ TEST_F(FolderTest, PathsFarLongerThanTheOldBufferWork) {
     }
     WriteFile(path + "/file", "secret");
     ASSERT_GT(path.size(), 400u);
-    EXPECT_TRUE(m_engine.WipeFolder(top, false));
+    EXPECT_TRUE(m_engine.WipeFolder(top, EWipeMode::Normal));
     EXPECT_FALSE(Exists(top));
     EXPECT_EQ(m_engine.FailureCount(), 0);
 }
@@ -219,7 +219,7 @@ TEST_F(FolderTest, PathsFarLongerThanTheOldBufferWork) {
 TEST_F(FolderTest, TheRootIsNeverWalked) {
     for (const std::string& root : {std::string("/"), m_dir.Path() + "/../../../../../.."}) {
         m_host.ClearLines();
-        EXPECT_FALSE(m_engine.WipeFolder(root, false));
+        EXPECT_FALSE(m_engine.WipeFolder(root, EWipeMode::Normal));
         EXPECT_EQ(m_host.Lines(), std::vector<std::string>{"* The root folder " + root +
                                                            " is never shredded"});
     }

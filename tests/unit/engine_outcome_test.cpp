@@ -53,7 +53,7 @@ TEST_F(OutcomeTest, AFileThatChangesDuringItsPassesIsNotReportedDestroyed) {
         });
         m_host.ClearLines();
         const int nWarnings = m_engine.WarningCount();
-        EXPECT_TRUE(m_engine.WipeFile(m_path, false)) << c.name;
+        EXPECT_EQ(m_engine.WipeFile(m_path, EWipeMode::Normal), EWipeOutcome::RemovedNotInPlace) << c.name;
         ASSERT_TRUE(bChanged);
         EXPECT_EQ(m_host.Lines().back(),
                   "* File " + m_path +
@@ -76,7 +76,7 @@ TEST_F(OutcomeTest, OnlyTheDataOfASparseFileIsWritten) {
     CRecordingFileSystem recording;
     CWipeEngine engine(recording, m_host);
     engine.SetWipeMethod(1);
-    ASSERT_TRUE(engine.WipeFile(sparse, true));
+    ASSERT_EQ(engine.WipeFile(sparse, EWipeMode::RecycleBin), EWipeOutcome::Destroyed);
     ASSERT_EQ(recording.m_passBytes.size(), 3u);
     for (const std::int64_t nBytes : recording.m_passBytes) {
         EXPECT_LE(nBytes, 64 * 1024);  // the data's block, whatever its size here
@@ -99,7 +99,7 @@ TEST_F(OutcomeTest, CopyOnWriteAndSharedDataAreSaidPlainly) {
     btrfs.m_strType = "btrfs";
     btrfs.m_bCopyOnWrite = true;
     m_files.PretendVolume(btrfs);
-    EXPECT_TRUE(m_engine.WipeFile(m_path, false));
+    EXPECT_EQ(m_engine.WipeFile(m_path, EWipeMode::Normal), EWipeOutcome::RemovedNotInPlace);
     const std::vector<std::string> expected = {
         "Wipeing file " + m_path,
         "* File " + m_path +
@@ -112,7 +112,7 @@ TEST_F(OutcomeTest, CopyOnWriteAndSharedDataAreSaidPlainly) {
     shared.PretendSharedData();
     CWipeEngine engine(shared, m_host);
     WriteFile(m_path, kSecret);
-    EXPECT_TRUE(engine.WipeFile(m_path, true));
+    EXPECT_EQ(engine.WipeFile(m_path, EWipeMode::RecycleBin), EWipeOutcome::RemovedNotInPlace);
     EXPECT_EQ(m_host.Lines()[m_host.Lines().size() - 2],
               "* File " + m_path +
                   " shares its data with another file: old copies of its contents may remain "
@@ -129,13 +129,14 @@ TEST_F(OutcomeTest, VerifyCatchesAWriteThatDidNotStoreWhatItWasGiven) {
     for (const int nMethod : {1, 3}) {
         WriteFile(m_path, secret);
         m_engine.SetWipeMethod(nMethod);
-        EXPECT_TRUE(m_engine.WipeFile(m_path, false)) << "an honest disk, method " << nMethod;
+        EXPECT_EQ(m_engine.WipeFile(m_path, EWipeMode::Normal), EWipeOutcome::Destroyed)
+            << "an honest disk, method " << nMethod;
     }
     WriteFile(m_path, secret);
     m_engine.SetWipeMethod(3);
     m_files.LieOnWrite(3 * 30 - 1);  // the second chunk of the last pass
     m_host.ClearLines();
-    EXPECT_FALSE(m_engine.WipeFile(m_path, false));
+    EXPECT_EQ(m_engine.WipeFile(m_path, EWipeMode::Normal), EWipeOutcome::Failed);
     EXPECT_EQ(m_host.Lines().back(),
               "* File " + m_path + " did not read back as written at byte " +
                   std::to_string(CWipeEngine::kChunkBytes) + "; it was left in place");

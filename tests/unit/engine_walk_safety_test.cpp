@@ -71,7 +71,7 @@ TEST_F(WalkSafetyTest, AnEntrySwappedForALinkAfterTheListingIsLeftAlone) {
                 ASSERT_EQ(::symlink(target.c_str(), entry.c_str()), 0);
             }
         });
-        m_engine.WipeFolder(tree, false);
+        m_engine.WipeFolder(tree, EWipeMode::Normal);
         EXPECT_TRUE(bSwapped) << c.name;
         EXPECT_TRUE(HasLine(m_host.Lines(), "* " + entry + " was replaced while it was being "
                                                            "shredded; it was left alone"))
@@ -89,7 +89,7 @@ TEST_F(WalkSafetyTest, AFileWithOtherNamesIsLeftAsItWasInBothModes) {
     ASSERT_EQ(::link(path.c_str(), (m_dir / "outside/second").c_str()), 0);
     for (const bool bRecycleBin : {false, true}) {
         m_host.ClearLines();
-        EXPECT_FALSE(m_engine.WipeFile(path, bRecycleBin));
+        EXPECT_NE(m_engine.WipeFile(path, bRecycleBin ? EWipeMode::RecycleBin : EWipeMode::Normal), EWipeOutcome::Destroyed);
         EXPECT_EQ(m_host.Lines().back(),
                   "* File " + path +
                       " has 2 names; its data belongs to the other names too, so it was left "
@@ -109,8 +109,8 @@ TEST_F(WalkSafetyTest, KernelFileSystemsAreNeverWritten) {
     m_files.PretendVolume(sysfs);
     const std::string line = " is on a sysfs file system, which holds kernel settings, not files; "
                              "nothing there is written";
-    EXPECT_FALSE(m_engine.WipeFolder(m_dir / "tree", false));
-    EXPECT_FALSE(m_engine.WipeFile(m_dir / "tree/setting", false));
+    EXPECT_FALSE(m_engine.WipeFolder(m_dir / "tree", EWipeMode::Normal));
+    EXPECT_NE(m_engine.WipeFile(m_dir / "tree/setting", EWipeMode::Normal), EWipeOutcome::Destroyed);
     const std::vector<std::string> lines = {"* " + (m_dir / "tree") + line,
                                             "* " + (m_dir / "tree/setting") + line};
     EXPECT_EQ(m_host.Lines(), lines);
@@ -163,7 +163,7 @@ TEST_F(WalkSafetyTest, TenThousandFoldersDeepAreShreddedCompletely) {
         int m_nMostOpen = 0;
     } host;
     CWipeEngine engine(SystemFileSystem(), host);
-    EXPECT_TRUE(engine.WipeFolder(m_dir / "tree", false));
+    EXPECT_TRUE(engine.WipeFolder(m_dir / "tree", EWipeMode::Normal));
     EXPECT_EQ(engine.FailureCount(), 0);
     EXPECT_EQ(host.m_nFiles, 3);
     EXPECT_LT(host.m_nMostOpen, static_cast<int>(CWipeEngine::kMaxOpenFolders) + 32);
@@ -183,8 +183,8 @@ TEST_F(WalkSafetyTest, NamesAreTakenLiterallyAndDotNamesAreRefused) {
     for (const char* name : {"report*", "data?", "."}) {
         m_engine.WipeListItem(m_dir / "tree/" + std::string(name));
     }
-    EXPECT_FALSE(m_engine.WipeFolder(m_dir / "tree/data1/..", false));
-    EXPECT_FALSE(m_engine.WipeListItem(m_dir / "tree/repo?t-2x"));  // matches nothing
+    EXPECT_FALSE(m_engine.WipeFolder(m_dir / "tree/data1/..", EWipeMode::Normal));
+    EXPECT_NE(m_engine.WipeListItem(m_dir / "tree/repo?t-2x"), EWipeOutcome::Destroyed);  // matches nothing
     EXPECT_EQ(ListNames(m_dir / "tree"),
               (std::vector<std::string>{"data1", "only", "report-2"}));
     EXPECT_EQ(ReadFile(m_dir / "tree/data1/keep"), "keep");
@@ -202,7 +202,7 @@ TEST_F(WalkSafetyTest, AnUnlistableFolderIsNamedAndKeepsItsMode) {
     if (::geteuid() == 0) {
         m_files.FailOn(EFileOp::List, kCauseAccessDenied, 2);  // root may list anything
     }
-    EXPECT_TRUE(m_engine.WipeFolder(m_dir / "tree", false));
+    EXPECT_TRUE(m_engine.WipeFolder(m_dir / "tree", EWipeMode::Normal));
     EXPECT_EQ(ModeOf(locked), 0u);
     EXPECT_TRUE(HasLine(m_host.Lines(), "* Error listing folder " + locked +
                                             ": Access to an unnamed file was denied."));
@@ -225,13 +225,13 @@ TEST_F(WalkSafetyTest, AWalkStaysOnTheMountItWasGiven) {
     ASSERT_EQ(::mount((m_dir / "outside").c_str(), (m_dir / "tree/bind").c_str(), nullptr,
                       MS_BIND, nullptr), 0);
     WriteFile(m_dir / "tree/mnt/other", "other volume");
-    EXPECT_TRUE(m_engine.WipeFolder(m_dir / "tree", false));
+    EXPECT_TRUE(m_engine.WipeFolder(m_dir / "tree", EWipeMode::Normal));
     const std::string line = " is a mount point of another file system; the walk does not enter it";
     EXPECT_TRUE(HasLine(m_host.Lines(), "* " + (m_dir / "tree/mnt") + line));
     EXPECT_TRUE(HasLine(m_host.Lines(), "* " + (m_dir / "tree/bind") + line));
     EXPECT_EQ(ReadFile(m_dir / "outside/precious"), "keep");
     EXPECT_EQ(ReadFile(m_dir / "tree/mnt/other"), "other volume");
-    EXPECT_TRUE(m_engine.WipeFolder(m_dir / "tree/mnt", false));  // named: walked
+    EXPECT_TRUE(m_engine.WipeFolder(m_dir / "tree/mnt", EWipeMode::Normal));  // named: walked
     EXPECT_TRUE(ListNames(m_dir / "tree/mnt").empty());
     ::umount2((m_dir / "tree/bind").c_str(), MNT_DETACH);
     ::umount2((m_dir / "tree/mnt").c_str(), MNT_DETACH);
