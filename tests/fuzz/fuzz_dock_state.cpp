@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QSettings>
 
+#include <cstdlib>
 #include <memory>
 
 #include "DockState.h"
@@ -18,6 +19,15 @@ constexpr int kToolBar = 59392;
 constexpr int kStatusBar = 59393;
 constexpr int kMenuBar = 59398;
 constexpr int kOutputBar = 17001;
+
+// Whether every position of the record lies where a screen could: a corner plus a size must
+// stay within an int.
+bool IsBounded(const SXTBarInfo& info) {
+    auto in = [](int v) { return v >= -(1 << 24) && v <= (1 << 24); };
+    const SXTEdges& r = info.rectMRUDockPos;
+    return in(info.pointPos.x()) && in(info.pointPos.y()) && in(info.ptMRUFloatPos.x()) &&
+           in(info.ptMRUFloatPos.y()) && in(r.left) && in(r.top) && in(r.right) && in(r.bottom);
+}
 
 void ApplyGeometry(const SXTBarInfo& info, const QSize& screen) {
     const QRect area(QPoint(0, 0), screen);
@@ -54,7 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               << AFX_IDW_DOCKBAR_LEFT << AFX_IDW_DOCKBAR_RIGHT;
     (void)state.IsApplicableTo(frameBars, dockable);
     for (const SXTBarInfo& info : state.m_arrBarInfo) {
-        (void)state.Find(info.nBarID);
+        if (!IsBounded(info) || state.Find(info.nBarID) == nullptr) {
+            std::abort();
+        }
         ApplyGeometry(info, screen);
     }
     return 0;
