@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: first the unit tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer (engine, platform and terminal: the window's
-# toolkit is not built with them), then the whole suite, window and assurance tests included.
+# toolkit is not built with them), then the whole suite, window and assurance tests included,
+# and last every reader of outside input under libFuzzer for a short while (scripts/fuzz.sh
+# runs one for longer).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh build test
@@ -18,3 +20,6 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DQUORREL_SANITIZE=OFF -DQUORREL_ASSURANCE=ON -DQUORREL_GUI=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure
+
+# 15 seconds or 50,000 inputs per fuzz target, whichever comes first; built with clang.
+scripts/fuzz.sh all 15 50000

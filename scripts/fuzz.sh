@@ -65,7 +65,7 @@ for target in "${targets[@]}"; do
         status=1
         continue
     fi
-    grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb)' \
+    grep -E '^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::peak_rss_mb)' \
         "$build/fuzz_$target.log" || true
 done
 exit $status

@@ -7,7 +7,8 @@ packages=()
 for need in "$@"; do
     case "$need" in
         build) packages+=(cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libgl-dev) ;;
-        test)  packages+=(libgtest-dev e2fsprogs xfsprogs btrfs-progs ntfs-3g fusefat fuse3 dosfstools util-linux) ;;
+        test)  packages+=(libgtest-dev e2fsprogs xfsprogs btrfs-progs ntfs-3g fusefat fuse3 dosfstools util-linux
+                         clang libclang-rt-14-dev) ;;
         bench) packages+=(coreutils python3) ;;
         run|screenshot) packages+=(xvfb xauth) ;;
         *) echo "install-deps: unknown need '$need'" >&2; exit 2 ;;
