@@ -2,7 +2,9 @@
 # Installs what is missing, builds, and runs every test: first the unit tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer (engine, platform and terminal: the window's
 # toolkit is not built with them), then the whole suite, window and assurance tests included,
-# and last the Debian package made from that build: linted, installed, tried and removed.
+# then the Debian package made from that build: linted, installed, tried and removed, and
+# last every reader of outside input under libFuzzer for a short while (scripts/fuzz.sh runs
+# one for longer).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh build test package
@@ -25,3 +27,6 @@ ctest --test-dir build --output-on-failure
 rm -rf build/package
 cpack -G DEB --config build/CPackConfig.cmake -B build/package >/dev/null
 scripts/check-package.sh build/package/quorrel_*.deb
+
+# 15 seconds or 50,000 inputs per fuzz target, whichever comes first; built with clang.
+scripts/fuzz.sh all 15 50000

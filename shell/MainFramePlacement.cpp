@@ -1,7 +1,6 @@
 // The main frame's placement: kept in the profile when the window closes and given back to
 // it when it is created, so that it opens where and as large as the user left it.
 #include <QCloseEvent>
-#include <QDataStream>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -12,58 +11,11 @@
 
 #include "AppSettings.h"
 #include "MainFrame.h"
+#include "WindowPlacement.h"
 
 namespace quorrel {
 
 namespace {
-
-// Value "Window Position" of section "Settings": a reserved word, then the 44-byte window
-// placement record of the desktop this program was first written for: its length, flags,
-// show command, minimised and maximised positions and the normal rectangle (left, top,
-// right, bottom), all 32-bit little-endian. The same bytes serve both systems.
-const char kSection[] = "Settings";
-const char kEntry[] = "Window Position";
-constexpr int kRecordSize = 48;
-constexpr qint32 kPlacementLength = 44;
-constexpr qint32 kShowNormal = 1;
-constexpr qint32 kShowMaximized = 3;
-
-struct SPlacement {
-    qint32 nShowCmd = kShowNormal;
-    QRect normal;
-};
-
-QByteArray Encode(const SPlacement& placement) {
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    const QRect& r = placement.normal;
-    out << qint32(0) << kPlacementLength << qint32(0) << placement.nShowCmd << qint32(-1)
-        << qint32(-1) << qint32(-1) << qint32(-1) << qint32(r.left()) << qint32(r.top())
-        << qint32(r.left() + r.width()) << qint32(r.top() + r.height());
-    return bytes;
-}
-
-bool Decode(const QByteArray& bytes, SPlacement& placement) {
-    if (bytes.size() != kRecordSize) {
-        return false;
-    }
-    QDataStream in(bytes);
-    in.setByteOrder(QDataStream::LittleEndian);
-    qint32 nReserved = 0, nLength = 0, nFlags = 0, nShowCmd = 0, nMinX = 0, nMinY = 0;
-    qint32 nMaxX = 0, nMaxY = 0, nLeft = 0, nTop = 0, nRight = 0, nBottom = 0;
-    in >> nReserved >> nLength >> nFlags >> nShowCmd >> nMinX >> nMinY >> nMaxX >> nMaxY >> nLeft >>
-        nTop >> nRight >> nBottom;
-    // Edges far apart give a width no int holds: such a record is damaged, not a window.
-    const qint64 nWidth = qint64{nRight} - nLeft, nHeight = qint64{nBottom} - nTop;
-    if (in.status() != QDataStream::Ok || nWidth <= 0 || nHeight <= 0 ||
-        nWidth > std::numeric_limits<int>::max() || nHeight > std::numeric_limits<int>::max()) {
-        return false;
-    }
-    placement.nShowCmd = nShowCmd;
-    placement.normal = QRect(nLeft, nTop, static_cast<int>(nWidth), static_cast<int>(nHeight));
-    return true;
-}
 
 // The screen most of `rect` lies on; null when no screen shows any of it (a monitor was
 // unplugged).
@@ -99,11 +51,8 @@ QRect FitInto(const QRect& rect, const QRect& area) {
 // applied: the window opens as on a first start.
 void CMainFrame::LoadWindowPlacement() {
     const std::unique_ptr<QSettings> pProfile = OpenProfile();
-    pProfile->beginGroup(QLatin1String(kSection));
-    const QByteArray bytes = pProfile->value(QLatin1String(kEntry)).toByteArray();
-    pProfile->endGroup();
-    SPlacement placement;
-    if (!Decode(bytes, placement)) {
+    SWindowPlacement placement;
+    if (!ReadWindowPlacement(*pProfile, placement)) {
         return;
     }
     const QScreen* pScreen = ScreenOf(placement.normal);
@@ -141,7 +90,7 @@ QMargins CMainFrame::FrameMarginsGuess() const {
 }
 
 void CMainFrame::SaveWindowPlacement() {
-    SPlacement placement;
+    SWindowPlacement placement;
     // Only a maximised window comes back as such; one closed while minimised reopens normal.
     const Qt::WindowStates state = windowState();
     if ((state & Qt::WindowMaximized) && !(state & Qt::WindowMinimized)) {
@@ -149,9 +98,7 @@ void CMainFrame::SaveWindowPlacement() {
     }
     placement.normal = normalGeometry().isValid() ? normalGeometry() : geometry();
     const std::unique_ptr<QSettings> pProfile = OpenProfile();
-    pProfile->beginGroup(QLatin1String(kSection));
-    pProfile->setValue(QLatin1String(kEntry), Encode(placement));
-    pProfile->endGroup();
+    WriteWindowPlacement(*pProfile, placement);
     pProfile->sync();
 }
 

@@ -13,6 +13,19 @@ namespace {
 // A list longer than this is no list a frame ever saved: reading stops there.
 constexpr int kMaxListEntries = 4096;
 
+// No screen has a coordinate further from the origin than this. A position or edge read
+// beyond it is damaged and is kept to it, so that a corner plus a size or one edge minus
+// another never leaves the range of an int, in this class or in the frame that applies it.
+constexpr int kMaxCoordinate = 1 << 24;
+
+int Bounded(qint64 nValue) {
+    return static_cast<int>(qBound(qint64(-kMaxCoordinate), nValue, qint64(kMaxCoordinate)));
+}
+
+QPoint Bounded(const QPoint& point) {
+    return {Bounded(point.x()), Bounded(point.y())};
+}
+
 QString SummarySection(const QString& profileName) {
     return QStringLiteral("%1-Summary").arg(profileName);
 }
@@ -118,14 +131,20 @@ bool LoadBar(const CXTRegistryManager& profile, const QString& section, SXTBarIn
     return true;
 }
 
+// Scales the bar's positions and keeps them, and its remembered docked edges, to the
+// coordinates a screen can have.
 void ScaleBar(SXTBarInfo& info, const QSize& from, const QSize& to) {
-    info.pointPos = ScalePoint(info.pointPos, from, to);
+    info.pointPos = Bounded(ScalePoint(Bounded(info.pointPos), from, to));
     if (info.bDocking) {
         // The remembered docked rectangle moves with its corner and keeps its size.
-        const QRect rect = info.rectMRUDockPos.ToRect();
-        const QPoint corner = ScalePoint(rect.topLeft(), from, to);
-        info.rectMRUDockPos = SXTEdges::FromRect(QRect(corner, rect.size()));
-        info.ptMRUFloatPos = ScalePoint(info.ptMRUFloatPos, from, to);
+        SXTEdges& edges = info.rectMRUDockPos;
+        const QPoint corner =
+            Bounded(ScalePoint(QPoint(Bounded(edges.left), Bounded(edges.top)), from, to));
+        const qint64 nWidth = qint64(Bounded(edges.right)) - Bounded(edges.left);
+        const qint64 nHeight = qint64(Bounded(edges.bottom)) - Bounded(edges.top);
+        edges = {corner.x(), corner.y(), Bounded(corner.x() + nWidth),
+                 Bounded(corner.y() + nHeight)};
+        info.ptMRUFloatPos = Bounded(ScalePoint(Bounded(info.ptMRUFloatPos), from, to));
     }
 }
 

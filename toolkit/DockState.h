@@ -80,8 +80,10 @@ public:
     bool SaveState(CXTRegistryManager& profile, const QString& profileName,
                    const QSize& screen) const;
     // Reads the layout saved under `profileName`, its positions scaled from the stored
-    // screen size to `screen`. False, with the state left empty, when there is no layout or
-    // it cannot be read whole (a bar section or list entry that is missing).
+    // screen size to `screen` and kept within 2^24 of the origin (what lies beyond is no
+    // screen's, and sums of such values would overflow). False, with the state left empty,
+    // when there is no layout or it cannot be read whole (a bar section or list entry that
+    // is missing).
     bool LoadState(const CXTRegistryManager& profile, const QString& profileName,
                    const QSize& screen);
 

@@ -53,24 +53,29 @@ std::string MountTypeName(std::uint64_t nMount) {
     const std::lock_guard<std::mutex> guard(lock);
     auto found = types.find(nMount);
     if (found == types.end()) {
-        types.clear();
         std::ifstream table("/proc/self/mountinfo");
-        std::string line;
-        while (std::getline(table, line)) {
-            std::istringstream fields(line);
-            std::uint64_t nId = 0;
-            const std::size_t dash = line.find(" - ");
-            if (fields >> nId && dash != std::string::npos) {
-                std::istringstream rest(line.substr(dash + 3));
-                rest >> types[nId];
-            }
-        }
+        types = ParseMountInfoTypes(table);
         found = types.find(nMount);
     }
     return found == types.end() ? std::string() : found->second;
 }
 
 }  // namespace
+
+std::map<std::uint64_t, std::string> ParseMountInfoTypes(std::istream& table) {
+    std::map<std::uint64_t, std::string> types;
+    std::string line;
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::uint64_t nId = 0;
+        const std::size_t dash = line.find(" - ");
+        if (fields >> nId && dash != std::string::npos) {
+            std::istringstream rest(line.substr(dash + 3));
+            rest >> types[nId];
+        }
+    }
+    return types;
+}
 
 std::uint32_t AttributesFromMode(std::uint32_t mode, const std::string& name) {
     std::uint32_t attributes = 0;

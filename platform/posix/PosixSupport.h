@@ -5,6 +5,9 @@
 
 #include <cerrno>
 
+#include <cstdint>
+#include <istream>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -12,6 +15,11 @@
 #include "PosixErrno.h"
 
 namespace quorrel::posix {
+
+// The file system type of every mount in `table`, read in the form of /proc/self/mountinfo:
+// mount id first, the type the first field after the " - " separator. Lines without either
+// are skipped; a later line for the same id wins.
+std::map<std::uint64_t, std::string> ParseMountInfoTypes(std::istream& table);
 
 // The attribute bits of an entry, from its status and its bare name.
 std::uint32_t AttributesFromMode(std::uint32_t mode, const std::string& name);

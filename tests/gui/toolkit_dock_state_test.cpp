@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <climits>
 #include <memory>
 
 #include "DockState.h"
@@ -46,6 +47,7 @@ private slots:
     void firstStartFindsNoLayout();
     void positionsAreScaledToTheCurrentScreen();
     void scalingMultipliesBeforeDividing();
+    void farCoordinatesAreKeptWhereScreensCanBe();
     void countBeyondTheSectionsIsRejected();
     void listCountBeyondItsEntriesIsRejected();
     void unknownBarMakesTheLayoutInapplicable();
@@ -234,6 +236,28 @@ void CDockStateTest::scalingMultipliesBeforeDividing() {
     QCOMPARE(MulDivTrunc(7, 5, 0), 7);
     QCOMPARE(ScalePoint(QPoint(333, 100), QSize(1280, 1024), QSize(1024, 768)), QPoint(266, 75));
     QCOMPARE(ScalePoint(QPoint(333, 100), QSize(0, 0), QSize(1024, 768)), QPoint(333, 100));
+}
+
+void CDockStateTest::farCoordinatesAreKeptWhereScreensCanBe() {
+    // Edges further apart than an int holds, and a tiny stored screen that scales positions
+    // up to the largest int: every coordinate comes back within 2^24 of the origin.
+    const int nMax = 1 << 24;
+    Put(QStringLiteral("-Summary/Bars"), 1);
+    Put(QStringLiteral("-Summary/ScreenCX"), 1);
+    Put(QStringLiteral("-Summary/ScreenCY"), 1);
+    Put(QStringLiteral("-Bar0/BarID"), 17001);
+    Put(QStringLiteral("-Bar0/XPos"), 2000000000);
+    Put(QStringLiteral("-Bar0/Docking"), 1);
+    Put(QStringLiteral("-Bar0/MRUDockLeftPos"), INT_MIN);
+    Put(QStringLiteral("-Bar0/MRUDockRightPos"), 1);
+    Put(QStringLiteral("-Bar0/MRUDockTopPos"), 5);
+    Put(QStringLiteral("-Bar0/MRUDockBottomPos"), 105);
+    CXTDockState state;
+    QVERIFY(state.LoadState(*Profile(), kName, QSize(1920, 1080)));
+    const SXTBarInfo& got = state.m_arrBarInfo.at(0);
+    QCOMPARE(got.pointPos, QPoint(nMax, -1));
+    QVERIFY(got.rectMRUDockPos == (SXTEdges{-nMax, 5400, 1, 5500}));
+    QCOMPARE(got.rectMRUDockPos.ToRect().width(), nMax + 1);
 }
 
 void CDockStateTest::countBeyondTheSectionsIsRejected() {
