@@ -46,11 +46,9 @@ int ChooseMethod(const CShredOptions& options) {
     if (options.bHasMethod) {
         return options.nMethod;
     }
-    std::string raw;
-    if (ReadIniValue(SettingsFilePath(), "1.0", "Using Alorithm", raw)) {
-        return DecodeStoredWipeMethod(raw);
-    }
-    return 0;
+    int nMethod = 0;
+    ReadStoredWipeMethod(nMethod);
+    return nMethod;
 }
 
 // Asks the run's question on the terminal; only "y" or "yes" goes on.

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 namespace quorrel {
 
@@ -20,18 +19,5 @@ int WipePassCount(int nMethod);
 // The byte pass `nPass` (from 0) writes under `nMethod`: 0x00 for 0; 0x00 on even and 0xFF on
 // odd passes for 1 and 2; 0x55 otherwise (the random method replaces it byte by byte).
 std::uint8_t WipePassByte(int nMethod, int nPass);
-
-// A stored number as a method: its low 32 bits, as a 32-bit registry word holds them.
-int WipeMethodFromNumber(long long nValue);
-
-// A stored byte value as a method: up to 4 bytes fill the low bytes, least significant first,
-// and the others stay 0, as a short registry value fills a 4-byte buffer. False (and
-// `nMethod` unchanged) for a longer value.
-bool WipeMethodFromBytes(const std::string& bytes, int& nMethod);
-
-// The stored setting's text turned into a method: a decimal number, or a byte array whose
-// first bytes (at most 4, little-endian) fill the low bytes of the value. A longer byte array,
-// an empty value or anything else gives 0.
-int DecodeStoredWipeMethod(const std::string& raw);
 
 }  // namespace quorrel

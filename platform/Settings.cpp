@@ -1,5 +1,8 @@
 #include "Settings.h"
 
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 
@@ -72,6 +75,85 @@ bool ReadIniValue(const std::string& file, const std::string& group, const std::
         return true;
     }
     return false;
+}
+
+namespace {
+
+// The bytes of a "@ByteArray(...)" value, with the INI escapes \xNN, \0 and \\ undone.
+bool DecodeByteArray(const std::string& body, std::string& bytes) {
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        if (body[i] != '\\' || i + 1 >= body.size()) {
+            bytes += body[i];
+            continue;
+        }
+        const char next = body[++i];
+        if (next == 'x') {
+            std::size_t end = i + 1;
+            while (end < body.size() && end < i + 3 && std::isxdigit(static_cast<unsigned char>(body[end]))) {
+                ++end;
+            }
+            if (end == i + 1) {
+                return false;
+            }
+            bytes += static_cast<char>(std::strtol(body.substr(i + 1, end - i - 1).c_str(), nullptr, 16));
+            i = end - 1;
+        } else if (next == '0') {
+            bytes += '\0';
+        } else {
+            bytes += next;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int WipeMethodFromNumber(long long nValue) {
+    return static_cast<int>(static_cast<std::uint32_t>(nValue));
+}
+
+bool WipeMethodFromBytes(const std::string& bytes, int& nMethod) {
+    if (bytes.size() > 4) {
+        return false;
+    }
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+    }
+    nMethod = static_cast<int>(value);
+    return true;
+}
+
+int DecodeStoredWipeMethod(const std::string& raw) {
+    const std::string prefix = "@ByteArray(";
+    if (raw.compare(0, prefix.size(), prefix) == 0 && raw.size() > prefix.size() && raw.back() == ')') {
+        std::string bytes;
+        int nMethod = 0;
+        if (!DecodeByteArray(raw.substr(prefix.size(), raw.size() - prefix.size() - 1), bytes) ||
+            !WipeMethodFromBytes(bytes, nMethod)) {
+            return 0;
+        }
+        return nMethod;
+    }
+    if (raw.empty()) {
+        return 0;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(raw.c_str(), &end, 10);
+    if (errno != 0 || end == raw.c_str() || *end != '\0') {
+        return 0;
+    }
+    return WipeMethodFromNumber(value);
+}
+
+bool ReadStoredWipeMethod(int& nMethod) {
+    std::string raw;
+    if (!ReadIniValue(SettingsFilePath(), kMethodGroup, kMethodKey, raw)) {
+        return false;
+    }
+    nMethod = DecodeStoredWipeMethod(raw);
+    return true;
 }
 
 }  // namespace quorrel

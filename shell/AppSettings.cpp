@@ -5,14 +5,11 @@
 #include <QString>
 #include <QVariant>
 
-#include "WipeMethod.h"
+#include "Settings.h"
 
 namespace quorrel {
 
 namespace {
-
-const char kGroup[] = "1.0";
-const char kKey[] = "Using Alorithm";
 
 // An INI file hands numbers back as text.
 bool FromText(const QString& text, int& nMethod) {
@@ -36,12 +33,13 @@ std::unique_ptr<QSettings> OpenProfile() {
     // The native format: here the INI file Quorrel.conf that quorrel-shred reads too (the INI
     // format would name it Quorrel.ini), and the same file the window's layout is kept in.
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       QStringLiteral("Tellmoor"), QStringLiteral("Quorrel"));
+                                       QLatin1String(kSettingsOrganization),
+                                       QLatin1String(kSettingsApplication));
 }
 
 bool LoadWipeMethod(QSettings& settings, int& nMethod) {
-    settings.beginGroup(QLatin1String(kGroup));
-    const QVariant value = settings.value(QLatin1String(kKey));
+    settings.beginGroup(QLatin1String(kMethodGroup));
+    const QVariant value = settings.value(QLatin1String(kMethodKey));
     settings.endGroup();
     switch (value.typeId()) {
         case QMetaType::QByteArray:
@@ -60,8 +58,8 @@ bool LoadWipeMethod(QSettings& settings, int& nMethod) {
 }
 
 bool SaveWipeMethod(QSettings& settings, int nMethod) {
-    settings.beginGroup(QLatin1String(kGroup));
-    settings.setValue(QLatin1String(kKey), nMethod);
+    settings.beginGroup(QLatin1String(kMethodGroup));
+    settings.setValue(QLatin1String(kMethodKey), nMethod);
     settings.endGroup();
     settings.sync();
     // Only a write can fail here; a format error would be the old file's, read before.

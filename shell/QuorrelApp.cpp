@@ -8,6 +8,7 @@
 #include "OptionsDlg.h"
 #include "QuorrelDoc.h"
 #include "QuorrelView.h"
+#include "Settings.h"
 #include "TipOfTheDay.h"
 
 #include <QAction>
@@ -105,8 +106,8 @@ bool CQuorrelApp::InitInstance() {
     m_failureReason.clear();
     // The profile's place: every settings object of the program (window layout, tips, the
     // method) lives under the maker's name and the program's.
-    QCoreApplication::setOrganizationName(QStringLiteral("Tellmoor"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quorrel"));
+    QCoreApplication::setOrganizationName(QLatin1String(kSettingsOrganization));
+    QCoreApplication::setApplicationName(QLatin1String(kSettingsApplication));
 
     SCommandLineInfo info;
     info.ParseCommandLine(m_tokens);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "FuzzInput.h"
+#include "Settings.h"
 #include "WipeMethod.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

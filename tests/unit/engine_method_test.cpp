@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CrtRandom.h"
+#include "Settings.h"
 #include "WipeMethod.h"
 
 namespace quorrel::test {
