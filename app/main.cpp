@@ -1,6 +1,6 @@
 // The window program: hands the process's arguments, untouched, to the application object.
 #include "Artwork.h"
-#include "CommandLine.h"
+#include "StartupPaths.h"
 #include "QuorrelApp.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "CommandLine.h"
+#include "ShredArguments.h"
 #include "FreeSpaceRun.h"
 #include "RecycleBins.h"
 #include "PathList.h"

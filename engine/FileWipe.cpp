@@ -168,7 +168,7 @@ bool CWipeEngine::PrepareNormalMode(IFolder& folder, const CDirEntry& entry,
                                     const std::string& path) {
     CFileError error;
     if (!HasNoData(entry) &&
-        !folder.SetStatus(entry, entry.m_attributes & ~kAttrReadOnly, error)) {
+        !folder.SetReadOnlyAndCheckSharing(entry, entry.m_attributes & ~kAttrReadOnly, error)) {
         if (error.m_eFault == EFileFault::Replaced) {
             Fail(lines::Replaced(path));
         } else {

@@ -118,12 +118,12 @@ public:
     std::unique_ptr<IFolder> OpenParent(const CFileId& expected, CFileError& error) override {
         return Wrap(m_real->OpenParent(expected, error), ParentFolder(m_strPath));
     }
-    bool SetStatus(const CDirEntry& listed, std::uint32_t attributes,
+    bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
                    CFileError& error) override {
         m_owner.NotifyOpen(PathOf(listed.m_strName));
         return !m_owner.Fires(EFileOp::GetStatus, kUnnamedFile, error) &&
                !m_owner.Fires(EFileOp::SetStatus, kUnnamedFile, error) &&
-               m_real->SetStatus(listed, attributes, error);
+               m_real->SetReadOnlyAndCheckSharing(listed, attributes, error);
     }
     bool SetAttributes(const CDirEntry& listed, std::uint32_t attributes) override {
         return m_real->SetAttributes(listed, attributes);

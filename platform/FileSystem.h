@@ -154,7 +154,7 @@ public:
 
     // Sets or clears the read-only bit of `listed` (never of a link), then proves the file can
     // be opened while nobody holds it: a lock held elsewhere fails with cause 11.
-    virtual bool SetStatus(const CDirEntry& listed, std::uint32_t attributes,
+    virtual bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
                            CFileError& error) = 0;
     // Writes the attribute bits this system can store (the read-only bit) to `listed`; links
     // are left alone. False when the change failed.

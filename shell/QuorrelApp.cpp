@@ -2,7 +2,7 @@
 
 #include "AppSettings.h"
 #include "CommandIds.h"
-#include "CommandLine.h"
+#include "StartupPaths.h"
 #include "MainFrame.h"
 #include "MessageBox.h"
 #include "OptionsDlg.h"

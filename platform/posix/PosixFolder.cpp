@@ -160,7 +160,7 @@ public:
         return MakeFolder(fd.Release(), expected);
     }
 
-    bool SetStatus(const CDirEntry& listed, std::uint32_t attributes,
+    bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
                    CFileError& error) override {
         CFd bare(OpenListed(m_fd.Get(), listed));
         struct stat st {};

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "CommandLine.h"
+#include "StartupPaths.h"
 #include "FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

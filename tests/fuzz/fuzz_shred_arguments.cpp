@@ -2,7 +2,7 @@
 // why; an accepted one asks for exactly one kind of run.
 #include <cstdlib>
 
-#include "CommandLine.h"
+#include "ShredArguments.h"
 #include "FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -10,7 +10,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "CommandLine.h"
+#include "StartupPaths.h"
 #include "QuorrelDoc.h"
 #include "QuorrelView.h"
 

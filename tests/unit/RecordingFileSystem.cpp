@@ -114,9 +114,9 @@ public:
         std::unique_ptr<IFolder> real = m_real->OpenParent(expected, error);
         return real ? std::make_unique<CRecordingFolder>(m_owner, std::move(real)) : nullptr;
     }
-    bool SetStatus(const CDirEntry& listed, std::uint32_t attributes,
+    bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
                    CFileError& error) override {
-        return Pretending() || m_real->SetStatus(listed, attributes, error);
+        return Pretending() || m_real->SetReadOnlyAndCheckSharing(listed, attributes, error);
     }
     bool SetAttributes(const CDirEntry& listed, std::uint32_t attributes) override {
         return m_real->SetAttributes(listed, attributes);

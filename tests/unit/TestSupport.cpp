@@ -140,12 +140,12 @@ bool CPathOps::Lookup(const std::string& path, CDirEntry& entry, CFileError& err
     return folder && folder->Lookup(name, entry, error);
 }
 
-bool CPathOps::SetStatus(const std::string& path, const CFileStatus& status, CFileError& error) {
+bool CPathOps::SetReadOnlyAndCheckSharing(const std::string& path, const CFileStatus& status, CFileError& error) {
     std::string name;
     std::unique_ptr<IFolder> folder = Parent(path, name, error);
     CDirEntry entry;
     return folder && folder->Lookup(name, entry, error) &&
-           folder->SetStatus(entry, status.m_attributes, error);
+           folder->SetReadOnlyAndCheckSharing(entry, status.m_attributes, error);
 }
 
 bool CPathOps::SetAttributes(const std::string& path, std::uint32_t attributes) {

@@ -95,7 +95,7 @@ public:
         return m_fs.GetStatus(path, status, error);
     }
     bool Lookup(const std::string& path, CDirEntry& entry, CFileError& error);
-    bool SetStatus(const std::string& path, const CFileStatus& status, CFileError& error);
+    bool SetReadOnlyAndCheckSharing(const std::string& path, const CFileStatus& status, CFileError& error);
     bool SetAttributes(const std::string& path, std::uint32_t attributes);
     std::unique_ptr<IFileHandle> OpenForWrite(const std::string& path, CFileError& error);
     // Renames within one folder: `to` may be a bare name or a path in the same folder.

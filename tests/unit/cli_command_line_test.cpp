@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "CommandLine.h"
+#include "ShredArguments.h"
 
 namespace quorrel::test {
 namespace {

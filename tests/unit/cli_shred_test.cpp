@@ -17,7 +17,7 @@
 
 #include <gtest/gtest.h>
 
-#include "CommandLine.h"
+#include "ShredArguments.h"
 #include "TestSupport.h"
 #include "TrashSupport.h"
 

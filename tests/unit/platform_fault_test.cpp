@@ -115,7 +115,7 @@ TEST(PlatformFaultFileSystem, FaultNamesTheFileAsTheRealLayerWould) {
     EXPECT_FALSE(CPathOps(fs).GetStatus(full, status, error));
     EXPECT_EQ(error.GetErrorMessage(), "Access to an unnamed file was denied.");
     fs.FailOn(EFileOp::SetStatus, kCauseSharingViolation);
-    EXPECT_FALSE(CPathOps(fs).SetStatus(full, status, error));
+    EXPECT_FALSE(CPathOps(fs).SetReadOnlyAndCheckSharing(full, status, error));
     EXPECT_EQ(error.m_strFileName, kUnnamedFile);
     EXPECT_EQ(error.m_nCause, kCauseSharingViolation);
 }

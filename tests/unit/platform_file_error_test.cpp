@@ -217,7 +217,7 @@ TEST(PlatformFileError, OtherFailuresNameNoFile) {
     EXPECT_EQ(error.GetErrorMessage(), "an unnamed file was not found.");
 
     error = CFileError{};
-    EXPECT_FALSE(CPathOps(fs).SetStatus(missing, status, error));
+    EXPECT_FALSE(CPathOps(fs).SetReadOnlyAndCheckSharing(missing, status, error));
     EXPECT_EQ(error.GetErrorMessage(), "an unnamed file was not found.");
 
     error = CFileError{};
@@ -235,7 +235,7 @@ TEST(PlatformFileError, OtherFailuresNameNoFile) {
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
     ASSERT_TRUE(CPathOps(fs).GetStatus(dir / "held", status, error));
     error = CFileError{};
-    EXPECT_FALSE(CPathOps(fs).SetStatus(dir / "held", status, error));
+    EXPECT_FALSE(CPathOps(fs).SetReadOnlyAndCheckSharing(dir / "held", status, error));
     EXPECT_EQ(error.GetErrorMessage(),
               "A sharing violation occurred while accessing an unnamed file.");
     ::close(fd);

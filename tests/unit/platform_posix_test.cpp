@@ -122,14 +122,14 @@ TEST(PlatformPosixFileSystem, ReadOnlyBitIsWrittenAloneAndKeepsOtherModeBits) {
     CFileError error;
     ASSERT_TRUE(Fs().GetStatus(path, status, error));
     status.m_attributes &= ~kAttrReadOnly;
-    ASSERT_TRUE(Fs().SetStatus(path, status, error)) << error.GetErrorMessage();
+    ASSERT_TRUE(Fs().SetReadOnlyAndCheckSharing(path, status, error)) << error.GetErrorMessage();
     EXPECT_EQ(ModeOf(path), 0644u);
     // Now writable: the open goes through.
     EXPECT_NE(Fs().OpenForWrite(path, error), nullptr) << error.GetErrorMessage();
 
     SetMode(path, 04751);
     status.m_attributes |= kAttrReadOnly;
-    ASSERT_TRUE(Fs().SetStatus(path, status, error));
+    ASSERT_TRUE(Fs().SetReadOnlyAndCheckSharing(path, status, error));
     EXPECT_EQ(ModeOf(path), 04551u);
 
     EXPECT_TRUE(Fs().SetAttributes(path, 0));
@@ -165,12 +165,12 @@ TEST(PlatformPosixFileSystem, FileOpenForWriteIsHeldExclusively) {
     CFileStatus status;
     ASSERT_TRUE(Fs().GetStatus(path, status, error));
     error = CFileError{};
-    EXPECT_FALSE(Fs().SetStatus(path, status, error));
+    EXPECT_FALSE(Fs().SetReadOnlyAndCheckSharing(path, status, error));
     EXPECT_EQ(error.m_nCause, kCauseSharingViolation);
 
     // Closing lets go of the file, and so does dropping the handle without a close.
     ASSERT_TRUE(first->Close(error));
-    EXPECT_TRUE(Fs().SetStatus(path, status, error)) << error.GetErrorMessage();
+    EXPECT_TRUE(Fs().SetReadOnlyAndCheckSharing(path, status, error)) << error.GetErrorMessage();
     std::unique_ptr<IFileHandle> second = Fs().OpenForWrite(path, error);
     ASSERT_NE(second, nullptr) << error.GetErrorMessage();
     second.reset();
@@ -192,7 +192,7 @@ TEST(PlatformPosixFileSystem, LockHeldElsewhereIsASharingViolation) {
         EXPECT_EQ(error.m_nCause, kCauseSharingViolation);
         EXPECT_EQ(error.m_strFileName, path);
         error = CFileError{};
-        EXPECT_FALSE(Fs().SetStatus(path, status, error));
+        EXPECT_FALSE(Fs().SetReadOnlyAndCheckSharing(path, status, error));
         EXPECT_EQ(error.m_nCause, kCauseSharingViolation);
     }
     {
@@ -203,7 +203,7 @@ TEST(PlatformPosixFileSystem, LockHeldElsewhereIsASharingViolation) {
         EXPECT_EQ(error.m_nCause, kCauseSharingViolation);
     }
     // Lock gone, file free.
-    EXPECT_TRUE(Fs().SetStatus(path, status, error)) << error.GetErrorMessage();
+    EXPECT_TRUE(Fs().SetReadOnlyAndCheckSharing(path, status, error)) << error.GetErrorMessage();
     EXPECT_NE(Fs().OpenForWrite(path, error), nullptr) << error.GetErrorMessage();
 }
 
@@ -286,7 +286,7 @@ TEST(PlatformPosixFileSystem, LockHeldByAnotherProcessIsASharingViolation) {
         CFileStatus status;
         ASSERT_TRUE(Fs().GetStatus(path, status, error));
         error = CFileError{};
-        EXPECT_FALSE(Fs().SetStatus(path, status, error));
+        EXPECT_FALSE(Fs().SetReadOnlyAndCheckSharing(path, status, error));
         EXPECT_EQ(error.m_nCause, kCauseSharingViolation) << static_cast<int>(kind);
     }
     EXPECT_NE(Fs().OpenForWrite(path, error), nullptr) << error.GetErrorMessage();
@@ -414,7 +414,7 @@ TEST(PlatformPosixFileSystem, SetAttributesLeavesALinkAndItsTargetAlone) {
     // The status check of a link neither changes the target nor opens it.
     CFileStatus status;
     CFileError error;
-    Fs().SetStatus(dir / "to-readonly", status, error);
+    Fs().SetReadOnlyAndCheckSharing(dir / "to-readonly", status, error);
     EXPECT_EQ(ModeOf(dir / "readonly"), 0444u);
     EXPECT_EQ(ReadFile(dir / "readonly"), "r");
 }

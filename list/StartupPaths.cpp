@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "StartupPaths.h"
 
 #include "FileSystem.h"
 #include "QuorrelView.h"

@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "ShredArguments.h"
 
 #include <cerrno>
 #include <climits>
