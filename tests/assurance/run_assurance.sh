@@ -16,21 +16,12 @@
 # folder that is unmounted and removed on every way out.
 set -euo pipefail
 
-readonly kExitSkip=77
 readonly kSmallFiles=50
 readonly kBigFileLines=17800        # lines of about 60 bytes: a little over 1 MiB
 readonly kShredTimeout=120          # seconds; a hung run fails here instead of at CTest's kill
-readonly kMountTimeout=20
 
-say() { printf '[assurance %s] %s\n' "${fs:-?}" "$*"; }
-fail() { say "FAILED: $*" >&2; exit 1; }
-# A CI machine that is meant to run these sets QUORREL_ASSURANCE_REQUIRED=1, so that a lost
-# capability shows up as a failure instead of a quiet skip.
-skip() {
-    [[ ${QUORREL_ASSURANCE_REQUIRED:-0} != 1 ]] || fail "cannot run, and QUORREL_ASSURANCE_REQUIRED=1: $*"
-    say "SKIPPED: $*"
-    exit "$kExitSkip"
-}
+label="assurance ?"
+source "$(dirname "${BASH_SOURCE[0]}")/assurance_lib.sh"
 
 if [[ $# -lt 2 ]]; then
     echo "usage: $0 ext4|xfs|ntfs|fat PATH-OF-quorrel-shred [METHOD...]" >&2
@@ -45,185 +36,28 @@ case "$fs" in
     ext4 | xfs | ntfs | fat) ;;
     *) echo "run_assurance: unknown file system '$fs'" >&2; exit 2 ;;
 esac
+label="assurance $fs"
 [[ -x "$shred" ]] || fail "quorrel-shred not found at $shred"
 
-# mkfs.*, losetup and mount live in sbin, which a root shell reached through su or sudo may
-# not have on its PATH.
-PATH="$PATH:/usr/local/sbin:/usr/sbin:/sbin"
+need_mount_rights
+need_file_system "$fs"
 
-# --- What this machine must offer ------------------------------------------------------------
-
-need_tool() {
-    command -v "$1" >/dev/null 2>&1 ||
-        skip "$1 is not installed (scripts/install-deps.sh test installs it)"
-}
-
-# Bit 21 of the effective capabilities is CAP_SYS_ADMIN: root in a container without it
-# cannot mount anything.
-has_mount_rights() {
-    local caps
-    caps=$(awk '/^CapEff:/ { print $2 }' /proc/self/status 2>/dev/null) || return 1
-    [[ -n "$caps" ]] && (( (16#$caps >> 21) & 1 ))
-}
-
-kernel_knows() {
-    grep -qw "$1" /proc/filesystems 2>/dev/null || { modprobe "$1" >/dev/null 2>&1 &&
-        grep -qw "$1" /proc/filesystems; }
-}
-
-check_machine() {
-    [[ $(id -u) -eq 0 ]] || skip "needs root to make and mount file systems (running as uid $(id -u))"
-    has_mount_rights || skip "root here has no CAP_SYS_ADMIN, so nothing can be mounted"
-    need_tool mount
-    need_tool umount
-    need_tool mountpoint
-    need_tool timeout
-    case "$fs" in
-        ext4 | xfs)
-            need_tool losetup
-            need_tool "mkfs.$fs"
-            [[ -e /dev/loop-control ]] || skip "no loop devices (/dev/loop-control is missing)"
-            losetup -f >/dev/null 2>&1 || skip "no free loop device (losetup -f failed)"
-            kernel_knows "$fs" || skip "the kernel has no $fs support"
-            ;;
-        ntfs | fat)
-            [[ -c /dev/fuse ]] || skip "no FUSE (/dev/fuse is missing)"
-            kernel_knows fuse || skip "the kernel has no FUSE support"
-            if [[ $fs == ntfs ]]; then
-                need_tool mkntfs
-                need_tool ntfs-3g
-            else
-                need_tool mkfs.fat
-                need_tool fusefat
-            fi
-            ;;
-    esac
-}
-
-check_machine
-
-# --- The temporary folder and the way out ------------------------------------------------------
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/quorrel-assurance-$fs.XXXXXX")
-image="$work/disk.img"
-mnt="$work/mnt"
-daemon_pid=""
-mkdir -p "$mnt" "$work/home/.config" "$work/home/.local/share"
-# The program reads its stored method from the user's settings when no --method is given; even
-# though every run here passes --method, nothing of this test may reach the real home.
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-
-# Unmounts the image and waits until nothing writes to it any more. With "lazy", a mount that
-# will not go is detached anyway: only for the way out, as the image may then still change.
-unmount() {
-    if mountpoint -q "$mnt"; then
-        timeout "$kMountTimeout" umount "$mnt" || [[ ${1:-} != lazy ]] || umount -l "$mnt" || true
-    fi
-    if [[ -n "$daemon_pid" ]]; then
-        # A FUSE driver may still be writing the image after umount returns; the image is only
-        # read once the driver has exited.
-        local waited=0
-        while kill -0 "$daemon_pid" 2>/dev/null && (( waited < kMountTimeout * 10 )); do
-            sleep 0.1
-            waited=$((waited + 1))
-        done
-        if kill -0 "$daemon_pid" 2>/dev/null; then
-            kill "$daemon_pid" 2>/dev/null || true
-        fi
-        wait "$daemon_pid" 2>/dev/null || true
-        daemon_pid=""
-    fi
-    # mount -o loop detaches its loop device on umount; a device left over by a failed mount
-    # is detached here.
-    if [[ -e "$image" ]] && command -v losetup >/dev/null 2>&1; then
-        local device
-        for device in $(losetup -j "$image" -O NAME -n 2>/dev/null); do
-            losetup -d "$device" 2>/dev/null || true
-        done
-    fi
-    ! mountpoint -q "$mnt"
-}
-
-cleanup() {
-    local status=$?
-    if ! unmount lazy; then
-        say "could not unmount $mnt; leaving $work in place" >&2
-        exit "$status"
-    fi
-    rm -rf --one-file-system "$work"
-    exit "$status"
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM HUP
-
-# --- Making, mounting and unmounting each file system -------------------------------------------
+make_work_folder "assurance-$fs"
 
 make_fs() {
-    rm -f "$image"
     case "$fs" in
-        ext4)
-            truncate -s 64M "$image"
-            mkfs.ext4 -q -F "$image" >"$work/mkfs.log" 2>&1
-            ;;
-        xfs)
-            # mkfs.xfs refuses anything under 300 MiB; the image is sparse, so this costs little.
-            truncate -s 320M "$image"
-            mkfs.xfs -q -f "$image" >"$work/mkfs.log" 2>&1
-            ;;
-        ntfs)
-            truncate -s 64M "$image"
-            mkntfs -q -F -Q "$image" >"$work/mkfs.log" 2>&1
-            ;;
-        fat)
-            truncate -s 64M "$image"
-            mkfs.fat "$image" >"$work/mkfs.log" 2>&1
-            ;;
-    esac || { cat "$work/mkfs.log" >&2; fail "could not make the $fs file system"; }
-}
-
-wait_for_mount() {
-    local waited=0
-    until mountpoint -q "$mnt"; do
-        if ! kill -0 "$daemon_pid" 2>/dev/null; then
-            cat "$work/daemon.log" >&2
-            fail "the $fs driver exited before the mount appeared"
-        fi
-        (( waited < kMountTimeout * 10 )) || fail "the $fs mount did not appear in ${kMountTimeout}s"
-        sleep 0.1
-        waited=$((waited + 1))
-    done
-}
-
-mount_fs() {
-    case "$fs" in
-        ext4 | xfs)
-            mount -t "$fs" -o loop "$image" "$mnt" || fail "mount -o loop of the $fs image failed"
-            ;;
-        ntfs)
-            # In the foreground, so that its end (the image fully written) can be waited for.
-            ntfs-3g -o no_detach "$image" "$mnt" >"$work/daemon.log" 2>&1 &
-            daemon_pid=$!
-            wait_for_mount
-            ;;
-        fat)
-            fusefat -f -o rw+ "$image" "$mnt" >"$work/daemon.log" 2>&1 &
-            daemon_pid=$!
-            wait_for_mount
-            ;;
+        ext4) make_image 64M mkfs.ext4 -q -F ;;
+        # mkfs.xfs refuses anything under 300 MiB; the image is sparse, so this costs little.
+        xfs) make_image 320M mkfs.xfs -q -f ;;
+        ntfs) make_image 64M mkntfs -q -F -Q ;;
+        fat) make_image 64M mkfs.fat ;;
     esac
 }
 
-unmount_fs() {
-    sync
-    unmount || fail "could not unmount $mnt"
-}
+mount_fs() { mount_image "$fs"; }
+unmount_fs() { unmount_synced; }
 
 # --- Marker content and counting it in the raw image ---------------------------------------------
-
-new_token() {
-    od -An -N16 -tx1 /dev/urandom | tr -d ' \n'
-}
 
 # Writes `lines` lines "QUORREL-MARKER-<token>-<file id>-<line>" to `path`.
 write_marker_file() {

@@ -10,83 +10,38 @@
 # Needs root, mount rights, loop devices (ext4, xfs) or FUSE (ntfs, fat); otherwise exits 77.
 set -euo pipefail
 
-readonly kExitSkip=77
 fs=${1:?usage: $0 ext4|xfs|ntfs|fat PATH-OF-quorrel-shred}
 shred=${2:?usage: $0 ext4|xfs|ntfs|fat PATH-OF-quorrel-shred}
-PATH="$PATH:/usr/local/sbin:/usr/sbin:/sbin"
-
-say() { printf '[free-space %s] %s\n' "$fs" "$*"; }
-fail() { say "FAILED: $*" >&2; exit 1; }
-skip() {
-    [[ ${QUORREL_ASSURANCE_REQUIRED:-0} != 1 ]] || fail "cannot run, and QUORREL_ASSURANCE_REQUIRED=1: $*"
-    say "SKIPPED: $*"
-    exit "$kExitSkip"
-}
-
-[[ $(id -u) -eq 0 ]] || skip "needs root to make and mount file systems"
-caps=$(awk '/^CapEff:/ { print $2 }' /proc/self/status)
-(( (16#$caps >> 21) & 1 )) || skip "root here has no CAP_SYS_ADMIN"
+label="free-space $fs"
 case "$fs" in
-    ext4 | xfs)
-        command -v "mkfs.$fs" >/dev/null || skip "mkfs.$fs is not installed"
-        [[ -e /dev/loop-control ]] && losetup -f >/dev/null 2>&1 || skip "no free loop device" ;;
-    ntfs) command -v ntfs-3g >/dev/null && command -v mkntfs >/dev/null || skip "ntfs-3g is not installed"
-          [[ -c /dev/fuse ]] || skip "no FUSE" ;;
-    fat) command -v fusefat >/dev/null && command -v mkfs.fat >/dev/null || skip "fusefat is not installed"
-         [[ -c /dev/fuse ]] || skip "no FUSE" ;;
+    ext4 | xfs | ntfs | fat) ;;
     *) echo "unknown file system $fs" >&2; exit 2 ;;
 esac
+source "$(dirname "${BASH_SOURCE[0]}")/assurance_lib.sh"
+
+need_mount_rights
+need_file_system "$fs"
 [[ -x "$shred" ]] || fail "quorrel-shred not found at $shred"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quorrel-free-space-$fs.XXXXXX")
-image="$work/disk.img"
-mnt="$work/mnt"
-daemon=""
-mkdir -p "$mnt" "$work/home"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local"
+make_work_folder "free-space-$fs"
 
-unmount() {
-    sync
-    if mountpoint -q "$mnt"; then umount "$mnt" || umount -l "$mnt"; fi
-    if [[ -n "$daemon" ]]; then
-        for _ in $(seq 1 100); do kill -0 "$daemon" 2>/dev/null || break; sleep 0.1; done
-        wait "$daemon" 2>/dev/null || true
-        daemon=""
-    fi
-}
-cleanup() {
-    local status=$?
-    unmount || true
-    rm -rf --one-file-system "$work"
-    exit "$status"
-}
-trap cleanup EXIT
-
+unmount() { sync; unmount_image lazy; }
 make_fs() {
-    rm -f "$image"
     case "$fs" in
         # The block size a real disk gets (mkfs.ext4 gives 1 KiB blocks to tiny volumes only).
-        ext4) truncate -s 64M "$image"; mkfs.ext4 -q -F -b 4096 "$image" ;;
-        xfs) truncate -s 320M "$image"; mkfs.xfs -q -f "$image" ;;  # mkfs.xfs wants 300 MiB
-        ntfs) truncate -s 64M "$image"; mkntfs -q -F -Q "$image" ;;
-        fat) truncate -s 64M "$image"; mkfs.fat "$image" ;;
-    esac >"$work/mkfs.log" 2>&1 || { cat "$work/mkfs.log" >&2; fail "could not make the file system"; }
-}
-mount_fs() {
-    case "$fs" in
-        ext4 | xfs) mount -t "$fs" -o loop "$image" "$mnt" ;;
-        ntfs) ntfs-3g -o no_detach "$image" "$mnt" >"$work/daemon.log" 2>&1 & daemon=$! ;;
-        fat) fusefat -f -o rw+ "$image" "$mnt" >/dev/null 2>&1 & daemon=$! ;;
+        ext4) make_image 64M mkfs.ext4 -q -F -b 4096 ;;
+        xfs) make_image 320M mkfs.xfs -q -f ;;  # mkfs.xfs wants 300 MiB
+        ntfs) make_image 64M mkntfs -q -F -Q ;;
+        fat) make_image 64M mkfs.fat ;;
     esac
-    for _ in $(seq 1 200); do mountpoint -q "$mnt" && return 0; sleep 0.1; done
-    fail "the $fs mount did not appear"
 }
+mount_fs() { mount_image "$fs"; }
 # syncfs first: xfs frees a removed file's blocks in the background, and syncfs waits for that.
 free_blocks() { sync -f "$mnt"; stat -f -c '%f %S' "$mnt"; }
-marker_lines() { tr '\0' '\n' <"$image" | { LC_ALL=C grep -a -c -F "QUORREL-MARKER-$token" || true; }; }
+marker_lines() { count_in_image "QUORREL-MARKER-$token"; }
 
 populate_and_remove() {
-    token=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+    token=$(new_token)
     seq -f "QUORREL-MARKER-$token-0-%07.0f" 1 17800 >"$mnt/secret.bin"
     mkdir "$mnt/notes"
     local i

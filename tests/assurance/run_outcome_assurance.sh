@@ -11,55 +11,34 @@
 # Needs root, mount rights and loop devices; without them it says why and exits 77 (skipped).
 set -euo pipefail
 
-readonly kExitSkip=77
 fs=${1:?usage: $0 ext4|btrfs|xfs PATH-OF-quorrel-shred}
 shred=${2:?usage: $0 ext4|btrfs|xfs PATH-OF-quorrel-shred}
-PATH="$PATH:/usr/local/sbin:/usr/sbin:/sbin"
+label="outcome $fs"
+case "$fs" in
+    ext4 | btrfs | xfs) ;;
+    *) echo "unknown file system $fs" >&2; exit 2 ;;
+esac
+source "$(dirname "${BASH_SOURCE[0]}")/assurance_lib.sh"
 
-say() { printf '[outcome %s] %s\n' "$fs" "$*"; }
-fail() { say "FAILED: $*" >&2; exit 1; }
-skip() {
-    [[ ${QUORREL_ASSURANCE_REQUIRED:-0} != 1 ]] || fail "cannot run, and QUORREL_ASSURANCE_REQUIRED=1: $*"
-    say "SKIPPED: $*"
-    exit "$kExitSkip"
-}
-
-[[ $(id -u) -eq 0 ]] || skip "needs root to make and mount file systems"
-caps=$(awk '/^CapEff:/ { print $2 }' /proc/self/status)
-(( (16#$caps >> 21) & 1 )) || skip "root here has no CAP_SYS_ADMIN"
-command -v "mkfs.$fs" >/dev/null || skip "mkfs.$fs is not installed (scripts/install-deps.sh test)"
-[[ -e /dev/loop-control ]] && losetup -f >/dev/null 2>&1 || skip "no free loop device"
-grep -qw "$fs" /proc/filesystems || modprobe "$fs" 2>/dev/null || skip "the kernel has no $fs"
+need_mount_rights
+need_file_system "$fs"
 [[ -x "$shred" ]] || fail "quorrel-shred not found at $shred"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quorrel-outcome-$fs.XXXXXX")
-image="$work/disk.img"
-mnt="$work/mnt"
-mkdir -p "$mnt" "$work/home"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local"
-cleanup() {
-    local status=$?
-    mountpoint -q "$mnt" && { umount "$mnt" || umount -l "$mnt"; }
-    rm -rf --one-file-system "$work"
-    exit "$status"
-}
-trap cleanup EXIT
+make_work_folder "outcome-$fs"
 
-token=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
-marker_lines() { tr '\0' '\n' <"$image" | { LC_ALL=C grep -a -c -F "QUORREL-MARKER-$token" || true; }; }
+token=$(new_token)
+marker_lines() { count_in_image "QUORREL-MARKER-$token"; }
 write_markers() { seq -f "QUORREL-MARKER-$token-%09.0f" 1 "$2" >"$1"; }
 
 new_volume() {
-    rm -f "$image"
-    truncate -s "$1" "$image"
     case "$fs" in
-        ext4) mkfs.ext4 -q -F "$image" ;;
-        btrfs) mkfs.btrfs -q -f "$image" ;;
-        xfs) mkfs.xfs -q -f -m reflink=1 "$image" ;;
-    esac >"$work/mkfs.log" 2>&1 || { cat "$work/mkfs.log" >&2; fail "mkfs.$fs failed"; }
-    mount -o loop "$image" "$mnt" || fail "mount of the $fs image failed"
+        ext4) make_image "$1" mkfs.ext4 -q -F ;;
+        btrfs) make_image "$1" mkfs.btrfs -q -f ;;
+        xfs) make_image "$1" mkfs.xfs -q -f -m reflink=1 ;;
+    esac
+    mount_image "$fs"
 }
-unmount() { sync; umount "$mnt" || fail "could not unmount $mnt"; }
+unmount() { unmount_synced; }
 
 # Runs quorrel-shred, keeping its output in $work/run.log; sets `status`.
 run() {
@@ -116,7 +95,7 @@ copy_on_write() {
     local secret="$mnt/secret.txt"
     write_markers "$secret" 20000
     unmount  # the marker on the medium first, as an old file's would be
-    mount -o loop "$image" "$mnt" || fail "mount of the $fs image failed"
+    mount_image "$fs"
     run --verify "$secret"
     expect_status 3
     expect_line "* File $secret is on btrfs, which writes new data to new places: old copies of its contents may remain on the disk"
@@ -145,5 +124,4 @@ case "$fs" in
     ext4) abort_then_rerun; sparse_beyond_the_volume ;;
     btrfs) copy_on_write ;;
     xfs) reflinked_copy ;;
-    *) fail "unknown file system $fs" ;;
 esac

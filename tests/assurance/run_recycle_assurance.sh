@@ -12,66 +12,25 @@
 # devices; without them it says why and exits 77 (skipped).
 set -euo pipefail
 
-readonly kExitSkip=77
 readonly kLines=20000
-say() { printf '[assurance recycle-bin] %s\n' "$*"; }
-fail() { say "FAILED: $*" >&2; exit 1; }
-skip() {
-    [[ ${QUORREL_ASSURANCE_REQUIRED:-0} != 1 ]] || fail "cannot run, and QUORREL_ASSURANCE_REQUIRED=1: $*"
-    say "SKIPPED: $*"
-    exit "$kExitSkip"
-}
+label="assurance recycle-bin"
+source "$(dirname "${BASH_SOURCE[0]}")/assurance_lib.sh"
 
 [[ $# -eq 1 ]] || { echo "usage: $0 PATH-OF-quorrel-shred" >&2; exit 2; }
 shred=$1
 [[ -x "$shred" ]] || fail "quorrel-shred not found at $shred"
-PATH="$PATH:/usr/local/sbin:/usr/sbin:/sbin"
+need_mount_rights
+need_file_system ext4
 
-[[ $(id -u) -eq 0 ]] || skip "needs root to make and mount file systems (running as uid $(id -u))"
-caps=$(awk '/^CapEff:/ { print $2 }' /proc/self/status 2>/dev/null || true)
-[[ -n "$caps" ]] && (( (16#$caps >> 21) & 1 )) || skip "root here has no CAP_SYS_ADMIN, so nothing can be mounted"
-for tool in mount umount mountpoint losetup mkfs.ext4; do
-    command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
-done
-[[ -e /dev/loop-control ]] || skip "no loop devices (/dev/loop-control is missing)"
-losetup -f >/dev/null 2>&1 || skip "no free loop device (losetup -f failed)"
-grep -qw ext4 /proc/filesystems || skip "the kernel has no ext4 support"
+# Nothing of this test may reach the real user's trash or settings: the home is in the work
+# folder, and the only volume in sight (QUORREL_TEST_MOUNT_PREFIX) is the image.
+make_work_folder assurance-recycle
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quorrel-assurance-recycle.XXXXXX")
-image="$work/disk.img"
-mnt="$work/mnt"
-mkdir -p "$mnt" "$work/home/.config" "$work/home/.local/share"
-# Nothing of this test may reach the real user's trash or settings.
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export QUORREL_TEST_MOUNT_PREFIX="$mnt"
+count_markers() { count_in_image "$token"; }
 
-unmount() {
-    if mountpoint -q "$mnt"; then
-        umount "$mnt" || [[ ${1:-} != lazy ]] || umount -l "$mnt" || true
-    fi
-    ! mountpoint -q "$mnt"
-}
-cleanup() {
-    local status=$?
-    if ! unmount lazy; then
-        say "could not unmount $mnt; leaving $work in place" >&2
-        exit "$status"
-    fi
-    rm -rf --one-file-system "$work"
-    exit "$status"
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM HUP
-
-count_markers() {
-    tr '\0' '\n' <"$image" | { LC_ALL=C grep -a -c -F "$token" || true; }
-}
-
-token=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
-truncate -s 64M "$image"
-mkfs.ext4 -q -F "$image" >"$work/mkfs.log" 2>&1 || { cat "$work/mkfs.log" >&2; fail "mkfs.ext4 failed"; }
-mount -t ext4 -o loop "$image" "$mnt" || fail "mount -o loop failed"
+token=$(new_token)
+make_image 64M mkfs.ext4 -q -F
+mount_image ext4
 
 # A file manager makes $topdir/.Trash-$uid with files/ and info/, renames the file into files/
 # (same volume: the data blocks stay where they are) and writes its .trashinfo.
@@ -84,11 +43,11 @@ mv "$mnt/documents/secret.txt" "$trash/files/secret.txt"
 printf '[Trash Info]\nPath=%s\nDeletionDate=%s\n' "$mnt/documents/secret.txt" \
     "$(date +%Y-%m-%dT%H:%M:%S)" >"$trash/info/secret.txt.trashinfo"
 sync
-umount "$mnt" || fail "could not unmount"
+unmount_synced
 before=$(count_markers)
 (( before > 0 )) || fail "the marker never reached the image; the test would prove nothing"
 say "before shredding the image holds $before marker lines"
-mount -t ext4 -o loop "$image" "$mnt" || fail "mount -o loop failed"
+mount_image ext4
 
 # No --yes and no terminal: the run must still go, as it asks no question.
 status=0
@@ -101,8 +60,7 @@ grep -qxF "Shredding resycle bin file $file" "$work/run.log" || fail "the trashe
 grep -qxF "File $file successfuly shreded frm recykle bin " "$work/run.log" || fail "no success line"
 [[ -z $(ls -A "$trash/files") && -z $(ls -A "$trash/info") ]] || fail "the trash was not emptied"
 
-sync
-umount "$mnt" || fail "could not unmount"
+unmount_synced
 after=$(count_markers)
 say "after shredding the image holds $after marker lines"
 (( after == 0 )) || fail "marker data survived WIPE Recycle Bin on ext4"

@@ -6,7 +6,7 @@
 #include "QuorrelApp.h"
 #include "Settings.h"
 #include "WipeMethod.h"
-#include "app_test_support.h"
+#include "gui_test_support.h"
 
 #include <QAction>
 #include <QComboBox>

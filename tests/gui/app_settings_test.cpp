@@ -3,7 +3,7 @@
 #include "AppSettings.h"
 #include "Settings.h"
 #include "WipeMethod.h"
-#include "app_test_support.h"
+#include "gui_test_support.h"
 
 #include <QFile>
 #include <QSettings>

@@ -8,7 +8,7 @@
 #include "QuorrelApp.h"
 #include "QuorrelDoc.h"
 #include "QuorrelView.h"
-#include "app_test_support.h"
+#include "gui_test_support.h"
 
 #include <QAction>
 #include <QComboBox>

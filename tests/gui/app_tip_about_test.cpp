@@ -7,7 +7,7 @@
 #include "MessageBox.h"
 #include "QuorrelApp.h"
 #include "TipOfTheDay.h"
-#include "app_test_support.h"
+#include "gui_test_support.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -11,7 +11,7 @@
 #include "AppSettings.h"
 #include "CommandIds.h"
 #include "OutputBar.h"
-#include "frame_test_support.h"
+#include "gui_test_support.h"
 
 using namespace quorrel;
 
@@ -59,15 +59,15 @@ private:
 };
 
 void CFrameBarStateTest::initTestCase() {
-    frame_test::PrepareTestCase(m_config);
+    quorrel_test::PrepareTestCase(m_config);
 }
 
 void CFrameBarStateTest::init() {
-    frame_test::ClearProfile(m_config);
+    quorrel_test::ClearProfile(m_config);
 }
 
 void CFrameBarStateTest::cleanup() {
-    frame_test::ExpectNoUnansweredBox();
+    quorrel_test::ExpectNoUnansweredBox();
 }
 
 QVariant CFrameBarStateTest::Value(const QString& key) const {
@@ -116,7 +116,7 @@ void CFrameBarStateTest::CloseFrame(std::unique_ptr<CMainFrame> pFrame) {
 }
 
 void CFrameBarStateTest::firstStartKeepsTheDefaultPlaces() {
-    auto pFrame = frame_test::MakeFrame();
+    auto pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QCOMPARE(pFrame->toolBarArea(ToolBar(*pFrame)), Qt::TopToolBarArea);
     QCOMPARE(pFrame->dockWidgetArea(&pFrame->OutputBar()), Qt::BottomDockWidgetArea);
@@ -127,7 +127,7 @@ void CFrameBarStateTest::firstStartKeepsTheDefaultPlaces() {
 }
 
 void CFrameBarStateTest::defaultLayoutGivesEveryBarItsSection() {
-    CloseFrame(frame_test::MakeFrame());
+    CloseFrame(quorrel_test::MakeFrame());
     // Menu bar, toolbar, log bar, status bar and the top and bottom dock bars; the empty sides
     // are left out.
     QCOMPARE(Value(QStringLiteral("-Summary/Bars")).toInt(), 6);
@@ -157,7 +157,7 @@ void CFrameBarStateTest::defaultLayoutGivesEveryBarItsSection() {
 }
 
 void CFrameBarStateTest::hiddenLogBarComesBackHidden() {
-    auto pFrame = frame_test::MakeFrame();
+    auto pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     pFrame->Action(ID_VIEW_OUTPUT_BAR)->trigger();
     QVERIFY(!pFrame->OutputBar().isVisible());
@@ -166,7 +166,7 @@ void CFrameBarStateTest::hiddenLogBarComesBackHidden() {
     QVERIFY(nLog >= 0);
     QCOMPARE(Value(QStringLiteral("-Bar%1/Visible").arg(nLog)), QVariant(QStringLiteral("0")));
 
-    pFrame = frame_test::MakeFrame();
+    pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QVERIFY(!pFrame->OutputBar().isVisible());
     QVERIFY(!pFrame->Action(ID_VIEW_OUTPUT_BAR)->isChecked());
@@ -175,8 +175,8 @@ void CFrameBarStateTest::hiddenLogBarComesBackHidden() {
 }
 
 void CFrameBarStateTest::defaultLayoutComesBackInItsRows() {
-    CloseFrame(frame_test::MakeFrame());
-    auto pFrame = frame_test::MakeFrame();
+    CloseFrame(quorrel_test::MakeFrame());
+    auto pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QToolBar* pMenus = MenuBarHost(*pFrame);
     QVERIFY(pMenus);
@@ -189,7 +189,7 @@ void CFrameBarStateTest::defaultLayoutComesBackInItsRows() {
 }
 
 void CFrameBarStateTest::menuBarMovesAndKeepsItsPlace() {
-    auto pFrame = frame_test::MakeFrame();
+    auto pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QVERIFY(pFrame->MenuBar());
     QCOMPARE(pFrame->MenuBar()->parentWidget(), MenuBarHost(*pFrame));
@@ -199,7 +199,7 @@ void CFrameBarStateTest::menuBarMovesAndKeepsItsPlace() {
     const int nBottom = SectionOf(0xE81C);
     QCOMPARE(Value(QStringLiteral("-Bar%1/Bar#1").arg(nBottom)).toInt(), 59398);
 
-    pFrame = frame_test::MakeFrame();
+    pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QCOMPARE(pFrame->toolBarArea(MenuBarHost(*pFrame)), Qt::BottomToolBarArea);
     QCOMPARE(pFrame->toolBarArea(ToolBar(*pFrame)), Qt::TopToolBarArea);
@@ -217,7 +217,7 @@ void CFrameBarStateTest::menuBarListedOnASideItCannotTakeStaysPut() {
     Put(QStringLiteral("-Bar0/Bar#1"), 59398);
     Put(QStringLiteral("-Bar0/Bar#2"), 0);
     Put(QStringLiteral("-Bar0/Bar#3"), int(ID_VIEW_TOOLBAR));
-    auto pFrame = frame_test::MakeFrame();
+    auto pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QCOMPARE(pFrame->toolBarArea(MenuBarHost(*pFrame)), Qt::TopToolBarArea);
     QVERIFY(MenuBarHost(*pFrame)->isVisible());
@@ -227,18 +227,18 @@ void CFrameBarStateTest::menuBarListedOnASideItCannotTakeStaysPut() {
 
 // No command brings a hidden menu bar back: a profile that hides it is not obeyed.
 void CFrameBarStateTest::menuBarHiddenByTheProfileIsShown() {
-    CloseFrame(frame_test::MakeFrame());
+    CloseFrame(quorrel_test::MakeFrame());
     const int nMenus = SectionOf(59398);
     QVERIFY(nMenus >= 0);
     Put(QStringLiteral("-Bar%1/Visible").arg(nMenus), 0);
-    auto pFrame = frame_test::MakeFrame();
+    auto pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QVERIFY(MenuBarHost(*pFrame)->isVisible());
     QVERIFY(pFrame->MenuBar()->isVisible());
 }
 
 void CFrameBarStateTest::movedToolBarAndFloatingLogBarComeBack() {
-    auto pFrame = frame_test::MakeFrame();
+    auto pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     pFrame->addToolBar(Qt::LeftToolBarArea, ToolBar(*pFrame));
     COutputBar& log = pFrame->OutputBar();
@@ -248,7 +248,7 @@ void CFrameBarStateTest::movedToolBarAndFloatingLogBarComeBack() {
     QTRY_COMPARE(log.geometry(), floatRect);
     CloseFrame(std::move(pFrame));
 
-    pFrame = frame_test::MakeFrame();
+    pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QCOMPARE(pFrame->toolBarArea(ToolBar(*pFrame)), Qt::LeftToolBarArea);
     QCOMPARE(ToolBar(*pFrame)->orientation(), Qt::Vertical);
@@ -261,7 +261,7 @@ void CFrameBarStateTest::movedToolBarAndFloatingLogBarComeBack() {
 }
 
 void CFrameBarStateTest::dockedLogBarKeepsItsHeightAlsoWhileHidden() {
-    auto pFrame = frame_test::MakeFrame();
+    auto pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     const int nDefault = pFrame->OutputBar().height();
     const int nTaller = nDefault + 60;
@@ -269,7 +269,7 @@ void CFrameBarStateTest::dockedLogBarKeepsItsHeightAlsoWhileHidden() {
     QTRY_COMPARE(pFrame->OutputBar().height(), nTaller);
     CloseFrame(std::move(pFrame));
 
-    pFrame = frame_test::MakeFrame();
+    pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QTRY_COMPARE(pFrame->OutputBar().height(), nTaller);
     // Hidden, it stays hidden across two more starts, and comes back at the same height.
@@ -277,12 +277,12 @@ void CFrameBarStateTest::dockedLogBarKeepsItsHeightAlsoWhileHidden() {
     QVERIFY(!pFrame->OutputBar().isVisible());
     CloseFrame(std::move(pFrame));
     for (int nStart = 0; nStart < 2; ++nStart) {
-        pFrame = frame_test::MakeFrame();
+        pFrame = quorrel_test::MakeFrame();
         QVERIFY(pFrame);
         QVERIFY(!pFrame->OutputBar().isVisible());
         CloseFrame(std::move(pFrame));
     }
-    pFrame = frame_test::MakeFrame();
+    pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     pFrame->Action(ID_VIEW_OUTPUT_BAR)->trigger();
     QVERIFY(pFrame->OutputBar().isVisible());
@@ -301,7 +301,7 @@ void CFrameBarStateTest::layoutOfAnotherScreenComesBackScaled() {
     Put(QStringLiteral("-Bar0/YPos"), 160);
     Put(QStringLiteral("-Bar0/FloatCX"), 300);
     Put(QStringLiteral("-Bar0/FloatCY"), 200);
-    auto pFrame = frame_test::MakeFrame();
+    auto pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QVERIFY(pFrame->OutputBar().isFloating());
     QTRY_COMPARE(pFrame->OutputBar().geometry(), QRect(100, 80, 300, 200));
@@ -316,7 +316,7 @@ void CFrameBarStateTest::layoutNamingAnUnknownBarIsNotApplied() {
     Put(QStringLiteral("-Bar1/Bar#0"), 0);
     Put(QStringLiteral("-Bar1/Bar#1"), int(ID_VIEW_TOOLBAR));
     Put(QStringLiteral("-Bar2/BarID"), 4242);
-    auto pFrame = frame_test::MakeFrame();
+    auto pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QVERIFY(pFrame->OutputBar().isVisible());
     QCOMPARE(pFrame->toolBarArea(ToolBar(*pFrame)), Qt::TopToolBarArea);
@@ -324,7 +324,7 @@ void CFrameBarStateTest::layoutNamingAnUnknownBarIsNotApplied() {
     // The same layout without the unknown bar is applied.
     pFrame.reset();
     Put(QStringLiteral("-Summary/Bars"), 2);
-    pFrame = frame_test::MakeFrame();
+    pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QVERIFY(!pFrame->OutputBar().isVisible());
     QCOMPARE(pFrame->toolBarArea(ToolBar(*pFrame)), Qt::LeftToolBarArea);
@@ -338,7 +338,7 @@ void CFrameBarStateTest::positionsOffEveryScreenAreBroughtBack() {
     Put(QStringLiteral("-Bar0/YPos"), -70000);
     Put(QStringLiteral("-Bar0/FloatCX"), 300);
     Put(QStringLiteral("-Bar0/FloatCY"), 200);
-    auto pFrame = frame_test::MakeFrame();
+    auto pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QVERIFY(pFrame->OutputBar().isFloating());
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
@@ -347,7 +347,7 @@ void CFrameBarStateTest::positionsOffEveryScreenAreBroughtBack() {
 }
 
 void CFrameBarStateTest::absurdSizesKeepTheDefaults() {
-    const int nDefault = frame_test::MakeFrame()->OutputBar().height();
+    const int nDefault = quorrel_test::MakeFrame()->OutputBar().height();
     Put(QStringLiteral("-Summary/Bars"), 1);
     Put(QStringLiteral("-Bar0/BarID"), int(ID_VIEW_OUTPUT_BAR));
     Put(QStringLiteral("-Bar0/Docking"), 1);
@@ -356,7 +356,7 @@ void CFrameBarStateTest::absurdSizesKeepTheDefaults() {
     Put(QStringLiteral("-Bar0/MRUDockRightPos"), 400);
     Put(QStringLiteral("-Bar0/MRUDockTopPos"), 500);
     Put(QStringLiteral("-Bar0/MRUDockBottomPos"), -90000);
-    auto pFrame = frame_test::MakeFrame();
+    auto pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QCOMPARE(pFrame->OutputBar().height(), nDefault);
 
@@ -367,7 +367,7 @@ void CFrameBarStateTest::absurdSizesKeepTheDefaults() {
     Put(QStringLiteral("-Bar0/YPos"), 10);
     Put(QStringLiteral("-Bar0/FloatCX"), -400);
     Put(QStringLiteral("-Bar0/FloatCY"), 99999);
-    pFrame = frame_test::MakeFrame();
+    pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QVERIFY(pFrame->OutputBar().isVisible());
     const QSize size = pFrame->OutputBar().size();
@@ -381,7 +381,7 @@ void CFrameBarStateTest::countFarBeyondTheSectionsKeepsTheDefaults() {
     Put(QStringLiteral("-Bar0/Visible"), 0);
     QElapsedTimer timer;
     timer.start();
-    auto pFrame = frame_test::MakeFrame();
+    auto pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QVERIFY(timer.elapsed() < 10000);
     QVERIFY(pFrame->OutputBar().isVisible());

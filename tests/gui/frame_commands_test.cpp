@@ -7,7 +7,7 @@
 #include <QUrl>
 
 #include "CommandIds.h"
-#include "frame_test_support.h"
+#include "gui_test_support.h"
 
 using namespace quorrel;
 
@@ -48,7 +48,7 @@ private:
 };
 
 void CFrameCommandsTest::initTestCase() {
-    frame_test::PrepareTestCase(m_config);
+    quorrel_test::PrepareTestCase(m_config);
     CMainFrame::SetUrlOpener([this](const QUrl& url) {
         m_openedUrls.append(url);
         return m_bOpenerSucceeds;
@@ -56,8 +56,8 @@ void CFrameCommandsTest::initTestCase() {
 }
 
 void CFrameCommandsTest::init() {
-    frame_test::ClearProfile(m_config);
-    m_pFrame = frame_test::MakeFrame();
+    quorrel_test::ClearProfile(m_config);
+    m_pFrame = quorrel_test::MakeFrame();
     QVERIFY(m_pFrame);
     QVERIFY(QTest::qWaitForWindowActive(m_pFrame.get()));
     View().setFocus();
@@ -67,7 +67,7 @@ void CFrameCommandsTest::init() {
 
 void CFrameCommandsTest::cleanup() {
     m_pFrame.reset();
-    frame_test::ExpectNoUnansweredBox();
+    quorrel_test::ExpectNoUnansweredBox();
     CMessageBox::ClearShown();
 }
 
@@ -83,14 +83,14 @@ void CFrameCommandsTest::menusInOrder() {
         titles.append(pMenu->text());
     }
     QCOMPARE(titles, QStringList({"&File", "&Edit", "&View", "&Help"}));
-    QCOMPARE(frame_test::MenuTexts(*menus[0]->menu()),
+    QCOMPARE(quorrel_test::MenuTexts(*menus[0]->menu()),
              QStringList({"Add F&iles...", "Add F&older...", "-", "WIPE Selected", "WIPE All", "-",
                           "WIPE Folder...", "WIPE Recycle Bin", "WIPE Free Space...", "-", "Options...", "-", "E&xit"}));
-    QCOMPARE(frame_test::MenuTexts(*menus[1]->menu()),
+    QCOMPARE(quorrel_test::MenuTexts(*menus[1]->menu()),
              QStringList({"&Remove Selected Items", "Remove All Items", "-", "Select All"}));
-    QCOMPARE(frame_test::MenuTexts(*menus[2]->menu()),
+    QCOMPARE(quorrel_test::MenuTexts(*menus[2]->menu()),
              QStringList({"&Toolbar", "&Status Bar", "-", "Action Log Window"}));
-    QCOMPARE(frame_test::MenuTexts(*menus[3]->menu()),
+    QCOMPARE(quorrel_test::MenuTexts(*menus[3]->menu()),
              QStringList({"&Help Topics", "Tip of The Day...", "-", "&About Quorrel..."}));
     // The menu items are the commands themselves, shared with toolbar and context menu.
     QCOMPARE(menus[0]->menu()->actions().first(), Cmd(ID_ADD_FILES));
@@ -185,7 +185,7 @@ void CFrameCommandsTest::enablingRules() {
     QFETCH(int, nRows);
     QFETCH(QList<int>, selected);
     for (int i = 0; i < nRows; ++i) {
-        frame_test::AddRows(View(), {QByteArray("/tmp/row") + QByteArray::number(i)});
+        quorrel_test::AddRows(View(), {QByteArray("/tmp/row") + QByteArray::number(i)});
     }
     for (int nRow : selected) {
         View().SetItemSelected(nRow, true);
@@ -220,13 +220,13 @@ void CFrameCommandsTest::enablingRules() {
 }
 
 void CFrameCommandsTest::deleteKeyFollowsTheSelection() {
-    frame_test::AddRows(View(), {"/tmp/a", "/tmp/b", "/tmp/c"});
+    quorrel_test::AddRows(View(), {"/tmp/a", "/tmp/b", "/tmp/c"});
     QTest::keyClick(&View(), Qt::Key_Delete);
     QCOMPARE(View().GetItemCount(), 3);  // nothing selected: the key does nothing
 
     View().SetItemSelected(1, true);
     QTest::keyClick(&View(), Qt::Key_Delete);
-    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({"/tmp/c", "/tmp/a"}));
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({"/tmp/c", "/tmp/a"}));
     QCOMPARE(View().GetSelectedCount(), 0);
     QVERIFY(!Cmd(ID_REMOVE_SELECTED)->isEnabled());
     QVERIFY(CMessageBox::ShownTexts().isEmpty());  // Remove Selected asks nothing
@@ -236,7 +236,7 @@ void CFrameCommandsTest::ctrlDeleteFollowsTheRowCount() {
     QTest::keyClick(&View(), Qt::Key_Delete, Qt::ControlModifier);
     QVERIFY(CMessageBox::ShownTexts().isEmpty());  // empty list: no question at all
 
-    frame_test::AddRows(View(), {"/tmp/a", "/tmp/b"});
+    quorrel_test::AddRows(View(), {"/tmp/a", "/tmp/b"});
     CMessageBox::SetNextAnswer(CMessageBox::IdYes);
     QTest::keyClick(&View(), Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(CMessageBox::ShownTexts(),
@@ -246,22 +246,22 @@ void CFrameCommandsTest::ctrlDeleteFollowsTheRowCount() {
 }
 
 void CFrameCommandsTest::removeSelectedTakesNonAdjacentRows() {
-    frame_test::AddRows(View(), {"/f", "/e", "/d", "/c", "/b", "/a"});
+    quorrel_test::AddRows(View(), {"/f", "/e", "/d", "/c", "/b", "/a"});
     for (int nRow : {0, 2, 5}) {
         View().SetItemSelected(nRow, true);
     }
     Cmd(ID_REMOVE_SELECTED)->trigger();
-    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({"/b", "/d", "/e"}));
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({"/b", "/d", "/e"}));
     QCOMPARE(View().GetSelectedCount(), 0);
 }
 
 void CFrameCommandsTest::removeAllAsksFirst() {
-    frame_test::AddRows(View(), {"/tmp/one", "/tmp/two"});
+    quorrel_test::AddRows(View(), {"/tmp/one", "/tmp/two"});
     CMessageBox::SetNextAnswer(CMessageBox::IdNo);
     Cmd(ID_REMOVE_ALL)->trigger();
     QCOMPARE(CMessageBox::ShownTexts(),
              QStringList({"Do you realy want to remove all files from the list?"}));
-    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({"/tmp/two", "/tmp/one"}));
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({"/tmp/two", "/tmp/one"}));
 
     CMessageBox::SetNextAnswer(CMessageBox::IdYes);
     Cmd(ID_REMOVE_ALL)->trigger();
@@ -280,7 +280,7 @@ void CFrameCommandsTest::selectAllSelectsEveryRowKeepingTheCurrentOne() {
     Cmd(ID_SELECT_ALL)->trigger();  // an empty list: nothing to do, nothing goes wrong
     QCOMPARE(View().GetSelectedCount(), 0);
 
-    frame_test::AddRows(View(), {"/a", "/b", "/c", "/d"});
+    quorrel_test::AddRows(View(), {"/a", "/b", "/c", "/d"});
     View().setCurrentIndex(View().model()->index(2, 0));
     View().SetItemSelected(0, true);
     const QModelIndex current = View().currentIndex();
@@ -296,7 +296,7 @@ void CFrameCommandsTest::titleStaysTheProgramName() {
     QCOMPARE(m_pFrame->windowTitle(), QStringLiteral("Quorrel"));
     m_pFrame->setWindowFilePath(QStringLiteral("/tmp/some document.txt"));
     QCOMPARE(m_pFrame->windowTitle(), QStringLiteral("Quorrel"));
-    frame_test::AddRows(View(), {"/tmp/a"});
+    quorrel_test::AddRows(View(), {"/tmp/a"});
     QCOMPARE(m_pFrame->windowTitle(), QStringLiteral("Quorrel"));
 }
 
@@ -327,7 +327,7 @@ void CFrameCommandsTest::helpThatCannotOpenSaysSo() {
 }
 
 void CFrameCommandsTest::frameKeysDoNothingInsideADialog() {
-    frame_test::AddRows(View(), {"/tmp/a"});
+    quorrel_test::AddRows(View(), {"/tmp/a"});
     View().SetItemSelected(0, true);
     // A modal dialog over the frame, as Options is: the frame's keys stay with the frame.
     QDialog dialog(m_pFrame.get());

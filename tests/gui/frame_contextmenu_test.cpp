@@ -9,7 +9,7 @@
 #include <QUrl>
 
 #include "CommandIds.h"
-#include "frame_test_support.h"
+#include "gui_test_support.h"
 
 using namespace quorrel;
 
@@ -55,12 +55,12 @@ private:
 };
 
 void CFrameContextMenuTest::initTestCase() {
-    frame_test::PrepareTestCase(m_config);
+    quorrel_test::PrepareTestCase(m_config);
 }
 
 void CFrameContextMenuTest::init() {
-    frame_test::ClearProfile(m_config);
-    m_pFrame = frame_test::MakeFrame(false);
+    quorrel_test::ClearProfile(m_config);
+    m_pFrame = quorrel_test::MakeFrame(false);
     QVERIFY(m_pFrame);
     // Away from the screen's corner, so that the menu has room to open where it is asked.
     m_pFrame->setGeometry(40, 60, 760, 520);
@@ -73,7 +73,7 @@ void CFrameContextMenuTest::cleanup() {
     // A watch whose popup never came must not close one of the next test's.
     qDeleteAll(findChildren<QTimer*>(QStringLiteral("popupWatch")));
     m_pFrame.reset();
-    frame_test::ExpectNoUnansweredBox();
+    quorrel_test::ExpectNoUnansweredBox();
     CMessageBox::ClearShown();
 }
 
@@ -89,7 +89,7 @@ std::shared_ptr<SSeenMenu> CFrameContextMenuTest::WatchNextPopup() {
         pSeen->bSeen = true;
         pSeen->objectName = pMenu->objectName();
         pSeen->pos = pMenu->pos();
-        pSeen->texts = frame_test::MenuTexts(*pMenu);
+        pSeen->texts = quorrel_test::MenuTexts(*pMenu);
         for (const QAction* pAction : pMenu->actions()) {
             if (!pAction->isSeparator() && pAction->isEnabled()) {
                 pSeen->enabled.append(pAction->text());
@@ -146,7 +146,7 @@ void CFrameContextMenuTest::itemsFollowTheEnablingRules() {
     QContextMenuEvent empty(QContextMenuEvent::Keyboard, QPoint(), QPoint());
     QCOMPARE(Popup(&View(), &empty).enabled, always);
 
-    frame_test::AddRows(View(), {"/tmp/a", "/tmp/b"});
+    quorrel_test::AddRows(View(), {"/tmp/a", "/tmp/b"});
     QContextMenuEvent rows(QContextMenuEvent::Keyboard, QPoint(), QPoint());
     QCOMPARE(Popup(&View(), &rows).enabled,
              QStringList({"Add F&iles...", "Add F&older...", "WIPE All", "Remove All Items",
@@ -176,7 +176,7 @@ QMimeData* CFrameContextMenuTest::FileDrag() const {
 }
 
 void CFrameContextMenuTest::droppedFilesAreRefused() {
-    frame_test::AddRows(View(), {"/tmp/kept"});
+    quorrel_test::AddRows(View(), {"/tmp/kept"});
     std::unique_ptr<QMimeData> pData(FileDrag());
     const QPoint over = m_pFrame->mapFromGlobal(View().mapToGlobal(QPoint(50, 50)));
 
@@ -194,7 +194,7 @@ void CFrameContextMenuTest::droppedFilesAreRefused() {
     QTRY_COMPARE(CMessageBox::ShownTexts(),
                  QStringList({"Files can't be droped directly in the window. Just on a desktop "
                               "icon."}));
-    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({"/tmp/kept"}));
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({"/tmp/kept"}));
 }
 
 void CFrameContextMenuTest::dropsWithoutFilesAreNotTaken() {

@@ -13,7 +13,7 @@
 #include "OutBarCtrl.h"
 #include "OutputBar.h"
 #include "Runs.h"
-#include "frame_test_support.h"
+#include "gui_test_support.h"
 
 using namespace quorrel;
 
@@ -48,14 +48,14 @@ private:
 };
 
 void CFrameOutBarTest::initTestCase() {
-    frame_test::PrepareTestCase(m_config);
+    quorrel_test::PrepareTestCase(m_config);
     CFileDialog::SetRefuseUnanswered(true);
 }
 
 void CFrameOutBarTest::init() {
-    frame_test::ClearProfile(m_config);
+    quorrel_test::ClearProfile(m_config);
     WipeMethod() = 0;
-    m_pFrame = frame_test::MakeFrame();
+    m_pFrame = quorrel_test::MakeFrame();
     QVERIFY(m_pFrame);
     QVERIFY(m_pFrame->findChild<CXTOutBarCtrl*>("outBar"));
     m_nLogStart = m_pFrame->OutputBar().LogList().count();
@@ -64,7 +64,7 @@ void CFrameOutBarTest::init() {
 
 void CFrameOutBarTest::cleanup() {
     m_pFrame.reset();
-    frame_test::ExpectNoUnansweredBox();
+    quorrel_test::ExpectNoUnansweredBox();
     CMessageBox::ClearShown();
     CFileDialog::ClearAnswers();
 }
@@ -153,12 +153,12 @@ void CFrameOutBarTest::wipeSelectedWithNothingSelectedAsksAndRuns() {
 }
 
 void CFrameOutBarTest::itemsRunTheCommandOfTheirFolder() {
-    frame_test::AddRows(View(), {"/nonexistent/a", "/nonexistent/b"});  // b on top
+    quorrel_test::AddRows(View(), {"/nonexistent/a", "/nonexistent/b"});  // b on top
     View().SetItemSelected(0, true);
     ClickHeader(1);
     QCOMPARE(Bar().GetSelFolder(), 1);
     ClickItem(0);  // Remove Selected: asks nothing
-    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({"/nonexistent/a"}));
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({"/nonexistent/a"}));
     QCOMPARE(CMessageBox::ShownTexts(), QStringList());
 
     ClickHeader(0);
@@ -209,10 +209,10 @@ void CFrameOutBarTest::removingTheShownFolderShowsTheOtherOne() {
     QCOMPARE(Bar().GetFolderCount(), 1);
     QCOMPARE(Bar().GetFolderText(0), QStringLiteral("Other"));
     QCOMPARE(Bar().GetSelFolder(), 0);
-    frame_test::AddRows(View(), {"/nonexistent/a", "/nonexistent/b"});
+    quorrel_test::AddRows(View(), {"/nonexistent/a", "/nonexistent/b"});
     View().SetItemSelected(0, true);
     ClickItem(0);  // Remove Selected, not Add Files
-    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({"/nonexistent/a"}));
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({"/nonexistent/a"}));
     QCOMPARE(CFileDialog::AskedCount(), 0);
 }
 

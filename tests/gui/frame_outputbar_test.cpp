@@ -11,7 +11,7 @@
 #include "CommandIds.h"
 #include "OutputBar.h"
 #include "PathText.h"
-#include "frame_test_support.h"
+#include "gui_test_support.h"
 
 using namespace quorrel;
 
@@ -45,12 +45,12 @@ private:
 };
 
 void CFrameOutputBarTest::initTestCase() {
-    frame_test::PrepareTestCase(m_config);
+    quorrel_test::PrepareTestCase(m_config);
 }
 
 void CFrameOutputBarTest::init() {
-    frame_test::ClearProfile(m_config);
-    m_pFrame = frame_test::MakeFrame(false);
+    quorrel_test::ClearProfile(m_config);
+    m_pFrame = quorrel_test::MakeFrame(false);
     QVERIFY(m_pFrame);
     m_pFrame->resize(800, 600);
     m_pFrame->show();
@@ -59,7 +59,7 @@ void CFrameOutputBarTest::init() {
 
 void CFrameOutputBarTest::cleanup() {
     m_pFrame.reset();
-    frame_test::ExpectNoUnansweredBox();
+    quorrel_test::ExpectNoUnansweredBox();
     CMessageBox::ClearShown();
 }
 

@@ -6,7 +6,7 @@
 #include <QSettings>
 
 #include "AppSettings.h"
-#include "frame_test_support.h"
+#include "gui_test_support.h"
 
 using namespace quorrel;
 
@@ -40,15 +40,15 @@ private:
 };
 
 void CFramePlacementTest::initTestCase() {
-    frame_test::PrepareTestCase(m_config);
+    quorrel_test::PrepareTestCase(m_config);
 }
 
 void CFramePlacementTest::init() {
-    frame_test::ClearProfile(m_config);
+    quorrel_test::ClearProfile(m_config);
 }
 
 void CFramePlacementTest::cleanup() {
-    frame_test::ExpectNoUnansweredBox();
+    quorrel_test::ExpectNoUnansweredBox();
     CMessageBox::ClearShown();
 }
 
@@ -75,7 +75,7 @@ QByteArray CFramePlacementTest::Record(qint32 nShowCmd, const QRect& normal) {
 
 void CFramePlacementTest::CloseWindowAt(const QRect& rect,
                                         const std::function<void(CMainFrame&)>& change) {
-    auto pFrame = frame_test::MakeFrame(false);
+    auto pFrame = quorrel_test::MakeFrame(false);
     QVERIFY(pFrame);
     pFrame->setGeometry(rect);
     pFrame->show();
@@ -86,7 +86,7 @@ void CFramePlacementTest::CloseWindowAt(const QRect& rect,
 }
 
 void CFramePlacementTest::firstStartOpensAtTheDefaultSize() {
-    auto pFrame = frame_test::MakeFrame(false);
+    auto pFrame = quorrel_test::MakeFrame(false);
     QVERIFY(pFrame);
     const QSize available = QGuiApplication::primaryScreen()->availableGeometry().size();
     QCOMPARE(pFrame->size(),
@@ -100,7 +100,7 @@ void CFramePlacementTest::normalWindowComesBackWhereItWas() {
     CloseWindowAt(rect, [](CMainFrame&) {});
     QCOMPARE(StoredRecord().size(), 48);
 
-    auto pFrame = frame_test::MakeFrame(false);
+    auto pFrame = quorrel_test::MakeFrame(false);
     QVERIFY(pFrame);
     QCOMPARE(pFrame->geometry(), rect);
     pFrame->show();
@@ -122,7 +122,7 @@ void CFramePlacementTest::maximisedWindowComesBackMaximised() {
     });
     QCOMPARE(StoredRecord(), Record(3, rect));  // the normal rectangle, shown maximised
 
-    auto pFrame = frame_test::MakeFrame(false);
+    auto pFrame = quorrel_test::MakeFrame(false);
     QVERIFY(pFrame);
     QVERIFY(pFrame->windowState() & Qt::WindowMaximized);
     pFrame->show();
@@ -140,14 +140,14 @@ void CFramePlacementTest::windowClosedMinimisedComesBackNormal() {
     });
     QCOMPARE(StoredRecord(), Record(1, rect));
 
-    auto pFrame = frame_test::MakeFrame();
+    auto pFrame = quorrel_test::MakeFrame();
     QVERIFY(pFrame);
     QCOMPARE(pFrame->windowState(), Qt::WindowNoState);
     QCOMPARE(pFrame->geometry(), rect);
 }
 
 void CFramePlacementTest::recordOfAnotherSizeIsIgnored() {
-    auto pDefault = frame_test::MakeFrame(false);
+    auto pDefault = quorrel_test::MakeFrame(false);
     QVERIFY(pDefault);
     const QRect defaultRect = pDefault->geometry();
     pDefault.reset();
@@ -155,20 +155,20 @@ void CFramePlacementTest::recordOfAnotherSizeIsIgnored() {
     QByteArray shortRecord = Record(3, QRect(10, 10, 500, 400));
     shortRecord.chop(1);
     StoreRecord(shortRecord);
-    auto pFrame = frame_test::MakeFrame(false);
+    auto pFrame = quorrel_test::MakeFrame(false);
     QVERIFY(pFrame);
     QCOMPARE(pFrame->geometry(), defaultRect);
     QVERIFY(!(pFrame->windowState() & Qt::WindowMaximized));
 
     StoreRecord(QStringLiteral("not a placement"));
-    pFrame = frame_test::MakeFrame(false);
+    pFrame = quorrel_test::MakeFrame(false);
     QVERIFY(pFrame);
     QCOMPARE(pFrame->geometry(), defaultRect);
 }
 
 void CFramePlacementTest::rectangleOffEveryScreenKeepsOnlyItsSize() {
     StoreRecord(Record(1, QRect(-30000, -30000, 610, 450)));
-    auto pFrame = frame_test::MakeFrame(false);
+    auto pFrame = quorrel_test::MakeFrame(false);
     QVERIFY(pFrame);
     QCOMPARE(pFrame->size(), QSize(610, 450));
     QVERIFY(pFrame->x() > -30000);
@@ -188,7 +188,7 @@ void CFramePlacementTest::placementLargerThanTheScreenIsFittedToIt_data() {
 void CFramePlacementTest::placementLargerThanTheScreenIsFittedToIt() {
     QFETCH(QRect, stored);
     QFETCH(bool, bDefault);
-    auto pDefault = frame_test::MakeFrame(false);
+    auto pDefault = quorrel_test::MakeFrame(false);
     QVERIFY(pDefault);
     const QRect defaultRect = pDefault->geometry();
     pDefault.reset();
@@ -203,7 +203,7 @@ void CFramePlacementTest::placementLargerThanTheScreenIsFittedToIt() {
     } else {
         StoreRecord(Record(1, stored));
     }
-    auto pFrame = frame_test::MakeFrame(false);
+    auto pFrame = quorrel_test::MakeFrame(false);
     QVERIFY(pFrame);
     if (bDefault) {
         QCOMPARE(pFrame->geometry(), defaultRect);

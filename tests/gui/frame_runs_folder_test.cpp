@@ -23,8 +23,7 @@
 #include "FileDialog.h"
 #include "OutputBar.h"
 #include "Runs.h"
-#include "app_test_support.h"
-#include "frame_test_support.h"
+#include "gui_test_support.h"
 #include "run_test_support.h"
 
 using namespace quorrel;
@@ -110,15 +109,15 @@ private:
 };
 
 void CFrameRunsFolderTest::initTestCase() {
-    frame_test::PrepareTestCase(m_config);
+    quorrel_test::PrepareTestCase(m_config);
     CFileDialog::SetRefuseUnanswered(true);
     QVERIFY(m_files.isValid());
 }
 
 void CFrameRunsFolderTest::init() {
-    frame_test::ClearProfile(m_config);
+    quorrel_test::ClearProfile(m_config);
     WipeMethod() = 0;
-    m_pFrame = frame_test::MakeFrame();
+    m_pFrame = quorrel_test::MakeFrame();
     QVERIFY(m_pFrame);
     m_nLogStart = m_pFrame->OutputBar().LogList().count();
     CFileDialog::ClearAnswers();
@@ -126,7 +125,7 @@ void CFrameRunsFolderTest::init() {
 
 void CFrameRunsFolderTest::cleanup() {
     m_pFrame.reset();
-    frame_test::ExpectNoUnansweredBox();
+    quorrel_test::ExpectNoUnansweredBox();
     CMessageBox::ClearShown();
     CFileDialog::ClearAnswers();
     QDir(m_files.path()).removeRecursively();
@@ -325,7 +324,7 @@ void CFrameRunsFolderTest::addFilesPutsTheLastOnTopAndRefusesDuplicates() {
     }
     CFileDialog::SetNextFiles({Text(a), Text(b), Text(c)});
     Command("addFiles")->trigger();
-    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({c, b, a}));
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({c, b, a}));
     for (int nRow = 0; nRow < 3; ++nRow) {
         QCOMPARE(View().GetItemText(nRow, 2), QStringLiteral("File"));
     }
@@ -336,7 +335,7 @@ void CFrameRunsFolderTest::addFilesPutsTheLastOnTopAndRefusesDuplicates() {
     Command("addFiles")->trigger();
     QCOMPARE(NewLogLines(),
              QStringList({"* File " + Text(b) + " alredy exist in the list and wont be added"}));
-    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({d, c, b, a}));
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({d, c, b, a}));
     QCOMPARE(CFileDialog::AskedCount(), 2);
 }
 
@@ -356,7 +355,7 @@ void CFrameRunsFolderTest::addFilesTakesSelectionsBeyond260Characters() {
     QVERIFY(nCharacters > 260 * 4);
     CFileDialog::SetNextFiles(chosen);
     Command("addFiles")->trigger();
-    QCOMPARE(frame_test::RowPaths(View()), expected);
+    QCOMPARE(quorrel_test::RowPaths(View()), expected);
     QCOMPARE(NewLogLines(), QStringList());
 }
 
@@ -367,7 +366,7 @@ void CFrameRunsFolderTest::addFolderRefusesTheSecondAndReachesOddNames() {
     QVERIFY(QDir().mkpath(QFile::decodeName(folder)));
     CFileDialog::SetNextDirectory(Text(folder));
     Command("addFolder")->trigger();
-    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({folder}));
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({folder}));
     QCOMPARE(View().GetItemText(0, 2), QStringLiteral("Folder"));
     QCOMPARE(NewLogLines(), QStringList());
 

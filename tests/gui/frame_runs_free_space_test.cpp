@@ -11,7 +11,7 @@
 #include "FreeSpaceRun.h"
 #include "OutBarCtrl.h"
 #include "OutputBar.h"
-#include "frame_test_support.h"
+#include "gui_test_support.h"
 
 using namespace quorrel;
 
@@ -20,18 +20,18 @@ class CFrameRunsFreeSpaceTest : public QObject {
 
 private slots:
     void initTestCase() {
-        frame_test::PrepareTestCase(m_config);
+        quorrel_test::PrepareTestCase(m_config);
         CFileDialog::SetRefuseUnanswered(true);
     }
     void init() {
-        frame_test::ClearProfile(m_config);
-        m_pFrame = frame_test::MakeFrame();
+        quorrel_test::ClearProfile(m_config);
+        m_pFrame = quorrel_test::MakeFrame();
         QVERIFY(m_pFrame);
         m_nLogStart = m_pFrame->OutputBar().LogList().count();
     }
     void cleanup() {
         m_pFrame.reset();
-        frame_test::ExpectNoUnansweredBox();
+        quorrel_test::ExpectNoUnansweredBox();
         CMessageBox::ClearShown();
         CFileDialog::ClearAnswers();
     }
@@ -45,7 +45,7 @@ private slots:
         QVERIFY(pAction->statusTip().startsWith(QStringLiteral("Overwrite the free space")));
         auto* pFile = m_pFrame->MenuBar()->findChild<QMenu*>(QStringLiteral("fileMenu"));
         QVERIFY(pFile);
-        const QStringList texts = frame_test::MenuTexts(*pFile);
+        const QStringList texts = quorrel_test::MenuTexts(*pFile);
         const int nBin = static_cast<int>(texts.indexOf(QStringLiteral("WIPE Recycle Bin")));
         QVERIFY(nBin >= 0);
         QCOMPARE(texts.value(nBin + 1), QStringLiteral("WIPE Free Space..."));

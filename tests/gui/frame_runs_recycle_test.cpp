@@ -19,7 +19,7 @@
 #include "FreedesktopTrash.h"
 #include "OutputBar.h"
 #include "RecycleBinSource.h"
-#include "frame_test_support.h"
+#include "gui_test_support.h"
 
 using namespace quorrel;
 
@@ -79,7 +79,7 @@ private:
 };
 
 void CFrameRunsRecycleTest::initTestCase() {
-    frame_test::PrepareTestCase(m_config);
+    quorrel_test::PrepareTestCase(m_config);
     QVERIFY(m_root.isValid());
     m_pBins = std::make_unique<CTrashBins>([this] { return m_facts; });
     SetRecycleBinsForRuns(m_pBins.get());
@@ -88,7 +88,7 @@ void CFrameRunsRecycleTest::initTestCase() {
 void CFrameRunsRecycleTest::cleanupTestCase() { SetRecycleBinsForRuns(nullptr); }
 
 void CFrameRunsRecycleTest::init() {
-    frame_test::ClearProfile(m_config);
+    quorrel_test::ClearProfile(m_config);
     WipeMethod() = 0;
     const QString root = m_root.path();
     QVERIFY(QDir().mkpath(root + QStringLiteral("/home/.local/share")));
@@ -102,7 +102,7 @@ void CFrameRunsRecycleTest::init() {
                           "ext4", "rw"};
         m_facts.m_mounts.push_back(mount);
     }
-    m_pFrame = frame_test::MakeFrame();
+    m_pFrame = quorrel_test::MakeFrame();
     QVERIFY(m_pFrame);
     m_nLogStart = m_pFrame->OutputBar().LogList().count();
 }
@@ -110,7 +110,7 @@ void CFrameRunsRecycleTest::init() {
 void CFrameRunsRecycleTest::cleanup() {
     QObject::disconnect(m_watch);
     m_pFrame.reset();
-    frame_test::ExpectNoUnansweredBox();
+    quorrel_test::ExpectNoUnansweredBox();
     QCOMPARE(CMessageBox::ShownTexts(), QStringList());  // a run never shows a box
     CMessageBox::ClearShown();
     QDir(m_root.path()).removeRecursively();

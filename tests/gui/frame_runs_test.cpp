@@ -27,7 +27,7 @@
 #include "FileDialog.h"
 #include "OutputBar.h"
 #include "Runs.h"
-#include "frame_test_support.h"
+#include "gui_test_support.h"
 #include "run_test_support.h"
 
 using namespace quorrel;
@@ -102,15 +102,15 @@ private:
 };
 
 void CFrameRunsTest::initTestCase() {
-    frame_test::PrepareTestCase(m_config);
+    quorrel_test::PrepareTestCase(m_config);
     CFileDialog::SetRefuseUnanswered(true);
     QVERIFY(m_files.isValid());
 }
 
 void CFrameRunsTest::init() {
-    frame_test::ClearProfile(m_config);
+    quorrel_test::ClearProfile(m_config);
     WipeMethod() = 0;  // one pass of zeros: the banner names it
-    m_pFrame = frame_test::MakeFrame();
+    m_pFrame = quorrel_test::MakeFrame();
     QVERIFY(m_pFrame);
     QVERIFY(QTest::qWaitForWindowActive(m_pFrame.get()));
     m_nLogStart = m_pFrame->OutputBar().LogList().count();
@@ -119,7 +119,7 @@ void CFrameRunsTest::init() {
 
 void CFrameRunsTest::cleanup() {
     m_pFrame.reset();
-    frame_test::ExpectNoUnansweredBox();
+    quorrel_test::ExpectNoUnansweredBox();
     CMessageBox::ClearShown();
     QCOMPARE(CFileDialog::AskedCount(), 0);
     CFileDialog::ClearAnswers();
@@ -152,7 +152,7 @@ void CFrameRunsTest::selectedFilesShredFromTheTop() {
     for (const QByteArray& path : {a, b, c, d}) {
         QVERIFY(MakeFile(path, 256 * 1024));
     }
-    frame_test::AddRows(View(), {a, b, c, d});  // d on top
+    quorrel_test::AddRows(View(), {a, b, c, d});  // d on top
     View().SetItemSelected(0, true);            // d
     View().SetItemSelected(1, true);            // c
     View().SetItemSelected(3, true);            // a
@@ -175,7 +175,7 @@ void CFrameRunsTest::selectedFilesShredFromTheTop() {
                           "File " + Text(c) + " successfuly deleted ", "Wipeing file " + Text(a),
                           "File " + Text(a) + " successfuly deleted "}));
     QVERIFY2(IsTimeLine(lines.last()), qPrintable(lines.last()));
-    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({b}));
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({b}));
     QCOMPARE(View().GetSelectedCount(), 0);
     QVERIFY(!Exists(a) && !Exists(c) && !Exists(d));
     QVERIFY(HoldsOnly(b, 'x'));
@@ -189,7 +189,7 @@ void CFrameRunsTest::vanishedEntryStaysDeselected() {
     const QByteArray gone = PathOf("gone.txt"), kept = PathOf("there.txt");
     QVERIFY(MakeFile(gone, 10));
     QVERIFY(MakeFile(kept, 10));
-    frame_test::AddRows(View(), {kept, gone});  // gone on top
+    quorrel_test::AddRows(View(), {kept, gone});  // gone on top
     View().SelectAllItems();
     QVERIFY(::unlink(gone.constData()) == 0);
 
@@ -203,7 +203,7 @@ void CFrameRunsTest::vanishedEntryStaysDeselected() {
                           "Wipeing file " + Text(kept),
                           "File " + Text(kept) + " successfuly deleted "}));
     QVERIFY(IsTimeLine(lines.last()));
-    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({gone}));
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({gone}));
     QCOMPARE(View().GetSelectedCount(), 0);
     QVERIFY(!Exists(kept));
 }
@@ -247,7 +247,7 @@ void CFrameRunsTest::wipeAllAnsweredNoLeavesEveryRowSelected() {
     for (const QByteArray& path : {a, b, c}) {
         QVERIFY(MakeFile(path, 100));
     }
-    frame_test::AddRows(View(), {a, b, c});
+    quorrel_test::AddRows(View(), {a, b, c});
     QCOMPARE(View().GetSelectedCount(), 0);
 
     AnswerNextQuestion(CMessageBox::IdNo);
@@ -273,7 +273,7 @@ void CFrameRunsTest::wipeAllAnsweredNoLeavesEveryRowSelected() {
 void CFrameRunsTest::wipeSelectedWithNothingSelectedStillRuns() {
     const QByteArray a = PathOf("a");
     QVERIFY(MakeFile(a, 100));
-    frame_test::AddRows(View(), {a});
+    quorrel_test::AddRows(View(), {a});
     CShowHideRecorder recorder;
     Dialog().installEventFilter(&recorder);
 
@@ -287,7 +287,7 @@ void CFrameRunsTest::wipeSelectedWithNothingSelectedStillRuns() {
     QVERIFY(IsTimeLine(lines.last()));
     QCOMPARE(recorder.m_events, QStringList({"show", "hide"}));
     QVERIFY(m_pFrame->isEnabled());
-    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({a}));
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({a}));
     QVERIFY(HoldsOnly(a, 'x'));
 
     // And on an empty list.
@@ -308,7 +308,7 @@ void CFrameRunsTest::cancelInTheSecondOfFourRows() {
     for (const QByteArray& path : {p1, p2, p3, p4}) {
         QVERIFY(MakeFile(path, kBigFile));
     }
-    frame_test::AddRows(View(), {p4, p3, p2, p1});  // p1 on top
+    quorrel_test::AddRows(View(), {p4, p3, p2, p1});  // p1 on top
     View().SelectAllItems();
 
     bool bInSecond = false;
@@ -343,7 +343,7 @@ void CFrameRunsTest::cancelInTheSecondOfFourRows() {
                           "* Process is aborted deleteing file " + Text(p2) +
                               ". This file is probably corupt now and cant be used normaly."}));
     QVERIFY(IsTimeLine(lines.last()));
-    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({p2, p3, p4}));
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({p2, p3, p4}));
     QCOMPARE(SelectedPaths(), QList<QByteArray>({p3, p4}));
     QVERIFY(!Exists(p1));
     QVERIFY(Exists(p2));  // truncated, under its own name
@@ -359,7 +359,7 @@ void CFrameRunsTest::cancelInTheSecondOfFourRows() {
 void CFrameRunsTest::runDisablesTheFrameAndBringsItBack() {
     const QByteArray a = PathOf("a");
     QVERIFY(MakeFile(a, kBigFile));
-    frame_test::AddRows(View(), {a});
+    quorrel_test::AddRows(View(), {a});
     View().SetItemSelected(0, true);
     auto* pToolBar = m_pFrame->findChild<QToolBar*>(QStringLiteral("toolBar"));
     QVERIFY(pToolBar);
@@ -446,7 +446,7 @@ void CFrameRunsTest::runDisablesTheFrameAndBringsItBack() {
 void CFrameRunsTest::frameRefusesToCloseDuringARun() {
     const QByteArray a = PathOf("a");
     QVERIFY(MakeFile(a, kBigFile));
-    frame_test::AddRows(View(), {a});
+    quorrel_test::AddRows(View(), {a});
     View().SetItemSelected(0, true);
     QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
 
@@ -495,7 +495,7 @@ void CFrameRunsTest::everyWayOfCancellingStopsTheRun() {
     const QByteArray first = PathOf("first"), second = PathOf("second");
     QVERIFY(MakeFile(first, kBigFile));
     QVERIFY(MakeFile(second, kBigFile));
-    frame_test::AddRows(View(), {second, first});
+    quorrel_test::AddRows(View(), {second, first});
     View().SelectAllItems();
 
     bool bCloseRefused = false;
@@ -547,7 +547,7 @@ void CFrameRunsTest::everyWayOfCancellingStopsTheRun() {
     QCOMPARE(NewLogLines().mid(4, 3),
              QStringList({kSimpleBanner, "Wipeing file " + Text(second),
                           "File " + Text(second) + " successfuly deleted "}));
-    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({first}));
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({first}));
 }
 
 // The bar shows the current file; a file that was shredded puts it back to 0, a file that failed
@@ -557,7 +557,7 @@ void CFrameRunsTest::progressBarAfterSuccessAndFailure() {
     QVERIFY(MakeFile(good, kBigFile / 2));
     QVERIFY(MakeFile(taken, kBigFile));
     QVERIFY(MakeFile(later, 4096));
-    frame_test::AddRows(View(), {taken, good});  // good on top
+    quorrel_test::AddRows(View(), {taken, good});  // good on top
     View().SelectAllItems();
     QProgressBar& bar = m_pFrame->Progress();
 
@@ -591,12 +591,12 @@ void CFrameRunsTest::progressBarAfterSuccessAndFailure() {
     QCOMPARE(bar.maximum(), int(kBigFile));
     QCOMPARE(bar.value(), bar.maximum());
     QCOMPARE(nMostShown, int(kBigFile));
-    QCOMPARE(frame_test::RowPaths(View()), QList<QByteArray>({taken}));
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({taken}));
     QCOMPARE(View().GetSelectedCount(), 0);
 
     // The next file sets the bar again and leaves it at 0.
     View().DeleteAllItems();
-    frame_test::AddRows(View(), {later});
+    quorrel_test::AddRows(View(), {later});
     View().SelectAllItems();
     AnswerNextQuestion(CMessageBox::IdYes);
     Command("wipeSelected")->trigger();

@@ -12,7 +12,7 @@
 #include "CommandIds.h"
 #include "IndicatorPane.h"
 #include "LogoPane.h"
-#include "frame_test_support.h"
+#include "gui_test_support.h"
 
 using namespace quorrel;
 
@@ -48,22 +48,22 @@ private:
 };
 
 void CFrameStatusTest::initTestCase() {
-    frame_test::PrepareTestCase(m_config);
+    quorrel_test::PrepareTestCase(m_config);
     QVERIFY(m_lights.isValid());
     // No frame of this test reads the machine's own keyboard lights.
     CMainFrame::SetLockLightsDir(m_lights.path() + QStringLiteral("/none"));
 }
 
 void CFrameStatusTest::init() {
-    frame_test::ClearProfile(m_config);
-    m_pFrame = frame_test::MakeFrame();
+    quorrel_test::ClearProfile(m_config);
+    m_pFrame = quorrel_test::MakeFrame();
     QVERIFY(m_pFrame);
 }
 
 void CFrameStatusTest::cleanup() {
     m_pFrame.reset();
     CMainFrame::SetLockLightsDir(m_lights.path() + QStringLiteral("/none"));
-    frame_test::ExpectNoUnansweredBox();
+    quorrel_test::ExpectNoUnansweredBox();
     CMessageBox::ClearShown();
 }
 
@@ -132,7 +132,7 @@ void CFrameStatusTest::idleTextUntilAPromptIsShown() {
 }
 
 void CFrameStatusTest::menuItemPromptsWhileHighlighted() {
-    frame_test::AddRows(*m_pFrame->GetActiveView(), {"/tmp/a"});
+    quorrel_test::AddRows(*m_pFrame->GetActiveView(), {"/tmp/a"});
     auto* pEdit = Child<QMenu>("editMenu");
     QVERIFY(pEdit);
     m_pFrame->MenuBar()->setActiveAction(pEdit->menuAction());
@@ -167,7 +167,7 @@ void CFrameStatusTest::lockKeysShownWhenTheirLightsCanBeRead() {
     WriteLight(QStringLiteral("input7::numlock"), "0\n");
     WriteLight(QStringLiteral("input3::kana"), "1\n");
     CMainFrame::SetLockLightsDir(m_lights.path());
-    m_pFrame = frame_test::MakeFrame();
+    m_pFrame = quorrel_test::MakeFrame();
     QVERIFY(m_pFrame);
 
     auto* pCaps = Child<CXTIndicatorPane>("capIndicator");
@@ -226,7 +226,7 @@ void CFrameStatusTest::captionBandOverTheList() {
 }
 
 void CFrameStatusTest::sidebarColumnIsASeventhOfTheWidth() {
-    auto pFrame = frame_test::MakeFrame(false);
+    auto pFrame = quorrel_test::MakeFrame(false);
     QVERIFY(pFrame);
     const int nCreatedWidth = pFrame->width();
     pFrame->show();

@@ -3,7 +3,7 @@
 #include "TipArt.h"
 #include "TipOfTheDay.h"
 #include "TipsFile.h"
-#include "app_test_support.h"
+#include "gui_test_support.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
