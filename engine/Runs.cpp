@@ -13,13 +13,6 @@ std::string MethodName(const CWipeEngine& engine) {
 
 }  // namespace
 
-void SelectAllRows(IWipeList& list) {
-    const int nCount = list.GetItemCount();
-    for (int nRow = 0; nRow < nCount; ++nRow) {
-        list.SetSelected(nRow, true);
-    }
-}
-
 bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
     IRunHost& host = engine.Host();
     host.AddLine(lines::ListBanner(MethodName(engine)));

@@ -31,9 +31,6 @@ public:
     virtual void FinishRemovals() {}
 };
 
-// Selects every row, as WIPE All does before it asks its question.
-void SelectAllRows(IWipeList& list);
-
 // Shreds the selected rows from the top, one after another: a row whose entry was destroyed
 // leaves the list, any other is deselected. Each row is found by searching on from the one
 // before, so a run costs time in proportion to its rows. Writes the banner and the time line

@@ -1,8 +1,10 @@
-// The main frame: its creation and its client area (splitters, sidebar pane, caption band and
-// list view). Commands, bars, status panes, drops, help and placement are in MainFrame*.cpp.
+// The main frame: its creation, its client area (splitters, sidebar pane, caption band and
+// list view) and its close. Commands, sidebar, drops, help and runs are in MainFrame*.cpp; the
+// status bar, the placement and the bar layout are classes of their own.
 #include "MainFrame.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QFrame>
 #include <QScreen>
@@ -12,8 +14,10 @@
 
 #include "AbortDlg.h"
 #include "Artwork.h"
+#include "BarLayout.h"
 #include "Caption.h"
-#include "LockKeys.h"
+#include "MainStatusBar.h"
+#include "OutputBar.h"
 #include "QuorrelView.h"
 #include "WindowRunHost.h"
 #include "WipeEngine.h"
@@ -26,6 +30,8 @@ const char kTitle[] = "Quorrel";
 const char kCaptionText[] = "Files and folders that will be permanently deleted";
 constexpr int kCaptionHeight = 22;
 constexpr int kCaptionFontHeight = 18;
+// The height the action log bar has on a first start, caption included.
+constexpr int kOutputBarHeight = 150;
 
 // The size of a window opened for the first time: three quarters of the screen, as the
 // desktop gives a new window that names no size of its own.
@@ -63,22 +69,23 @@ bool CMainFrame::Create() {
         return false;
     }
     CreateCommands();
-    if (!CreateMenuBar() || !CreateToolBar() || !CreateOutputBar() || !CreateStatusBar()) {
-        return false;
-    }
-    CreateLogoPane();
-    CreateLockIndicators();
-    LoadWindowPlacement();
-    LoadBarState(QLatin1String(kBarStateName));
-    if (!CreateProgress()) {
-        return false;
-    }
+    CreateMenuBar();
+    CreateToolBar();
+    m_wndOutputBar = new COutputBar(this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_wndOutputBar);
+    resizeDocks({m_wndOutputBar}, {kOutputBarHeight}, Qt::Vertical);
+    m_wndStatusBar = new CMainStatusBar(this);
+    setStatusBar(m_wndStatusBar);
+    m_placement.Load();
+    m_pBarLayout = std::make_unique<CBarLayout>(CBarLayout::SBars{
+        *this, *m_wndMenuBarHost, *m_wndToolBar, *m_wndOutputBar, *m_wndStatusBar});
+    m_pBarLayout->Load();
+    m_wndStatusBar->AddProgressPane();
     ConnectCommands();
     ConnectRunCommands();
     CreateContextMenuKey();
     UpdateCommandUI();
     UpdateViewChecks();
-    SetStatusMessage(QString());
     return true;
 }
 
@@ -106,9 +113,7 @@ bool CMainFrame::OnCreateClient() {
     m_wndRightSplitter->setObjectName(QStringLiteral("rightSplitter"));
     m_wndRightSplitter->setOpaqueResize(false);
     m_wndRightSplitter->setChildrenCollapsible(false);
-    if (!CreateCaption()) {
-        return false;
-    }
+    CreateCaption();
     m_pView = new CQuorrelView(m_wndRightSplitter);
     if (m_pView->objectName().isEmpty()) {
         m_pView->setObjectName(QStringLiteral("listView"));
@@ -129,17 +134,15 @@ bool CMainFrame::OnCreateClient() {
     return true;
 }
 
-bool CMainFrame::CreateCaption() {
+void CMainFrame::CreateCaption() {
     m_wndCaption = new CXTCaption(QLatin1String(kCaptionText), m_wndRightSplitter);
     m_wndCaption->setObjectName(QStringLiteral("caption"));
     const QPalette& pal = m_wndCaption->palette();
     m_wndCaption->SetCaptionColors(pal.color(QPalette::Button), pal.color(QPalette::Dark),
                                    pal.color(QPalette::Base));
-    m_fontCaption = CaptionFont(QApplication::font(), kCaptionFontHeight);
-    m_wndCaption->setFont(m_fontCaption);
+    m_wndCaption->setFont(CaptionFont(QApplication::font(), kCaptionFontHeight));
     m_wndCaption->SetIcon(AppIcon());
     m_wndCaption->setFixedHeight(kCaptionHeight);
-    return true;
 }
 
 void CMainFrame::showEvent(QShowEvent* pEvent) {
@@ -170,7 +173,19 @@ COutputBar& CMainFrame::OutputBar() const {
 }
 
 QProgressBar& CMainFrame::Progress() const {
-    return *m_wndProgress;
+    return m_wndStatusBar->Progress();
+}
+
+QString CMainFrame::StatusMessage() const {
+    return m_wndStatusBar ? m_wndStatusBar->Message() : QString();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* pEvent) {
+    if (m_pView != nullptr) {
+        m_pBarLayout->Save();
+        m_placement.Save();
+    }
+    QMainWindow::closeEvent(pEvent);
 }
 
 }  // namespace quorrel

@@ -1,40 +1,34 @@
 // The program's single main window.
 #pragma once
 
-#include <QFont>
 #include <QHash>
 #include <QMainWindow>
-#include <QMargins>
 
 #include <functional>
 #include <memory>
 
 #include "ImageList.h"
+#include "FramePlacement.h"
 
 class QAction;
-class QLabel;
 class QMenu;
 class QMenuBar;
 class QProgressBar;
 class QSplitter;
-class QStatusBar;
-class QTimer;
 class QToolBar;
 class QUrl;
 
 namespace quorrel {
 
 class CAbortDlg;
-class CLockKeyReader;
+class CBarLayout;
+class CMainStatusBar;
 class COutputBar;
 class CWindowRunHost;
 class CWipeEngine;
 class CQuorrelView;
 class CXTCaption;
-class CXTIndicatorPane;
-class CXTLogoPane;
 class CXTOutBarCtrl;
-struct SXTOutBarInfo;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -42,8 +36,9 @@ public:
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    // Builds the client area, bars, panes and progress control; false when a part that the
-    // window cannot do without could not be made.
+    // Builds the client area, bars, panes and progress control, and gives the window the
+    // placement and the bar layout kept in the profile; false when the sidebar could not be
+    // put into its pane. A second call changes nothing and answers true.
     bool Create();
 
     // The list view: the frame's one (and so always active) view.
@@ -69,11 +64,6 @@ public:
     // in the list are refused with a log line each.
     void OnAddFiles();
     void OnAddFolder();
-    // The sidebar's notifications (MainFrameOutBar.cpp): an item click (code 1) runs the
-    // command the clicked shortcut stands for, wherever it now sits; a folder change (code 5)
-    // stores the folder; a removal (codes 7 and 8) is asked about first; the answer 0 refuses
-    // the change.
-    int OnOutBarNotify(int nCode, const SXTOutBarInfo& info);
     // The modeless Abort dialog of the runs.
     CAbortDlg& AbortDialog() const;
 
@@ -93,7 +83,6 @@ public:
     // The text of the status bar's message pane: the prompt of the command under the pointer,
     // else the idle text "For Help, press F1".
     QString StatusMessage() const;
-    static QString IdleMessage();
 
     // Where the help is looked up: installed beside the program (share/quorrel/help) first,
     // then in the source tree it was built from; empty when neither holds it.
@@ -109,13 +98,8 @@ public:
     // The menu bar, inside the movable bar that carries it (QMainWindow::menuBar() is not it).
     QMenuBar* MenuBar() const { return m_wndMenuBar; }
 
-    // Tests: the folder the lock-key lights are read from for frames created later.
-    static void SetLockLightsDir(const QString& dir);
-
 protected:
     bool event(QEvent* pEvent) override;
-    // The sidebar's notifications arrive here (MainFrameOutBar.cpp).
-    void customEvent(QEvent* pEvent) override;
     // Watches the pointer over the frame's menus: greyed items explain themselves too.
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void changeEvent(QEvent* pEvent) override;
@@ -129,8 +113,10 @@ protected:
 private:
     // Client area: splitters, sidebar pane, caption band, list view (MainFrame.cpp).
     bool OnCreateClient();
-    bool CreateCaption();
-    // The sidebar in the outer splitter's left pane (MainFrameOutBar.cpp).
+    void CreateCaption();
+    // The sidebar in the outer splitter's left pane, its signals answered by the frame
+    // (MainFrameOutBar.cpp): a click runs the command the clicked shortcut stands for,
+    // wherever it now sits; a removal is asked about first; every other change is allowed.
     bool BuildOutBar();
     // The command of item `nIndex` of the sidebar's selected folder; 0 for none.
     int OutBarItemCommand(int nIndex) const;
@@ -138,23 +124,15 @@ private:
     // Commands, menus and toolbar (MainFrameCommands.cpp).
     void CreateCommands();
     QAction* CreateCommand(int nCommandId);
-    bool CreateMenuBar();
+    void CreateMenuBar();
     QMenu* AddMenu(const QString& title, const char* pszObjectName,
                    std::initializer_list<int> commands);
-    bool CreateToolBar();
+    void CreateToolBar();
     void ConnectCommands();
     void OnUpdateListHasSelection(QAction* pAction);
     void OnUpdateListNotEmpty(QAction* pAction);
     void UpdateViewChecks();
     void OnViewBar(int nCommandId, bool bShow);
-    // Bars and status panes (MainFrameStatus.cpp).
-    bool CreateOutputBar();
-    bool CreateStatusBar();
-    void CreateLogoPane();
-    void CreateLockIndicators();
-    void RefreshLockIndicators();
-    bool CreateProgress();
-    void SetStatusMessage(const QString& prompt);
     // Shift+F10, the other key that asks for a context menu (MainFrameList.cpp).
     void CreateContextMenuKey();
     // The refusal of dropped files (MainFrameList.cpp).
@@ -165,20 +143,9 @@ private:
     bool AskYesNo(const char* pszQuestion);
     bool AskDestroy(const QString& question);
     void AddPath(const QByteArray& path, bool bFolder);
-    // Window placement in the profile (MainFramePlacement.cpp).
-    void LoadWindowPlacement();
-    void SaveWindowPlacement();
-    QMargins FrameMarginsGuess() const;
-    // The bars' layout under profile name `profileName` (MainFrameBarState.cpp): applied only
-    // when it names no bar the frame lacks; what cannot be applied keeps its default place.
-    void LoadBarState(const QString& profileName);
-    static constexpr char kBarStateName[] = "Control Bar State";
-    void SaveBarState(const QString& profileName);
 
-    CXTLogoPane* m_wndLogoPane = nullptr;
     COutputBar* m_wndOutputBar = nullptr;
-    QProgressBar* m_wndProgress = nullptr;
-    QStatusBar* m_wndStatusBar = nullptr;
+    CMainStatusBar* m_wndStatusBar = nullptr;
     QToolBar* m_wndToolBar = nullptr;
     QMenuBar* m_wndMenuBar = nullptr;
     // The movable bar the menu bar lives in.
@@ -189,24 +156,19 @@ private:
     CImageList m_imlLarge;
     CImageList m_imlSmall;
     CXTOutBarCtrl* m_wndOutBar = nullptr;
-    // The folder the sidebar last reported as selected: 0 "Wipe", 1 "Other" while both are
-    // there; kept as the sidebar reports it, also when a folder removal moves the selection.
-    int m_nOutBarFolder = 0;
     QSplitter* m_wndSplitter = nullptr;
     QSplitter* m_wndRightSplitter = nullptr;
     CXTCaption* m_wndCaption = nullptr;
-    QFont m_fontCaption;
     // The sidebar column's ideal width, taken when the client area is built and given to the
     // splitter once it has its real width (when the frame is first shown); -1 once given.
     int m_nOutBarIdealWidth = -1;
 
     CQuorrelView* m_pView = nullptr;
-    QLabel* m_wndMessagePane = nullptr;
-    // CAP, NUM and SCRL; null for a key whose state the system does not let us read.
-    CXTIndicatorPane* m_wndIndicators[3] = {};
-    std::unique_ptr<CLockKeyReader> m_pLockKeys;
-    QTimer* m_pLockTimer = nullptr;
     QHash<int, QAction*> m_actions;
+    // The window's placement and the bars' layout in the profile: read in Create, written
+    // when the window closes.
+    CFramePlacement m_placement{*this};
+    std::unique_ptr<CBarLayout> m_pBarLayout;
     // No parent widget: a run disables the frame, and the dialog must stay usable.
     std::unique_ptr<CAbortDlg> m_dlgAbort;
     std::unique_ptr<CWindowRunHost> m_pRunHost;

@@ -1,14 +1,18 @@
-// The command set of the main frame: its actions, menus, toolbar and enabling rules.
+// The command set of the main frame: its actions, menus, toolbar and enabling rules, and the
+// prompts its commands show in the status bar.
 #include <QAction>
+#include <QEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStatusBar>
+#include <QMouseEvent>
+#include <QStatusTipEvent>
 #include <QToolBar>
 #include <QToolButton>
 
 #include "Artwork.h"
 #include "CommandIds.h"
 #include "MainFrame.h"
+#include "MainStatusBar.h"
 #include "OutputBar.h"
 #include "QuorrelView.h"
 
@@ -80,12 +84,12 @@ QMenu* CMainFrame::AddMenu(const QString& title, const char* pszObjectName,
         }
     }
     // A prompt belongs to the highlighted item: once the menu closes, the idle text returns.
-    connect(pMenu, &QMenu::aboutToHide, this, [this] { SetStatusMessage(QString()); });
+    connect(pMenu, &QMenu::aboutToHide, this, [this] { m_wndStatusBar->SetMessage(QString()); });
     pMenu->installEventFilter(this);
     return pMenu;
 }
 
-bool CMainFrame::CreateMenuBar() {
+void CMainFrame::CreateMenuBar() {
     // The menus sit in a bar of their own that the user moves like the toolbar, and whose
     // place the layout keeps. A menu bar lays its items out in a line only, so the bar stays
     // on the top or the bottom side.
@@ -108,10 +112,9 @@ bool CMainFrame::CreateMenuBar() {
     connect(pView, &QMenu::aboutToShow, this, &CMainFrame::UpdateViewChecks);
     AddMenu(QStringLiteral("&Help"), "helpMenu",
             {ID_HELP_FINDER, ID_TIP_OF_THE_DAY, 0, ID_APP_ABOUT});
-    return true;
 }
 
-bool CMainFrame::CreateToolBar() {
+void CMainFrame::CreateToolBar() {
     m_wndToolBar = new QToolBar(QStringLiteral("Toolbar"), this);
     m_wndToolBar->setObjectName(QStringLiteral("toolBar"));
     m_wndToolBar->setIconSize(QSize(20, 20));
@@ -128,7 +131,6 @@ bool CMainFrame::CreateToolBar() {
         }
     }
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);
-    return true;
 }
 
 void CMainFrame::ConnectCommands() {
@@ -177,6 +179,35 @@ void CMainFrame::OnViewBar(int nCommandId, bool bShow) {
     }
     pBar->setVisible(bShow);
     UpdateViewChecks();
+}
+
+bool CMainFrame::event(QEvent* pEvent) {
+    // Prompts go to the message pane, never to the status bar's own message line, which would
+    // cover the logo pane while it is shown.
+    if (pEvent->type() == QEvent::StatusTip) {
+        if (m_wndStatusBar != nullptr) {
+            m_wndStatusBar->SetMessage(static_cast<QStatusTipEvent*>(pEvent)->tip());
+        }
+        return true;
+    }
+    return QMainWindow::event(pEvent);
+}
+
+bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    // A menu highlights only the items it can run, and so sends no prompt for a greyed one;
+    // the prompt still tells the user what the command would do. The menu handles the move
+    // first (it clears the prompt of the item the pointer left), then the prompt is shown.
+    auto* pMenu = qobject_cast<QMenu*>(pWatched);
+    if (pMenu != nullptr && pEvent->type() == QEvent::MouseMove) {
+        const QAction* pAction =
+            pMenu->actionAt(static_cast<QMouseEvent*>(pEvent)->position().toPoint());
+        if (pAction != nullptr && !pAction->isEnabled() && !pAction->isSeparator()) {
+            static_cast<QObject*>(pMenu)->event(pEvent);
+            m_wndStatusBar->SetMessage(pAction->statusTip());
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(pWatched, pEvent);
 }
 
 }  // namespace quorrel

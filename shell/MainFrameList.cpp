@@ -10,6 +10,7 @@
 
 #include "CommandIds.h"
 #include "MainFrame.h"
+#include "MainStatusBar.h"
 #include "MessageBox.h"
 #include "QuorrelView.h"
 
@@ -48,7 +49,7 @@ void CMainFrame::OnContextMenu(const QPoint& globalPos, bool bFromKeyboard) {
     }
     UpdateCommandUI();
     menu.exec(point);
-    SetStatusMessage(QString());
+    m_wndStatusBar->SetMessage(QString());
 }
 
 void CMainFrame::CreateContextMenuKey() {

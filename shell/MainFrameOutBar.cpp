@@ -15,9 +15,6 @@ namespace quorrel {
 
 namespace {
 
-// The ID of the outer splitter's first pane (row 0, column 0), which the sidebar fills.
-constexpr int kOutBarPaneId = 0xE900;
-
 // The sidebar's icons in the order of their image indexes (icon resources 132, 133, 134,
 // 135, 136, 137, 154, 156 and 158): each is drawn as the command it runs elsewhere, so a
 // shortcut looks like its toolbar button and menu item.
@@ -52,14 +49,31 @@ const char kRemoveFolderQuestion[] = "Are you sure you want to remove the specif
 bool CMainFrame::BuildOutBar() {
     auto* pOutBar = new CXTOutBarCtrl;
     pOutBar->setObjectName(QStringLiteral("outBar"));
-    if (!pOutBar->Create(QRect(), m_wndOutBarPane, kOutBarPaneId, CXTOutBarCtrl::FlagsDefault)) {
+    if (!pOutBar->Create(QRect(), m_wndOutBarPane, CXTOutBarCtrl::FlagsDefault)) {
         delete pOutBar;
         return false;
     }
     m_wndOutBar = pOutBar;
     m_wndOutBarPane->layout()->addWidget(m_wndOutBar);
-    // The notifications come to the frame, which runs the commands, not to the pane.
-    m_wndOutBar->SetOwner(this);
+    // The frame answers the sidebar's signals (directly: the answers are read at once). A
+    // click runs its command before the sidebar highlights the item.
+    connect(m_wndOutBar, &CXTOutBarCtrl::ItemClicked, this,
+            [this](const SXTOutBarInfo& info, bool* pAllow) {
+                RunOutBarCommand(OutBarItemCommand(info.nIndex));
+                *pAllow = true;
+            });
+    connect(m_wndOutBar, &CXTOutBarCtrl::ItemRemoving, this,
+            [this](const SXTOutBarInfo&, bool* pAllow) {
+                *pAllow = AskYesNo(kRemoveShortcutQuestion);
+            });
+    connect(
+        m_wndOutBar, &CXTOutBarCtrl::FolderRemoving, this,
+        [this](const SXTOutBarInfo&, bool* pAllow) { *pAllow = AskYesNo(kRemoveFolderQuestion); });
+    const auto allow = [](const SXTOutBarInfo&, bool* pAllow) { *pAllow = true; };
+    for (auto signal : {&CXTOutBarCtrl::FolderChanging, &CXTOutBarCtrl::HighlightChanging,
+                        &CXTOutBarCtrl::ItemRenamed, &CXTOutBarCtrl::FolderRenamed}) {
+        connect(m_wndOutBar, signal, this, allow);
+    }
 
     m_imlSmall.Create(16, 16, 2);
     m_imlLarge.Create(32, 32, 2);
@@ -83,32 +97,6 @@ bool CMainFrame::BuildOutBar() {
     }
     m_wndOutBar->SetSelFolder(0);
     return true;
-}
-
-void CMainFrame::customEvent(QEvent* pEvent) {
-    if (pEvent->type() == CXTOutBarNotifyEvent::EventType()) {
-        auto* pNotify = static_cast<CXTOutBarNotifyEvent*>(pEvent);
-        pNotify->SetResult(OnOutBarNotify(pNotify->Code(), pNotify->Info()));
-        return;
-    }
-    QMainWindow::customEvent(pEvent);
-}
-
-int CMainFrame::OnOutBarNotify(int nCode, const SXTOutBarInfo& info) {
-    switch (nCode) {
-        case OutBarItemClick:
-            RunOutBarCommand(OutBarItemCommand(info.nIndex));
-            return 1;
-        case OutBarFolderChange:
-            m_nOutBarFolder = info.nIndex;
-            return 1;
-        case OutBarDeleteItem:
-            return AskYesNo(kRemoveShortcutQuestion) ? 1 : 0;
-        case OutBarDeleteFolder:
-            return AskYesNo(kRemoveFolderQuestion) ? 1 : 0;
-        default:
-            return 1;
-    }
 }
 
 // A shortcut is known by its icon, which is drawn as the command it runs: that stays with the

@@ -37,7 +37,7 @@ std::string Bytes(const QByteArray& text) {
 void CMainFrame::ConnectRunCommands() {
     m_dlgAbort = std::make_unique<CAbortDlg>();
     m_pRunHost =
-        std::make_unique<CWindowRunHost>(*this, *m_wndProgress, *m_dlgAbort, *m_wndOutputBar);
+        std::make_unique<CWindowRunHost>(*this, Progress(), *m_dlgAbort, *m_wndOutputBar);
     m_pEngine = std::make_unique<CWipeEngine>(SystemFileSystem(), *m_pRunHost);
     connect(Action(ID_WIPE_SELECTED), &QAction::triggered, this, &CMainFrame::OnWipeSelected);
     connect(Action(ID_WIPE_ALL), &QAction::triggered, this, &CMainFrame::OnWipeAll);

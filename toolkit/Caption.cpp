@@ -35,21 +35,16 @@ void CXTCaption::SetIcon(const QIcon& icon) {
     update();
 }
 
-void CXTCaption::SetBorderWidth(int nBorder) {
-    m_nBorder = qMax(0, nBorder);
-    update();
-}
-
 QSize CXTCaption::sizeHint() const {
     const QFontMetrics metrics(font());
     const int nWidth = metrics.horizontalAdvance(m_text) + 2 * (kIconSize + 2 * kIconMargin);
-    return {nWidth + 2 * m_nBorder, metrics.height() + 4 + 2 * m_nBorder};
+    return {nWidth + 2 * kBorder, metrics.height() + 4 + 2 * kBorder};
 }
 
 void CXTCaption::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.fillRect(rect(), m_clrBorder);
-    const QRect band = rect().adjusted(m_nBorder, m_nBorder, -m_nBorder, -m_nBorder);
+    const QRect band = rect().adjusted(kBorder, kBorder, -kBorder, -kBorder);
     painter.fillRect(band, m_clrBackground);
 
     // The icon sits at the right end so that the centred text stays centred over the pane.

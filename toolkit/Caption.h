@@ -18,8 +18,6 @@ public:
     void SetCaptionColors(const QColor& border, const QColor& background, const QColor& text);
     // The icon drawn at the band's right end, at 16 by 16 pixels; a null icon draws none.
     void SetIcon(const QIcon& icon);
-    // The width of the frame around the band, in pixels (1 unless set).
-    void SetBorderWidth(int nBorder);
 
     QString Text() const { return m_text; }
     QColor BorderColor() const { return m_clrBorder; }
@@ -38,7 +36,8 @@ private:
     QColor m_clrBackground;
     QColor m_clrText;
     QIcon m_icon;
-    int m_nBorder = 1;
+    // The width of the frame around the band, in pixels.
+    static constexpr int kBorder = 1;
 };
 
 // The font of a caption band: the user-interface font in bold, sized so that its character

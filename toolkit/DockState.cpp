@@ -223,15 +223,6 @@ bool CXTDockState::IsApplicableTo(const QSet<int>& frameBars, const QSet<int>& d
     return true;
 }
 
-const SXTBarInfo* CXTDockState::Find(int nBarId) const {
-    for (const SXTBarInfo& info : m_arrBarInfo) {
-        if (info.nBarID == nBarId) {
-            return &info;
-        }
-    }
-    return nullptr;
-}
-
 int MulDivTrunc(int nValue, int nNumerator, int nDenominator) {
     if (nDenominator == 0) {
         return nValue;

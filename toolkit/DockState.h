@@ -91,8 +91,6 @@ public:
     // dock bar lists only bars of `dockableBars` (and 0), and every remembered dock place is
     // a dock bar. A layout that fails is applied not at all.
     bool IsApplicableTo(const QSet<int>& frameBars, const QSet<int>& dockableBars) const;
-    // The record of bar `nBarId`; null when there is none.
-    const SXTBarInfo* Find(int nBarId) const;
 };
 
 // `nValue` times `nNumerator`, divided by `nDenominator`: multiplied first, in 64 bits, then

@@ -22,7 +22,6 @@ public:
     // Drawn in the highlight colours while the focus is inside the docking window, in the
     // quiet colours otherwise, like the active and inactive title bars of windows.
     void SetActive(bool bActive);
-    bool IsActive() const { return m_bActive; }
     // The glyph of the expand button, and its tooltip.
     void SetExpandGlyph(EGlyph glyph, const QString& toolTip);
     // Places the buttons at the right end; call after showing or hiding one of them.

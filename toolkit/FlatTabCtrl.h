@@ -13,7 +13,6 @@ public:
 
     // The strip's height in pixels; every tab is this high.
     void SetStripHeight(int nHeight);
-    int StripHeight() const { return m_nHeight; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

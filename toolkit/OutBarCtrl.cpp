@@ -1,18 +1,10 @@
-// The sidebar's model: folders and items, selection, removal and the notifications that let
-// the owner refuse each change. Geometry, drawing and the pointer are in OutBarCtrl*.cpp.
+// The sidebar's model: folders and items, selection, removal and the signals that let their
+// receiver refuse each change. Geometry, drawing and the pointer are in OutBarCtrl*.cpp.
 #include "OutBarCtrl.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
 
 namespace quorrel {
-
-CXTOutBarNotifyEvent::CXTOutBarNotifyEvent(int nCode, const SXTOutBarInfo& info)
-    : QEvent(EventType()), m_nCode(nCode), m_info(info) {}
-
-QEvent::Type CXTOutBarNotifyEvent::EventType() {
-    return static_cast<QEvent::Type>(QEvent::User + kOutBarNotifyMessage);
-}
 
 CXTOutBarCtrl::CXTOutBarCtrl(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
@@ -22,31 +14,22 @@ CXTOutBarCtrl::CXTOutBarCtrl(QWidget* parent) : QWidget(parent) {
 }
 
 CXTOutBarCtrl::~CXTOutBarCtrl() {
-    // The editor's end must not report to an owner that may be half gone by now.
+    // The editor's end must not report to a receiver that may be half gone by now.
     if (m_pEditor != nullptr) {
         m_pEditor->removeEventFilter(this);
         m_pEditor->disconnect(this);
     }
 }
 
-bool CXTOutBarCtrl::Create(const QRect& rect, QWidget* pParent, int nID, quint32 dwFlags) {
+bool CXTOutBarCtrl::Create(const QRect& rect, QWidget* pParent, quint32 dwFlags) {
     if (pParent == nullptr) {
         return false;
     }
     setParent(pParent);
     setGeometry(rect);
-    m_nID = nID;
     m_dwFlags = dwFlags;
     show();
     return true;
-}
-
-void CXTOutBarCtrl::SetOwner(QObject* pOwner) {
-    m_pOwner = pOwner;
-}
-
-QObject* CXTOutBarCtrl::GetOwner() const {
-    return m_pOwner ? m_pOwner.data() : parent();
 }
 
 void CXTOutBarCtrl::SetImageList(const CImageList* pImageList, bool bLarge) {
@@ -68,16 +51,6 @@ int CXTOutBarCtrl::AddFolder(const QString& text, quint32 dwData) {
     }
     update();
     return GetFolderCount() - 1;
-}
-
-int CXTOutBarCtrl::AddFolderBar(const QString& text, QWidget* pChild, quint32 dwData) {
-    const int nFolder = AddFolder(text, dwData);
-    if (pChild != nullptr) {
-        pChild->setParent(this);
-        m_folders[nFolder].pChild = pChild;
-    }
-    PlaceChildren();
-    return nFolder;
 }
 
 int CXTOutBarCtrl::InsertItem(int nFolder, int nIndex, const QString& text, int nImage,
@@ -132,17 +105,13 @@ quint32 CXTOutBarCtrl::GetItemData(int nIndex) const {
     return pItem ? pItem->dwData : 0;
 }
 
-int CXTOutBarCtrl::Notify(int nCode, int nIndex, const QString& text) {
-    QObject* pOwner = GetOwner();
-    if (pOwner == nullptr) {
-        return 0;
-    }
+bool CXTOutBarCtrl::Ask(ASignal signal, int nIndex, const QString& text) {
     SXTOutBarInfo info;
     info.nIndex = nIndex;
     info.text = text;
-    CXTOutBarNotifyEvent event(nCode, info);
-    QCoreApplication::sendEvent(pOwner, &event);
-    return event.Result();
+    bool bAllow = false;
+    emit(this->*signal)(info, &bAllow);
+    return bAllow;
 }
 
 bool CXTOutBarCtrl::SetSelFolder(int nFolder) {
@@ -150,25 +119,22 @@ bool CXTOutBarCtrl::SetSelFolder(int nFolder) {
         return false;
     }
     EndEdit(true);
-    if (Notify(OutBarFolderChange, nFolder, m_folders.at(nFolder).text) == 0) {
+    if (!Ask(&CXTOutBarCtrl::FolderChanging, nFolder, m_folders.at(nFolder).text)) {
         return false;
     }
     // Folders are switched at once: with one column of shortcuts, an animated slide only
     // delays the click the user is about to make.
-    if (m_nSelFolder >= 0 && m_nSelFolder < GetFolderCount() && m_folders[m_nSelFolder].pChild) {
-        m_folders[m_nSelFolder].pChild->hide();
-    }
     m_nSelFolder = nFolder;
     m_nFirstItem = 0;
     m_nHighlight = -1;
     m_nHoverItem = -1;
-    PlaceChildren();
     update();
     return true;
 }
 
 void CXTOutBarCtrl::SetHighlight(int nIndex) {
-    if (nIndex == m_nHighlight || Notify(OutBarHighlightChange, nIndex, GetItemText(nIndex)) == 0) {
+    if (nIndex == m_nHighlight ||
+        !Ask(&CXTOutBarCtrl::HighlightChanging, nIndex, GetItemText(nIndex))) {
         return;
     }
     m_nHighlight = nIndex;
@@ -184,7 +150,8 @@ void CXTOutBarCtrl::SetSmallIconView(bool bSmall) {
 
 bool CXTOutBarCtrl::RemoveItem(int nIndex) {
     EndEdit(false);
-    if (Item(nIndex) == nullptr || Notify(OutBarDeleteItem, nIndex, GetItemText(nIndex)) == 0) {
+    if (Item(nIndex) == nullptr ||
+        !Ask(&CXTOutBarCtrl::ItemRemoving, nIndex, GetItemText(nIndex))) {
         return false;
     }
     m_folders[m_nSelFolder].items.removeAt(nIndex);
@@ -202,11 +169,8 @@ bool CXTOutBarCtrl::RemoveItem(int nIndex) {
 bool CXTOutBarCtrl::RemoveFolder(int nFolder) {
     EndEdit(false);
     if (nFolder < 0 || nFolder >= GetFolderCount() ||
-        Notify(OutBarDeleteFolder, nFolder, m_folders.at(nFolder).text) == 0) {
+        !Ask(&CXTOutBarCtrl::FolderRemoving, nFolder, m_folders.at(nFolder).text)) {
         return false;
-    }
-    if (QWidget* pChild = m_folders.at(nFolder).pChild) {
-        pChild->hide();
     }
     m_folders.removeAt(nFolder);
     // The folder on show stays on show when another one goes; when it goes itself, the one
@@ -221,29 +185,13 @@ bool CXTOutBarCtrl::RemoveFolder(int nFolder) {
     }
     m_nHoverFolder = -1;
     m_nHoverItem = -1;
-    PlaceChildren();
     update();
-    // The owner knows the selection by its index: it hears of the new one as of any folder
+    // A receiver knows the selection by its index: it hears of the new one as of any folder
     // switch. The folder is gone already, so its answer cannot keep the old selection.
     if (nFolder == nSelBefore || m_nSelFolder != nSelBefore) {
-        Notify(OutBarFolderChange, m_nSelFolder, GetFolderText(m_nSelFolder));
+        Ask(&CXTOutBarCtrl::FolderChanging, m_nSelFolder, GetFolderText(m_nSelFolder));
     }
     return true;
-}
-
-void CXTOutBarCtrl::PlaceChildren() {
-    for (int nFolder = 0; nFolder < GetFolderCount(); ++nFolder) {
-        QWidget* pChild = m_folders.at(nFolder).pChild;
-        if (pChild == nullptr) {
-            continue;
-        }
-        if (nFolder == m_nSelFolder) {
-            pChild->setGeometry(GetItemsArea());
-            pChild->show();
-        } else {
-            pChild->hide();
-        }
-    }
 }
 
 void CXTOutBarCtrl::ClampFirstItem() {
@@ -252,9 +200,9 @@ void CXTOutBarCtrl::ClampFirstItem() {
     // Nothing stays scrolled away once everything fits below the header again.
     const QRect area = GetItemsArea();
     const int nAreaBottom = area.top() + area.height();
-    while (m_nFirstItem > 0 && ItemTop(nCount - 1) + ItemHeight(nCount - 1) +
-                                       ItemHeight(m_nFirstItem - 1) <=
-                                   nAreaBottom) {
+    while (m_nFirstItem > 0 &&
+           ItemTop(nCount - 1) + ItemHeight(nCount - 1) + ItemHeight(m_nFirstItem - 1) <=
+               nAreaBottom) {
         --m_nFirstItem;
     }
 }

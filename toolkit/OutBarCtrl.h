@@ -1,12 +1,11 @@
 // The sidebar: a stack of folder headers with, under the selected folder's header, that folder's
 // items drawn as icons with labels, large or small. Everything the user does to it is reported
-// to its owner, which may refuse the change (see SXTOutBarInfo and CXTOutBarNotifyEvent).
+// through the control's signals; the receiver of a signal that carries an answer may refuse the
+// change (see SXTOutBarInfo and the signals).
 #pragma once
 
 #include <QBasicTimer>
-#include <QEvent>
 #include <QList>
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -16,51 +15,11 @@ namespace quorrel {
 
 class CImageList;
 
-// The notification message's number; its event type is QEvent::User plus this number.
-constexpr int kOutBarNotifyMessage = 2043;
-
-// What a notification says happened (the first parameter of the message).
-enum EOutBarNotify : int {
-    OutBarItemClick = 1,        // an item was clicked
-    OutBarItemRenamed = 2,      // an item's label was edited; the record holds the new text
-    OutBarFolderRenamed = 3,    // a folder's label was edited; the record holds the new text
-    OutBarItemDragged = 4,      // an item was dragged to a new place (never sent: no dragging)
-    OutBarFolderChange = 5,     // a folder is about to become the selected one
-    OutBarHighlightChange = 6,  // the highlighted item is about to change
-    OutBarDeleteItem = 7,       // an item is about to be removed
-    OutBarDeleteFolder = 8,     // a folder is about to be removed
-    OutBarItemDragging = 9,     // sent during an item drag (never sent: no dragging)
-};
-
-// The record every notification carries: the folder or item concerned, the two ends of a
-// move (-1 unless the notification is about one) and the folder's or item's text (for a
-// rename, the new text).
+// The record every signal carries: the folder or item concerned and its text (for a rename,
+// the new text).
 struct SXTOutBarInfo {
     int nIndex = -1;
-    int nDragFrom = -1;
-    int nDragTo = -1;
     QString text;
-};
-
-// The notification, sent synchronously to the sidebar's owner. The owner answers with
-// SetResult; an owner that does not answer leaves 0, which refuses every change that can be
-// refused, so an owner must handle the event to let the user do anything.
-class CXTOutBarNotifyEvent : public QEvent {
-public:
-    CXTOutBarNotifyEvent(int nCode, const SXTOutBarInfo& info);
-
-    // The event type of every notification.
-    static QEvent::Type EventType();
-
-    int Code() const { return m_nCode; }
-    const SXTOutBarInfo& Info() const { return m_info; }
-    int Result() const { return m_nResult; }
-    void SetResult(int nResult) { m_nResult = nResult; }
-
-private:
-    int m_nCode;
-    SXTOutBarInfo m_info;
-    int m_nResult = 0;
 };
 
 class CXTOutBarCtrl : public QWidget {
@@ -83,16 +42,10 @@ public:
     explicit CXTOutBarCtrl(QWidget* parent = nullptr);
     ~CXTOutBarCtrl() override;
 
-    // Places the control at `rect` in `pParent` (which also becomes its owner until another is
-    // set), with the control ID `nID` and the feature flags `dwFlags`, and shows it. False
-    // when there is no parent to put it in.
-    bool Create(const QRect& rect, QWidget* pParent, int nID, quint32 dwFlags = FlagsDefault);
-    int GetDlgCtrlID() const { return m_nID; }
+    // Places the control at `rect` in `pParent` with the feature flags `dwFlags`, and shows
+    // it. False when there is no parent to put it in.
+    bool Create(const QRect& rect, QWidget* pParent, quint32 dwFlags = FlagsDefault);
     quint32 GetFlags() const { return m_dwFlags; }
-
-    // The object the notifications go to: the parent unless one is set; null for the parent.
-    void SetOwner(QObject* pOwner);
-    QObject* GetOwner() const;
 
     // The image lists the items' icons come from (not owned; they must outlive the control).
     void SetImageList(const CImageList* pImageList, bool bLarge);
@@ -100,8 +53,6 @@ public:
 
     // Appends a folder of items; its index. The first folder added becomes the selected one.
     int AddFolder(const QString& text, quint32 dwData);
-    // Appends a folder that shows `pChild` (reparented into the control) instead of items.
-    int AddFolderBar(const QString& text, QWidget* pChild, quint32 dwData);
     // Inserts an item at `nIndex` of folder `nFolder` (past the end: appended); its index, or
     // -1 when there is no such folder.
     int InsertItem(int nFolder, int nIndex, const QString& text, int nImage, quint32 dwData);
@@ -117,8 +68,8 @@ public:
     int GetItemImage(int nIndex) const;
     quint32 GetItemData(int nIndex) const;
 
-    // Selects folder `nFolder` after asking the owner (code 5); false when there is no such
-    // folder or the owner refused.
+    // Selects folder `nFolder` after asking (FolderChanging); false when there is no such
+    // folder or the answer refused it.
     bool SetSelFolder(int nFolder);
     int GetSelFolder() const { return m_nSelFolder; }
     // The selected folder's first item on show (its scroll position).
@@ -133,17 +84,17 @@ public:
     void SetSmallIconView(bool bSmall);
     bool IsSmallIconView() const { return (m_dwFlags & FlagSmallIcons) != 0; }
 
-    // Removes item `nIndex` of the selected folder (folder `nFolder`) after asking the owner
-    // (code 7, code 8); false when there is none or the owner refused. When the removal of a
-    // folder moves the selection (the selected folder went, or one above it), the owner is
-    // told of the new selection with code 5 afterwards (-1 once no folder is left); its
-    // answer is not asked for.
+    // Removes item `nIndex` of the selected folder (folder `nFolder`) after asking
+    // (ItemRemoving, FolderRemoving); false when there is none or the answer refused it. When
+    // the removal of a folder moves the selection (the selected folder went, or one above it),
+    // FolderChanging tells of the new selection afterwards (-1 once no folder is left); its
+    // answer is not heeded.
     bool RemoveItem(int nIndex);
     bool RemoveFolder(int nFolder);
 
     // Opens the in-place editor on the label of item `nIndex` of the selected folder (of the
-    // header of folder `nFolder`), its whole text selected. Return ends it and asks the owner
-    // (code 2, code 3) whether the new text may stay; Escape drops it.
+    // header of folder `nFolder`), its whole text selected. Return ends it and asks
+    // (ItemRenamed, FolderRenamed) whether the new text may stay; Escape drops it.
     void EditItemText(int nIndex);
     void EditFolderText(int nFolder);
     // The in-place editor while one is open; null otherwise.
@@ -160,11 +111,34 @@ public:
     QRect GetItemRect(int nIndex) const;
     // The scroll arrows; empty while the arrow is not shown.
     QRect GetArrowRect(bool bUp) const;
-    // The area below the selected folder's header where its items (or child window) go.
+    // The area below the selected folder's header where its items go.
     QRect GetItemsArea() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+signals:
+    // What the user does to the control, each reported before it takes effect (except as
+    // said). Every signal carries an answer, `*pAllow`, which starts as a refusal: a receiver
+    // lets the change happen by setting it to true, so a control that nobody listens to
+    // changes nothing. Connect them directly (the default for a receiver in the same thread):
+    // the answer is read as soon as the signal returns. A receiver may run a whole command,
+    // even one that takes the control down: nothing of the control is touched after that.
+    //
+    // An item was clicked; refused, it is not highlighted.
+    void ItemClicked(const SXTOutBarInfo& info, bool* pAllow);
+    // An item's label was edited; `info.text` is the new text, which a refusal drops.
+    void ItemRenamed(const SXTOutBarInfo& info, bool* pAllow);
+    // A folder's label was edited; `info.text` is the new text, which a refusal drops.
+    void FolderRenamed(const SXTOutBarInfo& info, bool* pAllow);
+    // A folder is about to become the selected one; also sent after a folder removal moved
+    // the selection, when the answer is not heeded.
+    void FolderChanging(const SXTOutBarInfo& info, bool* pAllow);
+    // The highlighted item is about to change.
+    void HighlightChanging(const SXTOutBarInfo& info, bool* pAllow);
+    // An item, or a folder, is about to be removed.
+    void ItemRemoving(const SXTOutBarInfo& info, bool* pAllow);
+    void FolderRemoving(const SXTOutBarInfo& info, bool* pAllow);
 
 protected:
     void paintEvent(QPaintEvent* pEvent) override;
@@ -189,7 +163,6 @@ private:
         QString text;
         quint32 dwData = 0;
         QList<SItem> items;
-        QPointer<QWidget> pChild;
     };
     // The item or header being pressed, and whether the pointer is still on it.
     struct SPress {
@@ -198,11 +171,12 @@ private:
         bool bInside = false;
     };
 
-    // OutBarCtrl.cpp: model and notifications.
-    int Notify(int nCode, int nIndex, const QString& text);
+    // OutBarCtrl.cpp: model and signals.
+    // Emits `signal` with `nIndex` and `text`; the receivers' answer.
+    using ASignal = void (CXTOutBarCtrl::*)(const SXTOutBarInfo&, bool*);
+    bool Ask(ASignal signal, int nIndex, const QString& text);
     const SItem* Item(int nIndex) const;
     void SetHighlight(int nIndex);
-    void PlaceChildren();
     void ClampFirstItem();
     void ClearHover();
     // OutBarCtrlLayout.cpp: geometry.
@@ -239,10 +213,8 @@ private:
     SPress m_press;
     QPoint m_ptLast;
     quint32 m_dwFlags = FlagsDefault;
-    int m_nID = 0;
     const CImageList* m_pLarge = nullptr;
     const CImageList* m_pSmall = nullptr;
-    QPointer<QObject> m_pOwner;
     // 100 ms: notices the pointer leaving (timer 1). 300 ms: repeats a held arrow (timer 2).
     QBasicTimer m_timerHover;
     QBasicTimer m_timerScroll;

@@ -125,7 +125,7 @@ int CXTOutBarCtrl::ItemTop(int nIndex) const {
 
 bool CXTOutBarCtrl::ItemsOverflow() const {
     const int nCount = GetItemCount();
-    if (nCount == 0 || m_nSelFolder < 0 || m_folders.at(m_nSelFolder).pChild) {
+    if (nCount == 0 || m_nSelFolder < 0) {
         return false;
     }
     const QRect area = GetItemsArea();
@@ -167,8 +167,7 @@ QRect CXTOutBarCtrl::GetItemRect(int nIndex) const {
 }
 
 QRect CXTOutBarCtrl::GetArrowRect(bool bUp) const {
-    if (m_nSelFolder < 0 || m_folders.at(m_nSelFolder).pChild ||
-        (bUp ? m_nFirstItem == 0 : !ItemsOverflow())) {
+    if (m_nSelFolder < 0 || (bUp ? m_nFirstItem == 0 : !ItemsOverflow())) {
         return {};
     }
     const QRect area = GetItemsArea();
@@ -201,7 +200,7 @@ int CXTOutBarCtrl::HitTest(const QPoint& point, int* pIndex) const {
         }
     }
     const QRect area = GetItemsArea();
-    if (!area.contains(point) || m_folders.at(m_nSelFolder).pChild) {
+    if (!area.contains(point)) {
         return HitNone;
     }
     for (int nItem = m_nFirstItem; nItem < GetItemCount(); ++nItem) {

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTimerEvent>
 #include <QWheelEvent>
 
@@ -115,11 +116,11 @@ void CXTOutBarCtrl::FinishPress(const QPoint& point) {
         UpdateHover(point);
         return;  // released elsewhere: the press is dropped
     }
-    // The owner's answer may run a whole command (a shredding run, a modal box) and may even
+    // The receiver's answer may run a whole command (a shredding run, a modal box) and may even
     // take the control down with the window: nothing of it is touched after that.
     const QPointer<CXTOutBarCtrl> self(this);
     if (nHit == HitItem) {
-        if (Notify(OutBarItemClick, nIndex, GetItemText(nIndex)) != 0 && self &&
+        if (Ask(&CXTOutBarCtrl::ItemClicked, nIndex, GetItemText(nIndex)) && self &&
             nIndex < GetItemCount()) {
             SetHighlight(nIndex);
         }
@@ -174,7 +175,6 @@ void CXTOutBarCtrl::wheelEvent(QWheelEvent* pEvent) {
 void CXTOutBarCtrl::resizeEvent(QResizeEvent* pEvent) {
     QWidget::resizeEvent(pEvent);
     ClampFirstItem();
-    PlaceChildren();
     EndEdit(true);
 }
 
@@ -295,11 +295,11 @@ void CXTOutBarCtrl::EndEdit(bool bCommit) {
         return;
     }
     if (nHit == HitItem && Item(nIndex) != nullptr &&
-        Notify(OutBarItemRenamed, nIndex, text) != 0 && nIndex < GetItemCount()) {
+        Ask(&CXTOutBarCtrl::ItemRenamed, nIndex, text) && nIndex < GetItemCount()) {
         m_folders[m_nSelFolder].items[nIndex].text = text;
         ClampFirstItem();
     } else if (nHit == HitFolder && nIndex < GetFolderCount() &&
-               Notify(OutBarFolderRenamed, nIndex, text) != 0 && nIndex < GetFolderCount()) {
+               Ask(&CXTOutBarCtrl::FolderRenamed, nIndex, text) && nIndex < GetFolderCount()) {
         m_folders[nIndex].text = text;
     }
     update();

@@ -127,7 +127,7 @@ void CXTOutBarCtrl::DrawFolder(QPainter& painter, int nFolder) const {
 }
 
 void CXTOutBarCtrl::DrawItems(QPainter& painter) const {
-    if (m_nSelFolder < 0 || m_folders.at(m_nSelFolder).pChild) {
+    if (m_nSelFolder < 0) {
         return;
     }
     painter.save();

@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include "CommandIds.h"
+#include "MainStatusBar.h"
 #include "gui_test_support.h"
 
 using namespace quorrel;
@@ -119,7 +120,7 @@ void CFrameContextMenuTest::keyboardRequestOpensNearTheFrameCorner() {
     QCOMPARE(seen.texts, QStringList({"Add F&iles...", "Add F&older...", "-", "WIPE Selected",
                                       "WIPE All", "-", "&Remove Selected Items", "Remove All Items",
                                       "-", "Select All", "-", "Options..."}));
-    QCOMPARE(m_pFrame->StatusMessage(), CMainFrame::IdleMessage());
+    QCOMPARE(m_pFrame->StatusMessage(), CMainStatusBar::IdleMessage());
 }
 
 void CFrameContextMenuTest::shiftF10OpensIt() {

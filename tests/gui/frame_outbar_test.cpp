@@ -111,7 +111,6 @@ void CFrameOutBarTest::buildsTwoFoldersOfShortcuts() {
     QCOMPARE(Bar().GetSelFolder(), 0);
     QVERIFY(!Bar().IsSmallIconView());
     QCOMPARE(Bar().GetFlags(), quint32(0xFC));
-    QCOMPARE(Bar().GetOwner(), m_pFrame.get());
     QCOMPARE(Bar().GetImageList(true)->GetImageSize(), QSize(32, 32));
     QCOMPARE(Bar().GetImageList(false)->GetImageSize(), QSize(16, 16));
     QCOMPARE(Bar().GetImageList(true)->GetImageCount(), 10);

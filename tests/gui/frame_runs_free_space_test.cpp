@@ -69,7 +69,10 @@ private slots:
         CMessageBox::SetNextAnswer(CMessageBox::IdNo);
         SXTOutBarInfo info;
         info.nIndex = 6;
-        m_pFrame->OnOutBarNotify(OutBarItemClick, info);
+        bool bAllow = false;
+        emit m_pFrame->findChild<CXTOutBarCtrl*>(QStringLiteral("outBar"))->ItemClicked(info,
+                                                                                   &bAllow);
+        QVERIFY(bAllow);
         QCOMPARE(CMessageBox::ShownTexts().size(), 1);
         const QString question = CMessageBox::ShownTexts().first();
         QVERIFY2(question.contains(QStringLiteral(" free) ?")), qPrintable(question));

@@ -12,6 +12,7 @@
 #include "CommandIds.h"
 #include "IndicatorPane.h"
 #include "LogoPane.h"
+#include "MainStatusBar.h"
 #include "gui_test_support.h"
 
 using namespace quorrel;
@@ -51,7 +52,7 @@ void CFrameStatusTest::initTestCase() {
     quorrel_test::PrepareTestCase(m_config);
     QVERIFY(m_lights.isValid());
     // No frame of this test reads the machine's own keyboard lights.
-    CMainFrame::SetLockLightsDir(m_lights.path() + QStringLiteral("/none"));
+    CMainStatusBar::SetLockLightsDir(m_lights.path() + QStringLiteral("/none"));
 }
 
 void CFrameStatusTest::init() {
@@ -62,7 +63,7 @@ void CFrameStatusTest::init() {
 
 void CFrameStatusTest::cleanup() {
     m_pFrame.reset();
-    CMainFrame::SetLockLightsDir(m_lights.path() + QStringLiteral("/none"));
+    CMainStatusBar::SetLockLightsDir(m_lights.path() + QStringLiteral("/none"));
     quorrel_test::ExpectNoUnansweredBox();
     CMessageBox::ClearShown();
 }
@@ -111,7 +112,7 @@ void CFrameStatusTest::progressPaneStartsEmpty() {
 
 void CFrameStatusTest::idleTextUntilAPromptIsShown() {
     auto* pMessage = Child<QLabel>("messagePane");
-    QCOMPARE(CMainFrame::IdleMessage(), QStringLiteral("For Help, press F1"));
+    QCOMPARE(CMainStatusBar::IdleMessage(), QStringLiteral("For Help, press F1"));
     QCOMPARE(pMessage->text(), QStringLiteral("For Help, press F1"));
 
     // The pointer comes to rest on a toolbar button, then leaves it.
@@ -166,7 +167,7 @@ void CFrameStatusTest::lockKeysShownWhenTheirLightsCanBeRead() {
     WriteLight(QStringLiteral("input3::numlock"), "0\n");
     WriteLight(QStringLiteral("input7::numlock"), "0\n");
     WriteLight(QStringLiteral("input3::kana"), "1\n");
-    CMainFrame::SetLockLightsDir(m_lights.path());
+    CMainStatusBar::SetLockLightsDir(m_lights.path());
     m_pFrame = quorrel_test::MakeFrame();
     QVERIFY(m_pFrame);
 

@@ -87,7 +87,8 @@ void CListWipeListTest::adapterMapsOntoTheView() {
     QCOMPARE(list.GetItemCount(), 2);
     QCOMPARE(view.GetItemPath(0), odd);
     QCOMPARE(list.GetNextSelected(-1), 1);
-    quorrel::SelectAllRows(list);
+    list.SetSelected(0, true);
+    list.SetSelected(1, true);
     QCOMPARE(view.GetSelectedCount(), 2);
 }
 

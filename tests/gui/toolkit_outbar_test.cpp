@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <utility>
 
 #include "ImageList.h"
 #include "OutBarCtrl.h"
@@ -19,7 +20,19 @@ using namespace quorrel;
 
 namespace {
 
-// An owner that writes down every notification and answers as told (1 unless told otherwise).
+// The control's signals, numbered for the notes below.
+enum ENote : int {
+    OutBarItemClick = 1,
+    OutBarItemRenamed = 2,
+    OutBarFolderRenamed = 3,
+    OutBarFolderChange = 5,
+    OutBarHighlightChange = 6,
+    OutBarDeleteItem = 7,
+    OutBarDeleteFolder = 8,
+};
+
+// A receiver of every signal that writes each one down and answers as told (allow unless
+// told otherwise).
 class COwner : public QObject {
 public:
     struct SNote {
@@ -29,6 +42,24 @@ public:
     QList<SNote> notes;
     QHash<int, int> answers;
 
+    void Listen(CXTOutBarCtrl* pBar) {
+        const std::pair<int, void (CXTOutBarCtrl::*)(const SXTOutBarInfo&, bool*)> kinds[] = {
+            {OutBarItemClick, &CXTOutBarCtrl::ItemClicked},
+            {OutBarItemRenamed, &CXTOutBarCtrl::ItemRenamed},
+            {OutBarFolderRenamed, &CXTOutBarCtrl::FolderRenamed},
+            {OutBarFolderChange, &CXTOutBarCtrl::FolderChanging},
+            {OutBarHighlightChange, &CXTOutBarCtrl::HighlightChanging},
+            {OutBarDeleteItem, &CXTOutBarCtrl::ItemRemoving},
+            {OutBarDeleteFolder, &CXTOutBarCtrl::FolderRemoving},
+        };
+        for (const auto& [nCode, signal] : kinds) {
+            connect(pBar, signal, this, [this, nCode = nCode](const SXTOutBarInfo& info,
+                                                              bool* pAllow) {
+                notes.append({nCode, info});
+                *pAllow = answers.value(nCode, 1) != 0;
+            });
+        }
+    }
     int Count(int nCode) const {
         int nCount = 0;
         for (const SNote& note : notes) {
@@ -43,17 +74,6 @@ public:
             }
         }
         return nullptr;
-    }
-
-protected:
-    bool event(QEvent* pEvent) override {
-        if (pEvent->type() != CXTOutBarNotifyEvent::EventType()) {
-            return QObject::event(pEvent);
-        }
-        auto* pNotify = static_cast<CXTOutBarNotifyEvent*>(pEvent);
-        notes.append({pNotify->Code(), pNotify->Info()});
-        pNotify->SetResult(answers.value(pNotify->Code(), 1));
-        return true;
     }
 };
 
@@ -80,6 +100,7 @@ private slots:
     void refusedFolderChangeKeepsTheFolder();
     void headerReleasedElsewhereSelectsNothing();
     void ownerSelectingAFolderIsAskedToo();
+    void unheardSidebarChangesNothing();
     void shortClickOnArrowScrollsOneItem();
     void heldArrowRepeatsEveryTimerTick();
     void heldArrowDraggedOffPauses();
@@ -142,9 +163,9 @@ void CToolkitOutBarTest::Build(quint32 nFlags, int nItems, const QSize& size) {
     m_pHost = std::make_unique<QWidget>();
     m_pHost->resize(size.width() + 100, size.height() + 40);
     m_pBar = new CXTOutBarCtrl;
-    QVERIFY(m_pBar->Create(QRect(QPoint(20, 20), size), m_pHost.get(), 7, nFlags));
+    QVERIFY(m_pBar->Create(QRect(QPoint(20, 20), size), m_pHost.get(), nFlags));
     m_pBar->setObjectName(QStringLiteral("outBar"));
-    m_pBar->SetOwner(&m_owner);
+    m_owner.Listen(m_pBar);
     m_pBar->SetImageList(&m_large, true);
     m_pBar->SetImageList(&m_small, false);
     const int nAlpha = m_pBar->AddFolder(QStringLiteral("Alpha"), 10);
@@ -203,7 +224,6 @@ void CToolkitOutBarTest::clickOnItemSendsItsIndex() {
     QCOMPARE(m_owner.Count(OutBarItemClick), 1);
     QCOMPARE(m_owner.Last(OutBarItemClick)->info.nIndex, 2);
     QCOMPARE(m_owner.Last(OutBarItemClick)->info.text, QStringLiteral("Item 2"));
-    QCOMPARE(m_owner.Last(OutBarItemClick)->info.nDragFrom, -1);
     QCOMPARE(m_pBar->GetHighlightedItem(), 2);
     // A click on the label counts as one on the icon.
     Click(m_pBar->GetLabelRect(1).center());
@@ -291,6 +311,18 @@ void CToolkitOutBarTest::ownerSelectingAFolderIsAskedToo() {
     QVERIFY(!m_pBar->SetSelFolder(0));
     QCOMPARE(m_pBar->GetSelFolder(), 1);
     QVERIFY(!m_pBar->SetSelFolder(5));
+}
+
+// The answer starts as a refusal: with nobody listening, nothing can be changed.
+void CToolkitOutBarTest::unheardSidebarChangesNothing() {
+    m_pBar->disconnect(&m_owner);
+    QVERIFY(!m_pBar->SetSelFolder(1));
+    Click(ItemPoint(1));
+    QVERIFY(!m_pBar->RemoveItem(0));
+    QCOMPARE(m_pBar->GetSelFolder(), 0);
+    QCOMPARE(m_pBar->GetHighlightedItem(), -1);
+    QCOMPARE(m_pBar->GetItemCount(), 4);
+    QCOMPARE(m_owner.notes.size(), 0);
 }
 
 void CToolkitOutBarTest::shortClickOnArrowScrollsOneItem() {

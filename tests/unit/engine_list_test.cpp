@@ -150,13 +150,6 @@ TEST_F(ListRunTest, EmptySelectionStillRunsTheProtocol) {
     EXPECT_EQ(list.Rows(), std::vector<std::string>{"-" + (m_dir / "a")});
 }
 
-TEST_F(ListRunTest, WipeAllSelectsEveryRowFirst) {
-    CRowList list({File("a"), File("b")}, false);
-    SelectAllRows(list);
-    RunWipeSelected(m_engine, list);
-    EXPECT_EQ(list.GetItemCount(), 0);
-}
-
 TEST_F(ListRunTest, TheRootIsRefusedWithAFailureLine) {
     CRowList list({"/", m_dir.Path() + "/../../../../../../.."});
     RunWipeSelected(m_engine, list);

@@ -1,9 +1,11 @@
-// The main frame's bar layout: kept in the profile under "Control Bar State" when the window
-// closes and applied again when it is created, so that the toolbar, the status bar and the
-// action log bar come back on the side, in the place and at the size the user left them.
+// The main frame's bar layout: how the bars are read into the profile's records and placed
+// again from them.
+#include "BarLayout.h"
+
 #include <QDockWidget>
 #include <QGuiApplication>
 #include <QHash>
+#include <QMainWindow>
 #include <QScreen>
 #include <QSet>
 #include <QSettings>
@@ -16,7 +18,6 @@
 #include "AppSettings.h"
 #include "CommandIds.h"
 #include "DockState.h"
-#include "MainFrame.h"
 #include "OutputBar.h"
 #include "RegistryManager.h"
 
@@ -32,14 +33,10 @@ constexpr int ID_OUTPUT_BAR = ID_VIEW_OUTPUT_BAR;
 constexpr int kDockBars[] = {AFX_IDW_DOCKBAR_TOP, AFX_IDW_DOCKBAR_BOTTOM, AFX_IDW_DOCKBAR_LEFT,
                              AFX_IDW_DOCKBAR_RIGHT};
 
-// The frame's bars that a layout may place.
-struct SFrameBars {
-    QMainWindow& frame;
-    QToolBar& menuBar;
-    QToolBar& toolBar;
-    COutputBar& outputBar;
-    QStatusBar& statusBar;
-};
+// The profile name the layout is kept under.
+const char kProfileName[] = "Control Bar State";
+
+using SFrameBars = CBarLayout::SBars;
 
 int DockBarOf(Qt::DockWidgetArea area) {
     switch (area) {
@@ -348,10 +345,12 @@ void ApplyState(const SFrameBars& bars, const CXTDockState& state) {
 
 }  // namespace
 
-void CMainFrame::LoadBarState(const QString& profileName) {
+CBarLayout::CBarLayout(const SBars& bars) : m_bars(bars) {}
+
+void CBarLayout::Load() {
     CXTDockState state;
     const CXTRegistryManager profile(OpenProfile());
-    if (!state.LoadState(profile, profileName, ScreenSize())) {
+    if (!state.LoadState(profile, QLatin1String(kProfileName), ScreenSize())) {
         return;
     }
     QSet<int> dockable = {AFX_IDW_TOOLBAR, ID_OUTPUT_BAR, ID_MENU_BAR};
@@ -363,14 +362,12 @@ void CMainFrame::LoadBarState(const QString& profileName) {
     if (!state.IsApplicableTo(frameBars, dockable)) {
         return;
     }
-    ApplyState({*this, *m_wndMenuBarHost, *m_wndToolBar, *m_wndOutputBar, *m_wndStatusBar}, state);
+    ApplyState(m_bars, state);
 }
 
-void CMainFrame::SaveBarState(const QString& profileName) {
-    const SFrameBars bars{*this, *m_wndMenuBarHost, *m_wndToolBar, *m_wndOutputBar,
-                          *m_wndStatusBar};
+void CBarLayout::Save() const {
     CXTRegistryManager profile(OpenProfile());
-    CaptureState(bars).SaveState(profile, profileName, ScreenSize());
+    CaptureState(m_bars).SaveState(profile, QLatin1String(kProfileName), ScreenSize());
 }
 
 }  // namespace quorrel

@@ -1,16 +1,16 @@
-// The main frame's placement: kept in the profile when the window closes and given back to
-// it when it is created, so that it opens where and as large as the user left it.
-#include <QCloseEvent>
+// The main window's placement: the record in the profile (WindowPlacement.h), fitted to the
+// screens when it is given back.
+#include "FramePlacement.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
 #include <QStyle>
+#include <QWidget>
 
-#include <limits>
 #include <memory>
 
 #include "AppSettings.h"
-#include "MainFrame.h"
 #include "WindowPlacement.h"
 
 namespace quorrel {
@@ -44,12 +44,14 @@ QRect FitInto(const QRect& rect, const QRect& area) {
 
 }  // namespace
 
+CFramePlacement::CFramePlacement(QWidget& window) : m_window(window) {}
+
 // The stored rectangle is the window's inside; the window manager puts the title bar and the
 // frame around it. A window larger than its screen, or partly off it, is shrunk and moved to
 // fit what the screen offers; one that no screen shows keeps only its size. A placement the
 // window cannot be made to fit (the screen is smaller than the window's least size) is not
 // applied: the window opens as on a first start.
-void CMainFrame::LoadWindowPlacement() {
+void CFramePlacement::Load() {
     const std::unique_ptr<QSettings> pProfile = OpenProfile();
     SWindowPlacement placement;
     if (!ReadWindowPlacement(*pProfile, placement)) {
@@ -62,52 +64,46 @@ void CMainFrame::LoadWindowPlacement() {
     }
     const QRect area = pHome->availableGeometry().marginsRemoved(FrameMarginsGuess());
     const QRect fitted = FitInto(placement.normal, area);
-    if (!fitted.isValid() || fitted.width() < minimumSizeHint().width() ||
-        fitted.height() < minimumSizeHint().height()) {
+    const QSize least = m_window.minimumSizeHint();
+    if (!fitted.isValid() || fitted.width() < least.width() || fitted.height() < least.height()) {
         return;
     }
     if (pScreen != nullptr) {
-        setGeometry(fitted);
+        m_window.setGeometry(fitted);
     } else {
-        resize(fitted.size());
+        m_window.resize(fitted.size());
     }
     if (placement.nShowCmd == kShowMaximized) {
-        setWindowState(windowState() | Qt::WindowMaximized);
+        m_window.setWindowState(m_window.windowState() | Qt::WindowMaximized);
     }
 }
 
 // What the window manager adds around the window: the real margins once the window has been
 // shown with them, else the style's title bar height above and a thin border elsewhere.
-QMargins CMainFrame::FrameMarginsGuess() const {
-    const QRect outer = frameGeometry(), inner = geometry();
-    if (isVisible() && outer != inner) {
+QMargins CFramePlacement::FrameMarginsGuess() const {
+    const QRect outer = m_window.frameGeometry(), inner = m_window.geometry();
+    if (m_window.isVisible() && outer != inner) {
         return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
     }
-    const int nBorder = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
-    const int nTitle = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    const QStyle* pStyle = m_window.style();
+    const int nBorder = pStyle->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &m_window);
+    const int nTitle = pStyle->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &m_window);
     return QMargins(nBorder, nTitle + nBorder, nBorder, nBorder);
 }
 
-void CMainFrame::SaveWindowPlacement() {
+void CFramePlacement::Save() const {
     SWindowPlacement placement;
     // Only a maximised window comes back as such; one closed while minimised reopens normal.
-    const Qt::WindowStates state = windowState();
+    const Qt::WindowStates state = m_window.windowState();
     if ((state & Qt::WindowMaximized) && !(state & Qt::WindowMinimized)) {
         placement.nShowCmd = kShowMaximized;
     }
-    placement.normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    const QRect normal = m_window.normalGeometry();
+    placement.normal = normal.isValid() ? normal : m_window.geometry();
     const std::unique_ptr<QSettings> pProfile = OpenProfile();
     WriteWindowPlacement(*pProfile, placement);
     pProfile->sync();
-}
-
-void CMainFrame::closeEvent(QCloseEvent* pEvent) {
-    if (m_pView != nullptr) {
-        SaveBarState(QLatin1String(kBarStateName));
-        SaveWindowPlacement();
-    }
-    QMainWindow::closeEvent(pEvent);
 }
 
 }  // namespace quorrel
