@@ -11,6 +11,9 @@ scripts/install-deps.sh build test package
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
+# Every source file as the checked-in .clang-format lays it out.
+git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format --dry-run --Werror
+
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
       -DQUORREL_SANITIZE=ON -DQUORREL_ASSURANCE=OFF -DQUORREL_GUI=OFF >/dev/null
 cmake --build build-sanitize -j "$jobs"

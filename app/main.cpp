@@ -1,7 +1,7 @@
 // The window program: hands the process's arguments, untouched, to the application object.
-#include "Artwork.h"
-#include "StartupPaths.h"
-#include "QuorrelApp.h"
+#include "list/StartupPaths.h"
+#include "res/Artwork.h"
+#include "shell/QuorrelApp.h"
 
 #include <QApplication>
 #include <QByteArray>

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "QuorrelView.h"
+#include "list/QuorrelView.h"
 
 namespace {
 

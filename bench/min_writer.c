@@ -16,12 +16,12 @@
 
 #define CHUNK (256 * 1024)
 
-static int fail(const char *what, const char *path) {
+static int fail(const char* what, const char* path) {
     fprintf(stderr, "min_writer: %s %s: %s\n", what, path, strerror(errno));
     return 1;
 }
 
-static int write_pass(int fd, off_t length, unsigned char byte, unsigned char *chunk) {
+static int write_pass(int fd, off_t length, unsigned char byte, unsigned char* chunk) {
     off_t done = 0;
     memset(chunk, byte, CHUNK);
     while (done < length) {
@@ -38,12 +38,12 @@ static int write_pass(int fd, off_t length, unsigned char byte, unsigned char *c
     return fdatasync(fd);
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     unsigned char passes[64] = {0x00, 0xFF, 0x00};
     int count = 3;
     int arg = 1;
     if (argc == 4 && strcmp(argv[1], "-p") == 0) {
-        char *next = argv[2];
+        char* next = argv[2];
         for (count = 0; count < 64 && *next != '\0'; ++count) {
             passes[count] = (unsigned char)strtoul(next, &next, 0);
             next += *next == ',';
@@ -54,7 +54,7 @@ int main(int argc, char **argv) {
         fprintf(stderr, "usage: min_writer [-p BYTE,BYTE,...] FILE\n");
         return 2;
     }
-    const char *path = argv[arg];
+    const char* path = argv[arg];
     static unsigned char chunk[CHUNK];
     int fd = open(path, O_WRONLY);
     struct stat st;

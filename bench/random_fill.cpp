@@ -6,13 +6,13 @@
 //     build/bench/bench_random_fill [MiB]        (default 1024 MiB for the bulk fill)
 //
 // Target: 2 GB/s or more for the bulk fill. It prints figures and exits 0 (1 if the bytes differ).
-#include <ctime>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
-#include "CrtRandom.h"
+#include "engine/CrtRandom.h"
 
 namespace {
 
@@ -68,9 +68,8 @@ int main(int argc, char** argv) {
             p[i] = static_cast<std::uint8_t>(random.Draw() & 0xFF);
         }
     });
-    const double fLanes = Time(nLaneChunks, chunk, nSum, [&](std::uint8_t* p, std::size_t n) {
-        random.FillLowBytes(p, n);
-    });
+    const double fLanes = Time(nLaneChunks, chunk, nSum,
+                               [&](std::uint8_t* p, std::size_t n) { random.FillLowBytes(p, n); });
     // Pieces of 64 KiB never reach the far-back path: the lanes alone.
     const double fLanesOnly = Time(nLaneChunks, chunk, nSum, [&](std::uint8_t* p, std::size_t n) {
         for (std::size_t k = 0; k < n; k += 65536) {

@@ -22,11 +22,11 @@
 #include <string>
 #include <vector>
 
-#include "AppSettings.h"
-#include "CommandIds.h"
-#include "MainFrame.h"
-#include "MessageBox.h"
-#include "QuorrelView.h"
+#include "list/QuorrelView.h"
+#include "shell/AppSettings.h"
+#include "shell/CommandIds.h"
+#include "shell/MainFrame.h"
+#include "shell/MessageBox.h"
 
 namespace {
 
@@ -73,7 +73,9 @@ QStringList MakeFiles(const QString& folder, int nCount) {
     return names;
 }
 
-double Seconds(const QElapsedTimer& timer) { return static_cast<double>(timer.nsecsElapsed()) / 1e9; }
+double Seconds(const QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
 
 // quorrel-shred over the files given as names relative to the folder (short arguments).
 double RunShred(const SOptions& options, const QString& folder, const QStringList& names) {
@@ -120,12 +122,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     SOptions options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: bench_window_list_run [-d DIR] [--counts N,N...] [--shred PATH]\n");
+        std::fprintf(stderr,
+                     "usage: bench_window_list_run [-d DIR] [--counts N,N...] [--shred PATH]\n");
         return 2;
     }
     QTemporaryDir scratch(options.folder + "/quorrel-window-list-XXXXXX");
     if (!scratch.isValid() || !QFileInfo(options.shred).isExecutable()) {
-        std::fprintf(stderr, "window_list_run: no scratch folder or no %s\n", qPrintable(options.shred));
+        std::fprintf(stderr, "window_list_run: no scratch folder or no %s\n",
+                     qPrintable(options.shred));
         return 2;
     }
     quorrel::CMessageBox::SetRefuseUnanswered(true);
@@ -147,12 +151,13 @@ int main(int argc, char** argv) {
             nStatus = 1;
             continue;
         }
-        std::printf("window_list_run: %6d files: quorrel-shred %.2f s, window WIPE All %.2f s, "
-                    "ratio window/quorrel-shred %.2f%s\n",
-                    nCount, fShred, fWindow, fWindow / fShred,
-                    nCount >= 100000 ? (fWindow / fShred <= 1.3 ? " (target <= 1.3 met)"
-                                                                : " (target <= 1.3 missed)")
-                                     : "");
+        std::printf(
+            "window_list_run: %6d files: quorrel-shred %.2f s, window WIPE All %.2f s, "
+            "ratio window/quorrel-shred %.2f%s\n",
+            nCount, fShred, fWindow, fWindow / fShred,
+            nCount >= 100000
+                ? (fWindow / fShred <= 1.3 ? " (target <= 1.3 met)" : " (target <= 1.3 missed)")
+                : "");
         std::fflush(stdout);
     }
     return nStatus;

@@ -1,7 +1,7 @@
 // The many-small-files half of bench_window_responsiveness: WIPE All over N files of S bytes in
 // the real window against quorrel-shred over the same files in the same run, and how the window
 // keeps up meanwhile (longest gap between handled events, Cancel to the end of a run).
-#include "window_many_files.h"
+#include "bench/window_many_files.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -17,12 +17,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "AbortDlg.h"
-#include "AppSettings.h"
-#include "CommandIds.h"
-#include "MainFrame.h"
-#include "MessageBox.h"
-#include "QuorrelView.h"
+#include "list/QuorrelView.h"
+#include "shell/AbortDlg.h"
+#include "shell/AppSettings.h"
+#include "shell/CommandIds.h"
+#include "shell/MainFrame.h"
+#include "shell/MessageBox.h"
 
 namespace quorrel_bench {
 
@@ -43,8 +43,8 @@ std::vector<QByteArray> MakeFiles(const QByteArray& folder, int nFiles, int nByt
     for (int i = 0; i < nFiles; ++i) {
         QByteArray path = folder + "/f" + QByteArray::number(i);
         const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        const bool bOk = fd >= 0 && ::write(fd, data.data(), data.size()) ==
-                                        static_cast<ssize_t>(data.size());
+        const bool bOk =
+            fd >= 0 && ::write(fd, data.data(), data.size()) == static_cast<ssize_t>(data.size());
         if (fd < 0 || ::close(fd) != 0 || !bOk) {
             return {};
         }
@@ -167,8 +167,8 @@ int RunManyFiles(const SManyFilesOptions& options) {
     QDir(QFile::decodeName(base)).removeRecursively();
 
     std::printf("window_responsiveness: quorrel-shred --method 0: %.0f ms\n", fTerminalMs);
-    std::printf("window_responsiveness: window, WIPE All:        %.0f ms (%d left)\n",
-                whole.fRunMs, whole.nLeft);
+    std::printf("window_responsiveness: window, WIPE All:        %.0f ms (%d left)\n", whole.fRunMs,
+                whole.nLeft);
     const double fRatio = whole.fRunMs / fTerminalMs;
     std::printf("window_responsiveness: (c) window / terminal = %.2f; target at most 1.2: %s\n",
                 fRatio, fRatio <= 1.2 ? "met" : "missed");

@@ -42,14 +42,14 @@
 #include <string>
 #include <vector>
 
-#include "AbortDlg.h"
-#include "AppSettings.h"
-#include "CommandIds.h"
-#include "MainFrame.h"
-#include "MessageBox.h"
-#include "OutputBar.h"
-#include "QuorrelView.h"
-#include "window_many_files.h"
+#include "bench/window_many_files.h"
+#include "list/QuorrelView.h"
+#include "shell/AbortDlg.h"
+#include "shell/AppSettings.h"
+#include "shell/CommandIds.h"
+#include "shell/MainFrame.h"
+#include "shell/MessageBox.h"
+#include "shell/OutputBar.h"
 
 namespace {
 

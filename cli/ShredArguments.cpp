@@ -1,4 +1,4 @@
-#include "ShredArguments.h"
+#include "cli/ShredArguments.h"
 
 #include <cerrno>
 #include <climits>
@@ -66,8 +66,9 @@ bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& op
             options.bRecycleBin = true;
         } else if (IsOption(arg, "--method")) {
             if (!TakeValue(args, i, "--method", value) || !ParseMethod(value, options.nMethod)) {
-                error = "--method needs a whole number: 0 to 3 name the methods, any other "
-                        "number writes 10 passes of 0x55";
+                error =
+                    "--method needs a whole number: 0 to 3 name the methods, any other "
+                    "number writes 10 passes of 0x55";
                 return false;
             }
             options.bHasMethod = true;
@@ -161,7 +162,8 @@ std::string ShredUsage() {
            "                 3  Strongest (30 passes: writes random data)\n"
            "                 any other whole number writes 10 passes of 0x55\n"
            "                 Without --method the method chosen in Quorrel's Options is used\n"
-           "                 (setting \"Using Alorithm\" in ~/.config/Tellmoor/Quorrel.conf), else 0.\n"
+           "                 (setting \"Using Alorithm\" in ~/.config/Tellmoor/Quorrel.conf), else "
+           "0.\n"
            "  --verify       read every file back from the disk after its last pass and\n"
            "                 compare it with what that pass wrote; a mismatch is a failure\n"
            "  --yes, -y      do not ask before shredding\n"

@@ -10,13 +10,13 @@ struct CShredOptions {
     bool bHelp = false;
     bool bVersion = false;
     bool bYes = false;
-    bool bRecycleBin = false;         // shred the user's trash, then empty it
-    bool bVerify = false;             // read every file back after its last pass
+    bool bRecycleBin = false;  // shred the user's trash, then empty it
+    bool bVerify = false;      // read every file back after its last pass
     bool bHasMethod = false;
     int nMethod = 0;
-    std::string strFolder;            // set for a folder run
-    std::string strFreeSpace;         // set for a free-space run: a folder on that file system
-    std::vector<std::string> paths;   // the entries of a list run, in the order given
+    std::string strFolder;           // set for a folder run
+    std::string strFreeSpace;        // set for a free-space run: a folder on that file system
+    std::vector<std::string> paths;  // the entries of a list run, in the order given
 };
 
 // Reads argv (without the program's own name). On a usage error returns false with `error`

@@ -1,4 +1,4 @@
-#include "TerminalHost.h"
+#include "cli/TerminalHost.h"
 
 #include <csignal>
 
@@ -8,7 +8,9 @@ namespace {
 
 volatile std::sig_atomic_t g_bInterrupted = 0;
 
-extern "C" void OnInterrupt(int) { g_bInterrupted = 1; }
+extern "C" void OnInterrupt(int) {
+    g_bInterrupted = 1;
+}
 
 // The bar is redrawn at most this often.
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
@@ -73,11 +75,17 @@ bool CTerminalHost::IsAborted() {
     return g_bInterrupted != 0;
 }
 
-void CTerminalHost::SetProgressRange(std::int64_t nUpper) { m_nUpper = nUpper; }
+void CTerminalHost::SetProgressRange(std::int64_t nUpper) {
+    m_nUpper = nUpper;
+}
 
-void CTerminalHost::SetProgressPos(std::int64_t nPos) { m_nPos = nPos; }
+void CTerminalHost::SetProgressPos(std::int64_t nPos) {
+    m_nPos = nPos;
+}
 
-void CTerminalHost::StepProgress(std::int64_t nBytes) { m_nPos += nBytes; }
+void CTerminalHost::StepProgress(std::int64_t nBytes) {
+    m_nPos += nBytes;
+}
 
 void CTerminalHost::OnPassStart(const std::string& path, int nPass, int nPasses) {
     m_strPath = path;
@@ -92,7 +100,9 @@ void CTerminalHost::OnPassStart(const std::string& path, int nPass, int nPasses)
 // counts, so the flag is not cleared here.
 void CTerminalHost::BeginRun() {}
 
-void CTerminalHost::EndRun() { ClearBar(); }
+void CTerminalHost::EndRun() {
+    ClearBar();
+}
 
 void CTerminalHost::Draw(bool bForce) {
     if (!m_bProgress || m_strPath.empty()) {
@@ -106,9 +116,10 @@ void CTerminalHost::Draw(bool bForce) {
     const double seconds = std::chrono::duration<double>(now - m_passStart).count();
     const double rate = seconds > 0.0 ? static_cast<double>(m_nPos) / seconds : 0.0;
     const int percent = m_nUpper > 0 ? static_cast<int>(m_nPos * 100 / m_nUpper) : 100;
-    std::fprintf(stderr, "\r\033[K%s  pass %d/%d  %3d%%  %s of %s  %s/s", Tail(m_strPath, 40).c_str(),
-                 m_nPass + 1, m_nPasses, percent, Mebibytes(m_nPos).c_str(),
-                 Mebibytes(m_nUpper).c_str(), Mebibytes(static_cast<std::int64_t>(rate)).c_str());
+    std::fprintf(stderr, "\r\033[K%s  pass %d/%d  %3d%%  %s of %s  %s/s",
+                 Tail(m_strPath, 40).c_str(), m_nPass + 1, m_nPasses, percent,
+                 Mebibytes(m_nPos).c_str(), Mebibytes(m_nUpper).c_str(),
+                 Mebibytes(static_cast<std::int64_t>(rate)).c_str());
     std::fflush(stderr);
     m_bBarShown = true;
 }

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "RunHost.h"
+#include "engine/RunHost.h"
 
 namespace quorrel {
 
@@ -28,8 +28,8 @@ public:
     void BeginRun() override;
     void EndRun() override;
 
-    // Makes Ctrl-C (SIGINT), SIGTERM and SIGHUP set the abort flag instead of ending the process, and
-    // keeps a closed output pipe from ending it.
+    // Makes Ctrl-C (SIGINT), SIGTERM and SIGHUP set the abort flag instead of ending the process,
+    // and keeps a closed output pipe from ending it.
     static void InstallInterruptHandler();
 
 private:

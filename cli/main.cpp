@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "ShredArguments.h"
-#include "FreeSpaceRun.h"
-#include "RecycleBins.h"
-#include "PathList.h"
-#include "RecycleBinRun.h"
-#include "Runs.h"
-#include "Settings.h"
-#include "TerminalHost.h"
-#include "WipeMethod.h"
+#include "cli/ShredArguments.h"
+#include "cli/TerminalHost.h"
+#include "engine/FreeSpaceRun.h"
+#include "engine/PathList.h"
+#include "engine/RecycleBinRun.h"
+#include "engine/Runs.h"
+#include "engine/WipeMethod.h"
+#include "platform/RecycleBins.h"
+#include "platform/Settings.h"
 
 namespace quorrel {
 namespace {
@@ -59,8 +59,7 @@ bool Confirm(const char* question) {
     if (!std::getline(std::cin, answer)) {
         return false;
     }
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" ||
-           answer == "YES";
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
 }
 
 // Asks the run's question unless --yes was given. The exit status when the run is not to go
@@ -70,8 +69,10 @@ int AskFirst(const CShredOptions& options, const std::string& question) {
         return -1;
     }
     if (isatty(STDIN_FILENO) == 0) {
-        std::fputs("quorrel-shred: no terminal to ask on; nothing was changed (pass --yes "
-                   "to shred without asking)\n", stderr);
+        std::fputs(
+            "quorrel-shred: no terminal to ask on; nothing was changed (pass --yes "
+            "to shred without asking)\n",
+            stderr);
         return kExitUsage;
     }
     if (!Confirm(question.c_str())) {
@@ -125,8 +126,10 @@ int Run(const std::vector<std::string>& args) {
     // trash to be rid of them.
     if (!options.bYes && !options.bRecycleBin) {
         if (isatty(STDIN_FILENO) == 0) {
-            std::fputs("quorrel-shred: no terminal to ask on; nothing was changed (pass --yes "
-                       "to shred without asking)\n", stderr);
+            std::fputs(
+                "quorrel-shred: no terminal to ask on; nothing was changed (pass --yes "
+                "to shred without asking)\n",
+                stderr);
             return kExitUsage;
         }
         if (!Confirm(question)) {

@@ -3,7 +3,7 @@
 // a time; the lanes do not depend on one another, so the compiler keeps them in vector
 // registers (plain loops over fixed-size blocks: no CPU-specific code). Long fills compute the
 // first 64 KiB so, and every later byte from the one 64 KiB before it (see kSpan).
-#include "CrtRandom.h"
+#include "engine/CrtRandom.h"
 
 #include <cstring>
 

@@ -1,10 +1,10 @@
 // The overwrite passes of one file, the checks after each pass, and the read-back of the last.
 #include <algorithm>
 
-#include "FileRun.h"
-#include "LogLines.h"
-#include "WipeEngine.h"
-#include "WipeMethod.h"
+#include "engine/FileRun.h"
+#include "engine/LogLines.h"
+#include "engine/WipeEngine.h"
+#include "engine/WipeMethod.h"
 
 namespace quorrel {
 
@@ -54,8 +54,8 @@ bool CWipeEngine::WritePass(CFileRun& run, int nPass, CFileError& error) {
         while (nDone < range.m_nLength && !m_host.IsAborted()) {
             const std::size_t nBytes = static_cast<std::size_t>(std::min<std::int64_t>(
                 static_cast<std::int64_t>(kChunkBytes), range.m_nLength - nDone));
-            if (!bFirstChunk && IsCutShort(run, range.m_nStart + nDone +
-                                                      static_cast<std::int64_t>(nBytes))) {
+            if (!bFirstChunk &&
+                IsCutShort(run, range.m_nStart + nDone + static_cast<std::int64_t>(nBytes))) {
                 return FlushPass();
             }
             bFirstChunk = false;

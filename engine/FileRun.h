@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "CrtRandom.h"
-#include "FileSystem.h"
-#include "WipeEngine.h"
+#include "engine/CrtRandom.h"
+#include "engine/WipeEngine.h"
+#include "platform/FileSystem.h"
 
 namespace quorrel {
 
@@ -19,11 +19,11 @@ struct CWipeEngine::CFileRun {
     const CDirEntry& entry;
     const std::string& path;
     std::unique_ptr<IFileHandle> file;
-    std::int64_t nLength = 0;          // the length every pass covers
-    std::vector<CDataRange> ranges;    // the parts of it that hold data
-    CFileFacts facts;                  // the file as it was opened
-    bool bChanged = false;             // its length or names changed during the passes
-    CCrtRandom lastPassRandom;         // the generator as the last pass began, to verify it
+    std::int64_t nLength = 0;        // the length every pass covers
+    std::vector<CDataRange> ranges;  // the parts of it that hold data
+    CFileFacts facts;                // the file as it was opened
+    bool bChanged = false;           // its length or names changed during the passes
+    CCrtRandom lastPassRandom;       // the generator as the last pass began, to verify it
     std::uint8_t nLastPassByte = 0;
 
     // The bytes the passes write: the sum of the data ranges.

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <ctime>
 
-#include "FileRun.h"
-#include "LogLines.h"
-#include "WipeEngine.h"
-#include "WipeMethod.h"
+#include "engine/FileRun.h"
+#include "engine/LogLines.h"
+#include "engine/WipeEngine.h"
+#include "engine/WipeMethod.h"
 
 namespace quorrel {
 
@@ -232,8 +232,8 @@ EWipeOutcome CWipeEngine::FinishFile(CFileRun& run, EWipeMode mode) {
         return EWipeOutcome::Aborted;
     }
     const bool bRecycleBin = mode == EWipeMode::RecycleBin;
-    bool bOk = bRecycleBin ||
-               (TruncateInSteps(*run.file, run.nLength, error) && run.file->Flush(error));
+    bool bOk =
+        bRecycleBin || (TruncateInSteps(*run.file, run.nLength, error) && run.file->Flush(error));
     if (!bOk) {
         error.m_strFileName = kUnnamedFile;  // part of the truncation, which names no file
     }

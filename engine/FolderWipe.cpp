@@ -3,15 +3,17 @@
 // The walk keeps its own stack instead of recursing, so no depth of tree can exhaust the
 // program's stack, and holds at most kMaxOpenFolders folders open: a deeper folder's parents
 // are let go and reached again through "..", checked to be the very folder that was left.
-#include "FileRun.h"
-#include "LogLines.h"
-#include "WipeEngine.h"
+#include "engine/FileRun.h"
+#include "engine/LogLines.h"
+#include "engine/WipeEngine.h"
 
 namespace quorrel {
 
 namespace {
 
-bool IsDotName(const std::string& name) { return name == "." || name == ".."; }
+bool IsDotName(const std::string& name) {
+    return name == "." || name == "..";
+}
 
 }  // namespace
 
@@ -20,10 +22,10 @@ bool IsDotName(const std::string& name) { return name == "." || name == ".."; }
 struct CWipeEngine::CWalkFrame {
     std::unique_ptr<IFolder> folder;
     CFileId id;
-    std::string strName;                // its name in its parent
+    std::string strName;  // its name in its parent
     std::vector<CDirEntry> entries;
     std::size_t nNext = 0;
-    std::size_t nPathLength = 0;        // its path is the walk path cut to this length
+    std::size_t nPathLength = 0;  // its path is the walk path cut to this length
     bool bModeChanged = false;
     std::uint32_t nOldMode = 0;
 };
@@ -33,8 +35,8 @@ struct CWipeEngine::CWalk {
     IFolder& topParent;
     EWipeMode mode;
     std::vector<CWalkFrame> frames;
-    std::string path;                   // the path of the entry being shredded
-    std::size_t nFirstHeld = 0;         // frames below this index have let their handle go
+    std::string path;            // the path of the entry being shredded
+    std::size_t nFirstHeld = 0;  // frames below this index have let their handle go
 };
 
 bool CWipeEngine::WipeFolder(const std::string& path, EWipeMode mode) {
@@ -73,8 +75,7 @@ std::unique_ptr<IFolder> CWipeEngine::OpenFolderPath(const std::string& path, bo
         return nullptr;
     }
     bExists = true;
-    return (entry.m_attributes & kAttrDirectory) != 0 ? parent->OpenFolder(entry, error)
-                                                      : nullptr;
+    return (entry.m_attributes & kAttrDirectory) != 0 ? parent->OpenFolder(entry, error) : nullptr;
 }
 
 // Walks the folder `entry` of `parent` depth first. A folder given by the user is walked even

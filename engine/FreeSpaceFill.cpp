@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "FileRun.h"
-#include "FreeSpaceFill.h"
-#include "WipeMethod.h"
+#include "engine/FileRun.h"
+#include "engine/FreeSpaceFill.h"
+#include "engine/WipeMethod.h"
 
 namespace quorrel {
 
@@ -52,7 +52,8 @@ std::string CFreeSpaceFill::WorkPath(const std::string& name) const {
 void CFreeSpaceFill::FillBigFiles() {
     while (!m_bFull && !Stopped()) {
         if (m_nWritten > 2 * std::max<std::int64_t>(m_start.m_nTotalBytes, 1) * m_nPasses) {
-            m_engine.Warn("* " + m_strTopPath + " took more than twice its size without filling "
+            m_engine.Warn("* " + m_strTopPath +
+                          " took more than twice its size without filling "
                           "up (it may compress what it stores): its free space may not be "
                           "overwritten");
             return;
@@ -164,8 +165,8 @@ bool CFreeSpaceFill::FinishFile(CHeldFile& fill) {
 
 // The first pass: up to `nLimit` bytes, or what the disk takes, flushed. A small file that
 // finds no room for its offer is offered half as much, down to kMinTailBytes.
-bool CFreeSpaceFill::WriteFirstPass(IFileHandle& file, const std::string& path,
-                                    std::int64_t nLimit, bool bTail, std::int64_t& nLength) {
+bool CFreeSpaceFill::WriteFirstPass(IFileHandle& file, const std::string& path, std::int64_t nLimit,
+                                    bool bTail, std::int64_t& nLength) {
     const std::uint8_t nByte = WipePassByte(m_engine.m_nWipeMethod, 0);
     m_host.OnPassStart(path, 0, m_nPasses);
     std::int64_t nOffer = nLimit;

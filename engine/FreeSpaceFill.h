@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "WipeEngine.h"
+#include "engine/WipeEngine.h"
 
 namespace quorrel {
 
@@ -51,8 +51,8 @@ private:
     std::int64_t RoomAboveReserve();
     bool CreateFill(const char* pszPrefix, CHeldFile& fill);
     bool FinishFile(CHeldFile& fill);
-    bool WriteFirstPass(IFileHandle& file, const std::string& path, std::int64_t nLimit,
-                        bool bTail, std::int64_t& nLength);
+    bool WriteFirstPass(IFileHandle& file, const std::string& path, std::int64_t nLimit, bool bTail,
+                        std::int64_t& nLength);
     bool WriteLaterPasses(IFileHandle& file, const std::string& path, std::int64_t nLength);
     bool TopUp(IFileHandle& file, const std::string& path, std::int64_t nLimit,
                std::int64_t& nLength);

@@ -1,14 +1,14 @@
 // WIPE Free Space: the run around the fill, the work folder and its removal, and the words
 // the run and its question use.
-#include "FreeSpaceRun.h"
+#include "engine/FreeSpaceRun.h"
 
 #include <cctype>
 #include <cstdio>
 
-#include "FileRun.h"
-#include "FreeSpaceFill.h"
-#include "LogLines.h"
-#include "WipeMethod.h"
+#include "engine/FileRun.h"
+#include "engine/FreeSpaceFill.h"
+#include "engine/LogLines.h"
+#include "engine/WipeMethod.h"
 
 namespace quorrel {
 
@@ -32,7 +32,8 @@ std::string CopyOnWriteLine(const std::string& top, const std::string& type) {
 }  // namespace
 
 bool IsFillName(const std::string& name) {
-    if (name.size() < 11 || (name.compare(0, 5, "fill-") != 0 && name.compare(0, 5, "tail-") != 0)) {
+    if (name.size() < 11 ||
+        (name.compare(0, 5, "fill-") != 0 && name.compare(0, 5, "tail-") != 0)) {
         return false;
     }
     for (std::size_t i = 5; i < name.size(); ++i) {
@@ -59,8 +60,8 @@ std::string FormatBytes(std::int64_t nBytes) {
     return text;
 }
 
-bool DescribeFreeSpace(IFileSystem& fileSystem, const std::string& folder,
-                       CFreeSpaceFacts& facts, std::string& line) {
+bool DescribeFreeSpace(IFileSystem& fileSystem, const std::string& folder, CFreeSpaceFacts& facts,
+                       std::string& line) {
     CFileError error;
     std::unique_ptr<IFolder> chosen = fileSystem.OpenFolder(folder, error);
     if (!chosen) {
@@ -185,7 +186,8 @@ bool CFreeSpaceFill::RemoveLeftover(IFolder& parent, const std::string& parentPa
     }
     for (const CDirEntry& item : entries) {
         if (!left->Delete(item.m_strName, error)) {
-            m_engine.Fail(Quote("* Error deleteing the file ", JoinPath(path, item.m_strName), error));
+            m_engine.Fail(
+                Quote("* Error deleteing the file ", JoinPath(path, item.m_strName), error));
             return false;
         }
     }
@@ -291,8 +293,8 @@ bool CFreeSpaceFill::RemoveMaybeMade() {
 
 bool RunWipeFreeSpace(CWipeEngine& engine, const std::string& folder) {
     IRunHost& host = engine.Host();
-    host.AddLine("- Start wiping free space of " + folder + " using: " +
-                 WipeMethodName(engine.GetWipeMethod()) + " algorithm.");
+    host.AddLine("- Start wiping free space of " + folder +
+                 " using: " + WipeMethodName(engine.GetWipeMethod()) + " algorithm.");
     const std::int64_t nStart = engine.Now();
     host.BeginRun();
     CFreeSpaceFill fill(engine, folder);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "WipeEngine.h"
+#include "engine/WipeEngine.h"
 
 namespace quorrel {
 
@@ -15,15 +15,15 @@ extern const char* const kFreeSpaceWorkFolder;
 
 // What the question before a run names.
 struct CFreeSpaceFacts {
-    std::string strTop;        // the top folder of the file system
-    std::string strType;       // the file system's name
+    std::string strTop;           // the top folder of the file system
+    std::string strType;          // the file system's name
     std::int64_t nFreeBytes = 0;  // the free space this run can reach
 };
 
 // Looks at the file system that holds `folder`. False, with the failure line in `line`, when
 // its free space cannot be wiped (no such folder, a kernel or read-only file system).
-bool DescribeFreeSpace(IFileSystem& fileSystem, const std::string& folder,
-                       CFreeSpaceFacts& facts, std::string& line);
+bool DescribeFreeSpace(IFileSystem& fileSystem, const std::string& folder, CFreeSpaceFacts& facts,
+                       std::string& line);
 
 // The question asked before a run: it names the file system and its free space, and says the
 // disk will be full for a while.

@@ -30,7 +30,9 @@ inline constexpr char kCloseFailed[] = "* Error closeing the file ";
 inline constexpr char kDeleteFailed[] = "* Error deleteing the file ";
 
 // One file.
-inline std::string WipeingFile(const std::string& path) { return "Wipeing file " + path; }
+inline std::string WipeingFile(const std::string& path) {
+    return "Wipeing file " + path;
+}
 inline std::string FileDeleted(const std::string& path) {
     return "File " + path + " successfuly deleted ";
 }
@@ -43,7 +45,9 @@ inline std::string FileAborted(const std::string& path) {
 }
 
 // Folders and list entries.
-inline std::string WipeingFolder(const std::string& path) { return "Wipeing folder " + path; }
+inline std::string WipeingFolder(const std::string& path) {
+    return "Wipeing folder " + path;
+}
 inline std::string FolderRemoved(const std::string& path) {
     return "Folder " + path + " is removed";
 }
@@ -86,13 +90,14 @@ inline constexpr char kBinNoDriveInfo[] = "* Can't get drive info!";
 inline std::string BinFolder(const std::string& path) {
     return "Shredding resycle bin folder " + path;
 }
-inline std::string BinFile(const std::string& path) { return "Shredding resycle bin file " + path; }
+inline std::string BinFile(const std::string& path) {
+    return "Shredding resycle bin file " + path;
+}
 inline std::string BinNoAccess(const std::string& folder) {
     return "* Error: Could not access " + folder;
 }
 
 // What the walk refuses and what may remain: the lines added since.
-
 
 // A file with other names: its data belongs to them too.
 inline std::string HardLinked(const std::string& path, std::uint64_t nLinks) {
@@ -158,8 +163,8 @@ inline std::string Changed(const std::string& path) {
 
 // A file whose last pass did not read back as written.
 inline std::string VerifyMismatch(const std::string& path, std::int64_t nOffset) {
-    return "* File " + path + " did not read back as written at byte " +
-           std::to_string(nOffset) + "; it was left in place";
+    return "* File " + path + " did not read back as written at byte " + std::to_string(nOffset) +
+           "; it was left in place";
 }
 
 // A file that could not be read back.
@@ -169,7 +174,8 @@ inline std::string VerifyError(const std::string& path, const std::string& reaso
 
 // A link or special file in a recycle bin: nothing to overwrite; the emptying removes it.
 inline std::string NoDataInBin(const std::string& path) {
-    return "File " + path + " is a link or special file with no data of its own; the emptying "
+    return "File " + path +
+           " is a link or special file with no data of its own; the emptying "
            "removes it";
 }
 

@@ -1,4 +1,4 @@
-#include "PathList.h"
+#include "engine/PathList.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -20,7 +20,8 @@ CPathList::CRow& CPathList::Checked(int nRow) {
     if (nRow < 0 || static_cast<std::size_t>(nRow) >= Count()) {
         throw std::out_of_range("no such row in the list");
     }
-    return const_cast<CRow&>(static_cast<const CPathList&>(*this).At(static_cast<std::size_t>(nRow)));
+    return const_cast<CRow&>(
+        static_cast<const CPathList&>(*this).At(static_cast<std::size_t>(nRow)));
 }
 
 void CPathList::MoveGapTo(std::size_t nRow) {
@@ -30,13 +31,15 @@ void CPathList::MoveGapTo(std::size_t nRow) {
         m_nGapEnd = nRow;  // an empty gap goes anywhere without moving a row
     } else if (nRow < m_nGapStart) {
         // Rows [nRow, gap start) go to just before the gap's end.
-        std::move_backward(rows + static_cast<Offset>(nRow), rows + static_cast<Offset>(m_nGapStart),
+        std::move_backward(rows + static_cast<Offset>(nRow),
+                           rows + static_cast<Offset>(m_nGapStart),
                            rows + static_cast<Offset>(m_nGapEnd));
         m_nGapEnd -= m_nGapStart - nRow;
     } else if (nRow > m_nGapStart) {
         // The rows right after the gap come up to its start.
         const std::size_t nMoved = nRow - m_nGapStart;
-        std::move(rows + static_cast<Offset>(m_nGapEnd), rows + static_cast<Offset>(m_nGapEnd + nMoved),
+        std::move(rows + static_cast<Offset>(m_nGapEnd),
+                  rows + static_cast<Offset>(m_nGapEnd + nMoved),
                   rows + static_cast<Offset>(m_nGapStart));
         m_nGapEnd += nMoved;
     }
@@ -45,7 +48,8 @@ void CPathList::MoveGapTo(std::size_t nRow) {
 
 int CPathList::GetNextSelected(int nStart) {
     const std::size_t nCount = Count();
-    for (std::size_t nRow = static_cast<std::size_t>(std::max(nStart + 1, 0)); nRow < nCount; ++nRow) {
+    for (std::size_t nRow = static_cast<std::size_t>(std::max(nStart + 1, 0)); nRow < nCount;
+         ++nRow) {
         if (At(nRow).bSelected) {
             return static_cast<int>(nRow);
         }
@@ -53,7 +57,9 @@ int CPathList::GetNextSelected(int nStart) {
     return -1;
 }
 
-std::string CPathList::GetItemPath(int nRow) { return Checked(nRow).path; }
+std::string CPathList::GetItemPath(int nRow) {
+    return Checked(nRow).path;
+}
 
 void CPathList::DeleteItem(int nRow) {
     if (nRow < 0 || static_cast<std::size_t>(nRow) >= Count()) {
@@ -64,9 +70,13 @@ void CPathList::DeleteItem(int nRow) {
     ++m_nGapEnd;
 }
 
-void CPathList::SetSelected(int nRow, bool bSelected) { Checked(nRow).bSelected = bSelected; }
+void CPathList::SetSelected(int nRow, bool bSelected) {
+    Checked(nRow).bSelected = bSelected;
+}
 
-int CPathList::GetItemCount() { return static_cast<int>(Count()); }
+int CPathList::GetItemCount() {
+    return static_cast<int>(Count());
+}
 
 std::vector<std::string> CPathList::Rows() const {
     std::vector<std::string> rows;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Runs.h"
+#include "engine/Runs.h"
 
 namespace quorrel {
 

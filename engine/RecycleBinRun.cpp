@@ -1,6 +1,6 @@
-#include "RecycleBinRun.h"
+#include "engine/RecycleBinRun.h"
 
-#include "LogLines.h"
+#include "engine/LogLines.h"
 
 namespace quorrel {
 

@@ -1,8 +1,8 @@
 // WIPE Recycle Bin: what the user has in every recycle bin, overwritten in place, then emptied.
 #pragma once
 
-#include "RecycleBins.h"
-#include "WipeEngine.h"
+#include "engine/WipeEngine.h"
+#include "platform/RecycleBins.h"
 
 namespace quorrel {
 

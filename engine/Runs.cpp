@@ -1,7 +1,7 @@
-#include "Runs.h"
+#include "engine/Runs.h"
 
-#include "LogLines.h"
-#include "WipeMethod.h"
+#include "engine/LogLines.h"
+#include "engine/WipeMethod.h"
 
 namespace quorrel {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "LogLines.h"
-#include "WipeEngine.h"
+#include "engine/LogLines.h"
+#include "engine/WipeEngine.h"
 
 namespace quorrel {
 

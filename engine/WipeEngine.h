@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "CrtRandom.h"
-#include "FileSystem.h"
-#include "RunHost.h"
+#include "engine/CrtRandom.h"
+#include "engine/RunHost.h"
+#include "platform/FileSystem.h"
 
 namespace quorrel {
 
@@ -119,8 +119,8 @@ private:
                                     const std::string& path, EWipeMode mode);
     bool RefuseEntry(IFolder& folder, const CDirEntry& entry, const std::string& path);
     bool PrepareNormalMode(IFolder& folder, const CDirEntry& entry, const std::string& path);
-    EWipeOutcome RenameAndDelete(IFolder& folder, const std::string& name,
-                                 const std::string& path, bool bChanged);
+    EWipeOutcome RenameAndDelete(IFolder& folder, const std::string& name, const std::string& path,
+                                 bool bChanged);
     bool OverwriteFile(CFileRun& run);
     bool WritePass(CFileRun& run, int nPass, CFileError& error);
     bool CheckUnchanged(CFileRun& run);

@@ -1,5 +1,4 @@
-#include "WipeMethod.h"
-
+#include "engine/WipeMethod.h"
 
 namespace quorrel {
 
@@ -28,9 +27,13 @@ const CMethodRow& RowOf(int nMethod) {
 
 }  // namespace
 
-const char* WipeMethodName(int nMethod) { return RowOf(nMethod).name; }
+const char* WipeMethodName(int nMethod) {
+    return RowOf(nMethod).name;
+}
 
-int WipePassCount(int nMethod) { return RowOf(nMethod).nPasses; }
+int WipePassCount(int nMethod) {
+    return RowOf(nMethod).nPasses;
+}
 
 std::uint8_t WipePassByte(int nMethod, int nPass) {
     if (nMethod == kWipeMethodRandom || nMethod < 0 || nMethod >= kWipeMethodCount) {

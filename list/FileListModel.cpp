@@ -1,11 +1,11 @@
-#include "FileListModel.h"
+#include "list/FileListModel.h"
 
 #include <algorithm>
 #include <numeric>
 #include <vector>
 
-#include "PathText.h"
-#include "RowImages.h"
+#include "list/PathText.h"
+#include "list/RowImages.h"
 
 namespace quorrel {
 

@@ -9,7 +9,7 @@
 #include <QList>
 #include <array>
 
-#include "ListEntry.h"
+#include "list/ListEntry.h"
 
 namespace quorrel {
 

@@ -1,6 +1,6 @@
-#include "PathText.h"
+#include "list/PathText.h"
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace quorrel {
 

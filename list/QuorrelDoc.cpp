@@ -1,4 +1,4 @@
-#include "QuorrelDoc.h"
+#include "list/QuorrelDoc.h"
 
 namespace quorrel {
 

@@ -1,11 +1,11 @@
-#include "QuorrelView.h"
+#include "list/QuorrelView.h"
 
 #include <QItemSelectionModel>
 #include <QPainter>
 #include <algorithm>
 
-#include "FileListModel.h"
-#include "SortHeader.h"
+#include "list/FileListModel.h"
+#include "list/SortHeader.h"
 
 namespace quorrel {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "ListEntry.h"
+#include "list/ListEntry.h"
 
 namespace quorrel {
 

@@ -1,4 +1,4 @@
-#include "RowImages.h"
+#include "list/RowImages.h"
 
 #include <QPainter>
 #include <QPixmap>

@@ -1,4 +1,4 @@
-#include "SortHeader.h"
+#include "list/SortHeader.h"
 
 #include <QAbstractItemModel>
 #include <QActionGroup>

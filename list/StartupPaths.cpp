@@ -1,7 +1,7 @@
-#include "StartupPaths.h"
+#include "list/StartupPaths.h"
 
-#include "FileSystem.h"
-#include "QuorrelView.h"
+#include "list/QuorrelView.h"
+#include "platform/FileSystem.h"
 
 namespace quorrel {
 

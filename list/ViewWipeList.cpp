@@ -1,10 +1,12 @@
-#include "ViewWipeList.h"
+#include "list/ViewWipeList.h"
 
-#include "QuorrelView.h"
+#include "list/QuorrelView.h"
 
 namespace quorrel {
 
-CViewWipeList::~CViewWipeList() { ShowRemovals(); }
+CViewWipeList::~CViewWipeList() {
+    ShowRemovals();
+}
 
 int CViewWipeList::GetNextSelected(int nStart) {
     // Held rows are still selected in the view: the search steps over them.

@@ -3,7 +3,7 @@
 
 #include <QElapsedTimer>
 
-#include "Runs.h"
+#include "engine/Runs.h"
 
 namespace quorrel {
 

@@ -1,6 +1,6 @@
-#include "FaultFileSystem.h"
+#include "platform/FaultFileSystem.h"
 
-#include "PosixErrno.h"  // the fault layer speaks the errno of the machine the tests run on
+#include "platform/posix/PosixErrno.h"  // the fault layer speaks the errno of the machine the tests run on
 
 namespace quorrel {
 
@@ -119,7 +119,7 @@ public:
         return Wrap(m_real->OpenParent(expected, error), ParentFolder(m_strPath));
     }
     bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
-                   CFileError& error) override {
+                                    CFileError& error) override {
         m_owner.NotifyOpen(PathOf(listed.m_strName));
         return !m_owner.Fires(EFileOp::GetStatus, kUnnamedFile, error) &&
                !m_owner.Fires(EFileOp::SetStatus, kUnnamedFile, error) &&
@@ -229,7 +229,9 @@ bool CFaultFileSystem::SpaceFires(CVolumeSpace& space) {
     return true;
 }
 
-void CFaultFileSystem::LieOnWrite(int nCall) { m_nLieCall = m_calls[EFileOp::Write] + nCall; }
+void CFaultFileSystem::LieOnWrite(int nCall) {
+    m_nLieCall = m_calls[EFileOp::Write] + nCall;
+}
 
 void CFaultFileSystem::AddAttributes(const std::string& path, std::uint32_t attributes) {
     m_extraAttributes[path] |= attributes;
@@ -285,8 +287,8 @@ void CFaultFileSystem::NotifyOpen(const std::string& path) const {
     }
 }
 
-std::unique_ptr<IFolder> CFaultFileSystem::OpenParentOf(const std::string& path,
-                                                        std::string& name, CFileError& error) {
+std::unique_ptr<IFolder> CFaultFileSystem::OpenParentOf(const std::string& path, std::string& name,
+                                                        CFileError& error) {
     std::unique_ptr<IFolder> real = m_real.OpenParentOf(path, name, error);
     if (!real) {
         return nullptr;
@@ -294,8 +296,7 @@ std::unique_ptr<IFolder> CFaultFileSystem::OpenParentOf(const std::string& path,
     return std::make_unique<CFaultFolder>(*this, std::move(real), ParentFolder(path));
 }
 
-bool CFaultFileSystem::GetStatus(const std::string& path, CFileStatus& status,
-                                 CFileError& error) {
+bool CFaultFileSystem::GetStatus(const std::string& path, CFileStatus& status, CFileError& error) {
     if (Fires(EFileOp::GetStatus, kUnnamedFile, error) || !m_real.GetStatus(path, status, error)) {
         return false;
     }
@@ -315,8 +316,7 @@ bool CFaultFileSystem::IsFileSystemRoot(const std::string& path) {
     return m_real.IsFileSystemRoot(path);
 }
 
-std::unique_ptr<IFolder> CFaultFileSystem::OpenFolder(const std::string& path,
-                                                      CFileError& error) {
+std::unique_ptr<IFolder> CFaultFileSystem::OpenFolder(const std::string& path, CFileError& error) {
     std::unique_ptr<IFolder> real = m_real.OpenFolder(path, error);
     if (!real) {
         return nullptr;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace quorrel {
 
@@ -64,7 +64,9 @@ public:
     void PretendSharedData() { m_bSharedData = true; }
     // Called with the entry's path just before an entry is opened, changed or entered: a test
     // swaps the entry here, as another process might between the listing and the open.
-    void BeforeOpen(std::function<void(const std::string&)> hook) { m_beforeOpen = std::move(hook); }
+    void BeforeOpen(std::function<void(const std::string&)> hook) {
+        m_beforeOpen = std::move(hook);
+    }
     // How many calls of `op` were made so far.
     int CallCount(EFileOp op) const;
 

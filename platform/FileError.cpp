@@ -1,5 +1,4 @@
-#include "FileError.h"
-
+#include "platform/FileError.h"
 
 namespace quorrel {
 
@@ -35,7 +34,11 @@ std::string CutToCharacters(const std::string& text, std::size_t nMax) {
     std::size_t i = 0;
     while (i < text.size() && nCount < nMax) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t nLength = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF8 ? 4 : 1;
+        std::size_t nLength = lead < 0xC0   ? 1
+                              : lead < 0xE0 ? 2
+                              : lead < 0xF0 ? 3
+                              : lead < 0xF8 ? 4
+                                            : 1;
         for (std::size_t k = 1; k < nLength; ++k) {
             if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
                 nLength = 1;  // not a whole sequence: the byte stands alone

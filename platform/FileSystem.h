@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "FileError.h"
+#include "platform/FileError.h"
 
 namespace quorrel {
 
@@ -56,21 +56,21 @@ struct CDirEntry {
     std::string m_strName;
     std::uint32_t m_attributes = 0;
     CFileId m_id;
-    std::uint64_t m_nLinks = 1;   // how many names the file has
-    std::uint64_t m_nMount = 0;   // the mount the entry belongs to; 0 when the system can't tell
-    std::uint32_t m_mode = 0;     // the system's own permission bits
+    std::uint64_t m_nLinks = 1;  // how many names the file has
+    std::uint64_t m_nMount = 0;  // the mount the entry belongs to; 0 when the system can't tell
+    std::uint32_t m_mode = 0;    // the system's own permission bits
 };
 
 // The file system a folder or file lives on, as far as shredding cares.
 struct CVolumeFacts {
-    std::string m_strType;          // the file system's name ("ext4", "btrfs", "sysfs", ...)
-    bool m_bPseudo = false;         // kernel settings and the like: never written
-    bool m_bCopyOnWrite = false;    // new data goes to new blocks: old copies may remain
+    std::string m_strType;        // the file system's name ("ext4", "btrfs", "sysfs", ...)
+    bool m_bPseudo = false;       // kernel settings and the like: never written
+    bool m_bCopyOnWrite = false;  // new data goes to new blocks: old copies may remain
 };
 
 // The space of the file system a folder lives on, as statvfs tells it.
 struct CVolumeSpace {
-    std::int64_t m_nBlockBytes = 0;      // the unit space is given out in
+    std::int64_t m_nBlockBytes = 0;  // the unit space is given out in
     std::int64_t m_nTotalBytes = 0;
     std::int64_t m_nFreeBytes = 0;       // every free block, the administrator's reserve included
     std::int64_t m_nAvailableBytes = 0;  // what a program without privileges may still write
@@ -155,7 +155,7 @@ public:
     // Sets or clears the read-only bit of `listed` (never of a link), then proves the file can
     // be opened while nobody holds it: a lock held elsewhere fails with cause 11.
     virtual bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
-                           CFileError& error) = 0;
+                                            CFileError& error) = 0;
     // Writes the attribute bits this system can store (the read-only bit) to `listed`; links
     // are left alone. False when the change failed.
     virtual bool SetAttributes(const CDirEntry& listed, std::uint32_t attributes) = 0;
@@ -181,8 +181,8 @@ public:
     virtual bool GetSpace(CVolumeSpace& space, CFileError& error) = 0;
     // Creates the new sub-folder `name` with permission bits `nMode` and opens it. An existing
     // entry of that name is never reused: that fails with EFileFault::NameTaken.
-    virtual std::unique_ptr<IFolder> CreateNewFolder(const std::string& name,
-                                                     std::uint32_t nMode, CFileError& error) = 0;
+    virtual std::unique_ptr<IFolder> CreateNewFolder(const std::string& name, std::uint32_t nMode,
+                                                     CFileError& error) = 0;
     // Creates the new, empty file `name` (readable by its owner only) and opens it for
     // writing. An existing entry is never opened: that fails with EFileFault::NameTaken.
     // Failures name `displayPath`; later write failures name its full path.

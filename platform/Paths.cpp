@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace quorrel {
 
@@ -61,9 +61,8 @@ std::string LastPathPart(const std::string& path) {
 }
 
 std::string FullPath(const std::string& path) {
-    const std::string absolute = (!path.empty() && IsPathSeparator(path[0]))
-                                     ? path
-                                     : JoinPath(CurrentDirectory(), path);
+    const std::string absolute =
+        (!path.empty() && IsPathSeparator(path[0])) ? path : JoinPath(CurrentDirectory(), path);
     std::vector<std::string> parts;
     std::size_t start = 0;
     while (start <= absolute.size()) {

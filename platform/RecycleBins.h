@@ -18,8 +18,8 @@ struct CBinLocation {
 
 // Whether the system's recycle-bin service can be reached for a run.
 enum class EBinAccess {
-    Ready,       // go on
-    NoService,   // the service itself is missing: the command ends without a word
+    Ready,         // go on
+    NoService,     // the service itself is missing: the command ends without a word
     NoEntryPoints  // the service lacks what the run needs: "* Could not access Recycle Bin APIs"
 };
 

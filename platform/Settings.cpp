@@ -1,4 +1,4 @@
-#include "Settings.h"
+#include "platform/Settings.h"
 
 #include <cctype>
 #include <cerrno>
@@ -89,13 +89,15 @@ bool DecodeByteArray(const std::string& body, std::string& bytes) {
         const char next = body[++i];
         if (next == 'x') {
             std::size_t end = i + 1;
-            while (end < body.size() && end < i + 3 && std::isxdigit(static_cast<unsigned char>(body[end]))) {
+            while (end < body.size() && end < i + 3 &&
+                   std::isxdigit(static_cast<unsigned char>(body[end]))) {
                 ++end;
             }
             if (end == i + 1) {
                 return false;
             }
-            bytes += static_cast<char>(std::strtol(body.substr(i + 1, end - i - 1).c_str(), nullptr, 16));
+            bytes += static_cast<char>(
+                std::strtol(body.substr(i + 1, end - i - 1).c_str(), nullptr, 16));
             i = end - 1;
         } else if (next == '0') {
             bytes += '\0';
@@ -126,7 +128,8 @@ bool WipeMethodFromBytes(const std::string& bytes, int& nMethod) {
 
 int DecodeStoredWipeMethod(const std::string& raw) {
     const std::string prefix = "@ByteArray(";
-    if (raw.compare(0, prefix.size(), prefix) == 0 && raw.size() > prefix.size() && raw.back() == ')') {
+    if (raw.compare(0, prefix.size(), prefix) == 0 && raw.size() > prefix.size() &&
+        raw.back() == ')') {
         std::string bytes;
         int nMethod = 0;
         if (!DecodeByteArray(raw.substr(prefix.size(), raw.size() - prefix.size() - 1), bytes) ||

@@ -1,5 +1,5 @@
 // The Windows recycle-bin rules over injected facts.
-#include "WindowsRecycleBin.h"
+#include "platform/WindowsRecycleBin.h"
 
 #include <cctype>
 #include <cstdio>
@@ -24,8 +24,8 @@ bool EqualsNoCase(const std::string& a, const char* b) {
 std::string AuthorityText(const std::array<std::uint8_t, 6>& a) {
     char buffer[32];
     if (a[0] != 0 || a[1] != 0) {
-        std::snprintf(buffer, sizeof buffer, "0x%02x%02x%02x%02x%02x%02x", a[0], a[1], a[2],
-                      a[3], a[4], a[5]);
+        std::snprintf(buffer, sizeof buffer, "0x%02x%02x%02x%02x%02x%02x", a[0], a[1], a[2], a[3],
+                      a[4], a[5]);
     } else {
         const unsigned long nValue = (static_cast<unsigned long>(a[2]) << 24) |
                                      (static_cast<unsigned long>(a[3]) << 16) |
@@ -66,8 +66,7 @@ bool FormatSidText(const CSid& sid, std::string& text, std::uint32_t& nLength,
         nLastError = kErrorInvalidSid;
         return false;
     }
-    const std::uint32_t nNeeded =
-        28 + 12 * static_cast<std::uint32_t>(sid.m_subAuthorities.size());
+    const std::uint32_t nNeeded = 28 + 12 * static_cast<std::uint32_t>(sid.m_subAuthorities.size());
     if (nNeeded > nLength) {
         nLength = nNeeded;
         nLastError = kErrorInsufficientBuffer;

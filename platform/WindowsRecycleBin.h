@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "RecycleBins.h"
+#include "platform/RecycleBins.h"
 
 namespace quorrel {
 
-constexpr unsigned kDriveFixed = 3;                     // DRIVE_FIXED
+constexpr unsigned kDriveFixed = 3;                      // DRIVE_FIXED
 constexpr std::uint32_t kErrorInsufficientBuffer = 122;  // ERROR_INSUFFICIENT_BUFFER
 constexpr std::uint32_t kErrorInvalidSid = 1337;         // ERROR_INVALID_SID
 constexpr std::uint32_t kSidTextChars = 260;             // what the SID text is offered
-constexpr unsigned kEmptyBinQuietly = 7;  // no confirmation, no progress, no sound
+constexpr unsigned kEmptyBinQuietly = 7;                 // no confirmation, no progress, no sound
 
 // What the system says about its drives.
 class IWindowsDriveFacts {
@@ -33,7 +33,7 @@ public:
 
 // A security identifier as the token holds it.
 struct CSid {
-    bool m_bValid = true;  // what IsValidSid says
+    bool m_bValid = true;                       // what IsValidSid says
     std::array<std::uint8_t, 6> m_authority{};  // most significant byte first
     std::vector<std::uint32_t> m_subAuthorities;
 };
@@ -92,8 +92,7 @@ bool IsWindowsBinBookkeeping(const std::string& name);
 // The Windows bins behind the recycle-bin interface.
 class CWindowsRecycleBins final : public IRecycleBins {
 public:
-    CWindowsRecycleBins(IWindowsDriveFacts& drives, IWindowsTokenFacts& token,
-                        IWindowsShell& shell)
+    CWindowsRecycleBins(IWindowsDriveFacts& drives, IWindowsTokenFacts& token, IWindowsShell& shell)
         : m_drives(drives), m_token(token), m_shell(shell) {}
 
     EBinAccess Open() override;

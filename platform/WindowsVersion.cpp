@@ -1,4 +1,4 @@
-#include "WindowsVersion.h"
+#include "platform/WindowsVersion.h"
 
 namespace quorrel {
 

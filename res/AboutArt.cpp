@@ -1,11 +1,11 @@
-#include "AboutArt.h"
+#include "res/AboutArt.h"
 
 #include <QFont>
 #include <QFontDatabase>
 #include <QLinearGradient>
 #include <QPainter>
 
-#include "ArtShapes.h"
+#include "res/ArtShapes.h"
 
 namespace quorrel {
 

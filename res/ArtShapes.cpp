@@ -1,4 +1,4 @@
-#include "ArtShapes.h"
+#include "res/ArtShapes.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>

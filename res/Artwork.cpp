@@ -1,12 +1,12 @@
-#include "Artwork.h"
+#include "res/Artwork.h"
 
 #include <QLinearGradient>
 #include <QPixmap>
 
 #include <functional>
 
-#include "ArtShapes.h"
-#include "CommandIds.h"
+#include "res/ArtShapes.h"
+#include "shell/CommandIds.h"
 
 namespace quorrel {
 

@@ -1,4 +1,4 @@
-#include "AbortDlg.h"
+#include "shell/AbortDlg.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -32,14 +32,18 @@ CAbortDlg::CAbortDlg(QWidget* parent) : QDialog(parent) {
     setFixedSize(sizeHint().expandedTo(QSize(204, 81)));
 }
 
-void CAbortDlg::PumpEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void CAbortDlg::PumpEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 bool CAbortDlg::IsAborted() {
     PumpEvents();
     return m_bAborted;
 }
 
-void CAbortDlg::reject() { m_bAborted = true; }
+void CAbortDlg::reject() {
+    m_bAborted = true;
+}
 
 void CAbortDlg::closeEvent(QCloseEvent* event) {
     m_bAborted = true;

@@ -1,9 +1,9 @@
-#include "AboutDlg.h"
+#include "shell/AboutDlg.h"
 
-#include "AboutArt.h"
-#include "Artwork.h"
-#include "HyperLink.h"
-#include "MessageBox.h"
+#include "res/AboutArt.h"
+#include "res/Artwork.h"
+#include "shell/MessageBox.h"
+#include "toolkit/HyperLink.h"
 
 #include <qdrawutil.h>
 #include <QEvent>

@@ -3,7 +3,7 @@
 
 #include <QDialog>
 
-#include "OptionsDlg.h"
+#include "shell/OptionsDlg.h"
 
 class QLabel;
 class QPushButton;

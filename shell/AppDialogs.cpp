@@ -1,10 +1,10 @@
 // The application's two small dialogs: the About box and the tip of the day.
-#include "AboutDlg.h"
-#include "CommandIds.h"
-#include "MainFrame.h"
-#include "MessageBox.h"
-#include "QuorrelApp.h"
-#include "TipOfTheDay.h"
+#include "shell/AboutDlg.h"
+#include "shell/CommandIds.h"
+#include "shell/MainFrame.h"
+#include "shell/MessageBox.h"
+#include "shell/QuorrelApp.h"
+#include "toolkit/TipOfTheDay.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,11 +1,11 @@
-#include "AppSettings.h"
+#include "shell/AppSettings.h"
 
 #include <QByteArray>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
 
-#include "Settings.h"
+#include "platform/Settings.h"
 
 namespace quorrel {
 

@@ -1,6 +1,6 @@
 // The main frame's bar layout: how the bars are read into the profile's records and placed
 // again from them.
-#include "BarLayout.h"
+#include "shell/BarLayout.h"
 
 #include <QDockWidget>
 #include <QGuiApplication>
@@ -15,11 +15,11 @@
 #include <algorithm>
 #include <utility>
 
-#include "AppSettings.h"
-#include "CommandIds.h"
-#include "DockState.h"
-#include "OutputBar.h"
-#include "RegistryManager.h"
+#include "shell/AppSettings.h"
+#include "shell/CommandIds.h"
+#include "shell/OutputBar.h"
+#include "toolkit/DockState.h"
+#include "toolkit/RegistryManager.h"
 
 namespace quorrel {
 

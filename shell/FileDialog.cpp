@@ -1,4 +1,4 @@
-#include "FileDialog.h"
+#include "shell/FileDialog.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -84,8 +84,7 @@ QString CFileDialog::GetExistingDirectory(QWidget* parent, const QString& captio
     }
     const QString start = startDir.isEmpty() ? QDir::currentPath() : startDir;
     if (startChoice == StartMayBeChosen) {
-        return QFileDialog::getExistingDirectory(parent, caption, start,
-                                                 QFileDialog::ShowDirsOnly);
+        return QFileDialog::getExistingDirectory(parent, caption, start, QFileDialog::ShowDirsOnly);
     }
     CNamedFolderChooser chooser(parent, caption, start);
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) {

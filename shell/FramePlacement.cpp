@@ -1,6 +1,6 @@
 // The main window's placement: the record in the profile (WindowPlacement.h), fitted to the
 // screens when it is given back.
-#include "FramePlacement.h"
+#include "shell/FramePlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -10,8 +10,8 @@
 
 #include <memory>
 
-#include "AppSettings.h"
-#include "WindowPlacement.h"
+#include "shell/AppSettings.h"
+#include "shell/WindowPlacement.h"
 
 namespace quorrel {
 

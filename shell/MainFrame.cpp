@@ -1,7 +1,7 @@
 // The main frame: its creation, its client area (splitters, sidebar pane, caption band and
 // list view) and its close. Commands, sidebar, drops, help and runs are in MainFrame*.cpp; the
 // status bar, the placement and the bar layout are classes of their own.
-#include "MainFrame.h"
+#include "shell/MainFrame.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -12,15 +12,15 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
-#include "AbortDlg.h"
-#include "Artwork.h"
-#include "BarLayout.h"
-#include "Caption.h"
-#include "MainStatusBar.h"
-#include "OutputBar.h"
-#include "QuorrelView.h"
-#include "WindowRunHost.h"
-#include "WipeEngine.h"
+#include "engine/WipeEngine.h"
+#include "list/QuorrelView.h"
+#include "res/Artwork.h"
+#include "shell/AbortDlg.h"
+#include "shell/BarLayout.h"
+#include "shell/MainStatusBar.h"
+#include "shell/OutputBar.h"
+#include "shell/WindowRunHost.h"
+#include "toolkit/Caption.h"
 
 namespace quorrel {
 

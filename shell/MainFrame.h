@@ -7,8 +7,8 @@
 #include <functional>
 #include <memory>
 
-#include "ImageList.h"
-#include "FramePlacement.h"
+#include "shell/FramePlacement.h"
+#include "toolkit/ImageList.h"
 
 class QAction;
 class QMenu;

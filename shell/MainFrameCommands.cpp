@@ -9,12 +9,12 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "Artwork.h"
-#include "CommandIds.h"
-#include "MainFrame.h"
-#include "MainStatusBar.h"
-#include "OutputBar.h"
-#include "QuorrelView.h"
+#include "list/QuorrelView.h"
+#include "res/Artwork.h"
+#include "shell/CommandIds.h"
+#include "shell/MainFrame.h"
+#include "shell/MainStatusBar.h"
+#include "shell/OutputBar.h"
 
 namespace quorrel {
 

@@ -2,12 +2,12 @@
 #include <QDir>
 #include <QFile>
 
-#include "FileDialog.h"
-#include "FreeSpaceRun.h"
-#include "MainFrame.h"
-#include "MessageBox.h"
-#include "OutputBar.h"
-#include "WipeEngine.h"
+#include "engine/FreeSpaceRun.h"
+#include "engine/WipeEngine.h"
+#include "shell/FileDialog.h"
+#include "shell/MainFrame.h"
+#include "shell/MessageBox.h"
+#include "shell/OutputBar.h"
 
 namespace quorrel {
 

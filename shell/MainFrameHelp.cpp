@@ -4,9 +4,9 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include "HyperLink.h"
-#include "MainFrame.h"
-#include "MessageBox.h"
+#include "shell/MainFrame.h"
+#include "shell/MessageBox.h"
+#include "toolkit/HyperLink.h"
 
 namespace quorrel {
 

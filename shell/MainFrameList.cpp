@@ -8,11 +8,11 @@
 #include <QMimeData>
 #include <QTimer>
 
-#include "CommandIds.h"
-#include "MainFrame.h"
-#include "MainStatusBar.h"
-#include "MessageBox.h"
-#include "QuorrelView.h"
+#include "list/QuorrelView.h"
+#include "shell/CommandIds.h"
+#include "shell/MainFrame.h"
+#include "shell/MainStatusBar.h"
+#include "shell/MessageBox.h"
 
 namespace quorrel {
 

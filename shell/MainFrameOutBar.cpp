@@ -4,12 +4,12 @@
 
 #include <iterator>
 
-#include "Artwork.h"
-#include "CommandIds.h"
-#include "MainFrame.h"
-#include "MessageBox.h"
-#include "OutBarCtrl.h"
-#include "QuorrelApp.h"
+#include "res/Artwork.h"
+#include "shell/CommandIds.h"
+#include "shell/MainFrame.h"
+#include "shell/MessageBox.h"
+#include "shell/QuorrelApp.h"
+#include "toolkit/OutBarCtrl.h"
 
 namespace quorrel {
 

@@ -1,9 +1,9 @@
 // The frame's WIPE Recycle Bin.
-#include "RecycleBins.h"
-#include "MainFrame.h"
-#include "RecycleBinRun.h"
-#include "RecycleBinSource.h"
-#include "WipeEngine.h"
+#include "engine/RecycleBinRun.h"
+#include "engine/WipeEngine.h"
+#include "platform/RecycleBins.h"
+#include "shell/MainFrame.h"
+#include "shell/RecycleBinSource.h"
 
 namespace quorrel {
 
@@ -17,7 +17,9 @@ IRecycleBins& RecycleBinsForRuns() {
     return g_pBinsOverride != nullptr ? *g_pBinsOverride : SystemRecycleBins();
 }
 
-void SetRecycleBinsForRuns(IRecycleBins* pBins) { g_pBinsOverride = pBins; }
+void SetRecycleBinsForRuns(IRecycleBins* pBins) {
+    g_pBinsOverride = pBins;
+}
 
 void CMainFrame::OnWipeRecycleBin() {
     // No question: what sits in the trash was already thrown away once.

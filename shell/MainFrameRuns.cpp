@@ -4,20 +4,20 @@
 #include <QDir>
 #include <QFile>
 
-#include "AbortDlg.h"
-#include "AppSettings.h"
-#include "CommandIds.h"
-#include "FileDialog.h"
-#include "LogLines.h"
-#include "MainFrame.h"
-#include "MessageBox.h"
-#include "OutputBar.h"
-#include "PathText.h"
-#include "QuorrelView.h"
-#include "Runs.h"
-#include "ViewWipeList.h"
-#include "WindowRunHost.h"
-#include "WipeEngine.h"
+#include "engine/LogLines.h"
+#include "engine/Runs.h"
+#include "engine/WipeEngine.h"
+#include "list/PathText.h"
+#include "list/QuorrelView.h"
+#include "list/ViewWipeList.h"
+#include "shell/AbortDlg.h"
+#include "shell/AppSettings.h"
+#include "shell/CommandIds.h"
+#include "shell/FileDialog.h"
+#include "shell/MainFrame.h"
+#include "shell/MessageBox.h"
+#include "shell/OutputBar.h"
+#include "shell/WindowRunHost.h"
 
 namespace quorrel {
 
@@ -36,20 +36,20 @@ std::string Bytes(const QByteArray& text) {
 
 void CMainFrame::ConnectRunCommands() {
     m_dlgAbort = std::make_unique<CAbortDlg>();
-    m_pRunHost =
-        std::make_unique<CWindowRunHost>(*this, Progress(), *m_dlgAbort, *m_wndOutputBar);
+    m_pRunHost = std::make_unique<CWindowRunHost>(*this, Progress(), *m_dlgAbort, *m_wndOutputBar);
     m_pEngine = std::make_unique<CWipeEngine>(SystemFileSystem(), *m_pRunHost);
     connect(Action(ID_WIPE_SELECTED), &QAction::triggered, this, &CMainFrame::OnWipeSelected);
     connect(Action(ID_WIPE_ALL), &QAction::triggered, this, &CMainFrame::OnWipeAll);
     connect(Action(ID_WIPE_FOLDER), &QAction::triggered, this, &CMainFrame::OnWipeFolder);
-    connect(Action(ID_WIPE_RECYCLE_BIN), &QAction::triggered, this,
-            &CMainFrame::OnWipeRecycleBin);
+    connect(Action(ID_WIPE_RECYCLE_BIN), &QAction::triggered, this, &CMainFrame::OnWipeRecycleBin);
     connect(Action(ID_WIPE_FREE_SPACE), &QAction::triggered, this, &CMainFrame::OnWipeFreeSpace);
     connect(Action(ID_ADD_FILES), &QAction::triggered, this, &CMainFrame::OnAddFiles);
     connect(Action(ID_ADD_FOLDER), &QAction::triggered, this, &CMainFrame::OnAddFolder);
 }
 
-CAbortDlg& CMainFrame::AbortDialog() const { return *m_dlgAbort; }
+CAbortDlg& CMainFrame::AbortDialog() const {
+    return *m_dlgAbort;
+}
 
 // The engine, told the method chosen now: Options may have changed it since the last run.
 CWipeEngine& CMainFrame::Engine() {

@@ -1,13 +1,13 @@
 // The main frame's status bar with its logo, message, lock-key and progress panes.
-#include "MainStatusBar.h"
+#include "shell/MainStatusBar.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
 
-#include "IndicatorPane.h"
-#include "LockKeys.h"
-#include "LogoPane.h"
+#include "toolkit/IndicatorPane.h"
+#include "toolkit/LockKeys.h"
+#include "toolkit/LogoPane.h"
 
 namespace quorrel {
 

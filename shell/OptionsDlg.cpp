@@ -1,7 +1,7 @@
-#include "OptionsDlg.h"
+#include "shell/OptionsDlg.h"
 
-#include "AppSettings.h"
-#include "WipeMethod.h"
+#include "engine/WipeMethod.h"
+#include "shell/AppSettings.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-
 
 namespace quorrel {
 

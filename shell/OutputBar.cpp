@@ -1,4 +1,4 @@
-#include "OutputBar.h"
+#include "shell/OutputBar.h"
 
 #include <QApplication>
 #include <QHideEvent>
@@ -6,10 +6,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "DockTitleBar.h"
-#include "FlatTabCtrl.h"
-#include "ListBox.h"
-#include "PathText.h"
+#include "list/PathText.h"
+#include "toolkit/DockTitleBar.h"
+#include "toolkit/FlatTabCtrl.h"
+#include "toolkit/ListBox.h"
 
 namespace quorrel {
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "DockWindow.h"
+#include "toolkit/DockWindow.h"
 
 class QListWidget;
 class QTabBar;

@@ -1,15 +1,15 @@
-#include "QuorrelApp.h"
+#include "shell/QuorrelApp.h"
 
-#include "AppSettings.h"
-#include "CommandIds.h"
-#include "StartupPaths.h"
-#include "MainFrame.h"
-#include "MessageBox.h"
-#include "OptionsDlg.h"
-#include "QuorrelDoc.h"
-#include "QuorrelView.h"
-#include "Settings.h"
-#include "TipOfTheDay.h"
+#include "list/QuorrelDoc.h"
+#include "list/QuorrelView.h"
+#include "list/StartupPaths.h"
+#include "platform/Settings.h"
+#include "shell/AppSettings.h"
+#include "shell/CommandIds.h"
+#include "shell/MainFrame.h"
+#include "shell/MessageBox.h"
+#include "shell/OptionsDlg.h"
+#include "toolkit/TipOfTheDay.h"
 
 #include <QAction>
 #include <QCoreApplication>

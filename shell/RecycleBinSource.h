@@ -3,7 +3,7 @@
 // reaches the real user's trash.
 #pragma once
 
-#include "RecycleBins.h"
+#include "platform/RecycleBins.h"
 
 namespace quorrel {
 

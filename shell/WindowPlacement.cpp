@@ -1,4 +1,4 @@
-#include "WindowPlacement.h"
+#include "shell/WindowPlacement.h"
 
 #include <QDataStream>
 #include <QIODevice>
@@ -29,9 +29,9 @@ QByteArray EncodeWindowPlacement(const SWindowPlacement& placement) {
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
     const QRect& r = placement.normal;
-    out << qint32(0) << kPlacementLength << qint32(0) << qint32(placement.nShowCmd)
-        << qint32(-1) << qint32(-1) << qint32(-1) << qint32(-1) << qint32(r.left())
-        << qint32(r.top()) << qint32(r.left() + r.width()) << qint32(r.top() + r.height());
+    out << qint32(0) << kPlacementLength << qint32(0) << qint32(placement.nShowCmd) << qint32(-1)
+        << qint32(-1) << qint32(-1) << qint32(-1) << qint32(r.left()) << qint32(r.top())
+        << qint32(r.left() + r.width()) << qint32(r.top() + r.height());
     return bytes;
 }
 

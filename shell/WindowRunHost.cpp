@@ -1,14 +1,14 @@
-#include "WindowRunHost.h"
+#include "shell/WindowRunHost.h"
 
 #include <algorithm>
 
 #include <QCloseEvent>
 #include <QProgressBar>
-#include <QWindow>
 #include <QWidget>
+#include <QWindow>
 
-#include "AbortDlg.h"
-#include "OutputBar.h"
+#include "shell/AbortDlg.h"
+#include "shell/OutputBar.h"
 
 namespace quorrel {
 
@@ -37,14 +37,18 @@ CWindowRunHost::CWindowRunHost(QWidget& frame, QProgressBar& progress, CAbortDlg
 
 CWindowRunHost::~CWindowRunHost() = default;
 
-void CWindowRunHost::AddLine(const std::string& line) { m_outputBar.AddLine(line); }
+void CWindowRunHost::AddLine(const std::string& line) {
+    m_outputBar.AddLine(line);
+}
 
 bool CWindowRunHost::IsAborted() {
     LetEventsThroughWhenDue();
     return m_abortDlg.m_bAborted;
 }
 
-void CWindowRunHost::KeepAlive() { LetEventsThroughWhenDue(); }
+void CWindowRunHost::KeepAlive() {
+    LetEventsThroughWhenDue();
+}
 
 void CWindowRunHost::LetEventsThroughWhenDue() {
     if (m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventIntervalMs) {
@@ -82,7 +86,8 @@ void CWindowRunHost::ShowPosition() {
         m_progress.setValue(0);
         return;
     }
-    const long double fraction = static_cast<long double>(m_nPos) / static_cast<long double>(m_nUpper);
+    const long double fraction =
+        static_cast<long double>(m_nPos) / static_cast<long double>(m_nUpper);
     m_progress.setValue(static_cast<int>(fraction * m_progress.maximum()));
 }
 

@@ -6,7 +6,7 @@
 
 #include <QElapsedTimer>
 
-#include "RunHost.h"
+#include "engine/RunHost.h"
 
 class QObject;
 class QProgressBar;

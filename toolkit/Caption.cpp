@@ -1,4 +1,4 @@
-#include "Caption.h"
+#include "toolkit/Caption.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,10 +1,10 @@
-#include "DockState.h"
+#include "toolkit/DockState.h"
 
 #include <QtGlobal>
 
 #include <climits>
 
-#include "RegistryManager.h"
+#include "toolkit/RegistryManager.h"
 
 namespace quorrel {
 

@@ -1,4 +1,4 @@
-#include "DockTitleBar.h"
+#include "toolkit/DockTitleBar.h"
 
 #include <QDockWidget>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "DockWindow.h"
+#include "toolkit/DockWindow.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -8,7 +8,7 @@
 
 #include <utility>
 
-#include "DockTitleBar.h"
+#include "toolkit/DockTitleBar.h"
 
 namespace quorrel {
 

@@ -1,4 +1,4 @@
-#include "FlatTabCtrl.h"
+#include "toolkit/FlatTabCtrl.h"
 
 #include <QPainter>
 #include <QPainterPath>

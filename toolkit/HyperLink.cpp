@@ -1,4 +1,4 @@
-#include "HyperLink.h"
+#include "toolkit/HyperLink.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>

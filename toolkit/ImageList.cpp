@@ -1,4 +1,4 @@
-#include "ImageList.h"
+#include "toolkit/ImageList.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -30,8 +30,8 @@ void CImageList::Draw(QPainter& painter, int nImage, const QPoint& topLeft, bool
     // The icon is asked for at the painter's pixel ratio, so a 32-pixel image stays crisp on a
     // dense screen instead of being blown up from 32 device pixels.
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const QPixmap pixmap = m_icons.at(nImage).pixmap(m_size, ratio,
-                                                     bDisabled ? QIcon::Disabled : QIcon::Normal);
+    const QPixmap pixmap =
+        m_icons.at(nImage).pixmap(m_size, ratio, bDisabled ? QIcon::Disabled : QIcon::Normal);
     painter.drawPixmap(QRect(topLeft, m_size), pixmap);
 }
 

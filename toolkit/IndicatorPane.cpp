@@ -1,4 +1,4 @@
-#include "IndicatorPane.h"
+#include "toolkit/IndicatorPane.h"
 
 #include <qdrawutil.h>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-#include "ListBox.h"
+#include "toolkit/ListBox.h"
 
 #include <QScrollBar>
 

@@ -1,4 +1,4 @@
-#include "LockKeys.h"
+#include "toolkit/LockKeys.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "LogoPane.h"
+#include "toolkit/LogoPane.h"
 
 #include <qdrawutil.h>
 #include <QEvent>

@@ -1,6 +1,6 @@
 // The sidebar's model: folders and items, selection, removal and the signals that let their
 // receiver refuse each change. Geometry, drawing and the pointer are in OutBarCtrl*.cpp.
-#include "OutBarCtrl.h"
+#include "toolkit/OutBarCtrl.h"
 
 #include <QLineEdit>
 

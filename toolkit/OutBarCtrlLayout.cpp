@@ -4,7 +4,7 @@
 #include <QFontMetrics>
 #include <QTextLayout>
 
-#include "OutBarCtrl.h"
+#include "toolkit/OutBarCtrl.h"
 
 namespace quorrel {
 
@@ -93,8 +93,8 @@ QStringList CXTOutBarCtrl::LabelLines(int nIndex, int nWidth) const {
         line.setLineWidth(nWidth);
         if (lines.size() == kLargeLabelLines - 1) {
             // The last line we have room for takes the rest, shortened with an ellipsis.
-            lines.append(fontMetrics().elidedText(text.mid(line.textStart()), Qt::ElideRight,
-                                                  nWidth));
+            lines.append(
+                fontMetrics().elidedText(text.mid(line.textStart()), Qt::ElideRight, nWidth));
             break;
         }
         lines.append(text.mid(line.textStart(), line.textLength()).trimmed());
@@ -141,8 +141,7 @@ QRect CXTOutBarCtrl::GetIconRect(int nIndex) const {
     const int nTop = ItemTop(nIndex);
     if (IsSmallIconView()) {
         const int nRow = ItemHeight(nIndex);
-        return {area.left() + kSmallIndent, nTop + (nRow - kSmallIcon) / 2, kSmallIcon,
-                kSmallIcon};
+        return {area.left() + kSmallIndent, nTop + (nRow - kSmallIcon) / 2, kSmallIcon, kSmallIcon};
     }
     return {area.left() + (area.width() - kLargeIcon) / 2, nTop + kLargeTop, kLargeIcon,
             kLargeIcon};
@@ -153,8 +152,8 @@ QRect CXTOutBarCtrl::GetLabelRect(int nIndex) const {
         return {};
     }
     const QRect area = GetItemsArea();
-    return LabelTextRect(nIndex, QRect(area.left(), ItemTop(nIndex), area.width(),
-                                       ItemHeight(nIndex)));
+    return LabelTextRect(nIndex,
+                         QRect(area.left(), ItemTop(nIndex), area.width(), ItemHeight(nIndex)));
 }
 
 QRect CXTOutBarCtrl::GetItemRect(int nIndex) const {
@@ -175,8 +174,8 @@ QRect CXTOutBarCtrl::GetArrowRect(bool bUp) const {
         return {};  // no room for both: the wheel still scrolls
     }
     const int nLeft = area.right() - kArrowMargin - kArrowSize + 1;
-    const int nTop = bUp ? area.top() + kArrowMargin
-                         : area.bottom() - kArrowMargin - kArrowSize + 1;
+    const int nTop =
+        bUp ? area.top() + kArrowMargin : area.bottom() - kArrowMargin - kArrowSize + 1;
     return {nLeft, nTop, kArrowSize, kArrowSize};
 }
 

@@ -11,7 +11,7 @@
 #include <QTimerEvent>
 #include <QWheelEvent>
 
-#include "OutBarCtrl.h"
+#include "toolkit/OutBarCtrl.h"
 
 namespace quorrel {
 
@@ -245,8 +245,8 @@ void CXTOutBarCtrl::EditItemText(int nIndex) {
     QRect editRect(area.left() + 4, label.top() - 3, area.width() - 8, nHeight);
     if (IsSmallIconView()) {
         const int nLeft = label.left() - 3;
-        editRect = QRect(nLeft, label.center().y() - nHeight / 2, area.right() - 3 - nLeft,
-                         nHeight);
+        editRect =
+            QRect(nLeft, label.center().y() - nHeight / 2, area.right() - 3 - nLeft, nHeight);
     }
     OpenEditor(HitItem, nIndex, editRect, GetItemText(nIndex));
 }

@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "ImageList.h"
-#include "OutBarCtrl.h"
+#include "toolkit/ImageList.h"
+#include "toolkit/OutBarCtrl.h"
 
 namespace quorrel {
 
@@ -110,12 +110,11 @@ void CXTOutBarCtrl::DrawFolder(QPainter& painter, int nFolder) const {
 
     // The open folder's header carries a downward chevron, the closed ones a sideways one, so
     // the stack reads as a set of drawers.
-    const QColor text = palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                        QPalette::ButtonText);
+    const QColor text =
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText);
     const QPoint shift = bPressed ? QPoint(1, 1) : QPoint();
     const QRect chevron(header.right() - 16, header.center().y() - 3, 7, 7);
-    DrawChevron(painter, QRectF(chevron.translated(shift)), nFolder == m_nSelFolder ? 1 : 0,
-                text);
+    DrawChevron(painter, QRectF(chevron.translated(shift)), nFolder == m_nSelFolder ? 1 : 0, text);
     QFont bold = font();
     bold.setBold(nFolder == m_nSelFolder);
     painter.setFont(bold);
@@ -179,9 +178,9 @@ void CXTOutBarCtrl::DrawItem(QPainter& painter, int nIndex) const {
     }
     painter.setPen(isEnabled() ? kLabel : kLabelDisabled);
     if (bSmall) {
-        painter.drawText(label.translated(shift), Qt::AlignLeft | Qt::AlignVCenter,
-                         fontMetrics().elidedText(GetItemText(nIndex), Qt::ElideRight,
-                                                  label.width()));
+        painter.drawText(
+            label.translated(shift), Qt::AlignLeft | Qt::AlignVCenter,
+            fontMetrics().elidedText(GetItemText(nIndex), Qt::ElideRight, label.width()));
         return;
     }
     const QStringList lines = LabelLines(nIndex, label.width() + 1);
@@ -205,9 +204,9 @@ void CXTOutBarCtrl::DrawArrow(QPainter& painter, bool bUp) const {
     painter.drawRect(arrow.adjusted(0, 0, -1, -1));
     DrawEdges(painter, arrow.adjusted(1, 1, -2, -2), bPushed ? ELook::Sunken : ELook::Raised);
     const QRectF glyph = QRectF(arrow).adjusted(4.5, 4.5, -4.5, -4.5);
-    DrawChevron(painter, bPushed ? glyph.translated(1, 1) : glyph, bUp ? -1 : 1,
-                palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                QPalette::ButtonText));
+    DrawChevron(
+        painter, bPushed ? glyph.translated(1, 1) : glyph, bUp ? -1 : 1,
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
 }
 
 }  // namespace quorrel

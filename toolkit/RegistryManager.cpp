@@ -1,4 +1,4 @@
-#include "RegistryManager.h"
+#include "toolkit/RegistryManager.h"
 
 #include <QSettings>
 

@@ -1,4 +1,4 @@
-#include "TipArt.h"
+#include "toolkit/TipArt.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,8 +1,8 @@
-#include "TipOfTheDay.h"
+#include "toolkit/TipOfTheDay.h"
 
-#include "RegistryManager.h"
-#include "TipArt.h"
-#include "TipsFile.h"
+#include "toolkit/RegistryManager.h"
+#include "toolkit/TipArt.h"
+#include "toolkit/TipsFile.h"
 
 #include <QCheckBox>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "TipsFile.h"
+#include "toolkit/TipsFile.h"
 
 #include <QFile>
 

@@ -1,5 +1,5 @@
 // The freedesktop.org trash: locating the user's trash folders and emptying them.
-#include "FreedesktopTrash.h"
+#include "platform/posix/FreedesktopTrash.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -15,7 +15,7 @@
 #include <set>
 #include <sstream>
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace quorrel {
 
@@ -23,27 +23,29 @@ namespace {
 
 // File systems that keep their data on a local device.
 const std::set<std::string> kDiskTypes = {
-    "ext2", "ext3",  "ext4",    "xfs",  "btrfs",   "vfat",   "msdos", "exfat", "ntfs",
-    "ntfs3", "fuseblk", "f2fs", "jfs",  "reiserfs", "hfs",   "hfsplus", "nilfs2", "zfs",
-    "bcachefs", "udf", "ufs"};
+    "ext2",  "ext3",    "ext4",   "xfs",     "btrfs",    "vfat", "msdos",
+    "exfat", "ntfs",    "ntfs3",  "fuseblk", "f2fs",     "jfs",  "reiserfs",
+    "hfs",   "hfsplus", "nilfs2", "zfs",     "bcachefs", "udf",  "ufs"};
 
 // Pseudo and network file systems: no trash of the user's lives there worth a scan, and a
 // network one may be slow or gone.
 const std::set<std::string> kNotLocalTypes = {
-    "proc", "sysfs", "devtmpfs", "devpts", "tmpfs", "ramfs", "securityfs", "cgroup", "cgroup2",
-    "pstore", "bpf", "debugfs", "tracefs", "configfs", "fusectl", "mqueue", "hugetlbfs",
-    "autofs", "binfmt_misc", "efivarfs", "nsfs", "rpc_pipefs", "overlay", "squashfs",
-    "iso9660", "selinuxfs", "nfsd", "nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "9p",
-    "afs", "ceph", "glusterfs", "lustre", "davfs", "fuse.sshfs", "fuse.rclone",
-    "fuse.gvfsd-fuse", "fuse.s3fs", "fuse.lxcfs", "fuse.portal", "fuse.snapfuse"};
+    "proc",        "sysfs",      "devtmpfs",    "devpts",       "tmpfs",       "ramfs",
+    "securityfs",  "cgroup",     "cgroup2",     "pstore",       "bpf",         "debugfs",
+    "tracefs",     "configfs",   "fusectl",     "mqueue",       "hugetlbfs",   "autofs",
+    "binfmt_misc", "efivarfs",   "nsfs",        "rpc_pipefs",   "overlay",     "squashfs",
+    "iso9660",     "selinuxfs",  "nfsd",        "nfs",          "nfs4",        "cifs",
+    "smb3",        "smbfs",      "ncpfs",       "9p",           "afs",         "ceph",
+    "glusterfs",   "lustre",     "davfs",       "fuse.sshfs",   "fuse.rclone", "fuse.gvfsd-fuse",
+    "fuse.s3fs",   "fuse.lxcfs", "fuse.portal", "fuse.snapfuse"};
 
 // "\040" and the like back to the byte they stand for.
 std::string DecodeMountField(const std::string& field) {
     std::string out;
     for (std::size_t i = 0; i < field.size(); ++i) {
-        const bool bEscape = field[i] == '\\' && i + 3 < field.size() &&
-                             field.substr(i + 1, 3).find_first_not_of("01234567") ==
-                                 std::string::npos;
+        const bool bEscape =
+            field[i] == '\\' && i + 3 < field.size() &&
+            field.substr(i + 1, 3).find_first_not_of("01234567") == std::string::npos;
         if (bEscape) {
             out += static_cast<char>(std::strtol(field.substr(i + 1, 3).c_str(), nullptr, 8));
             i += 3;
@@ -131,8 +133,8 @@ bool RemoveContentsAt(int fd) {
             continue;
         }
         if (S_ISDIR(st.st_mode)) {
-            const int sub = ::openat(fd, name.c_str(),
-                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            const int sub =
+                ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (sub < 0) {
                 bAll = false;
                 continue;
@@ -204,7 +206,8 @@ CTrashFacts SystemTrashFacts() {
     CTrashFacts facts;
     facts.m_nUid = ::getuid();
     const char* home = std::getenv("HOME");
-    facts.m_strHome = home != nullptr && *home != '\0' ? home : HomeFromPasswordDatabase(facts.m_nUid);
+    facts.m_strHome =
+        home != nullptr && *home != '\0' ? home : HomeFromPasswordDatabase(facts.m_nUid);
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     facts.m_strXdgDataHome = dataHome != nullptr ? dataHome : "";
     facts.m_mounts = ParseMountTable(ReadWholeFile("/proc/self/mounts"));
@@ -271,7 +274,9 @@ bool CTrashBins::IsBookkeeping(const std::string& name) const {
     return false;
 }
 
-void CTrashBins::Empty(const CBinLocation& bin) { EmptyTrashFolder(bin.m_strRoot); }
+void CTrashBins::Empty(const CBinLocation& bin) {
+    EmptyTrashFolder(bin.m_strRoot);
+}
 
 IRecycleBins& SystemRecycleBins() {
     static CTrashBins bins(SystemTrashFacts);

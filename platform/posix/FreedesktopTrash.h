@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "RecycleBins.h"
+#include "platform/RecycleBins.h"
 
 namespace quorrel {
 

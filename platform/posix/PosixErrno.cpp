@@ -1,4 +1,4 @@
-#include "PosixErrno.h"
+#include "platform/posix/PosixErrno.h"
 
 #include <cerrno>
 

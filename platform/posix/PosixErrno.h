@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "FileError.h"
+#include "platform/FileError.h"
 
 namespace quorrel {
 

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "PosixSupport.h"
+#include "platform/posix/PosixSupport.h"
 
 namespace quorrel::posix {
 
@@ -89,9 +89,9 @@ public:
             return Flush(error);  // a file system without ranged write-back
         }
         if (m_nPrevLength > 0) {
-            ::sync_file_range(m_fd, m_nPrevStart, m_nPrevLength,
-                              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                                  SYNC_FILE_RANGE_WAIT_AFTER);
+            ::sync_file_range(
+                m_fd, m_nPrevStart, m_nPrevLength,
+                SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
             ::posix_fadvise(m_fd, m_nPrevStart, m_nPrevLength, POSIX_FADV_DONTNEED);
         }
         m_nPrevStart = start;
@@ -263,8 +263,9 @@ private:
         char* pAligned = AlignedBuffer();
         std::size_t nGot = 0;
         while (nGot < nSpan) {
-            const ssize_t got = ::pread(m_readFd, pAligned + nGot, nSpan - nGot,
-                                        static_cast<off_t>(alignedStart + static_cast<std::int64_t>(nGot)));
+            const ssize_t got =
+                ::pread(m_readFd, pAligned + nGot, nSpan - nGot,
+                        static_cast<off_t>(alignedStart + static_cast<std::int64_t>(nGot)));
             if (got < 0 && errno == EINTR) {
                 continue;
             }
@@ -293,9 +294,9 @@ private:
     bool m_bDirect = false;
     std::string m_strFullPath;
     std::int64_t m_nPos = 0;
-    std::int64_t m_nWritten = 0;      // bytes written since the last full flush
-    std::int64_t m_nSliceStart = 0;   // where the slice not yet handed to write-back begins
-    off_t m_nPrevStart = 0;           // the slice whose write-back was started last
+    std::int64_t m_nWritten = 0;     // bytes written since the last full flush
+    std::int64_t m_nSliceStart = 0;  // where the slice not yet handed to write-back begins
+    off_t m_nPrevStart = 0;          // the slice whose write-back was started last
     off_t m_nPrevLength = 0;
     std::vector<char> m_readBuffer;
     std::int64_t m_nWindowStart = -1;  // the file offset the read-back window starts at

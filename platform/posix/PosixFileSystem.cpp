@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "PosixSupport.h"
+#include "platform/posix/PosixSupport.h"
 
 namespace quorrel {
 
@@ -22,7 +22,9 @@ bool HasPattern(const std::string& name) {
     return name.find_first_of("*?") != std::string::npos;
 }
 
-bool IsDotName(const std::string& name) { return name == "." || name == ".."; }
+bool IsDotName(const std::string& name) {
+    return name == "." || name == "..";
+}
 
 // Opens the folder `path` names, following links in it (the user named it), as a bare
 // reference. -1 with errno set when it can't.
@@ -104,8 +106,7 @@ public:
     }
 
 private:
-    bool FindPatternEntry(const std::string& path, const std::string& pattern,
-                          CDirEntry& entry) {
+    bool FindPatternEntry(const std::string& path, const std::string& pattern, CDirEntry& entry) {
         std::string ignored;
         CFileError error;
         std::unique_ptr<IFolder> folder = OpenParentOf(path, ignored, error);

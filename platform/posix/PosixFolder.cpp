@@ -12,7 +12,7 @@
 
 #include <cerrno>
 
-#include "PosixSupport.h"
+#include "platform/posix/PosixSupport.h"
 
 namespace quorrel::posix {
 
@@ -161,7 +161,7 @@ public:
     }
 
     bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
-                   CFileError& error) override {
+                                    CFileError& error) override {
         CFd bare(OpenListed(m_fd.Get(), listed));
         struct stat st {};
         if (bare.Get() < 0 || ::fstat(bare.Get(), &st) != 0) {
@@ -299,8 +299,7 @@ private:
 
     // For file systems without a no-replace rename: a hard link refuses an existing target;
     // where links are not supported either, the target is looked at just before the rename.
-    bool RenameWithoutNoReplace(const std::string& from, const std::string& to,
-                                CFileError& error) {
+    bool RenameWithoutNoReplace(const std::string& from, const std::string& to, CFileError& error) {
         const int dirFd = m_fd.Get();
         if (::linkat(dirFd, from.c_str(), dirFd, to.c_str(), 0) == 0) {
             if (::unlinkat(dirFd, from.c_str(), 0) == 0) {

@@ -4,13 +4,17 @@
 #include <cerrno>
 #include <vector>
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace quorrel {
 
-bool IsPathSeparator(char c) { return c == '/'; }
+bool IsPathSeparator(char c) {
+    return c == '/';
+}
 
-char PreferredSeparator() { return '/'; }
+char PreferredSeparator() {
+    return '/';
+}
 
 std::string CurrentDirectory() {
     std::vector<char> buffer(4096);

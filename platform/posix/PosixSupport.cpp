@@ -1,5 +1,5 @@
 // The POSIX backend's shared pieces: entry status, mounts, file system types and locks.
-#include "PosixSupport.h"
+#include "platform/posix/PosixSupport.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -26,20 +26,20 @@ struct CKnownType {
 };
 
 const CKnownType kKnownTypes[] = {
-    {0x9fa0, "proc", true, false},          {0x62656572, "sysfs", true, false},
-    {0x1cd1, "devpts", true, false},        {0x27e0eb, "cgroup", true, false},
-    {0x63677270, "cgroup2", true, false},   {0x64626720, "debugfs", true, false},
-    {0x74726163, "tracefs", true, false},   {0x73636673, "securityfs", true, false},
-    {0x62656570, "configfs", true, false},  {0xde5e81e4, "efivarfs", true, false},
-    {0xcafe4a11, "bpf", true, false},       {0x6165676c, "pstore", true, false},
-    {0x19800202, "mqueue", true, false},    {0x958458f6, "hugetlbfs", true, false},
-    {0x65735543, "fusectl", true, false},   {0x9123683e, "btrfs", false, true},
-    {0xca451a4e, "bcachefs", false, true},  {0x2fc12fc1, "zfs", false, true},
-    {0xf2f52010, "f2fs", false, true},      {0x3434, "nilfs2", false, true},
-    {0xef53, "ext4", false, false},         {0x58465342, "xfs", false, false},
-    {0x01021994, "tmpfs", false, false},    {0x65735546, "fuse", false, false},
-    {0x4d44, "vfat", false, false},         {0x2011bab0, "exfat", false, false},
-    {0x5346544e, "ntfs", false, false},     {0x7366746e, "ntfs3", false, false},
+    {0x9fa0, "proc", true, false},         {0x62656572, "sysfs", true, false},
+    {0x1cd1, "devpts", true, false},       {0x27e0eb, "cgroup", true, false},
+    {0x63677270, "cgroup2", true, false},  {0x64626720, "debugfs", true, false},
+    {0x74726163, "tracefs", true, false},  {0x73636673, "securityfs", true, false},
+    {0x62656570, "configfs", true, false}, {0xde5e81e4, "efivarfs", true, false},
+    {0xcafe4a11, "bpf", true, false},      {0x6165676c, "pstore", true, false},
+    {0x19800202, "mqueue", true, false},   {0x958458f6, "hugetlbfs", true, false},
+    {0x65735543, "fusectl", true, false},  {0x9123683e, "btrfs", false, true},
+    {0xca451a4e, "bcachefs", false, true}, {0x2fc12fc1, "zfs", false, true},
+    {0xf2f52010, "f2fs", false, true},     {0x3434, "nilfs2", false, true},
+    {0xef53, "ext4", false, false},        {0x58465342, "xfs", false, false},
+    {0x01021994, "tmpfs", false, false},   {0x65735546, "fuse", false, false},
+    {0x4d44, "vfat", false, false},        {0x2011bab0, "exfat", false, false},
+    {0x5346544e, "ntfs", false, false},    {0x7366746e, "ntfs3", false, false},
     {0x794c7630, "overlay", false, false},
 };
 

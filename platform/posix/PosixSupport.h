@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "FileSystem.h"
-#include "PosixErrno.h"
+#include "platform/FileSystem.h"
+#include "platform/posix/PosixErrno.h"
 
 namespace quorrel::posix {
 

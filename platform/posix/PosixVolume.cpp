@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "PosixSupport.h"
+#include "platform/posix/PosixSupport.h"
 
 namespace quorrel::posix {
 
@@ -36,7 +36,8 @@ bool SpaceOf(int fd, CVolumeSpace& space, CFileError& error) {
         error = ErrnoError(errno);
         return false;
     }
-    const std::int64_t nUnit = static_cast<std::int64_t>(sv.f_frsize != 0 ? sv.f_frsize : sv.f_bsize);
+    const std::int64_t nUnit =
+        static_cast<std::int64_t>(sv.f_frsize != 0 ? sv.f_frsize : sv.f_bsize);
     space.m_nBlockBytes = nUnit;
     space.m_nTotalBytes = static_cast<std::int64_t>(sv.f_blocks) * nUnit;
     space.m_nFreeBytes = static_cast<std::int64_t>(sv.f_bfree) * nUnit;
@@ -99,7 +100,8 @@ std::unique_ptr<IFolder> OpenTopOf(int fd, std::string& topPath, CFileError& err
             break;
         }
         const bool bSame = up.st_dev == st.st_dev && up.st_ino == st.st_ino;  // the root
-        const bool bOtherMount = up.st_dev != st.st_dev || (nMount != 0 && MountOf(parent) != nMount);
+        const bool bOtherMount =
+            up.st_dev != st.st_dev || (nMount != 0 && MountOf(parent) != nMount);
         if (bSame || bOtherMount) {
             ::close(parent);
             break;

@@ -1,4 +1,4 @@
-#include "FuzzInput.h"
+#include "tests/fuzz/FuzzInput.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

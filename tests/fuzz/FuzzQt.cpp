@@ -1,6 +1,6 @@
 #include <QCoreApplication>
 
-#include "FuzzInput.h"
+#include "tests/fuzz/FuzzInput.h"
 
 namespace quorrel::fuzz {
 

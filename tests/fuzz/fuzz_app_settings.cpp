@@ -3,10 +3,10 @@
 // the window placement.
 #include <QSettings>
 
-#include "AppSettings.h"
-#include "FuzzInput.h"
-#include "WindowPlacement.h"
-#include "WipeMethod.h"
+#include "engine/WipeMethod.h"
+#include "shell/AppSettings.h"
+#include "shell/WindowPlacement.h"
+#include "tests/fuzz/FuzzInput.h"
 
 using namespace quorrel;
 

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "DockState.h"
-#include "FuzzInput.h"
-#include "RegistryManager.h"
+#include "tests/fuzz/FuzzInput.h"
+#include "toolkit/DockState.h"
+#include "toolkit/RegistryManager.h"
 
 using namespace quorrel;
 
@@ -60,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const QSet<int> dockable = {kToolBar, kOutputBar, kMenuBar};
     QSet<int> frameBars = dockable;
-    frameBars << kStatusBar << AFX_IDW_DOCKBAR_TOP << AFX_IDW_DOCKBAR_BOTTOM
-              << AFX_IDW_DOCKBAR_LEFT << AFX_IDW_DOCKBAR_RIGHT;
+    frameBars << kStatusBar << AFX_IDW_DOCKBAR_TOP << AFX_IDW_DOCKBAR_BOTTOM << AFX_IDW_DOCKBAR_LEFT
+              << AFX_IDW_DOCKBAR_RIGHT;
     (void)state.IsApplicableTo(frameBars, dockable);
     for (const SXTBarInfo& info : state.m_arrBarInfo) {
         if (!IsBounded(info) || state.Find(info.nBarID) == nullptr) {

@@ -2,8 +2,8 @@
 // then judged as a place a trash may live.
 #include <string>
 
-#include "FreedesktopTrash.h"
-#include "FuzzInput.h"
+#include "platform/posix/FreedesktopTrash.h"
+#include "tests/fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

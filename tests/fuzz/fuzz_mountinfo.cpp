@@ -2,8 +2,8 @@
 #include <sstream>
 #include <string>
 
-#include "FuzzInput.h"
-#include "PosixSupport.h"
+#include "platform/posix/PosixSupport.h"
+#include "tests/fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream table(std::string(reinterpret_cast<const char*>(data), size));

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "StartupPaths.h"
-#include "FuzzInput.h"
+#include "list/StartupPaths.h"
+#include "tests/fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray text(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

@@ -2,9 +2,9 @@
 // value found in the INI text, then decoded.
 #include <string>
 
-#include "FuzzInput.h"
-#include "Settings.h"
-#include "WipeMethod.h"
+#include "engine/WipeMethod.h"
+#include "platform/Settings.h"
+#include "tests/fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const quorrel::fuzz::CInputFile file(data, size);

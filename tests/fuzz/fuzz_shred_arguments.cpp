@@ -2,8 +2,8 @@
 // why; an accepted one asks for exactly one kind of run.
 #include <cstdlib>
 
-#include "ShredArguments.h"
-#include "FuzzInput.h"
+#include "cli/ShredArguments.h"
+#include "tests/fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::vector<std::string> args = quorrel::fuzz::SplitArguments(data, size);

@@ -2,9 +2,9 @@
 // value with its escapes.
 #include <string>
 
-#include "FuzzInput.h"
-#include "Settings.h"
-#include "WipeMethod.h"
+#include "engine/WipeMethod.h"
+#include "platform/Settings.h"
+#include "tests/fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string raw(reinterpret_cast<const char*>(data), size);

@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "FuzzInput.h"
-#include "TipsFile.h"
+#include "tests/fuzz/FuzzInput.h"
+#include "toolkit/TipsFile.h"
 
 using quorrel::CXTTipsFile;
 

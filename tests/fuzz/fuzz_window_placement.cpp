@@ -2,8 +2,8 @@
 // it opens; what decodes must encode back to a record that decodes the same.
 #include <cstdlib>
 
-#include "FuzzInput.h"
-#include "WindowPlacement.h"
+#include "shell/WindowPlacement.h"
+#include "tests/fuzz/FuzzInput.h"
 
 using namespace quorrel;
 

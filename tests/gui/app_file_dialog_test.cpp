@@ -1,6 +1,6 @@
 // The file and folder chooser seam: queued answers for tests, and the real choosers behind it.
-#include "FileDialog.h"
-#include "gui_test_support.h"
+#include "shell/FileDialog.h"
+#include "tests/gui/gui_test_support.h"
 
 #include <QDir>
 #include <QFileDialog>

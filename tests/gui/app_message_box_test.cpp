@@ -1,6 +1,6 @@
 // The message box seam: caption, the icon rule, the answer, and the test queue.
-#include "MessageBox.h"
-#include "gui_test_support.h"
+#include "shell/MessageBox.h"
+#include "tests/gui/gui_test_support.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

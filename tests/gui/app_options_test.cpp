@@ -1,12 +1,12 @@
 // The Options dialog and the Options command: the method shown, the method kept, the method
 // saved, and what the user is told when it cannot be saved.
-#include "AppSettings.h"
-#include "MessageBox.h"
-#include "OptionsDlg.h"
-#include "QuorrelApp.h"
-#include "Settings.h"
-#include "WipeMethod.h"
-#include "gui_test_support.h"
+#include "engine/WipeMethod.h"
+#include "platform/Settings.h"
+#include "shell/AppSettings.h"
+#include "shell/MessageBox.h"
+#include "shell/OptionsDlg.h"
+#include "shell/QuorrelApp.h"
+#include "tests/gui/gui_test_support.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 // The stored overwrite method: where it lives, how each stored form is read, and that what the
 // window writes is what the terminal shredder reads back.
-#include "AppSettings.h"
-#include "Settings.h"
-#include "WipeMethod.h"
-#include "gui_test_support.h"
+#include "engine/WipeMethod.h"
+#include "platform/Settings.h"
+#include "shell/AppSettings.h"
+#include "tests/gui/gui_test_support.h"
 
 #include <QFile>
 #include <QSettings>

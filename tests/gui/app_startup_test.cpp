@@ -1,14 +1,14 @@
 // Start-up: the switches, the paths of the command line in the list before the window shows,
 // the document, and the stored method read into the process.
-#include "AppSettings.h"
-#include "CommandIds.h"
-#include "MainFrame.h"
-#include "MessageBox.h"
-#include "OptionsDlg.h"
-#include "QuorrelApp.h"
-#include "QuorrelDoc.h"
-#include "QuorrelView.h"
-#include "gui_test_support.h"
+#include "list/QuorrelDoc.h"
+#include "list/QuorrelView.h"
+#include "shell/AppSettings.h"
+#include "shell/CommandIds.h"
+#include "shell/MainFrame.h"
+#include "shell/MessageBox.h"
+#include "shell/OptionsDlg.h"
+#include "shell/QuorrelApp.h"
+#include "tests/gui/gui_test_support.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,13 +1,13 @@
 // The tip of the day at start-up and from the Help menu, and the About box: what they show,
 // how they close, and that their links go through the desktop's handler.
-#include "AboutDlg.h"
-#include "CommandIds.h"
-#include "HyperLink.h"
-#include "MainFrame.h"
-#include "MessageBox.h"
-#include "QuorrelApp.h"
-#include "TipOfTheDay.h"
-#include "gui_test_support.h"
+#include "shell/AboutDlg.h"
+#include "shell/CommandIds.h"
+#include "shell/MainFrame.h"
+#include "shell/MessageBox.h"
+#include "shell/QuorrelApp.h"
+#include "tests/gui/gui_test_support.h"
+#include "toolkit/HyperLink.h"
+#include "toolkit/TipOfTheDay.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -8,10 +8,10 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "AppSettings.h"
-#include "CommandIds.h"
-#include "OutputBar.h"
-#include "gui_test_support.h"
+#include "shell/AppSettings.h"
+#include "shell/CommandIds.h"
+#include "shell/OutputBar.h"
+#include "tests/gui/gui_test_support.h"
 
 using namespace quorrel;
 

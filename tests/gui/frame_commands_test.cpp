@@ -6,8 +6,8 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "CommandIds.h"
-#include "gui_test_support.h"
+#include "shell/CommandIds.h"
+#include "tests/gui/gui_test_support.h"
 
 using namespace quorrel;
 
@@ -85,7 +85,8 @@ void CFrameCommandsTest::menusInOrder() {
     QCOMPARE(titles, QStringList({"&File", "&Edit", "&View", "&Help"}));
     QCOMPARE(quorrel_test::MenuTexts(*menus[0]->menu()),
              QStringList({"Add F&iles...", "Add F&older...", "-", "WIPE Selected", "WIPE All", "-",
-                          "WIPE Folder...", "WIPE Recycle Bin", "WIPE Free Space...", "-", "Options...", "-", "E&xit"}));
+                          "WIPE Folder...", "WIPE Recycle Bin", "WIPE Free Space...", "-",
+                          "Options...", "-", "E&xit"}));
     QCOMPARE(quorrel_test::MenuTexts(*menus[1]->menu()),
              QStringList({"&Remove Selected Items", "Remove All Items", "-", "Select All"}));
     QCOMPARE(quorrel_test::MenuTexts(*menus[2]->menu()),

@@ -8,9 +8,9 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "CommandIds.h"
-#include "MainStatusBar.h"
-#include "gui_test_support.h"
+#include "shell/CommandIds.h"
+#include "shell/MainStatusBar.h"
+#include "tests/gui/gui_test_support.h"
 
 using namespace quorrel;
 

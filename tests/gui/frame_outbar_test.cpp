@@ -8,12 +8,12 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "AppSettings.h"
-#include "FileDialog.h"
-#include "OutBarCtrl.h"
-#include "OutputBar.h"
-#include "Runs.h"
-#include "gui_test_support.h"
+#include "engine/Runs.h"
+#include "shell/AppSettings.h"
+#include "shell/FileDialog.h"
+#include "shell/OutputBar.h"
+#include "tests/gui/gui_test_support.h"
+#include "toolkit/OutBarCtrl.h"
 
 using namespace quorrel;
 
@@ -73,8 +73,7 @@ void CFrameOutBarTest::ChooseFromMenu(const QPoint& point, const char* pszChoice
     bool bChosen = false;
     QTimer::singleShot(50, this, [&] {
         auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QAction* pAction =
-            pMenu ? pMenu->findChild<QAction*>(QLatin1String(pszChoice)) : nullptr;
+        QAction* pAction = pMenu ? pMenu->findChild<QAction*>(QLatin1String(pszChoice)) : nullptr;
         if (pAction != nullptr) {
             bChosen = true;
             QTest::mouseClick(pMenu, Qt::LeftButton, {}, pMenu->actionGeometry(pAction).center());
@@ -146,8 +145,9 @@ void CFrameOutBarTest::wipeSelectedWithNothingSelectedAsksAndRuns() {
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[0],
              QStringLiteral("- Deleteing files using: Simple (1 pass: writes 0x00) algorithm."));
-    QVERIFY2(QRegularExpression(QStringLiteral("^- Time: \\d+ seconds\\.$")).match(lines[1]).hasMatch(),
-             qPrintable(lines[1]));
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("^- Time: \\d+ seconds\\.$")).match(lines[1]).hasMatch(),
+        qPrintable(lines[1]));
     QCOMPARE(Bar().GetHighlightedItem(), 2);
 }
 

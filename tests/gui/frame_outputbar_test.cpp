@@ -8,10 +8,10 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "CommandIds.h"
-#include "OutputBar.h"
-#include "PathText.h"
-#include "gui_test_support.h"
+#include "list/PathText.h"
+#include "shell/CommandIds.h"
+#include "shell/OutputBar.h"
+#include "tests/gui/gui_test_support.h"
 
 using namespace quorrel;
 

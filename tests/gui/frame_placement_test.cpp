@@ -5,8 +5,8 @@
 #include <QScreen>
 #include <QSettings>
 
-#include "AppSettings.h"
-#include "gui_test_support.h"
+#include "shell/AppSettings.h"
+#include "tests/gui/gui_test_support.h"
 
 using namespace quorrel;
 
@@ -211,7 +211,10 @@ void CFramePlacementTest::placementLargerThanTheScreenIsFittedToIt() {
     }
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     QVERIFY2(available.contains(pFrame->geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
-        .arg(pFrame->x()).arg(pFrame->y()).arg(pFrame->width()).arg(pFrame->height())));
+                                                                    .arg(pFrame->x())
+                                                                    .arg(pFrame->y())
+                                                                    .arg(pFrame->width())
+                                                                    .arg(pFrame->height())));
     QVERIFY(pFrame->y() > available.top());  // room for the title bar above
     if (stored.width() < available.width() / 2) {
         QCOMPARE(pFrame->size(), stored.size());  // moved, not shrunk

@@ -18,13 +18,13 @@
 
 #include <functional>
 
-#include "AbortDlg.h"
-#include "AppSettings.h"
-#include "FileDialog.h"
-#include "OutputBar.h"
-#include "Runs.h"
-#include "gui_test_support.h"
-#include "run_test_support.h"
+#include "engine/Runs.h"
+#include "shell/AbortDlg.h"
+#include "shell/AppSettings.h"
+#include "shell/FileDialog.h"
+#include "shell/OutputBar.h"
+#include "tests/gui/gui_test_support.h"
+#include "tests/gui/run_test_support.h"
 
 using namespace quorrel;
 using namespace quorrel_test;

@@ -6,12 +6,12 @@
 #include <QListWidget>
 #include <QMenuBar>
 
-#include "CommandIds.h"
-#include "FileDialog.h"
-#include "FreeSpaceRun.h"
-#include "OutBarCtrl.h"
-#include "OutputBar.h"
-#include "gui_test_support.h"
+#include "engine/FreeSpaceRun.h"
+#include "shell/CommandIds.h"
+#include "shell/FileDialog.h"
+#include "shell/OutputBar.h"
+#include "tests/gui/gui_test_support.h"
+#include "toolkit/OutBarCtrl.h"
 
 using namespace quorrel;
 
@@ -70,8 +70,8 @@ private slots:
         SXTOutBarInfo info;
         info.nIndex = 6;
         bool bAllow = false;
-        emit m_pFrame->findChild<CXTOutBarCtrl*>(QStringLiteral("outBar"))->ItemClicked(info,
-                                                                                   &bAllow);
+        emit m_pFrame->findChild<CXTOutBarCtrl*>(QStringLiteral("outBar"))
+            ->ItemClicked(info, &bAllow);
         QVERIFY(bAllow);
         QCOMPARE(CMessageBox::ShownTexts().size(), 1);
         const QString question = CMessageBox::ShownTexts().first();
@@ -79,7 +79,8 @@ private slots:
         QVERIFY(question.contains(QStringLiteral("other programs may fail to write")));
         QCOMPARE(CMessageBox::ShownDefaults().value(0), static_cast<int>(CMessageBox::IdNo));
         QCOMPARE(NewLogLines(), QStringList());
-        QVERIFY(!QDir(dir.path() + QLatin1Char('/') + QLatin1String(kFreeSpaceWorkFolder)).exists());
+        QVERIFY(
+            !QDir(dir.path() + QLatin1Char('/') + QLatin1String(kFreeSpaceWorkFolder)).exists());
     }
 
     void cancelledChooserAsksNothing() {

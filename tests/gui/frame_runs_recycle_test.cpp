@@ -13,20 +13,20 @@
 
 #include <functional>
 
-#include "AbortDlg.h"
-#include "AppSettings.h"
-#include "CommandIds.h"
-#include "FreedesktopTrash.h"
-#include "OutputBar.h"
-#include "RecycleBinSource.h"
-#include "gui_test_support.h"
+#include "platform/posix/FreedesktopTrash.h"
+#include "shell/AbortDlg.h"
+#include "shell/AppSettings.h"
+#include "shell/CommandIds.h"
+#include "shell/OutputBar.h"
+#include "shell/RecycleBinSource.h"
+#include "tests/gui/gui_test_support.h"
 
 using namespace quorrel;
 
 namespace {
 
-const QString kAbortLine = QStringLiteral(
-    "* Shredding recycle bin is aborted. Some files may be corupt when restored.");
+const QString kAbortLine =
+    QStringLiteral("* Shredding recycle bin is aborted. Some files may be corupt when restored.");
 
 QByteArray Read(const QString& path) {
     QFile file(path);
@@ -85,7 +85,9 @@ void CFrameRunsRecycleTest::initTestCase() {
     SetRecycleBinsForRuns(m_pBins.get());
 }
 
-void CFrameRunsRecycleTest::cleanupTestCase() { SetRecycleBinsForRuns(nullptr); }
+void CFrameRunsRecycleTest::cleanupTestCase() {
+    SetRecycleBinsForRuns(nullptr);
+}
 
 void CFrameRunsRecycleTest::init() {
     quorrel_test::ClearProfile(m_config);
@@ -165,10 +167,13 @@ void CFrameRunsRecycleTest::shredsEveryBinWithoutAQuestionThenEmptiesIt() {
     QCOMPARE(lines.size(), 7);
     QCOMPARE(lines[0], QStringLiteral("- Start shredding recycle bin."));
     QCOMPARE(lines[1], QStringLiteral("Shredding resycle bin file ") + home);
-    QCOMPARE(lines[2], QStringLiteral("File ") + home + QStringLiteral(" successfuly shreded frm recykle bin "));
+    QCOMPARE(lines[2], QStringLiteral("File ") + home +
+                           QStringLiteral(" successfuly shreded frm recykle bin "));
     QCOMPARE(lines[3], QStringLiteral("Shredding resycle bin file ") + vol1);
-    QCOMPARE(lines[5], QStringLiteral("* Error: Could not access ") + Trash("vol2") + QStringLiteral("/files/"));
-    QVERIFY(QRegularExpression(QStringLiteral("^- Time: \\d+ seconds\\.$")).match(lines[6]).hasMatch());
+    QCOMPARE(lines[5], QStringLiteral("* Error: Could not access ") + Trash("vol2") +
+                           QStringLiteral("/files/"));
+    QVERIFY(
+        QRegularExpression(QStringLiteral("^- Time: \\d+ seconds\\.$")).match(lines[6]).hasMatch());
     QVERIFY(bDisabledDuringRun);
     QVERIFY(bDialogShown);
     QVERIFY(m_pFrame->isEnabled());
@@ -204,7 +209,8 @@ void CFrameRunsRecycleTest::cancelInTheSecondOfThreeBins() {
     }
     QCOMPARE(Entries(Trash("vol1") + QStringLiteral("/files")), QStringList());
     QCOMPARE(Read(Trash("vol2") + QStringLiteral("/files/three")), QByteArray("333"));
-    QCOMPARE(Entries(Trash("vol2") + QStringLiteral("/info")), QStringList{QStringLiteral("three.trashinfo")});
+    QCOMPARE(Entries(Trash("vol2") + QStringLiteral("/info")),
+             QStringList{QStringLiteral("three.trashinfo")});
     QVERIFY(m_pFrame->isEnabled());
 }
 

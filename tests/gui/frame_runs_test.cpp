@@ -21,14 +21,14 @@
 #include <functional>
 #include <string>
 
-#include "AbortDlg.h"
-#include "AppSettings.h"
-#include "CommandIds.h"
-#include "FileDialog.h"
-#include "OutputBar.h"
-#include "Runs.h"
-#include "gui_test_support.h"
-#include "run_test_support.h"
+#include "engine/Runs.h"
+#include "shell/AbortDlg.h"
+#include "shell/AppSettings.h"
+#include "shell/CommandIds.h"
+#include "shell/FileDialog.h"
+#include "shell/OutputBar.h"
+#include "tests/gui/gui_test_support.h"
+#include "tests/gui/run_test_support.h"
 
 using namespace quorrel;
 using namespace quorrel_test;
@@ -153,9 +153,9 @@ void CFrameRunsTest::selectedFilesShredFromTheTop() {
         QVERIFY(MakeFile(path, 256 * 1024));
     }
     quorrel_test::AddRows(View(), {a, b, c, d});  // d on top
-    View().SetItemSelected(0, true);            // d
-    View().SetItemSelected(1, true);            // c
-    View().SetItemSelected(3, true);            // a
+    View().SetItemSelected(0, true);              // d
+    View().SetItemSelected(1, true);              // c
+    View().SetItemSelected(3, true);              // a
     int nMostShown = 0;
     QObject context;  // ends the connection with the test
     QObject::connect(&m_pFrame->Progress(), &QProgressBar::valueChanged, &context,

@@ -8,12 +8,12 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "Caption.h"
-#include "CommandIds.h"
-#include "IndicatorPane.h"
-#include "LogoPane.h"
-#include "MainStatusBar.h"
-#include "gui_test_support.h"
+#include "shell/CommandIds.h"
+#include "shell/MainStatusBar.h"
+#include "tests/gui/gui_test_support.h"
+#include "toolkit/Caption.h"
+#include "toolkit/IndicatorPane.h"
+#include "toolkit/LogoPane.h"
 
 using namespace quorrel;
 

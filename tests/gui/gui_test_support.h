@@ -18,9 +18,9 @@
 #include <functional>
 #include <memory>
 
-#include "MainFrame.h"
-#include "MessageBox.h"
-#include "QuorrelView.h"
+#include "list/QuorrelView.h"
+#include "shell/MainFrame.h"
+#include "shell/MessageBox.h"
 
 namespace quorrel_test {
 

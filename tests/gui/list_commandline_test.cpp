@@ -10,9 +10,9 @@
 #include <QtTest>
 #include <memory>
 
-#include "StartupPaths.h"
-#include "QuorrelDoc.h"
-#include "QuorrelView.h"
+#include "list/QuorrelDoc.h"
+#include "list/QuorrelView.h"
+#include "list/StartupPaths.h"
 
 using quorrel::CQuorrelView;
 

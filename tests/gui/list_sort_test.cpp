@@ -9,8 +9,8 @@
 #include <QtTest>
 #include <memory>
 
-#include "PathText.h"
-#include "QuorrelView.h"
+#include "list/PathText.h"
+#include "list/QuorrelView.h"
 
 using quorrel::CQuorrelView;
 using quorrel::ItemKind;

@@ -7,10 +7,10 @@
 #include <QtTest>
 #include <memory>
 
-#include "FileListModel.h"
-#include "PathText.h"
-#include "QuorrelView.h"
-#include "RowImages.h"
+#include "list/FileListModel.h"
+#include "list/PathText.h"
+#include "list/QuorrelView.h"
+#include "list/RowImages.h"
 
 using quorrel::CFileListModel;
 using quorrel::CQuorrelView;

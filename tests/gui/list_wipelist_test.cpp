@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "FileSystem.h"
-#include "QuorrelView.h"
-#include "RunHost.h"
-#include "Runs.h"
-#include "ViewWipeList.h"
-#include "WipeEngine.h"
+#include "engine/RunHost.h"
+#include "engine/Runs.h"
+#include "engine/WipeEngine.h"
+#include "list/QuorrelView.h"
+#include "list/ViewWipeList.h"
+#include "platform/FileSystem.h"
 
 using quorrel::CQuorrelView;
 using quorrel::CViewWipeList;
@@ -135,7 +135,8 @@ void CListWipeListTest::heldRemovalsLeaveTheViewInFewSteps() {
     view.SelectAllItems();
     int nRemovals = 0;
     QObject context;
-    connect(view.model(), &QAbstractItemModel::rowsRemoved, &context, [&nRemovals] { ++nRemovals; });
+    connect(view.model(), &QAbstractItemModel::rowsRemoved, &context,
+            [&nRemovals] { ++nRemovals; });
     CViewWipeList list(view);
     list.HoldRemovals();
     for (int k = 0; k < 400; ++k) {

@@ -14,8 +14,8 @@
 
 #include <functional>
 
-#include "OutputBar.h"
-#include "WindowRunHost.h"
+#include "shell/OutputBar.h"
+#include "shell/WindowRunHost.h"
 
 namespace quorrel_test {
 
@@ -64,7 +64,9 @@ inline void MakeTheNextCheckLetEventsThrough() {
     QTest::qSleep(quorrel::CWindowRunHost::kEventIntervalMs + 5);
 }
 
-inline QString Text(const QByteArray& bytes) { return QString::fromUtf8(bytes); }
+inline QString Text(const QByteArray& bytes) {
+    return QString::fromUtf8(bytes);
+}
 
 inline bool IsTimeLine(const QString& line) {
     static const QRegularExpression timeLine(QStringLiteral("^- Time: \\d+ seconds\\.$"));

@@ -8,8 +8,8 @@
 #include <climits>
 #include <memory>
 
-#include "DockState.h"
-#include "RegistryManager.h"
+#include "toolkit/DockState.h"
+#include "toolkit/RegistryManager.h"
 
 using namespace quorrel;
 

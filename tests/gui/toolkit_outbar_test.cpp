@@ -13,8 +13,8 @@
 #include <functional>
 #include <utility>
 
-#include "ImageList.h"
-#include "OutBarCtrl.h"
+#include "toolkit/ImageList.h"
+#include "toolkit/OutBarCtrl.h"
 
 using namespace quorrel;
 
@@ -53,11 +53,11 @@ public:
             {OutBarDeleteFolder, &CXTOutBarCtrl::FolderRemoving},
         };
         for (const auto& [nCode, signal] : kinds) {
-            connect(pBar, signal, this, [this, nCode = nCode](const SXTOutBarInfo& info,
-                                                              bool* pAllow) {
-                notes.append({nCode, info});
-                *pAllow = answers.value(nCode, 1) != 0;
-            });
+            connect(pBar, signal, this,
+                    [this, nCode = nCode](const SXTOutBarInfo& info, bool* pAllow) {
+                        notes.append({nCode, info});
+                        *pAllow = answers.value(nCode, 1) != 0;
+                    });
         }
     }
     int Count(int nCode) const {
@@ -397,9 +397,9 @@ void CToolkitOutBarTest::hoverFollowsAndClearsWhenThePointerLeaves() {
 
 void CToolkitOutBarTest::itemMenuOffersRemoveAndRename() {
     QStringList checked;
-    QCOMPARE(RightClick(ItemPoint(1), nullptr, &checked),
-             QStringList({"S&mall Icons", "Lar&ge Icons", "-", "Remove Shortcut",
-                          "Rename Shortcut"}));
+    QCOMPARE(
+        RightClick(ItemPoint(1), nullptr, &checked),
+        QStringList({"S&mall Icons", "Lar&ge Icons", "-", "Remove Shortcut", "Rename Shortcut"}));
     QCOMPARE(checked, QStringList({"Lar&ge Icons"}));
     QCOMPARE(m_owner.notes.size(), 0);
     QCOMPARE(m_pBar->GetItemCount(), 4);
@@ -410,8 +410,8 @@ void CToolkitOutBarTest::itemMenuOffersRemoveAndRename() {
 }
 
 void CToolkitOutBarTest::headerMenuOffersGroupEntries() {
-    QCOMPARE(RightClick(HeaderPoint(1)), QStringList({"S&mall Icons", "Lar&ge Icons", "-",
-                                                      "Remove Group", "Rename Group"}));
+    QCOMPARE(RightClick(HeaderPoint(1)),
+             QStringList({"S&mall Icons", "Lar&ge Icons", "-", "Remove Group", "Rename Group"}));
     QCOMPARE(m_pBar->GetFolderCount(), 2);
 }
 
@@ -445,7 +445,7 @@ void CToolkitOutBarTest::removalMovesTheItemsBelowUp() {
     QCOMPARE(m_pBar->GetItemText(1), QStringLiteral("Item 2"));
     QCOMPARE(m_pBar->GetItemData(1), quint32(102));
     QCOMPARE(m_pBar->GetItemText(2), QStringLiteral("Item 3"));
-    QCOMPARE(m_pBar->GetIconRect(1), slot1);  // drawn where the removed one was
+    QCOMPARE(m_pBar->GetIconRect(1), slot1);    // drawn where the removed one was
     QCOMPARE(m_pBar->GetHighlightedItem(), 2);  // still on "Item 3"
     // The item that moved up answers to its new position.
     Click(ItemPoint(1));

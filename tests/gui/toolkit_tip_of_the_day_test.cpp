@@ -1,9 +1,9 @@
 // The tip of the day over tips files in a folder of its own: which line is a tip, where the
 // next dialog goes on, what it keeps in the profile, and the files it cannot use.
-#include "TipArt.h"
-#include "TipOfTheDay.h"
-#include "TipsFile.h"
-#include "gui_test_support.h"
+#include "tests/gui/gui_test_support.h"
+#include "toolkit/TipArt.h"
+#include "toolkit/TipOfTheDay.h"
+#include "toolkit/TipsFile.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -63,9 +63,11 @@ void RefuseUnlessIsolated() {
     std::error_code error;
     const fs::path root = fs::canonical(rootText, error);
     if (error || rootText[0] != '/' || !fs::is_regular_file(root / kRootMarker, error)) {
-        Refuse("QUORREL_TEST_ROOT=" + rootText + " is not a temporary folder made by run_isolated.sh");
+        Refuse("QUORREL_TEST_ROOT=" + rootText +
+               " is not a temporary folder made by run_isolated.sh");
     }
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "QUORREL_TEST_MOUNT_PREFIX"}) {
+    for (const char* name :
+         {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "QUORREL_TEST_MOUNT_PREFIX"}) {
         RequireInside(name, root);
     }
 }

@@ -1,4 +1,4 @@
-#include "RecordingFileSystem.h"
+#include "tests/unit/RecordingFileSystem.h"
 
 namespace quorrel::test {
 
@@ -115,7 +115,7 @@ public:
         return real ? std::make_unique<CRecordingFolder>(m_owner, std::move(real)) : nullptr;
     }
     bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
-                   CFileError& error) override {
+                                    CFileError& error) override {
         return Pretending() || m_real->SetReadOnlyAndCheckSharing(listed, attributes, error);
     }
     bool SetAttributes(const CDirEntry& listed, std::uint32_t attributes) override {
@@ -178,8 +178,7 @@ private:
 }  // namespace
 
 std::unique_ptr<IFolder> CRecordingFileSystem::OpenParentOf(const std::string& path,
-                                                            std::string& name,
-                                                            CFileError& error) {
+                                                            std::string& name, CFileError& error) {
     std::unique_ptr<IFolder> real = m_real.OpenParentOf(path, name, error);
     return real ? std::make_unique<CRecordingFolder>(*this, std::move(real)) : nullptr;
 }

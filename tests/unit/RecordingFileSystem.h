@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace quorrel::test {
 
@@ -20,9 +20,9 @@ public:
     void PretendLength(std::int64_t nLength) { m_nPretendLength = nLength; }
     std::int64_t PretendedLength() const { return m_nPretendLength; }
 
-    std::vector<std::string> m_events;       // "seek", "write", "flush", "truncate", ...
-    std::vector<std::string> m_passes;       // the bytes written after each seek back
-    std::vector<std::int64_t> m_passBytes;   // how many bytes each pass wrote
+    std::vector<std::string> m_events;      // "seek", "write", "flush", "truncate", ...
+    std::vector<std::string> m_passes;      // the bytes written after each seek back
+    std::vector<std::int64_t> m_passBytes;  // how many bytes each pass wrote
 
     std::unique_ptr<IFolder> OpenParentOf(const std::string& path, std::string& name,
                                           CFileError& error) override;

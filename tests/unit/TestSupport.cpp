@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "tests/unit/TestSupport.h"
 
 #include <dirent.h>
 #include <ftw.h>
@@ -31,8 +31,8 @@ int MakeWritable(const char* path, const struct stat* st, int type, struct FTW*)
 
 CTempDir::CTempDir() {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") +
-                          "/quorrel-test-XXXXXX";
+    std::string pattern =
+        std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") + "/quorrel-test-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary folder");
     }
@@ -91,7 +91,9 @@ void SetMode(const std::string& path, unsigned mode) {
     }
 }
 
-void CRecordingHost::AddLine(const std::string& line) { m_lines.push_back(line); }
+void CRecordingHost::AddLine(const std::string& line) {
+    m_lines.push_back(line);
+}
 
 bool CRecordingHost::IsAborted() {
     ++m_nChecks;
@@ -110,7 +112,9 @@ void CRecordingHost::SetProgressPos(std::int64_t nPos) {
     m_events.push_back("pos " + std::to_string(nPos));
 }
 
-void CRecordingHost::StepProgress(std::int64_t nBytes) { m_nPosition += nBytes; }
+void CRecordingHost::StepProgress(std::int64_t nBytes) {
+    m_nPosition += nBytes;
+}
 
 void CRecordingHost::OnPassStart(const std::string&, int nPass, int nPasses) {
     m_events.push_back("pass " + std::to_string(nPass) + "/" + std::to_string(nPasses));
@@ -121,9 +125,13 @@ void CRecordingHost::BeginRun() {
     m_events.push_back("begin");
 }
 
-void CRecordingHost::EndRun() { m_events.push_back("end"); }
+void CRecordingHost::EndRun() {
+    m_events.push_back("end");
+}
 
-void CRecordingHost::KeepAlive() { m_events.push_back("alive"); }
+void CRecordingHost::KeepAlive() {
+    m_events.push_back("alive");
+}
 
 }  // namespace quorrel::test
 
@@ -140,7 +148,8 @@ bool CPathOps::Lookup(const std::string& path, CDirEntry& entry, CFileError& err
     return folder && folder->Lookup(name, entry, error);
 }
 
-bool CPathOps::SetReadOnlyAndCheckSharing(const std::string& path, const CFileStatus& status, CFileError& error) {
+bool CPathOps::SetReadOnlyAndCheckSharing(const std::string& path, const CFileStatus& status,
+                                          CFileError& error) {
     std::string name;
     std::unique_ptr<IFolder> folder = Parent(path, name, error);
     CDirEntry entry;
@@ -153,8 +162,7 @@ bool CPathOps::SetAttributes(const std::string& path, std::uint32_t attributes) 
     CFileError error;
     std::unique_ptr<IFolder> folder = Parent(path, name, error);
     CDirEntry entry;
-    return folder && folder->Lookup(name, entry, error) &&
-           folder->SetAttributes(entry, attributes);
+    return folder && folder->Lookup(name, entry, error) && folder->SetAttributes(entry, attributes);
 }
 
 std::unique_ptr<IFileHandle> CPathOps::OpenForWrite(const std::string& path, CFileError& error) {

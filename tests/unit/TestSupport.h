@@ -9,10 +9,10 @@
 
 #include <memory>
 
-#include "FileSystem.h"
-#include "PathList.h"
-#include "Runs.h"
-#include "RunHost.h"
+#include "engine/PathList.h"
+#include "engine/RunHost.h"
+#include "engine/Runs.h"
+#include "platform/FileSystem.h"
 
 namespace quorrel::test {
 
@@ -95,7 +95,8 @@ public:
         return m_fs.GetStatus(path, status, error);
     }
     bool Lookup(const std::string& path, CDirEntry& entry, CFileError& error);
-    bool SetReadOnlyAndCheckSharing(const std::string& path, const CFileStatus& status, CFileError& error);
+    bool SetReadOnlyAndCheckSharing(const std::string& path, const CFileStatus& status,
+                                    CFileError& error);
     bool SetAttributes(const std::string& path, std::uint32_t attributes);
     std::unique_ptr<IFileHandle> OpenForWrite(const std::string& path, CFileError& error);
     // Renames within one folder: `to` may be a bare name or a path in the same folder.
@@ -103,7 +104,9 @@ public:
     bool Delete(const std::string& path, CFileError& error);
     bool RemoveFolder(const std::string& path);
     bool ListFolder(const std::string& folder, std::vector<CDirEntry>& entries);
-    bool FindEntry(const std::string& path, CDirEntry& entry) { return m_fs.FindEntry(path, entry); }
+    bool FindEntry(const std::string& path, CDirEntry& entry) {
+        return m_fs.FindEntry(path, entry);
+    }
     bool IsFileSystemRoot(const std::string& path) { return m_fs.IsFileSystemRoot(path); }
 
 private:

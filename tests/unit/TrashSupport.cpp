@@ -1,9 +1,9 @@
-#include "TrashSupport.h"
+#include "tests/unit/TrashSupport.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include "TestSupport.h"
+#include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
 

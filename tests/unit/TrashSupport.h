@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "FreedesktopTrash.h"
+#include "platform/posix/FreedesktopTrash.h"
 
 namespace quorrel::test {
 

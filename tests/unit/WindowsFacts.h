@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "WindowsRecycleBin.h"
+#include "platform/WindowsRecycleBin.h"
 
 namespace quorrel::test {
 
@@ -49,9 +49,7 @@ public:
         m_calls.push_back("load");
         return m_bLoads;
     }
-    bool HasEntryPoint(const char* name) override {
-        return m_missing.empty() || m_missing != name;
-    }
+    bool HasEntryPoint(const char* name) override { return m_missing.empty() || m_missing != name; }
     void EmptyRecycleBin(const std::string& root, unsigned flags) override {
         m_calls.push_back("empty " + root + " " + std::to_string(flags));
         if (m_pLog != nullptr) {

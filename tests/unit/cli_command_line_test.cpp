@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ShredArguments.h"
+#include "cli/ShredArguments.h"
 
 namespace quorrel::test {
 namespace {
@@ -99,12 +99,24 @@ TEST(CliCommandLine, UsageErrorsSayWhatIsWrong) {
         {{}, "nothing to shred: give PATH..., --folder DIR or --recycle-bin"},
         {{"--yes"}, "nothing to shred: give PATH..., --folder DIR or --recycle-bin"},
         {{"--method", "2"}, "nothing to shred: give PATH..., --folder DIR or --recycle-bin"},
-        {{"f", "--method"}, "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 passes of 0x55"},
-        {{"--method", "two", "f"}, "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 passes of 0x55"},
-        {{"--method", "2x", "f"}, "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 passes of 0x55"},
-        {{"--method=", "f"}, "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 passes of 0x55"},
-        {{"--method", "", "f"}, "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 passes of 0x55"},
-        {{"--method", "99999999999999999999", "f"}, "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 passes of 0x55"},
+        {{"f", "--method"},
+         "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 "
+         "passes of 0x55"},
+        {{"--method", "two", "f"},
+         "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 "
+         "passes of 0x55"},
+        {{"--method", "2x", "f"},
+         "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 "
+         "passes of 0x55"},
+        {{"--method=", "f"},
+         "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 "
+         "passes of 0x55"},
+        {{"--method", "", "f"},
+         "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 "
+         "passes of 0x55"},
+        {{"--method", "99999999999999999999", "f"},
+         "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 "
+         "passes of 0x55"},
         {{"--folder"}, "--folder needs one folder"},
         {{"--folder="}, "--folder needs one folder"},
         {{"--folder", "a", "--folder", "b"}, "--folder needs one folder"},

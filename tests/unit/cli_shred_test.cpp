@@ -17,9 +17,9 @@
 
 #include <gtest/gtest.h>
 
-#include "ShredArguments.h"
-#include "TestSupport.h"
-#include "TrashSupport.h"
+#include "cli/ShredArguments.h"
+#include "tests/unit/TestSupport.h"
+#include "tests/unit/TrashSupport.h"
 
 extern char** environ;
 
@@ -402,8 +402,12 @@ TEST_F(CliShred, UsageErrorsChangeNothing) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{}, "nothing to shred: give PATH..., --folder DIR or --recycle-bin"},
         {{"--yes"}, "nothing to shred: give PATH..., --folder DIR or --recycle-bin"},
-        {{"--yes", "--method", "x", file}, "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 passes of 0x55"},
-        {{"--yes", file, "--method"}, "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 passes of 0x55"},
+        {{"--yes", "--method", "x", file},
+         "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 "
+         "passes of 0x55"},
+        {{"--yes", file, "--method"},
+         "--method needs a whole number: 0 to 3 name the methods, any other number writes 10 "
+         "passes of 0x55"},
         {{"--yes", "--folder", m_work.Path(), file},
          "give either --folder DIR or PATH..., not both"},
         {{"--yes", "--bogus", file}, "unknown option --bogus"},
@@ -609,7 +613,6 @@ TEST_F(CliShred, RecycleBinShredsTheTrashWithoutAskingThenEmptiesIt) {
     EXPECT_EQ(run.err, "");
     EXPECT_TRUE(ListNames(trash + "/files").empty());
     EXPECT_TRUE(ListNames(trash + "/info").empty());
-
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "FaultFileSystem.h"
-#include "TestSupport.h"
-#include "WipeEngine.h"
+#include "engine/WipeEngine.h"
+#include "platform/FaultFileSystem.h"
+#include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
 
@@ -90,8 +90,8 @@ TEST_F(FaultTest, WritingNamesTheFullPath) {
 
 TEST_F(FaultTest, DiskFullInTheMiddleOfAWrite) {
     m_files.FillDiskOn(2, 100);
-    EXPECT_EQ(Fails(), "* Error writing to file " + m_path + ": Disk full while accessing " +
-                           m_path + ".");
+    EXPECT_EQ(Fails(),
+              "* Error writing to file " + m_path + ": Disk full while accessing " + m_path + ".");
     const std::string content = ReadFile(m_path);
     ASSERT_EQ(content.size(), kSecret.size());
     EXPECT_EQ(content.substr(0, 100), std::string(100, '\xFF'));  // pass two's first bytes
@@ -107,8 +107,8 @@ TEST_F(FaultTest, FlushingAPassIsAWriteFailure) {
 
 TEST_F(FaultTest, TruncatingLeavesTheOverwrittenFileAtFullLength) {
     m_files.FailOn(EFileOp::Truncate, kCauseAccessDenied);
-    EXPECT_EQ(Fails(), "* Error closeing the file " + m_path +
-                           ": Access to an unnamed file was denied.");
+    EXPECT_EQ(Fails(),
+              "* Error closeing the file " + m_path + ": Access to an unnamed file was denied.");
     EXPECT_EQ(ReadFile(m_path), std::string(kSecret.size(), '\0'));
 }
 
@@ -129,8 +129,8 @@ TEST_F(FaultTest, ClosingLeavesAnEmptyFile) {
 
 TEST_F(FaultTest, RenamingLeavesAnEmptyFileAtItsPath) {
     m_files.FailOn(EFileOp::Rename, kCauseAccessDenied);
-    EXPECT_EQ(Fails(), "* Error deleteing the file " + m_path +
-                           ": Access to an unnamed file was denied.");
+    EXPECT_EQ(Fails(),
+              "* Error deleteing the file " + m_path + ": Access to an unnamed file was denied.");
     EXPECT_TRUE(Exists(m_path));
     EXPECT_EQ(ReadFile(m_path), "");
     EXPECT_TRUE(Others().empty());
@@ -150,7 +150,8 @@ TEST_F(FaultTest, ProgressStaysWhereTheFailureLeftIt) {
     m_files.FailOn(EFileOp::Write, kCauseHardIO, 2);
     Fails();
     EXPECT_EQ(m_host.m_events.back(), "pos 0");  // set at the start of pass two, not after
-    EXPECT_EQ(m_host.m_events[m_host.m_events.size() - 2], "range " + std::to_string(kSecret.size()));
+    EXPECT_EQ(m_host.m_events[m_host.m_events.size() - 2],
+              "range " + std::to_string(kSecret.size()));
 }
 
 TEST_F(FaultTest, ErrorTextIsCutTo98Characters) {

@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "FaultFileSystem.h"
-#include "RecordingFileSystem.h"
-#include "TestSupport.h"
-#include "WipeEngine.h"
+#include "engine/WipeEngine.h"
+#include "platform/FaultFileSystem.h"
+#include "tests/unit/RecordingFileSystem.h"
+#include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
 
@@ -29,7 +29,9 @@ std::int64_t SizeOf(const std::string& path) {
 
 class FileWipeTest : public ::testing::Test {
 protected:
-    FileWipeTest() : m_engine(m_files, m_host) { m_engine.SetClock([] { return kFixedTime; }); }
+    FileWipeTest() : m_engine(m_files, m_host) {
+        m_engine.SetClock([] { return kFixedTime; });
+    }
 
     // Runs one file through the recording layer under `nMethod` (in recycle-bin mode, so the
     // file stays) and returns the passes written.
@@ -115,9 +117,9 @@ TEST_F(FileWipeTest, EveryPassAndTheTruncationReachTheDiskBeforeTheNextStep) {
     m_engine.SetWipeMethod(1);
     WriteFile(m_dir / "f", "secret");
     ASSERT_EQ(m_engine.WipeFile(m_dir / "f", EWipeMode::Normal), EWipeOutcome::Destroyed);
-    const std::vector<std::string> expected = {
-        "open",  "seek",     "write", "flush", "seek",  "write",  "flush", "seek",
-        "write", "flush",    "truncate", "flush", "close", "rename", "delete"};
+    const std::vector<std::string> expected = {"open",     "seek",  "write", "flush",  "seek",
+                                               "write",    "flush", "seek",  "write",  "flush",
+                                               "truncate", "flush", "close", "rename", "delete"};
     EXPECT_EQ(m_files.m_events, expected);
 }
 
@@ -161,7 +163,7 @@ TEST_F(FileWipeTest, EmptyFileIsDeletedWithItsLines) {
     const std::vector<std::string> lines = {"Wipeing file " + path,
                                             "File " + path + " successfuly deleted "};
     EXPECT_EQ(m_host.Lines(), lines);
-    const std::vector<std::string> progress = {"pass 0/3", "range 0", "pos 0", "pass 1/3",
+    const std::vector<std::string> progress = {"pass 0/3", "range 0", "pos 0",    "pass 1/3",
                                                "range 0",  "pos 0",   "pass 2/3", "range 0",
                                                "pos 0",    "pos 0"};
     EXPECT_EQ(m_host.m_events, progress);
@@ -216,8 +218,8 @@ TEST(FileWipe, ReadOnlyFileIsRefusedInRecycleBinMode) {
     CRecordingHost host;
     CWipeEngine engine(SystemFileSystem(), host);
     EXPECT_NE(engine.WipeFile(path, EWipeMode::RecycleBin), EWipeOutcome::Destroyed);
-    const std::vector<std::string> lines = {"* Error opening file " + path + ": Access to " +
-                                            path + " was denied."};
+    const std::vector<std::string> lines = {"* Error opening file " + path + ": Access to " + path +
+                                            " was denied."};
     EXPECT_EQ(host.Lines(), lines);
     EXPECT_EQ(ReadFile(path), "secret");
 }
@@ -251,8 +253,8 @@ TEST(FileWipe, FileHeldExclusivelyByAnotherProgramIsLeftAlone) {
     const std::vector<std::string> lines = {
         "* Error seting file attribute on file " + path +
             ": A sharing violation occurred while accessing an unnamed file.",
-        "* Error opening file " + path + ": A sharing violation occurred while accessing " +
-            path + "."};
+        "* Error opening file " + path + ": A sharing violation occurred while accessing " + path +
+            "."};
     EXPECT_EQ(host.Lines(), lines);
     EXPECT_EQ(ReadFile(path), "secret");
 }
@@ -268,7 +270,8 @@ TEST(FileWipe, AbortInAPassKeepsTheFullLengthAtItsPath) {
         CWipeEngine engine(SystemFileSystem(), host);
         engine.SetWipeMethod(1);
         host.AbortAtCheck(8);  // inside the second pass
-        EXPECT_NE(engine.WipeFile(path, bRecycleBin ? EWipeMode::RecycleBin : EWipeMode::Normal), EWipeOutcome::Destroyed);
+        EXPECT_NE(engine.WipeFile(path, bRecycleBin ? EWipeMode::RecycleBin : EWipeMode::Normal),
+                  EWipeOutcome::Destroyed);
         const std::string content = ReadFile(path);
         ASSERT_EQ(content.size(), CWipeEngine::kChunkBytes * 4) << bRecycleBin;
         EXPECT_EQ(content.front(), '\xFF');  // the second pass had begun...
@@ -294,8 +297,8 @@ TEST(FileWipe, FirstRandomNameAfterStartIsAlwaysTheSame) {
     EXPECT_EQ(ListNames(dir / "sub"), std::vector<std::string>{"bhoajess.cef"});
     EXPECT_EQ(SizeOf(dir / "sub/bhoajess.cef"), 0);
     EXPECT_FALSE(Exists("bhoajess.cef"));
-    EXPECT_EQ(host.Lines().back(), "* Error deleteing the file " + path +
-                                       ": Access to an unnamed file was denied.");
+    EXPECT_EQ(host.Lines().back(),
+              "* Error deleteing the file " + path + ": Access to an unnamed file was denied.");
 }
 
 // A name planted where the first random name will fall neither stops the shredding nor is
@@ -335,7 +338,8 @@ TEST(FileWipe, LinksAreRemovedWithoutTouchingTheirTargets) {
     ASSERT_EQ(::symlink((dir / "target").c_str(), (dir / "link").c_str()), 0);
     CRecordingHost host;
     CWipeEngine engine(SystemFileSystem(), host);
-    EXPECT_EQ(engine.WipeFile(dir / "link", EWipeMode::RecycleBin), EWipeOutcome::Destroyed);  // recycle-bin mode leaves it
+    EXPECT_EQ(engine.WipeFile(dir / "link", EWipeMode::RecycleBin),
+              EWipeOutcome::Destroyed);  // recycle-bin mode leaves it
     EXPECT_TRUE(Exists(dir / "link"));
     EXPECT_EQ(engine.WipeFile(dir / "link", EWipeMode::Normal), EWipeOutcome::Destroyed);
     EXPECT_FALSE(Exists(dir / "link"));

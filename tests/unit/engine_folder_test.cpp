@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "FaultFileSystem.h"
-#include "Runs.h"
-#include "TestSupport.h"
-#include "WipeEngine.h"
+#include "engine/Runs.h"
+#include "engine/WipeEngine.h"
+#include "platform/FaultFileSystem.h"
+#include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
 
@@ -24,7 +24,9 @@ std::size_t IndexOf(const std::vector<std::string>& lines, const std::string& li
 
 class FolderTest : public ::testing::Test {
 protected:
-    FolderTest() : m_engine(m_files, m_host) { m_engine.SetClock([this] { return m_nNow++; }); }
+    FolderTest() : m_engine(m_files, m_host) {
+        m_engine.SetClock([this] { return m_nNow++; });
+    }
 
     CTempDir m_dir;
     CRecordingHost m_host;
@@ -178,8 +180,9 @@ TEST_F(FolderTest, CancelStopsTheWalkAtEveryLevel) {
     EXPECT_TRUE(Exists(top + "/x/y"));
     const std::vector<std::string>& lines = m_host.Lines();
     EXPECT_EQ(lines.back(), "* Error deleting the folder " + top);
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [](const std::string& l) { return l.find(" is removed") != std::string::npos; }),
+    EXPECT_EQ(std::count_if(
+                  lines.begin(), lines.end(),
+                  [](const std::string& l) { return l.find(" is removed") != std::string::npos; }),
               0);
     EXPECT_EQ(lines[lines.size() - 2].rfind("* Process is aborted deleteing file " + top, 0), 0u);
 }
@@ -220,8 +223,8 @@ TEST_F(FolderTest, TheRootIsNeverWalked) {
     for (const std::string& root : {std::string("/"), m_dir.Path() + "/../../../../../.."}) {
         m_host.ClearLines();
         EXPECT_FALSE(m_engine.WipeFolder(root, EWipeMode::Normal));
-        EXPECT_EQ(m_host.Lines(), std::vector<std::string>{"* The root folder " + root +
-                                                           " is never shredded"});
+        EXPECT_EQ(m_host.Lines(),
+                  std::vector<std::string>{"* The root folder " + root + " is never shredded"});
     }
     EXPECT_EQ(m_files.CallCount(EFileOp::List), 0);
 }

@@ -8,9 +8,9 @@
 
 #include <cerrno>
 
-#include "FaultFileSystem.h"
-#include "FreeSpaceRun.h"
-#include "TestSupport.h"
+#include "engine/FreeSpaceRun.h"
+#include "platform/FaultFileSystem.h"
+#include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
 
@@ -120,8 +120,9 @@ TEST_F(FreeSpaceTest, LeftoverWorkFolderIsRemovedButAForeignOneIsLeftAlone) {
     SetMode(Work(), 0700);
     WriteFile(Work() + "/notes.txt", "mine");
     EXPECT_FALSE(Run());
-    EXPECT_TRUE(HasLine(m_host.Lines(), "* " + Work() + " holds notes.txt, which this program "
-                                        "did not make; the folder was left alone"));
+    EXPECT_TRUE(HasLine(m_host.Lines(), "* " + Work() +
+                                            " holds notes.txt, which this program "
+                                            "did not make; the folder was left alone"));
     EXPECT_EQ(ReadFile(Work() + "/notes.txt"), "mine");
 }
 

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "FaultFileSystem.h"
-#include "Runs.h"
-#include "TestSupport.h"
-#include "WipeEngine.h"
+#include "engine/Runs.h"
+#include "engine/WipeEngine.h"
+#include "platform/FaultFileSystem.h"
+#include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
 
@@ -17,7 +17,9 @@ const char* const kBanner = "- Deleteing files using: Simple (1 pass: writes 0x0
 
 class ListRunTest : public ::testing::Test {
 protected:
-    ListRunTest() : m_engine(m_files, m_host) { m_engine.SetClock([this] { return m_nNow; }); }
+    ListRunTest() : m_engine(m_files, m_host) {
+        m_engine.SetClock([this] { return m_nNow; });
+    }
 
     std::string File(const std::string& name, const std::string& content = "secret") {
         WriteFile(m_dir / name, content);
@@ -107,8 +109,8 @@ TEST_F(ListRunTest, UnlistableFolderRowStaysDeselected) {
     RunWipeSelected(m_engine, list);
     EXPECT_EQ(list.Rows(), std::vector<std::string>{"-" + folder});
     ASSERT_EQ(m_host.Lines().size(), 3u);  // banner, the folder's own line, time
-    EXPECT_EQ(m_host.Lines()[1], "* Error listing folder " + folder +
-                                     ": Access to an unnamed file was denied.");
+    EXPECT_EQ(m_host.Lines()[1],
+              "* Error listing folder " + folder + ": Access to an unnamed file was denied.");
 }
 
 TEST_F(ListRunTest, SystemFolderIsOverwrittenInPlaceYetLeavesTheList) {

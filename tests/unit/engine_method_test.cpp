@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "CrtRandom.h"
-#include "Settings.h"
-#include "WipeMethod.h"
+#include "engine/CrtRandom.h"
+#include "engine/WipeMethod.h"
+#include "platform/Settings.h"
 
 namespace quorrel::test {
 
@@ -63,12 +63,9 @@ TEST(CrtRandom, BulkFillGivesTheBytesAndStateOfOneDrawPerByte) {
         std::vector<std::size_t> pieces;
     };
     const SCase cases[] = {
-        {1u, {0, 1, 31, 32, 63, 64, 65, 127}},
-        {0u, {4096, 1, 4095, 33}},
-        {0xFFFFFFFFu, {262144 + 7, 3, 262144}},
-        {0x80000000u, {97, 1000, 65, 2}},
-        {1234567u, {64, 64, 1, 64, 63}},
-        {7u, {131071, 131072, 131073, 65536 * 5 + 61}},
+        {1u, {0, 1, 31, 32, 63, 64, 65, 127}},  {0u, {4096, 1, 4095, 33}},
+        {0xFFFFFFFFu, {262144 + 7, 3, 262144}}, {0x80000000u, {97, 1000, 65, 2}},
+        {1234567u, {64, 64, 1, 64, 63}},        {7u, {131071, 131072, 131073, 65536 * 5 + 61}},
     };
     for (const SCase& c : cases) {
         CCrtRandom bulk, single;

@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "FaultFileSystem.h"
-#include "RecordingFileSystem.h"
-#include "TestSupport.h"
-#include "WipeEngine.h"
+#include "engine/WipeEngine.h"
+#include "platform/FaultFileSystem.h"
+#include "tests/unit/RecordingFileSystem.h"
+#include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
 
@@ -53,7 +53,8 @@ TEST_F(OutcomeTest, AFileThatChangesDuringItsPassesIsNotReportedDestroyed) {
         });
         m_host.ClearLines();
         const int nWarnings = m_engine.WarningCount();
-        EXPECT_EQ(m_engine.WipeFile(m_path, EWipeMode::Normal), EWipeOutcome::RemovedNotInPlace) << c.name;
+        EXPECT_EQ(m_engine.WipeFile(m_path, EWipeMode::Normal), EWipeOutcome::RemovedNotInPlace)
+            << c.name;
         ASSERT_TRUE(bChanged);
         EXPECT_EQ(m_host.Lines().back(),
                   "* File " + m_path +
@@ -137,9 +138,9 @@ TEST_F(OutcomeTest, VerifyCatchesAWriteThatDidNotStoreWhatItWasGiven) {
     m_files.LieOnWrite(3 * 30 - 1);  // the second chunk of the last pass
     m_host.ClearLines();
     EXPECT_EQ(m_engine.WipeFile(m_path, EWipeMode::Normal), EWipeOutcome::Failed);
-    EXPECT_EQ(m_host.Lines().back(),
-              "* File " + m_path + " did not read back as written at byte " +
-                  std::to_string(CWipeEngine::kChunkBytes) + "; it was left in place");
+    EXPECT_EQ(m_host.Lines().back(), "* File " + m_path + " did not read back as written at byte " +
+                                         std::to_string(CWipeEngine::kChunkBytes) +
+                                         "; it was left in place");
     EXPECT_EQ(ReadFile(m_path).size(), secret.size());
     EXPECT_EQ(m_engine.FailureCount(), 1);
 }

@@ -9,11 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include "FaultFileSystem.h"
-#include "RecycleBinRun.h"
-#include "TestSupport.h"
-#include "TrashSupport.h"
-#include "WipeEngine.h"
+#include "engine/RecycleBinRun.h"
+#include "engine/WipeEngine.h"
+#include "platform/FaultFileSystem.h"
+#include "tests/unit/TestSupport.h"
+#include "tests/unit/TrashSupport.h"
 
 namespace quorrel::test {
 
@@ -95,12 +95,16 @@ TEST_F(RecycleRunTest, EntriesAreOverwrittenInPlaceThenEveryBinIsEmptied) {
     EXPECT_EQ(lines.front(), kStartLine);
     EXPECT_TRUE(std::regex_match(lines.back(), std::regex("- Time: [0-9]+ seconds\\.")));
     // home first, then the volumes in mount-point order; the missing vol2 bin is reported
-    const std::size_t nHome = IndexOf(lines, "Shredding resycle bin file " + homeFiles + "letter.txt");
+    const std::size_t nHome =
+        IndexOf(lines, "Shredding resycle bin file " + homeFiles + "letter.txt");
     EXPECT_EQ(lines[nHome + 1], Shredded(homeFiles + "letter.txt"));
-    const std::size_t nAlbum = IndexOf(lines, "Shredding resycle bin folder " + vol1Files + "album");
+    const std::size_t nAlbum =
+        IndexOf(lines, "Shredding resycle bin folder " + vol1Files + "album");
     IndexOf(lines, Shredded(vol1Files + "album/deeper/a.jpg"));
-    const std::size_t nPhoto = IndexOf(lines, "Shredding resycle bin file " + vol1Files + "photo.jpg");
-    const std::size_t nMissing = IndexOf(lines, "* Error: Could not access " + m_vol2Trash + "/files/");
+    const std::size_t nPhoto =
+        IndexOf(lines, "Shredding resycle bin file " + vol1Files + "photo.jpg");
+    const std::size_t nMissing =
+        IndexOf(lines, "* Error: Could not access " + m_vol2Trash + "/files/");
     EXPECT_LT(nHome, std::min(nAlbum, nPhoto));
     EXPECT_LT(std::max(nAlbum, nPhoto), nMissing);
     EXPECT_EQ(m_engine.FailureCount(), 0);  // a bin never used is no failure

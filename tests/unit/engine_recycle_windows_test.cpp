@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "RecycleBinRun.h"
-#include "TestSupport.h"
-#include "WindowsFacts.h"
-#include "WipeEngine.h"
+#include "engine/RecycleBinRun.h"
+#include "engine/WipeEngine.h"
+#include "tests/unit/TestSupport.h"
+#include "tests/unit/WindowsFacts.h"
 
 namespace quorrel::test {
 
@@ -144,9 +144,9 @@ TEST_F(RecycleWindowsTest, FatOnlyMachineHasItsBinsShredded) {
     EXPECT_EQ(Read("C:\\RECYCLED\\", "Dc1"), std::string(3, '\0'));
     EXPECT_EQ(Read("C:\\RECYCLED\\Dc2\\", "inner"), std::string(14, '\0'));
     const std::vector<std::string>& lines = m_host.Lines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        "Shredding resycle bin folder C:\\RECYCLED\\Dc2"),
-              lines.end());
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(), "Shredding resycle bin folder C:\\RECYCLED\\Dc2"),
+        lines.end());
 }
 
 TEST_F(RecycleWindowsTest, MissingBinIsReportedWithItsBackslashAndNotEmptied) {

@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "FaultFileSystem.h"
-#include "TestSupport.h"
-#include "WipeEngine.h"
+#include "engine/WipeEngine.h"
+#include "platform/FaultFileSystem.h"
+#include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
 
@@ -73,8 +73,9 @@ TEST_F(WalkSafetyTest, AnEntrySwappedForALinkAfterTheListingIsLeftAlone) {
         });
         m_engine.WipeFolder(tree, EWipeMode::Normal);
         EXPECT_TRUE(bSwapped) << c.name;
-        EXPECT_TRUE(HasLine(m_host.Lines(), "* " + entry + " was replaced while it was being "
-                                                           "shredded; it was left alone"))
+        EXPECT_TRUE(HasLine(m_host.Lines(), "* " + entry +
+                                                " was replaced while it was being "
+                                                "shredded; it was left alone"))
             << c.name;
         EXPECT_EQ(ReadFile(m_dir / "outside/precious"), "keep") << c.name;
         EXPECT_EQ(ModeOf(m_dir / "outside/precious"), 0444u) << c.name;
@@ -89,7 +90,8 @@ TEST_F(WalkSafetyTest, AFileWithOtherNamesIsLeftAsItWasInBothModes) {
     ASSERT_EQ(::link(path.c_str(), (m_dir / "outside/second").c_str()), 0);
     for (const bool bRecycleBin : {false, true}) {
         m_host.ClearLines();
-        EXPECT_NE(m_engine.WipeFile(path, bRecycleBin ? EWipeMode::RecycleBin : EWipeMode::Normal), EWipeOutcome::Destroyed);
+        EXPECT_NE(m_engine.WipeFile(path, bRecycleBin ? EWipeMode::RecycleBin : EWipeMode::Normal),
+                  EWipeOutcome::Destroyed);
         EXPECT_EQ(m_host.Lines().back(),
                   "* File " + path +
                       " has 2 names; its data belongs to the other names too, so it was left "
@@ -107,10 +109,12 @@ TEST_F(WalkSafetyTest, KernelFileSystemsAreNeverWritten) {
     sysfs.m_strType = "sysfs";
     sysfs.m_bPseudo = true;
     m_files.PretendVolume(sysfs);
-    const std::string line = " is on a sysfs file system, which holds kernel settings, not files; "
-                             "nothing there is written";
+    const std::string line =
+        " is on a sysfs file system, which holds kernel settings, not files; "
+        "nothing there is written";
     EXPECT_FALSE(m_engine.WipeFolder(m_dir / "tree", EWipeMode::Normal));
-    EXPECT_NE(m_engine.WipeFile(m_dir / "tree/setting", EWipeMode::Normal), EWipeOutcome::Destroyed);
+    EXPECT_NE(m_engine.WipeFile(m_dir / "tree/setting", EWipeMode::Normal),
+              EWipeOutcome::Destroyed);
     const std::vector<std::string> lines = {"* " + (m_dir / "tree") + line,
                                             "* " + (m_dir / "tree/setting") + line};
     EXPECT_EQ(m_host.Lines(), lines);
@@ -120,7 +124,8 @@ TEST_F(WalkSafetyTest, KernelFileSystemsAreNeverWritten) {
     // The real backend knows the real ones.
     std::string name;
     CFileError error;
-    std::unique_ptr<IFolder> proc = SystemFileSystem().OpenParentOf("/proc/self/status", name, error);
+    std::unique_ptr<IFolder> proc =
+        SystemFileSystem().OpenParentOf("/proc/self/status", name, error);
     ASSERT_NE(proc, nullptr);
     EXPECT_TRUE(proc->GetVolume().m_bPseudo);
     EXPECT_EQ(proc->GetVolume().m_strType, "proc");
@@ -184,9 +189,9 @@ TEST_F(WalkSafetyTest, NamesAreTakenLiterallyAndDotNamesAreRefused) {
         m_engine.WipeListItem(m_dir / "tree/" + std::string(name));
     }
     EXPECT_FALSE(m_engine.WipeFolder(m_dir / "tree/data1/..", EWipeMode::Normal));
-    EXPECT_NE(m_engine.WipeListItem(m_dir / "tree/repo?t-2x"), EWipeOutcome::Destroyed);  // matches nothing
-    EXPECT_EQ(ListNames(m_dir / "tree"),
-              (std::vector<std::string>{"data1", "only", "report-2"}));
+    EXPECT_NE(m_engine.WipeListItem(m_dir / "tree/repo?t-2x"),
+              EWipeOutcome::Destroyed);  // matches nothing
+    EXPECT_EQ(ListNames(m_dir / "tree"), (std::vector<std::string>{"data1", "only", "report-2"}));
     EXPECT_EQ(ReadFile(m_dir / "tree/data1/keep"), "keep");
     const std::string refused = " names the current or the parent folder; it is never shredded";
     EXPECT_TRUE(HasLine(m_host.Lines(), "* " + (m_dir / "tree/.") + refused));
@@ -222,8 +227,9 @@ TEST_F(WalkSafetyTest, AWalkStaysOnTheMountItWasGiven) {
     if (::mount("quorrel-test", (m_dir / "tree/mnt").c_str(), "tmpfs", 0, "size=1m") != 0) {
         GTEST_SKIP() << "this machine lets no tmpfs be mounted here";
     }
-    ASSERT_EQ(::mount((m_dir / "outside").c_str(), (m_dir / "tree/bind").c_str(), nullptr,
-                      MS_BIND, nullptr), 0);
+    ASSERT_EQ(::mount((m_dir / "outside").c_str(), (m_dir / "tree/bind").c_str(), nullptr, MS_BIND,
+                      nullptr),
+              0);
     WriteFile(m_dir / "tree/mnt/other", "other volume");
     EXPECT_TRUE(m_engine.WipeFolder(m_dir / "tree", EWipeMode::Normal));
     const std::string line = " is a mount point of another file system; the walk does not enter it";

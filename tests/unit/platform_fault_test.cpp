@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "FaultFileSystem.h"
-#include "TestSupport.h"
+#include "platform/FaultFileSystem.h"
+#include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
 namespace {

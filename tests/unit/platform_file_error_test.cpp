@@ -13,10 +13,10 @@
 
 #include <gtest/gtest.h>
 
-#include "FileError.h"
-#include "PosixErrno.h"
-#include "FileSystem.h"
-#include "TestSupport.h"
+#include "platform/FileError.h"
+#include "platform/FileSystem.h"
+#include "platform/posix/PosixErrno.h"
+#include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
 namespace {

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "FileSystem.h"
-#include "TestSupport.h"
+#include "platform/FileSystem.h"
+#include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
 namespace {

@@ -16,8 +16,8 @@
 
 #include <gtest/gtest.h>
 
-#include "FileSystem.h"
-#include "TestSupport.h"
+#include "platform/FileSystem.h"
+#include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
 namespace {
@@ -552,8 +552,11 @@ TEST(PlatformPosixFileSystem, ListFolderGivesEveryEntryWithItsAttributes) {
     }
     const std::map<std::string, std::uint32_t> expected = {
         {"plain", 0},
-        {".dot", kAttrHidden}, {"sub", kAttrDirectory}, {"link", kAttrReparsePoint},
-        {"fifo", kAttrDevice}, {"ro", kAttrReadOnly},
+        {".dot", kAttrHidden},
+        {"sub", kAttrDirectory},
+        {"link", kAttrReparsePoint},
+        {"fifo", kAttrDevice},
+        {"ro", kAttrReadOnly},
     };
     EXPECT_EQ(seen, expected);
 

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "Settings.h"
-#include "TestSupport.h"
+#include "platform/Settings.h"
+#include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
 namespace {

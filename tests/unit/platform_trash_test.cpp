@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "FreedesktopTrash.h"
-#include "TestSupport.h"
-#include "TrashSupport.h"
+#include "platform/posix/FreedesktopTrash.h"
+#include "tests/unit/TestSupport.h"
+#include "tests/unit/TrashSupport.h"
 
 namespace quorrel::test {
 
@@ -70,16 +70,15 @@ TEST(PlatformTrash, HomeTrashComesFirstThenMountsInMountPointOrder) {
                       Mount("/dev/sr0", (dir / "ro").c_str(), "ext4", "ro"),
                       LocalMount(dir / "a")};  // listed twice: once only
     EXPECT_EQ(LocateTrashFolders(facts),
-              (std::vector<std::string>{dir / "home/.local/share/Trash",
-                                        dir / ("a/.Trash/" + uid), dir / ("a/.Trash-" + uid),
-                                        dir / ("b/.Trash-" + uid), dir / ("c/.Trash-" + uid)}));
+              (std::vector<std::string>{dir / "home/.local/share/Trash", dir / ("a/.Trash/" + uid),
+                                        dir / ("a/.Trash-" + uid), dir / ("b/.Trash-" + uid),
+                                        dir / ("c/.Trash-" + uid)}));
 
     facts.m_strXdgDataHome = dir / "data";
     facts.m_mounts.clear();
     EXPECT_EQ(LocateTrashFolders(facts), std::vector<std::string>{dir / "data/Trash"});
     facts.m_strXdgDataHome = "relative/data";  // not absolute: ignored
-    EXPECT_EQ(LocateTrashFolders(facts),
-              std::vector<std::string>{dir / "home/.local/share/Trash"});
+    EXPECT_EQ(LocateTrashFolders(facts), std::vector<std::string>{dir / "home/.local/share/Trash"});
     facts.m_strXdgDataHome.clear();
     facts.m_strHome.clear();
     EXPECT_TRUE(LocateTrashFolders(facts).empty());

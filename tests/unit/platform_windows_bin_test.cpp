@@ -2,18 +2,18 @@
 // size rule, the user's SID, the bin folders and the names a bin keeps for itself.
 #include <gtest/gtest.h>
 
-#include "WindowsFacts.h"
-#include "WindowsRecycleBin.h"
+#include "platform/WindowsRecycleBin.h"
+#include "tests/unit/WindowsFacts.h"
 
 namespace quorrel::test {
 
 TEST(PlatformWindowsBin, ScanKeepsFixedDrivesOnlyAndComparesNtfsWithoutCase) {
     CFakeDrives drives;
-    drives.Add('A', 2, "FAT");       // removable
+    drives.Add('A', 2, "FAT");  // removable
     drives.Add('C', kDriveFixed, "ntfs");
     drives.Add('D', kDriveFixed, "FAT32");
-    drives.Add('E', 5, "CDFS");      // CD-ROM
-    drives.Add('F', 4, "NTFS");      // network
+    drives.Add('E', 5, "CDFS");        // CD-ROM
+    drives.Add('F', 4, "NTFS");        // network
     drives.Add('G', kDriveFixed, "");  // volume name unreadable
     drives.Add('Z', kDriveFixed, "NTFS");
     CDriveTable table;
@@ -102,7 +102,8 @@ TEST(PlatformWindowsBin, BinFoldersAndBookkeepingNames) {
     EXPECT_EQ(WindowsBinFolder("C:\\", true, "S-1-5-21-1-2-3-1004"),
               "C:\\Recycler\\S-1-5-21-1-2-3-1004\\");
     EXPECT_EQ(WindowsBinFolder("D:\\", false, "S-1-5-21-1-2-3-1004"), "D:\\RECYCLED\\");
-    for (const char* name : {"INFO2", "info2", "Info2", "desktop.ini", "DESKTOP.INI", "Desktop.Ini"}) {
+    for (const char* name :
+         {"INFO2", "info2", "Info2", "desktop.ini", "DESKTOP.INI", "Desktop.Ini"}) {
         EXPECT_TRUE(IsWindowsBinBookkeeping(name)) << name;
     }
     for (const char* name : {"INFO", "INFO22", "desktop.ini.bak", "Dc1.txt", ""}) {

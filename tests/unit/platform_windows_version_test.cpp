@@ -1,7 +1,7 @@
 // The Windows version rule, over the facts the Windows backend reads.
 #include <gtest/gtest.h>
 
-#include "WindowsVersion.h"
+#include "platform/WindowsVersion.h"
 
 namespace quorrel::test {
 
