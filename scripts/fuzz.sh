@@ -44,7 +44,11 @@ dictionary_of() {
 status=0
 for target in "${targets[@]}"; do
     [[ -f tests/fuzz/fuzz_$target.cpp ]] || { echo "fuzz: no target fuzz_$target" >&2; exit 2; }
-    cmake --build $build --target "fuzz_$target" -j 2 >/dev/null
+    if ! cmake --build $build --target "fuzz_$target" -j 2 >"$build/build-$target.log" 2>&1; then
+        tail -n 40 "$build/build-$target.log" >&2
+        echo "fuzz: fuzz_$target does not build" >&2
+        exit 1
+    fi
     work=$build/corpus/$target
     artifacts=$build/artifacts/$target
     mkdir -p "$work" "$artifacts"

@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               << AFX_IDW_DOCKBAR_RIGHT;
     (void)state.IsApplicableTo(frameBars, dockable);
     for (const SXTBarInfo& info : state.m_arrBarInfo) {
-        if (!IsBounded(info) || state.Find(info.nBarID) == nullptr) {
+        if (!IsBounded(info)) {
             std::abort();
         }
         ApplyGeometry(info, screen);
