@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const int nKinds = (options.bRecycleBin ? 1 : 0) + (options.strFolder.empty() ? 0 : 1) +
-                       (options.paths.empty() ? 0 : 1);
-    if (!options.bHelp && nKinds != 1) {
+                       (options.strFreeSpace.empty() ? 0 : 1) + (options.paths.empty() ? 0 : 1);
+    if (!options.bHelp && !options.bVersion && nKinds != 1) {
         std::abort();
     }
     return 0;
