@@ -211,10 +211,12 @@ EWipeOutcome CWipeEngine::RenameAndDelete(IFolder& folder, const std::string& na
 
 // Says so when overwriting in place cannot reach every old copy of the file's contents.
 void CWipeEngine::WarnAboutCopies(CFileRun& run) {
-    const CVolumeFacts volume = run.file->GetVolume();
+    // A file is on its folder's file system unless something is mounted on it.
+    const bool bOwnMount = run.entry.m_nMount != 0 && run.entry.m_nMount != run.folder.GetMount();
+    const CVolumeFacts volume = bOwnMount ? run.file->GetVolume() : run.folder.GetVolume();
     if (volume.m_bCopyOnWrite) {
         Warn(lines::CopyOnWrite(run.path, volume.m_strType));
-    } else if (run.file->HasSharedData()) {
+    } else if (volume.m_bCanShareData && run.file->HasSharedData()) {
         Warn(lines::SharedData(run.path));
     }
 }

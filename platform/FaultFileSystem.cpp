@@ -69,9 +69,7 @@ public:
                        CFileError& error) override {
         return m_real->GetDataRanges(nLength, ranges, error);
     }
-    CVolumeFacts GetVolume() override {
-        return m_owner.Volume() ? *m_owner.Volume() : m_real->GetVolume();
-    }
+    CVolumeFacts GetVolume() override { return m_owner.VolumeOver(m_real->GetVolume()); }
     bool HasSharedData() override { return m_owner.SharedData() || m_real->HasSharedData(); }
     bool ReadBack(std::int64_t nOffset, void* pData, std::size_t nBytes,
                   CFileError& error) override {
@@ -92,9 +90,7 @@ public:
 
     CFileId GetId() const override { return m_real->GetId(); }
     std::uint64_t GetMount() const override { return m_real->GetMount(); }
-    CVolumeFacts GetVolume() override {
-        return m_owner.Volume() ? *m_owner.Volume() : m_real->GetVolume();
-    }
+    CVolumeFacts GetVolume() override { return m_owner.VolumeOver(m_real->GetVolume()); }
     bool List(std::vector<CDirEntry>& entries, CFileError& error) override {
         if (m_owner.Fires(EFileOp::List, kUnnamedFile, error) || !m_real->List(entries, error)) {
             return false;
@@ -274,6 +270,12 @@ bool CFaultFileSystem::LieFires() {
     }
     m_nLieCall = 0;
     return true;
+}
+
+CVolumeFacts CFaultFileSystem::VolumeOver(CVolumeFacts real) const {
+    CVolumeFacts volume = m_volume ? *m_volume : std::move(real);
+    volume.m_bCanShareData = volume.m_bCanShareData || m_bSharedData;
+    return volume;
 }
 
 std::uint32_t CFaultFileSystem::ExtraAttributes(const std::string& path) const {

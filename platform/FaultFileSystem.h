@@ -90,7 +90,8 @@ public:
     std::uint32_t ExtraAttributes(const std::string& path) const;
     // The hook's call, if a test set one.
     void NotifyOpen(const std::string& path) const;
-    const std::optional<CVolumeFacts>& Volume() const { return m_volume; }
+    // `real`, or the volume a test pretends; one that pretends shared data can share it.
+    CVolumeFacts VolumeOver(CVolumeFacts real) const;
     bool SharedData() const { return m_bSharedData; }
 
 private:

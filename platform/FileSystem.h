@@ -66,6 +66,8 @@ struct CVolumeFacts {
     std::string m_strType;        // the file system's name ("ext4", "btrfs", "sysfs", ...)
     bool m_bPseudo = false;       // kernel settings and the like: never written
     bool m_bCopyOnWrite = false;  // new data goes to new blocks: old copies may remain
+    // Files may share blocks (reflinked copies); false where the file system has no such thing.
+    bool m_bCanShareData = true;
 };
 
 // The space of the file system a folder lives on, as statvfs tells it.

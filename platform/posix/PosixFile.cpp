@@ -185,7 +185,7 @@ public:
             std::memset(buffer.data(), 0, buffer.size());
             map->fm_start = start;
             map->fm_length = FIEMAP_MAX_OFFSET - start;
-            map->fm_flags = FIEMAP_FLAG_SYNC;
+            map->fm_flags = 0;  // shared extents are allocated already: no need to sync first
             map->fm_extent_count = kBatch;
             if (::ioctl(m_fd, FS_IOC_FIEMAP, map) != 0 || map->fm_mapped_extents == 0) {
                 return false;

@@ -44,14 +44,13 @@ private:
     int m_fd;
 };
 
-// Opens the entry `listed` of `dirFd` as a bare reference and checks it is the one listed.
-// -1 with errno set otherwise.
-int OpenListed(int dirFd, const CDirEntry& listed) {
+// Opens the entry `listed` of `dirFd` as a bare reference and checks it is the one listed,
+// leaving its status in `st`. -1 with errno set otherwise.
+int OpenListed(int dirFd, const CDirEntry& listed, struct stat& st) {
     const int fd = ::openat(dirFd, listed.m_strName.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         return -1;
     }
-    struct stat st {};
     if (::fstat(fd, &st) != 0 || !IsSameEntry(st, listed)) {
         ::close(fd);
         errno = kErrReplaced;
@@ -162,9 +161,9 @@ public:
 
     bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
                                     CFileError& error) override {
-        CFd bare(OpenListed(m_fd.Get(), listed));
         struct stat st {};
-        if (bare.Get() < 0 || ::fstat(bare.Get(), &st) != 0) {
+        CFd bare(OpenListed(m_fd.Get(), listed, st));
+        if (bare.Get() < 0) {
             error = ErrnoError(errno);
             return false;
         }
@@ -194,10 +193,10 @@ public:
     }
 
     bool SetAttributes(const CDirEntry& listed, std::uint32_t attributes) override {
-        CFd bare(OpenListed(m_fd.Get(), listed));
         struct stat st {};
+        CFd bare(OpenListed(m_fd.Get(), listed, st));
         CFileError ignored;
-        return bare.Get() >= 0 && ::fstat(bare.Get(), &st) == 0 &&
+        return bare.Get() >= 0 &&
                (S_ISLNK(st.st_mode) || ApplyReadOnly(bare.Get(), st.st_mode, attributes, ignored));
     }
 
@@ -215,9 +214,9 @@ public:
     std::unique_ptr<IFileHandle> OpenForWrite(const CDirEntry& listed,
                                               const std::string& displayPath,
                                               CFileError& error) override {
-        CFd bare(OpenListed(m_fd.Get(), listed));
         struct stat st {};
-        if (bare.Get() < 0 || ::fstat(bare.Get(), &st) != 0) {
+        CFd bare(OpenListed(m_fd.Get(), listed, st));
+        if (bare.Get() < 0) {
             error = ErrnoError(errno, displayPath);
             return nullptr;
         }

@@ -142,6 +142,12 @@ CVolumeFacts VolumeOf(int fd) {
     if (facts.m_strType == kDevTmpfs) {
         facts.m_bPseudo = true;
     }
+    // Only these are known to keep no blocks shared between files.
+    for (const char* plain : {"ext2", "ext3", "ext4", "tmpfs", "vfat", "exfat", "ntfs", "ntfs3"}) {
+        if (facts.m_strType == plain || facts.m_bPseudo) {
+            facts.m_bCanShareData = false;
+        }
+    }
     if (facts.m_strType.empty()) {
         std::ostringstream hex;
         hex << "0x" << std::hex << nMagic;
