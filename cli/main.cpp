@@ -124,17 +124,10 @@ int Run(const std::vector<std::string>& args) {
     const char* question = bFolderRun ? kWipeFolderQuestion : kWipeListQuestion;
     // WIPE Recycle Bin asks nothing in the window either: the user put those files in the
     // trash to be rid of them.
-    if (!options.bYes && !options.bRecycleBin) {
-        if (isatty(STDIN_FILENO) == 0) {
-            std::fputs(
-                "quorrel-shred: no terminal to ask on; nothing was changed (pass --yes "
-                "to shred without asking)\n",
-                stderr);
-            return kExitUsage;
-        }
-        if (!Confirm(question)) {
-            std::fputs("quorrel-shred: nothing was changed\n", stderr);
-            return kExitFailed;
+    if (!options.bRecycleBin) {
+        const int nStatus = AskFirst(options, question);
+        if (nStatus >= 0) {
+            return nStatus;
         }
     }
     CTerminalHost host(isatty(STDERR_FILENO) != 0);
