@@ -82,6 +82,19 @@ int AskFirst(const CShredOptions& options, const std::string& question) {
     return -1;
 }
 
+// What every run from the terminal stands on: the host on the terminal with Ctrl-C as Cancel,
+// and the engine with the chosen method.
+struct CTerminalRun {
+    explicit CTerminalRun(const CShredOptions& options)
+        : host(isatty(STDERR_FILENO) != 0), engine(SystemFileSystem(), host) {
+        CTerminalHost::InstallInterruptHandler();
+        engine.SetWipeMethod(ChooseMethod(options));
+        engine.SetVerify(options.bVerify);
+    }
+    CTerminalHost host;
+    CWipeEngine engine;
+};
+
 // --free-space: the question names the file system and its free space, so it is looked at
 // first; one that cannot be wiped is reported without asking.
 int RunFreeSpace(const CShredOptions& options) {
@@ -95,11 +108,8 @@ int RunFreeSpace(const CShredOptions& options) {
     if (nStatus >= 0) {
         return nStatus;
     }
-    CTerminalHost host(isatty(STDERR_FILENO) != 0);
-    CTerminalHost::InstallInterruptHandler();
-    CWipeEngine engine(SystemFileSystem(), host);
-    engine.SetWipeMethod(ChooseMethod(options));
-    return Outcome(RunWipeFreeSpace(engine, options.strFreeSpace), engine);
+    CTerminalRun run(options);
+    return Outcome(RunWipeFreeSpace(run.engine, options.strFreeSpace), run.engine);
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -130,11 +140,8 @@ int Run(const std::vector<std::string>& args) {
             return nStatus;
         }
     }
-    CTerminalHost host(isatty(STDERR_FILENO) != 0);
-    CTerminalHost::InstallInterruptHandler();
-    CWipeEngine engine(SystemFileSystem(), host);
-    engine.SetWipeMethod(ChooseMethod(options));
-    engine.SetVerify(options.bVerify);
+    CTerminalRun run(options);
+    CWipeEngine& engine = run.engine;
     if (options.bRecycleBin) {
         return Outcome(RunWipeRecycleBin(engine, SystemRecycleBins()), engine);
     }

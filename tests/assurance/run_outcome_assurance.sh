@@ -49,6 +49,14 @@ run() {
 expect_status() { [[ $status -eq $1 ]] || { cat "$work/run.log" >&2; fail "exit $status, not $1"; }; }
 expect_line() { grep -qxF -- "$1" "$work/run.log" || { cat "$work/run.log" >&2; fail "no line '$1'"; }; }
 
+# Unmounts the volume and fails when any marker line is left in its raw image.
+expect_no_markers() {
+    unmount
+    local left
+    left=$(marker_lines)
+    [[ $left -eq 0 ]] || fail "$left marker lines left $1"
+}
+
 abort_then_rerun() {
     new_volume 512M
     local big="$mnt/secret.bin"
@@ -67,10 +75,7 @@ abort_then_rerun() {
     run "$big"
     expect_status 0
     expect_line "File $big successfuly deleted "
-    unmount
-    local left
-    left=$(marker_lines)
-    [[ $left -eq 0 ]] || fail "$left marker lines left after an abort and a second run"
+    expect_no_markers "after an abort and a second run"
     say "abort, then a second run: 0 marker lines left"
 }
 
@@ -83,10 +88,7 @@ sparse_beyond_the_volume() {
     run "$sparse"
     expect_status 0
     expect_line "File $sparse successfuly deleted "
-    unmount
-    local left
-    left=$(marker_lines)
-    [[ $left -eq 0 ]] || fail "$left marker lines of the sparse file's data left"
+    expect_no_markers "of the sparse file's data"
     say "a 1 GiB sparse file on a 64 MiB volume: shredded, its data gone"
 }
 
