@@ -37,7 +37,7 @@ if [[ $(id -u) -ne 0 ]]; then
         exit 0
     fi
 fi
-if dpkg-query -W -f='${Status}' quorrel 2>/dev/null | grep -q 'install ok installed'; then
+if [[ "$(dpkg-query -W -f='${Status}' quorrel 2>/dev/null || true)" == *'install ok installed'* ]]; then
     echo "check-package: quorrel is installed on this machine already; it is left as it is"
     exit 0
 fi
@@ -61,7 +61,10 @@ step "the installed programs"
 [[ "$(/usr/bin/quorrel-shred --version)" == "quorrel-shred (Quorrel) ${version}" ]] ||
     die "/usr/bin/quorrel-shred --version: $(/usr/bin/quorrel-shred --version)"
 /usr/bin/quorrel-shred --version
-/usr/bin/quorrel-shred --help | grep -q '^Usage: quorrel-shred' || die "/usr/bin/quorrel-shred --help"
+# Whole outputs are taken before they are searched: under pipefail a "grep -q" that stops reading
+# early would fail the writer with SIGPIPE, now and then.
+help_text=$(/usr/bin/quorrel-shred --help) || die "/usr/bin/quorrel-shred --help exits with $?"
+grep -q '^Usage: quorrel-shred' <<<"$help_text" || die "/usr/bin/quorrel-shred --help"
 set +e
 /usr/bin/quorrel-shred --no-such-option 2>/dev/null
 status=$?
@@ -72,7 +75,7 @@ head -c 100000 /dev/urandom >"$scratch/secret"
 /usr/bin/quorrel-shred --yes --method 1 "$scratch/secret" || die "/usr/bin/quorrel-shred failed on a file"
 [[ -z "$(ls -A "$scratch")" ]] || die "the shredded file is still there: $(ls -A "$scratch")"
 rmdir "$scratch"
-if ldd /usr/bin/quorrel /usr/bin/quorrel-shred | grep -q 'not found'; then
+if [[ "$(ldd /usr/bin/quorrel /usr/bin/quorrel-shred)" == *'not found'* ]]; then
     die "missing libraries: $(ldd /usr/bin/quorrel | grep 'not found')"
 fi
 
@@ -89,7 +92,7 @@ for page in quorrel quorrel-shred; do
     warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$packed" 2>&1 >/dev/null)
     [[ -z "$warnings" ]] || die "man $page: $warnings"
     lexgrog "$packed"
-    if printf '%s\n' "${files[@]}" | grep -qx "/usr/share/man/man1/$page.1.gz"; then
+    if [[ " ${files[*]} " == *" /usr/share/man/man1/$page.1.gz "* ]]; then
         [[ "$(man -w "$page")" == "/usr/share/man/man1/$page.1.gz" ]] || die "man -w $page: $(man -w "$page")"
     fi
 done
