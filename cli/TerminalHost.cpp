@@ -1,16 +1,10 @@
 #include "cli/TerminalHost.h"
 
-#include <csignal>
+#include "platform/Console.h"
 
 namespace quorrel {
 
 namespace {
-
-volatile std::sig_atomic_t g_bInterrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-    g_bInterrupted = 1;
-}
 
 // The bar is redrawn at most this often.
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
@@ -34,16 +28,7 @@ std::string Tail(const std::string& path, std::size_t nWidth) {
 CTerminalHost::CTerminalHost(bool bProgress) : m_bProgress(bProgress) {}
 
 void CTerminalHost::InstallInterruptHandler() {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);  // the terminal was closed
-    // A reader that goes away (quorrel-shred | head) must not kill the run in the middle of a
-    // file; the log lines are then simply lost.
-    std::signal(SIGPIPE, SIG_IGN);
+    CatchInterrupts();
 }
 
 std::string EscapeControls(const std::string& line) {
@@ -65,14 +50,12 @@ std::string EscapeControls(const std::string& line) {
 void CTerminalHost::AddLine(const std::string& line) {
     ClearBar();
     const std::string shown = EscapeControls(line);
-    std::fwrite(shown.data(), 1, shown.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    WriteConsoleText(EConsoleStream::Output, shown + '\n');
 }
 
 bool CTerminalHost::IsAborted() {
     Draw(false);
-    return g_bInterrupted != 0;
+    return WasInterrupted();
 }
 
 void CTerminalHost::SetProgressRange(std::int64_t nUpper) {
@@ -116,18 +99,18 @@ void CTerminalHost::Draw(bool bForce) {
     const double seconds = std::chrono::duration<double>(now - m_passStart).count();
     const double rate = seconds > 0.0 ? static_cast<double>(m_nPos) / seconds : 0.0;
     const int percent = m_nUpper > 0 ? static_cast<int>(m_nPos * 100 / m_nUpper) : 100;
-    std::fprintf(stderr, "\r\033[K%s  pass %d/%d  %3d%%  %s of %s  %s/s",
-                 Tail(m_strPath, 40).c_str(), m_nPass + 1, m_nPasses, percent,
-                 Mebibytes(m_nPos).c_str(), Mebibytes(m_nUpper).c_str(),
-                 Mebibytes(static_cast<std::int64_t>(rate)).c_str());
-    std::fflush(stderr);
+    char counts[128];
+    std::snprintf(counts, sizeof counts, "  pass %d/%d  %3d%%  %s of %s  %s/s", m_nPass + 1,
+                  m_nPasses, percent, Mebibytes(m_nPos).c_str(), Mebibytes(m_nUpper).c_str(),
+                  Mebibytes(static_cast<std::int64_t>(rate)).c_str());
+    WriteConsoleText(EConsoleStream::Error,
+                     "\r\033[K" + EscapeControls(Tail(m_strPath, 40)) + counts);
     m_bBarShown = true;
 }
 
 void CTerminalHost::ClearBar() {
     if (m_bBarShown) {
-        std::fputs("\r\033[K", stderr);
-        std::fflush(stderr);
+        WriteConsoleText(EConsoleStream::Error, "\r\033[K");
         m_bBarShown = false;
     }
 }

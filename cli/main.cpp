@@ -1,6 +1,4 @@
 // quorrel-shred: the shredding engine from a terminal.
-#include <unistd.h>
-
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -13,6 +11,7 @@
 #include "engine/RecycleBinRun.h"
 #include "engine/Runs.h"
 #include "engine/WipeMethod.h"
+#include "platform/Console.h"
 #include "platform/RecycleBins.h"
 #include "platform/Settings.h"
 
@@ -68,7 +67,7 @@ int AskFirst(const CShredOptions& options, const std::string& question) {
     if (options.bYes) {
         return -1;
     }
-    if (isatty(STDIN_FILENO) == 0) {
+    if (!IsConsole(EConsoleStream::Input)) {
         std::fputs(
             "quorrel-shred: no terminal to ask on; nothing was changed (pass --yes "
             "to shred without asking)\n",
@@ -86,7 +85,7 @@ int AskFirst(const CShredOptions& options, const std::string& question) {
 // and the engine with the chosen method.
 struct CTerminalRun {
     explicit CTerminalRun(const CShredOptions& options)
-        : host(isatty(STDERR_FILENO) != 0), engine(SystemFileSystem(), host) {
+        : host(EnableConsoleControls()), engine(SystemFileSystem(), host) {
         CTerminalHost::InstallInterruptHandler();
         engine.SetWipeMethod(ChooseMethod(options));
         engine.SetVerify(options.bVerify);
@@ -157,6 +156,5 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace quorrel
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    return quorrel::Run(args);
+    return quorrel::Run(quorrel::ProgramArguments(argc, argv));
 }

@@ -14,6 +14,9 @@ endif()
 # Gives every library and executable made in `directory` (and the folders below it) the
 # project's warnings.
 function(quorrel_apply_warnings directory)
+    if(NOT directory MATCHES "^${PROJECT_SOURCE_DIR}")
+        return()  # a library built from its own sources (GoogleTest for Windows)
+    endif()
     get_property(targets DIRECTORY "${directory}" PROPERTY BUILDSYSTEM_TARGETS)
     foreach(target IN LISTS targets)
         get_target_property(type ${target} TYPE)

@@ -210,6 +210,9 @@ bool CWipeEngine::LeaveFolder(CWalk& walk) {
     }
     CFileError error;
     const bool bNormal = walk.mode == EWipeMode::Normal;
+    if (bNormal && !done.bModeChanged) {
+        done.folder.reset();  // some systems refuse to remove a folder that is held open
+    }
     if (bNormal && parent->RemoveFolder(done.strName, error)) {
         m_host.AddLine(lines::FolderRemoved(path));
         return true;

@@ -172,7 +172,8 @@ bool CFreeSpaceFill::RemoveLeftover(IFolder& parent, const std::string& parentPa
     const std::string path = JoinPath(parentPath, kFreeSpaceWorkFolder);
     std::unique_ptr<IFolder> left;
     std::vector<CDirEntry> entries;
-    if ((entry.m_attributes & kAttrDirectory) == 0 || (entry.m_mode & 0777) != kWorkFolderMode ||
+    if ((entry.m_attributes & kAttrDirectory) == 0 ||
+        (entry.m_mode != 0 && (entry.m_mode & 0777) != kWorkFolderMode) ||
         !(left = parent.OpenFolder(entry, error)) || !left->List(entries, error)) {
         m_engine.Fail("* " + path + " is not a work folder this program left; it was left alone");
         return false;
@@ -191,6 +192,7 @@ bool CFreeSpaceFill::RemoveLeftover(IFolder& parent, const std::string& parentPa
             return false;
         }
     }
+    left.reset();  // some systems refuse to remove a folder that is held open
     if (!parent.RemoveFolder(kFreeSpaceWorkFolder, error)) {
         m_engine.Fail("* Error removing folder " + path);
         return false;

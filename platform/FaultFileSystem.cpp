@@ -1,7 +1,5 @@
 #include "platform/FaultFileSystem.h"
 
-#include "platform/posix/PosixErrno.h"  // the fault layer speaks the errno of the machine the tests run on
-
 namespace quorrel {
 
 namespace {
@@ -31,7 +29,7 @@ public:
                 return false;
             }
             // A driver may answer a full disk oddly (fusefat: EPERM).
-            error = CFileError{nOsError == 0 ? kCauseDiskFull : CauseFromErrno(nOsError),
+            error = CFileError{nOsError == 0 ? kCauseDiskFull : CauseFromSystemError(nOsError),
                                m_strFullPath, nOsError};
             return false;
         }

@@ -47,6 +47,10 @@ struct CFileError {
     std::string GetErrorMessage() const;
 };
 
+// The cause the system's own error code stands for (errno on POSIX systems, GetLastError's
+// code on Windows).
+int CauseFromSystemError(int nOsError);
+
 // The message template of `nCause`; an unknown cause gives the generic template.
 const char* FileCauseTemplate(int nCause);
 

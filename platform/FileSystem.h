@@ -232,6 +232,10 @@ char PreferredSeparator();
 // The current directory; the root when it cannot be read.
 std::string CurrentDirectory();
 
+// How many characters of `path` are its root: 1 for "/" here; "C:\", "\\server\share\" and
+// "\\?\C:\" on Windows. 0 for a relative path.
+std::size_t PathRootLength(const std::string& path);
+
 // Joins a folder and an entry name with one separator.
 std::string JoinPath(const std::string& folder, const std::string& name);
 

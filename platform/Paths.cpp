@@ -1,5 +1,6 @@
 // Path helpers shared by every backend: pure string work over the separator rule of the
 // system (IsPathSeparator, PreferredSeparator) that each backend supplies.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -41,16 +42,17 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 }
 
 std::string ParentFolder(const std::string& path) {
-    const std::size_t end = EndWithoutSeparators(path, 1);  // a trailing one starts no part
+    const std::size_t root = PathRootLength(path);
+    const std::size_t end = EndWithoutSeparators(path, std::max<std::size_t>(root, 1));
     const std::size_t cut = LastSeparatorBefore(path, end);
-    if (cut == std::string::npos) {
-        return ".";
+    if (cut == std::string::npos || cut < root) {
+        return root > 0 ? path.substr(0, root) : std::string(".");
     }
     std::size_t keep = cut;
-    while (keep > 0 && IsPathSeparator(path[keep - 1])) {
+    while (keep > root && IsPathSeparator(path[keep - 1])) {
         --keep;
     }
-    return keep == 0 ? std::string(1, path[0]) : path.substr(0, keep);
+    return keep == 0 ? std::string(1, path[0]) : path.substr(0, std::max(keep, root));
 }
 
 std::string LastPathPart(const std::string& path) {
@@ -62,9 +64,10 @@ std::string LastPathPart(const std::string& path) {
 
 std::string FullPath(const std::string& path) {
     const std::string absolute =
-        (!path.empty() && IsPathSeparator(path[0])) ? path : JoinPath(CurrentDirectory(), path);
+        PathRootLength(path) > 0 ? path : JoinPath(CurrentDirectory(), path);
+    const std::size_t root = PathRootLength(absolute);
     std::vector<std::string> parts;
-    std::size_t start = 0;
+    std::size_t start = root;
     while (start <= absolute.size()) {
         std::size_t stop = start;
         while (stop < absolute.size() && !IsPathSeparator(absolute[stop])) {
@@ -80,9 +83,9 @@ std::string FullPath(const std::string& path) {
         }
         start = stop + 1;
     }
-    std::string result;
+    std::string result = absolute.substr(0, root);
     for (const std::string& part : parts) {
-        result += PreferredSeparator() + part;
+        result = JoinPath(result, part);
     }
     return result.empty() ? std::string(1, PreferredSeparator()) : result;
 }

@@ -39,18 +39,6 @@ std::string Trim(const std::string& text) {
 
 }  // namespace
 
-std::string SettingsFilePath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string folder;
-    if (config != nullptr && config[0] != '\0') {
-        folder = config;
-    } else {
-        const char* home = std::getenv("HOME");
-        folder = std::string(home != nullptr ? home : "") + "/.config";
-    }
-    return folder + "/Tellmoor/Quorrel.conf";
-}
-
 bool ReadIniValue(const std::string& file, const std::string& group, const std::string& key,
                   std::string& value) {
     std::ifstream in(file);
@@ -148,15 +136,6 @@ int DecodeStoredWipeMethod(const std::string& raw) {
         return 0;
     }
     return WipeMethodFromNumber(value);
-}
-
-bool ReadStoredWipeMethod(int& nMethod) {
-    std::string raw;
-    if (!ReadIniValue(SettingsFilePath(), kMethodGroup, kMethodKey, raw)) {
-        return false;
-    }
-    nMethod = DecodeStoredWipeMethod(raw);
-    return true;
 }
 
 }  // namespace quorrel

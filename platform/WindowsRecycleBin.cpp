@@ -98,8 +98,26 @@ std::string WindowsBinFolder(const std::string& root, bool bNtfs, const std::str
     return bNtfs ? root + "Recycler\\" + sidText + "\\" : root + "RECYCLED\\";
 }
 
+std::string RecycleBinFolder(const std::string& root, const std::string& sidText) {
+    return root + "$Recycle.Bin\\" + sidText + "\\";
+}
+
+std::string ChooseWindowsBinFolder(IWindowsDriveFacts& facts, const std::string& root, bool bNtfs,
+                                   const std::string& sidText) {
+    if (sidText.empty()) {
+        return WindowsBinFolder(root, false, sidText);
+    }
+    const std::string newest = RecycleBinFolder(root, sidText);
+    const std::string older = WindowsBinFolder(root, bNtfs, sidText);
+    if (!facts.IsFolder(newest) && facts.IsFolder(older)) {
+        return older;
+    }
+    return newest;
+}
+
 bool IsWindowsBinBookkeeping(const std::string& name) {
-    return EqualsNoCase(name, "INFO2") || EqualsNoCase(name, "desktop.ini");
+    const bool bIndex = name.size() > 2 && name[0] == '$' && (name[1] == 'I' || name[1] == 'i');
+    return bIndex || EqualsNoCase(name, "INFO2") || EqualsNoCase(name, "desktop.ini");
 }
 
 EBinAccess CWindowsRecycleBins::Open() {
@@ -107,8 +125,8 @@ EBinAccess CWindowsRecycleBins::Open() {
         return EBinAccess::NoService;
     }
     // The query entry point is never called, but a shell without it is too old to trust.
-    if (!m_shell.HasEntryPoint("SHQueryRecycleBinA") ||
-        !m_shell.HasEntryPoint("SHEmptyRecycleBinA")) {
+    if (!m_shell.HasEntryPoint("SHQueryRecycleBinW") ||
+        !m_shell.HasEntryPoint("SHEmptyRecycleBinW")) {
         m_shell.Free();
         return EBinAccess::NoEntryPoints;
     }
@@ -132,10 +150,14 @@ bool CWindowsRecycleBins::Scan(std::vector<CBinLocation>& bins) {
 }
 
 bool CWindowsRecycleBins::BinFolder(const CBinLocation& bin, std::string& folder) {
-    if (bin.m_bPerUser && GetUserSidText(m_token, m_sidText) != 0) {
-        return false;
+    // The newer layout keeps a folder per user on every drive; the old FAT one did not.
+    if (GetUserSidText(m_token, m_sidText) != 0) {
+        if (bin.m_bPerUser) {
+            return false;
+        }
+        m_sidText.clear();
     }
-    folder = WindowsBinFolder(bin.m_strRoot, bin.m_bPerUser, m_sidText);
+    folder = ChooseWindowsBinFolder(m_drives, bin.m_strRoot, bin.m_bPerUser, m_sidText);
     return true;
 }
 

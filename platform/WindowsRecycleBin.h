@@ -29,6 +29,8 @@ public:
     virtual unsigned GetDriveType(const std::string& root) = 0;
     // The volume's file-system name ("NTFS", "FAT32"...); false when it cannot be read.
     virtual bool GetFileSystemName(const std::string& root, std::string& name) = 0;
+    // True when `path` (ending in a separator) is a real folder, not a link to one.
+    virtual bool IsFolder(const std::string& path) = 0;
 };
 
 // A security identifier as the token holds it.
@@ -56,7 +58,7 @@ public:
     virtual bool Load() = 0;
     // True when the loaded library exports `name`.
     virtual bool HasEntryPoint(const char* name) = 0;
-    // SHEmptyRecycleBinA for the drive `root` with `flags`; its result is not looked at.
+    // SHEmptyRecycleBinW for the drive `root` with `flags`; its result is not looked at.
     virtual void EmptyRecycleBin(const std::string& root, unsigned flags) = 0;
     virtual void Free() = 0;
 };
@@ -83,10 +85,22 @@ bool FormatSidText(const CSid& sid, std::string& text, std::uint32_t& nLength,
 // 2 its user cannot be read, 3 the SID cannot be converted.
 int GetUserSidText(IWindowsTokenFacts& token, std::string& sidText);
 
-// The user's bin folder of a drive: "<root>Recycler\<sid>\" on NTFS, "<root>RECYCLED\" else.
+// The user's bin folder of a drive as the systems before Vista keep it: "<root>Recycler\<sid>\"
+// on NTFS, "<root>RECYCLED\" else.
 std::string WindowsBinFolder(const std::string& root, bool bNtfs, const std::string& sidText);
 
-// True for "INFO2" and "desktop.ini" in any letter case: the bin's own bookkeeping.
+// The user's bin folder of a drive as Vista and later keep it, on any file system:
+// "<root>$Recycle.Bin\<sid>\".
+std::string RecycleBinFolder(const std::string& root, const std::string& sidText);
+
+// The user's bin folder of a drive, newest layout first: the first of RecycleBinFolder and
+// WindowsBinFolder that is a real folder; the newest when neither is (a bin never used).
+// Without the user's SID (`sidText` empty) only the old FAT folder can be named.
+std::string ChooseWindowsBinFolder(IWindowsDriveFacts& facts, const std::string& root, bool bNtfs,
+                                   const std::string& sidText);
+
+// True for the bin's own bookkeeping, left for the emptying: "INFO2" and "desktop.ini", and the
+// "$I..." index files of the newer layout, in any letter case.
 bool IsWindowsBinBookkeeping(const std::string& name);
 
 // The Windows bins behind the recycle-bin interface.

@@ -34,6 +34,10 @@ int CauseFromErrno(int nErrno) {
     }
 }
 
+int CauseFromSystemError(int nOsError) {
+    return CauseFromErrno(nOsError);
+}
+
 CFileError ErrnoError(int nErrno, const std::string& name) {
     CFileError error;
     error.m_nCause = CauseFromErrno(nErrno);

@@ -16,6 +16,10 @@ char PreferredSeparator() {
     return '/';
 }
 
+std::size_t PathRootLength(const std::string& path) {
+    return !path.empty() && path[0] == '/' ? 1 : 0;
+}
+
 std::string CurrentDirectory() {
     std::vector<char> buffer(4096);
     while (::getcwd(buffer.data(), buffer.size()) == nullptr) {

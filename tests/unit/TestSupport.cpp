@@ -1,51 +1,66 @@
 #include "tests/unit/TestSupport.h"
 
-#include <dirent.h>
-#include <ftw.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 
 namespace quorrel::test {
 
+namespace fs = std::filesystem;
+
 namespace {
 
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
-    ::remove(path);
-    return 0;
-}
-
-int MakeWritable(const char* path, const struct stat* st, int type, struct FTW*) {
-    if (type != FTW_SL) {
-        ::chmod(path, (st->st_mode & 07777) | S_IRWXU);
+// Where the temporary folders go: $QUORREL_TEST_TMP when set (the Windows tests keep it short,
+// as the expected lines assume a short path), else the system's temporary folder.
+fs::path TempBase() {
+    const char* base = std::getenv("QUORREL_TEST_TMP");
+    if (base == nullptr || *base == '\0') {
+        return fs::temp_directory_path();
     }
-    return 0;
+    std::error_code error;
+    fs::create_directories(fs::u8path(base), error);
+    return fs::u8path(base);
 }
 
 }  // namespace
 
 CTempDir::CTempDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") + "/quorrel-test-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int nTry = 0; nTry < 100; ++nTry) {
+        const fs::path folder = TempBase() / ("quorrel-test-" + std::to_string(random() % 1000000));
+        std::error_code error;
+        if (fs::create_directory(folder, error)) {
+            m_strPath = folder.string();
+            return;
+        }
     }
-    m_strPath = pattern;
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 CTempDir::~CTempDir() {
-    ::nftw(m_strPath.c_str(), MakeWritable, 64, FTW_PHYS);
-    ::nftw(m_strPath.c_str(), RemoveEntry, 64, FTW_DEPTH | FTW_PHYS);
+    std::error_code error;
+    // Read-only entries and locked-down folders are opened up first, links left as they are.
+    for (fs::recursive_directory_iterator it(m_strPath, error), end; !error && it != end;
+         it.increment(error)) {
+        if (!fs::is_symlink(it->symlink_status(error))) {
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+        }
+    }
+    fs::remove_all(m_strPath, error);
+}
+
+std::string CTempDir::operator/(const std::string& name) const {
+    return JoinPath(m_strPath, name);
 }
 
 void WriteFile(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(fs::u8path(path), std::ios::binary | std::ios::trunc);
     out << content;
     if (!out) {
         throw std::runtime_error("cannot write " + path);
@@ -53,40 +68,49 @@ void WriteFile(const std::string& path, const std::string& content) {
 }
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(fs::u8path(path), std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
 }
 
+std::string ReadOpen(IFileHandle& file) {
+    std::int64_t nLength = 0;
+    CFileError error;
+    if (!file.GetLength(nLength, error) || nLength == 0) {
+        return std::string();
+    }
+    std::string content(static_cast<std::size_t>(nLength), '\0');
+    return file.ReadBack(0, content.data(), content.size(), error) ? content : std::string();
+}
+
 bool Exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
+    std::error_code error;
+    return fs::symlink_status(fs::u8path(path), error).type() != fs::file_type::not_found && !error;
 }
 
 std::vector<std::string> ListNames(const std::string& folder) {
     std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        ::closedir(dir);
+    std::error_code error;
+    for (fs::directory_iterator it(fs::u8path(folder), error), end; !error && it != end;
+         it.increment(error)) {
+        names.push_back(it->path().filename().u8string());
     }
     std::sort(names.begin(), names.end());
     return names;
 }
 
 void MakeFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0755) != 0) {
+    std::error_code error;
+    if (!fs::create_directory(fs::u8path(path), error)) {
         throw std::runtime_error("cannot create " + path);
     }
 }
 
 void SetMode(const std::string& path, unsigned mode) {
-    if (::chmod(path.c_str(), static_cast<mode_t>(mode)) != 0) {
+    std::error_code error;
+    fs::permissions(fs::u8path(path), static_cast<fs::perms>(mode), error);
+    if (error) {
         throw std::runtime_error("cannot chmod " + path);
     }
 }

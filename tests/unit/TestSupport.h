@@ -26,8 +26,8 @@ public:
     CTempDir& operator=(const CTempDir&) = delete;
 
     const std::string& Path() const { return m_strPath; }
-    // `name` inside the folder.
-    std::string operator/(const std::string& name) const { return m_strPath + "/" + name; }
+    // `name` inside the folder, joined with the system's separator.
+    std::string operator/(const std::string& name) const;
 
 private:
     std::string m_strPath;
@@ -37,6 +37,9 @@ private:
 void WriteFile(const std::string& path, const std::string& content);
 // The whole content of `path`; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
+// The whole content of a file the test holds open, read through that very handle: a system
+// with share modes refuses any other open while it is held.
+std::string ReadOpen(IFileHandle& file);
 // True when an entry of that name exists (a dangling link counts).
 bool Exists(const std::string& path);
 // The names in `folder` other than "." and "..", sorted.

@@ -2,6 +2,7 @@
 // token with its SID, and a shell that records what it is asked.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@ public:
         name = m_names[root];
         return !name.empty();
     }
+    bool IsFolder(const std::string& path) override { return m_isFolder && m_isFolder(path); }
+
+    std::function<bool(const std::string&)> m_isFolder;  // none: no bin folder exists
 
 private:
     std::uint32_t m_nMask = 0;

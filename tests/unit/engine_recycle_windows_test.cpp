@@ -58,6 +58,11 @@ protected:
         m_token.m_sid = UserSid();
         m_engine.SetClock([] { return std::int64_t{100}; });
         m_shell.m_pLog = &m_host.Lines();
+        m_drives.m_isFolder = [this](const std::string& folder) {
+            std::string path = m_files.Map(folder);
+            path.pop_back();
+            return Exists(path);
+        };
     }
 
     void MakeBin(const std::string& folder) {
@@ -154,7 +159,9 @@ TEST_F(RecycleWindowsTest, MissingBinIsReportedWithItsBackslashAndNotEmptied) {
     m_drives.Add('D', kDriveFixed, "FAT");
     MakeBin("D:\\RECYCLED\\");
     EXPECT_TRUE(RunWipeRecycleBin(m_engine, m_bins));
-    EXPECT_EQ(m_host.Lines()[1], std::string("* Error: Could not access ") + kSidFolder);
+    // A bin never used is named in the newest layout.
+    EXPECT_EQ(m_host.Lines()[1],
+              "* Error: Could not access C:\\$Recycle.Bin\\S-1-5-21-1-2-3-1004\\");
     EXPECT_EQ(m_shell.m_calls, (std::vector<std::string>{"load", "empty D:\\ 7", "free"}));
 }
 
@@ -165,7 +172,7 @@ TEST_F(RecycleWindowsTest, WhatEndsTheCommandBeforeAnyWork) {
     EXPECT_TRUE(m_host.Lines().empty());
     // an entry point missing
     m_shell.m_bLoads = true;
-    m_shell.m_missing = "SHQueryRecycleBinA";
+    m_shell.m_missing = "SHQueryRecycleBinW";
     EXPECT_FALSE(RunWipeRecycleBin(m_engine, m_bins));
     EXPECT_EQ(m_host.Lines(), std::vector<std::string>{"* Could not access Recycle Bin APIs"});
     // no fixed drive at all

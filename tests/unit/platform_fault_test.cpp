@@ -46,8 +46,8 @@ TEST(PlatformFaultFileSystem, FaultFiresOnTheNthCallCountedFromArmingThenIsSpent
     // Spent: the next writes go through to the disk.
     EXPECT_TRUE(Write(*b, "4", error));
     EXPECT_TRUE(Write(*a, "5", error));
-    EXPECT_EQ(ReadFile(dir / "a"), "125");
-    EXPECT_EQ(ReadFile(dir / "b"), "4");  // the failed write stored nothing
+    EXPECT_EQ(ReadOpen(*a), "125");
+    EXPECT_EQ(ReadOpen(*b), "4");  // the failed write stored nothing
 
     // Arming again counts from the calls made so far.
     fs.FailOn(EFileOp::Write, kCauseDiskFull);
@@ -102,7 +102,7 @@ TEST(PlatformFaultFileSystem, FaultNamesTheFileAsTheRealLayerWould) {
         EXPECT_EQ(error.m_strFileName, item.name) << static_cast<int>(item.op);
     }
     // None of those touched the file.
-    EXPECT_EQ(ReadFile(full), "content");
+    EXPECT_EQ(ReadOpen(*file), "content");
 
     // A failed close still lets go of the file.
     fs.FailOn(EFileOp::Close, kCauseHardIO);
@@ -162,20 +162,20 @@ TEST(PlatformFaultFileSystem, DiskFullStoresWhatFitsThenFailsThatWrite) {
     EXPECT_FALSE(Write(*file, "22222", error));
     EXPECT_EQ(error.m_nCause, kCauseDiskFull);
     EXPECT_EQ(error.GetErrorMessage(), "Disk full while accessing " + (dir / "f") + ".");
-    EXPECT_EQ(ReadFile(dir / "f"), "11111222");
+    EXPECT_EQ(ReadOpen(*file), "11111222");
     // Only that write: the next one has room again.
     EXPECT_TRUE(Write(*file, "33", error));
-    EXPECT_EQ(ReadFile(dir / "f"), "1111122233");
+    EXPECT_EQ(ReadOpen(*file), "1111122233");
 
     // More room than the write needs: it is stored whole and still reported.
     fs.FillDiskOn(1, 100);
     EXPECT_FALSE(Write(*file, "44", error));
     EXPECT_EQ(error.m_nCause, kCauseDiskFull);
-    EXPECT_EQ(ReadFile(dir / "f"), "111112223344");
+    EXPECT_EQ(ReadOpen(*file), "111112223344");
     // No room at all.
     fs.FillDiskOn(1, 0);
     EXPECT_FALSE(Write(*file, "55", error));
-    EXPECT_EQ(ReadFile(dir / "f"), "111112223344");
+    EXPECT_EQ(ReadOpen(*file), "111112223344");
 }
 
 TEST(PlatformFaultFileSystem, AddedAttributesShowWhereverTheEntryIsLookedAt) {

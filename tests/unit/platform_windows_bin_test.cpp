@@ -1,6 +1,7 @@
 // The Windows recycle-bin rules over fake facts: the fixed-drive scan, the SID text with its
 // size rule, the user's SID, the bin folders and the names a bin keeps for itself.
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include "platform/WindowsRecycleBin.h"
 #include "tests/unit/WindowsFacts.h"
@@ -102,12 +103,39 @@ TEST(PlatformWindowsBin, BinFoldersAndBookkeepingNames) {
     EXPECT_EQ(WindowsBinFolder("C:\\", true, "S-1-5-21-1-2-3-1004"),
               "C:\\Recycler\\S-1-5-21-1-2-3-1004\\");
     EXPECT_EQ(WindowsBinFolder("D:\\", false, "S-1-5-21-1-2-3-1004"), "D:\\RECYCLED\\");
-    for (const char* name :
-         {"INFO2", "info2", "Info2", "desktop.ini", "DESKTOP.INI", "Desktop.Ini"}) {
+    for (const char* name : {"INFO2", "info2", "Info2", "desktop.ini", "DESKTOP.INI", "Desktop.Ini",
+                             "$IAB12CD.txt", "$i1"}) {
         EXPECT_TRUE(IsWindowsBinBookkeeping(name)) << name;
     }
-    for (const char* name : {"INFO", "INFO22", "desktop.ini.bak", "Dc1.txt", ""}) {
+    for (const char* name :
+         {"INFO", "INFO22", "desktop.ini.bak", "Dc1.txt", "", "$RAB12CD.txt", "$I", "I1"}) {
         EXPECT_FALSE(IsWindowsBinBookkeeping(name)) << name;
+    }
+}
+
+// Newest layout first; the older one only where it is the folder that exists.
+TEST(PlatformWindowsBin, TheBinFolderThatExistsIsChosenNewestFirst) {
+    const std::string sid = "S-1-5-21-1-2-3-1004";
+    const std::string vista = "C:\\$Recycle.Bin\\" + sid + "\\";
+    const std::string xp = "C:\\Recycler\\" + sid + "\\";
+    const struct {
+        std::vector<std::string> existing;
+        bool bNtfs;
+        std::string sid;
+        std::string expected;
+    } cases[] = {
+        {{vista, xp}, true, sid, vista},
+        {{xp}, true, sid, xp},
+        {{}, true, sid, vista},
+        {{"C:\\RECYCLED\\"}, false, sid, "C:\\RECYCLED\\"},
+        {{vista}, false, "", "C:\\RECYCLED\\"},
+    };
+    for (const auto& c : cases) {
+        CFakeDrives drives;
+        drives.m_isFolder = [&c](const std::string& path) {
+            return std::find(c.existing.begin(), c.existing.end(), path) != c.existing.end();
+        };
+        EXPECT_EQ(ChooseWindowsBinFolder(drives, "C:\\", c.bNtfs, c.sid), c.expected);
     }
 }
 
@@ -117,7 +145,7 @@ TEST(PlatformWindowsBin, ShellAccessNeedsBothEntryPoints) {
     CFakeShell shell;
     CWindowsRecycleBins bins(drives, token, shell);
     EXPECT_EQ(bins.Open(), EBinAccess::Ready);
-    for (const char* missing : {"SHQueryRecycleBinA", "SHEmptyRecycleBinA"}) {
+    for (const char* missing : {"SHQueryRecycleBinW", "SHEmptyRecycleBinW"}) {
         shell.m_missing = missing;
         shell.m_calls.clear();
         EXPECT_EQ(bins.Open(), EBinAccess::NoEntryPoints) << missing;

@@ -1,0 +1,68 @@
+// The console on POSIX systems: argv as it is, isatty, plain writes and signals.
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "platform/Console.h"
+
+namespace quorrel {
+
+namespace {
+
+volatile std::sig_atomic_t g_bInterrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+    g_bInterrupted = 1;
+}
+
+int DescriptorOf(EConsoleStream stream) {
+    switch (stream) {
+        case EConsoleStream::Input:
+            return STDIN_FILENO;
+        case EConsoleStream::Output:
+            return STDOUT_FILENO;
+        case EConsoleStream::Error:
+            break;
+    }
+    return STDERR_FILENO;
+}
+
+}  // namespace
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+bool IsConsole(EConsoleStream stream) {
+    return ::isatty(DescriptorOf(stream)) != 0;
+}
+
+void WriteConsoleText(EConsoleStream stream, const std::string& text) {
+    std::FILE* file = stream == EConsoleStream::Output ? stdout : stderr;
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fflush(file);
+}
+
+bool EnableConsoleControls() {
+    return IsConsole(EConsoleStream::Error);
+}
+
+void CatchInterrupts() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);  // the terminal was closed
+    // A reader that goes away (quorrel-shred | head) must not kill the run in the middle of a
+    // file; the log lines are then simply lost.
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+bool WasInterrupted() {
+    return g_bInterrupted != 0;
+}
+
+}  // namespace quorrel

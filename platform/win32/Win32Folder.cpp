@@ -1,0 +1,369 @@
+// The Win32 backend's open folder.
+//
+// A folder is held open by its handle, shared with readers and writers but not with renaming
+// or deleting: while it is held, neither it nor (on NTFS) any folder above it can be renamed,
+// so its path names the very folder that was checked, and the entries reached through that
+// path are its own. Every entry is opened as itself (FILE_FLAG_OPEN_REPARSE_POINT: a link or
+// junction is never followed) and checked against what was listed (volume serial and file
+// index) before anything is done to it. POSIX notions are given their Windows meaning: modes
+// do not exist (access lists are left alone), the read-only attribute is real.
+#include <vector>
+
+#include "platform/win32/Win32Support.h"
+
+namespace quorrel::win32 {
+
+namespace {
+
+constexpr DWORD kShareHeldFolder = FILE_SHARE_READ | FILE_SHARE_WRITE;
+// The attribute bits a file keeps that this program may set or clear.
+constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                      FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+// Opens the entry `listed` of the folder at `folder` as itself with `access`, and checks it
+// is the one listed. An invalid handle, with the error set, otherwise.
+HANDLE OpenListed(const std::wstring& folder, const CDirEntry& listed, DWORD access) {
+    CHandle h(OpenEntry(ChildPath(folder, listed.m_strName), access));
+    if (!h.IsValid()) {
+        return INVALID_HANDLE_VALUE;
+    }
+    if (!IsSameEntry(h.Get(), listed)) {
+        ::SetLastError(kErrReplaced);
+        return INVALID_HANDLE_VALUE;
+    }
+    return h.Release();
+}
+
+// Writes `attributes` (the settable bits) to the open entry `h`, keeping its other bits.
+bool WriteAttributes(HANDLE h, DWORD current, std::uint32_t attributes) {
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) {
+        return false;
+    }
+    DWORD wanted = (current & ~kSettableAttributes) | (attributes & kSettableAttributes);
+    wanted &= ~static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                                  FILE_ATTRIBUTE_DEVICE);
+    if (wanted ==
+        (current & ~static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                                       FILE_ATTRIBUTE_DEVICE))) {
+        return true;
+    }
+    basic.FileAttributes = wanted == 0 ? FILE_ATTRIBUTE_NORMAL : wanted;
+    return ::SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic) != 0;
+}
+
+class CWin32Folder final : public IFolder {
+public:
+    CWin32Folder(HANDLE h, std::wstring path, const CDirEntry& self)
+        : m_h(h), m_strPath(std::move(path)), m_self(self) {}
+
+    CFileId GetId() const override { return m_self.m_id; }
+    std::uint64_t GetMount() const override { return m_self.m_nMount; }
+    CVolumeFacts GetVolume() override {
+        if (!m_bVolumeKnown) {  // asked for every file of the folder
+            m_volume = VolumeOfHandle(m_h.Get());
+            m_bVolumeKnown = true;
+        }
+        return m_volume;
+    }
+
+    bool List(std::vector<CDirEntry>& entries, CFileError& error) override {
+        WIN32_FIND_DATAW found{};
+        const std::wstring pattern = ChildPath(m_strPath, "*");
+        HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, 0);
+        if (search == INVALID_HANDLE_VALUE) {
+            error = LastError();
+            return false;
+        }
+        entries.clear();
+        do {
+            const std::string name = Narrow(std::wstring(found.cFileName));
+            if (name == "." || name == "..") {
+                continue;
+            }
+            CDirEntry entry;
+            CFileError ignored;
+            if (!Lookup(name, entry, ignored)) {
+                entry.m_strName = name;  // gone or held since: the walk's open will say so
+                entry.m_attributes = found.dwFileAttributes;
+            }
+            entries.push_back(std::move(entry));
+        } while (::FindNextFileW(search, &found));
+        const DWORD nEnd = ::GetLastError();
+        ::FindClose(search);
+        if (nEnd != ERROR_NO_MORE_FILES) {
+            error = Win32Error(nEnd);
+            return false;
+        }
+        return true;
+    }
+
+    bool Lookup(const std::string& name, CDirEntry& entry, CFileError& error) override {
+        CHandle h(OpenEntry(ChildPath(m_strPath, name), FILE_READ_ATTRIBUTES));
+        if (!h.IsValid() || !DescribeHandle(h.Get(), name, entry)) {
+            error = LastError();
+            return false;
+        }
+        return true;
+    }
+
+    std::unique_ptr<IFolder> OpenFolder(const CDirEntry& listed, CFileError& error) override {
+        const std::wstring path = ChildPath(m_strPath, listed.m_strName);
+        CHandle h(::CreateFileW(
+            path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, kShareHeldFolder, nullptr,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        CDirEntry self;
+        if (!h.IsValid() || !DescribeHandle(h.Get(), listed.m_strName, self)) {
+            error = LastError();
+            return nullptr;
+        }
+        // a link, a junction or a file where a folder was listed: something was swapped in
+        if ((self.m_attributes & kAttrDirectory) == 0 || self.m_id != listed.m_id) {
+            error = Win32Error(kErrReplaced);
+            return nullptr;
+        }
+        return MakeFolder(h.Release(), path, self);
+    }
+
+    std::unique_ptr<IFolder> OpenParent(const CFileId& expected, CFileError& error) override {
+        std::unique_ptr<IFolder> parent = OpenFolderAt(ParentPath(), error);
+        if (parent && parent->GetId() != expected) {
+            error = Win32Error(kErrReplaced);
+            return nullptr;
+        }
+        return parent;
+    }
+
+    bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
+                                    CFileError& error) override {
+        CHandle h(OpenListed(m_strPath, listed, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES));
+        CDirEntry now;
+        if (!h.IsValid() || !DescribeHandle(h.Get(), listed.m_strName, now)) {
+            error = LastError();
+            return false;
+        }
+        if ((now.m_attributes & kAttrReparsePoint) != 0) {
+            return true;  // a link is removed as an entry; its target is never touched
+        }
+        if (!WriteAttributes(h.Get(), now.m_attributes, attributes)) {
+            error = LastError();
+            return false;
+        }
+        h.Reset();
+        // Nobody else may hold the file: an open that shares nothing proves it.
+        CHandle probe(::CreateFileW(ChildPath(m_strPath, listed.m_strName).c_str(), GENERIC_READ, 0,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!probe.IsValid()) {
+            error = LastError();
+            return false;
+        }
+        if (!IsSameEntry(probe.Get(), listed)) {
+            error = Win32Error(kErrReplaced);
+            return false;
+        }
+        return true;
+    }
+
+    bool SetAttributes(const CDirEntry& listed, std::uint32_t attributes) override {
+        CHandle h(OpenListed(m_strPath, listed, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES));
+        CDirEntry now;
+        return h.IsValid() && DescribeHandle(h.Get(), listed.m_strName, now) &&
+               ((now.m_attributes & kAttrReparsePoint) != 0 ||
+                WriteAttributes(h.Get(), now.m_attributes, attributes));
+    }
+
+    // Windows keeps no mode bits: access lists are the owner's business and are left alone.
+    bool OpenUp(std::uint32_t&) override { return false; }
+    bool RestoreMode(std::uint32_t) override { return true; }
+
+    std::unique_ptr<IFileHandle> OpenForWrite(const CDirEntry& listed,
+                                              const std::string& displayPath,
+                                              CFileError& error) override {
+        CHandle h(::CreateFileW(ChildPath(m_strPath, listed.m_strName).c_str(),
+                                GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!h.IsValid()) {
+            error = LastError(displayPath);
+            return nullptr;
+        }
+        CDirEntry now;
+        if (!DescribeHandle(h.Get(), listed.m_strName, now)) {
+            error = LastError(displayPath);
+            return nullptr;
+        }
+        if (!IsSameEntry(h.Get(), listed)) {
+            error = Win32Error(kErrReplaced, displayPath);
+            return nullptr;
+        }
+        // Links and special files are never written, and a read-only file is refused whoever
+        // runs this (some systems let an administrator open one for writing).
+        if (!IsPlainFile(now.m_attributes) || (now.m_attributes & kAttrReadOnly) != 0) {
+            error = Win32Error(ERROR_ACCESS_DENIED, displayPath);
+            return nullptr;
+        }
+        return MakeFile(h.Release(), FullPath(displayPath));
+    }
+
+    bool Rename(const std::string& from, const std::string& to, CFileError& error) override {
+        // Without MOVEFILE_REPLACE_EXISTING an existing name is never replaced.
+        if (!::MoveFileExW(ChildPath(m_strPath, from).c_str(), ChildPath(m_strPath, to).c_str(),
+                           0)) {
+            error = LastError();
+            return false;
+        }
+        return true;
+    }
+
+    bool Delete(const std::string& name, CFileError& error) override {
+        const std::wstring path = ChildPath(m_strPath, name);
+        // A link to a folder (or a junction) is removed as a folder entry, never followed.
+        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+        const bool bFolderLink = attributes != INVALID_FILE_ATTRIBUTES &&
+                                 (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                                 (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if (!(bFolderLink ? ::RemoveDirectoryW(path.c_str()) : ::DeleteFileW(path.c_str()))) {
+            error = LastError();
+            return false;
+        }
+        return true;
+    }
+
+    bool RemoveFolder(const std::string& name, CFileError& error) override {
+        if (!::RemoveDirectoryW(ChildPath(m_strPath, name).c_str())) {
+            error = LastError();
+            return false;
+        }
+        return true;
+    }
+
+    bool GetSpace(CVolumeSpace& space, CFileError& error) override {
+        ULARGE_INTEGER available{};
+        ULARGE_INTEGER total{};
+        ULARGE_INTEGER free{};
+        DWORD nSectorsPerCluster = 0;
+        DWORD nBytesPerSector = 0;
+        DWORD nFreeClusters = 0;
+        DWORD nClusters = 0;
+        const std::wstring folder = m_strPath + L'\\';
+        if (!::GetDiskFreeSpaceExW(folder.c_str(), &available, &total, &free)) {
+            error = LastError();
+            return false;
+        }
+        if (::GetDiskFreeSpaceW(folder.c_str(), &nSectorsPerCluster, &nBytesPerSector,
+                                &nFreeClusters, &nClusters)) {
+            space.m_nBlockBytes = static_cast<std::int64_t>(nSectorsPerCluster) * nBytesPerSector;
+        }
+        space.m_nTotalBytes = static_cast<std::int64_t>(total.QuadPart);
+        space.m_nFreeBytes = static_cast<std::int64_t>(free.QuadPart);
+        space.m_nAvailableBytes = static_cast<std::int64_t>(available.QuadPart);
+        // Quotas are per user; there is no reserve that an administrator alone may fill.
+        space.m_bMayUseReserve = false;
+        DWORD nFlags = 0;
+        space.m_bReadOnly = ::GetVolumeInformationByHandleW(m_h.Get(), nullptr, 0, nullptr, nullptr,
+                                                            &nFlags, nullptr, 0) &&
+                            (nFlags & FILE_READ_ONLY_VOLUME) != 0;
+        return true;
+    }
+
+    std::unique_ptr<IFolder> CreateNewFolder(const std::string& name, std::uint32_t,
+                                             CFileError& error) override {
+        const std::wstring path = ChildPath(m_strPath, name);
+        if (!::CreateDirectoryW(path.c_str(), nullptr)) {
+            error = LastError();
+            return nullptr;
+        }
+        CDirEntry created;
+        CFileError ignored;
+        if (!Lookup(name, created, ignored) || (created.m_attributes & kAttrDirectory) == 0) {
+            error = Win32Error(kErrReplaced);
+            return nullptr;
+        }
+        return OpenFolder(created, error);
+    }
+
+    std::unique_ptr<IFileHandle> CreateNewFile(const std::string& name,
+                                               const std::string& displayPath,
+                                               CFileError& error) override {
+        // CREATE_NEW never opens an existing entry, a link included.
+        HANDLE h = ::CreateFileW(ChildPath(m_strPath, name).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            error = LastError(displayPath);
+            return nullptr;
+        }
+        return MakeFile(h, FullPath(displayPath));
+    }
+
+    std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) override {
+        std::vector<wchar_t> root(m_strPath.size() + 2);
+        const std::wstring folder = m_strPath + L'\\';
+        if (!::GetVolumePathNameW(folder.c_str(), root.data(), static_cast<DWORD>(root.size()))) {
+            error = LastError();
+            topPath.clear();
+            return nullptr;
+        }
+        const std::wstring rootPath(root.data());
+        std::unique_ptr<IFolder> top = OpenFolderAt(rootPath, error);
+        topPath = top ? Narrow(rootPath.rfind(L"\\\\?\\", 0) == 0 ? rootPath.substr(4) : rootPath)
+                      : std::string();
+        return top;
+    }
+
+private:
+    // The path of the folder above this one.
+    std::wstring ParentPath() const {
+        std::wstring path = m_strPath;
+        while (path.size() > 1 && path.back() == L'\\') {
+            path.pop_back();
+        }
+        const std::size_t cut = path.rfind(L'\\');
+        return cut == std::wstring::npos ? path : path.substr(0, cut + 1);
+    }
+
+    CHandle m_h;
+    std::wstring m_strPath;  // extended, without a trailing separator unless it is a root
+    CDirEntry m_self;
+    bool m_bVolumeKnown = false;
+    CVolumeFacts m_volume;
+};
+
+}  // namespace
+
+std::unique_ptr<IFolder> MakeFolder(HANDLE h, std::wstring path, const CDirEntry& self) {
+    return std::make_unique<CWin32Folder>(h, std::move(path), self);
+}
+
+std::unique_ptr<IFolder> OpenFolderAt(const std::wstring& path, CFileError& error) {
+    CHandle h(::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                            kShareHeldFolder, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                            nullptr));
+    CDirEntry self;
+    if (!h.IsValid() || !DescribeHandle(h.Get(), std::string(), self)) {
+        error = LastError();
+        return nullptr;
+    }
+    if ((self.m_attributes & kAttrDirectory) == 0) {
+        error = Win32Error(ERROR_DIRECTORY);
+        return nullptr;
+    }
+    // The path the folder is known by, links in it resolved: what its entries are reached by.
+    std::vector<wchar_t> finalPath(path.size() + MAX_PATH);
+    DWORD nChars = ::GetFinalPathNameByHandleW(h.Get(), finalPath.data(),
+                                               static_cast<DWORD>(finalPath.size()), 0);
+    if (nChars >= finalPath.size()) {
+        finalPath.resize(nChars + 1);
+        nChars = ::GetFinalPathNameByHandleW(h.Get(), finalPath.data(),
+                                             static_cast<DWORD>(finalPath.size()), 0);
+    }
+    std::wstring resolved = nChars == 0 ? path : std::wstring(finalPath.data(), nChars);
+    while (resolved.size() > 7 && resolved.back() == L'\\') {
+        resolved.pop_back();  // a root keeps its separator
+    }
+    if (resolved.size() == 6 && resolved[5] == L':') {
+        resolved += L'\\';
+    }
+    return MakeFolder(h.Release(), resolved, self);
+}
+
+}  // namespace quorrel::win32

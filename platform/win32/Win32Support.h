@@ -1,0 +1,90 @@
+// What the Win32 backend's folder, file and file-system classes share. Internal to platform/.
+#pragma once
+
+#include <windows.h>
+
+#include <winioctl.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/FileSystem.h"
+
+#ifndef ERROR_DISK_QUOTA_EXCEEDED
+#define ERROR_DISK_QUOTA_EXCEEDED 1295L
+#endif
+
+namespace quorrel::win32 {
+
+// UTF-8 to UTF-16 and back: names pass through unchanged, whatever the code page.
+std::wstring Widen(const std::string& text);
+std::string Narrow(const std::wstring& text);
+std::string Narrow(const wchar_t* text, std::size_t nChars);
+
+// `path` made absolute (GetFullPathNameW) and given the "\\?\" prefix, so that no length
+// limit applies and no part of it is interpreted again ("\\?\UNC\" for a share). A path that
+// has the prefix already is kept.
+std::wstring ExtendedPath(const std::string& path);
+// `folder` (an extended path) joined with the bare `name`.
+std::wstring ChildPath(const std::wstring& folder, const std::string& name);
+
+// The cause a system error code stands for.
+int CauseFromWin32Error(DWORD nError);
+// A failure from the system error code `nError`, naming `name`.
+CFileError Win32Error(DWORD nError, const std::string& name = kUnnamedFile);
+// The failure of the call that just failed (GetLastError), naming `name`.
+CFileError LastError(const std::string& name = kUnnamedFile);
+
+// The error a handle check reports: the entry at that name is no longer the one listed.
+constexpr DWORD kErrReplaced = ERROR_FILE_INVALID;
+
+// An owned handle, closed when it goes.
+class CHandle {
+public:
+    explicit CHandle(HANDLE h = INVALID_HANDLE_VALUE) : m_h(h) {}
+    ~CHandle() { Reset(); }
+    CHandle(const CHandle&) = delete;
+    CHandle& operator=(const CHandle&) = delete;
+    HANDLE Get() const { return m_h; }
+    bool IsValid() const { return m_h != INVALID_HANDLE_VALUE && m_h != nullptr; }
+    HANDLE Release() {
+        HANDLE h = m_h;
+        m_h = INVALID_HANDLE_VALUE;
+        return h;
+    }
+    void Reset(HANDLE h = INVALID_HANDLE_VALUE) {
+        if (IsValid()) {
+            ::CloseHandle(m_h);
+        }
+        m_h = h;
+    }
+
+private:
+    HANDLE m_h;
+};
+
+// Opens the entry `path` itself (a link or junction is opened as such, never followed) with
+// `access`, sharing with everyone, so that its identity and attributes can be read.
+HANDLE OpenEntry(const std::wstring& path, DWORD access);
+
+// Identity, attributes and number of names of the open object `h`, as an entry of a folder
+// named `name`. False with the system's error set when they cannot be read.
+bool DescribeHandle(HANDLE h, const std::string& name, CDirEntry& entry);
+
+// True when the open object `h` is the entry `listed` (same volume, file index and kind).
+bool IsSameEntry(HANDLE h, const CDirEntry& listed);
+
+// The file system the open object `h` lives on (ReFS writes new data to new blocks).
+CVolumeFacts VolumeOfHandle(HANDLE h);
+
+// A folder opened as `h` (owned from now on) at the extended path `path`.
+std::unique_ptr<IFolder> MakeFolder(HANDLE h, std::wstring path, const CDirEntry& self);
+// Opens the folder at the extended `path` (following links in it, the user named it) with
+// the sharing a held folder uses: readers and writers, not renaming or deleting it.
+std::unique_ptr<IFolder> OpenFolderAt(const std::wstring& path, CFileError& error);
+
+// A file opened for writing as `h` (owned), its write failures naming `fullPath`.
+std::unique_ptr<IFileHandle> MakeFile(HANDLE h, std::string fullPath);
+
+}  // namespace quorrel::win32

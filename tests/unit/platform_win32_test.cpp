@@ -1,0 +1,202 @@
+// The Win32 backend on a real Windows file system (under Wine in CI): sharing, the read-only
+// attribute, links, long paths, renames that never replace, the user's bin and the registry.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "engine/WipeEngine.h"
+#include "platform/Settings.h"
+#include "platform/WindowsRecycleBin.h"
+#include "platform/win32/Win32Support.h"
+#include "tests/unit/TestSupport.h"
+
+namespace quorrel::test {
+
+namespace {
+
+using win32::CHandle;
+using win32::ExtendedPath;
+using win32::Widen;
+
+class Win32Test : public ::testing::Test {
+protected:
+    Win32Test() : m_engine(SystemFileSystem(), m_host) { m_engine.SetWipeMethod(1); }
+
+    // Wipes `path` in `mode` and gives the run's lines.
+    EWipeOutcome Wipe(const std::string& path, EWipeMode mode = EWipeMode::Normal) {
+        m_host.ClearLines();
+        return m_engine.WipeFile(path, mode);
+    }
+    std::string Lines() const {
+        std::string all;
+        for (const std::string& line : m_host.Lines()) {
+            all += line + "\n";
+        }
+        return all;
+    }
+
+    CTempDir m_dir;
+    CRecordingHost m_host;
+    CWipeEngine m_engine;
+};
+
+}  // namespace
+
+// Another program's open handle is a sharing violation: the file stays whole; once it is
+// closed the file is destroyed.
+TEST_F(Win32Test, AFileHeldElsewhereIsLeftAloneUntilItIsFree) {
+    const std::string path = m_dir / "held.txt";
+    WriteFile(path, "secret");
+    for (const DWORD nShare : {DWORD{0}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+        CHandle other(::CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, nShare, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(other.IsValid());
+        EXPECT_EQ(Wipe(path), EWipeOutcome::Failed) << nShare;
+        EXPECT_NE(Lines().find("* "), std::string::npos) << Lines();
+        other.Reset();
+        EXPECT_EQ(ReadFile(path), "secret");
+    }
+    EXPECT_EQ(Wipe(path), EWipeOutcome::Destroyed) << Lines();
+    EXPECT_FALSE(Exists(path));
+}
+
+// The read-only attribute is the system's own: recycle-bin mode leaves such a file as it is,
+// normal mode clears it first. The backend checks the attribute itself, so this holds even for
+// an administrator, whom some systems let open a read-only file for writing.
+TEST_F(Win32Test, TheReadOnlyAttributeIsRespected) {
+    const std::string path = m_dir / "readonly.txt";
+    WriteFile(path, "kept");
+    ASSERT_TRUE(::SetFileAttributesW(ExtendedPath(path).c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(Wipe(path, EWipeMode::RecycleBin), EWipeOutcome::Failed);
+    EXPECT_EQ(ReadFile(path), "kept");
+    EXPECT_NE(::GetFileAttributesW(ExtendedPath(path).c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(Wipe(path), EWipeOutcome::Destroyed) << Lines();
+    EXPECT_FALSE(Exists(path));
+}
+
+// A symbolic link is removed as an entry; what it points at keeps its contents.
+TEST_F(Win32Test, ALinkIsRemovedAndItsTargetKept) {
+    const std::string target = m_dir / "target.txt";
+    const std::string link = m_dir / "link.txt";
+    WriteFile(target, "outside");
+    if (!::CreateSymbolicLinkW(Widen(link).c_str(), Widen(target).c_str(), 0)) {
+        GTEST_SKIP() << "this system makes no symbolic links (error " << ::GetLastError() << ")";
+    }
+    m_engine.WipeFile(link, EWipeMode::Normal);
+    EXPECT_FALSE(Exists(link));
+    EXPECT_EQ(ReadFile(target), "outside");
+}
+
+// Paths of any length: a file 300 characters deep, named without the "\\?\" prefix.
+TEST_F(Win32Test, PathsLongerThanMaxPathWork) {
+    std::string folder = m_dir.Path();
+    while (folder.size() < 300) {
+        folder = JoinPath(folder, std::string(40, 'd'));
+        ASSERT_TRUE(::CreateDirectoryW(ExtendedPath(folder).c_str(), nullptr)) << folder;
+    }
+    const std::string path = JoinPath(folder, "deep.txt");
+    CHandle file(::CreateFileW(ExtendedPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
+                               nullptr));
+    ASSERT_TRUE(file.IsValid());
+    DWORD nWritten = 0;
+    ASSERT_TRUE(::WriteFile(file.Get(), "deep", 4, &nWritten, nullptr));
+    file.Reset();
+    EXPECT_EQ(Wipe(path), EWipeOutcome::Destroyed) << Lines();
+    EXPECT_TRUE(
+        m_engine.WipeFolder(JoinPath(m_dir.Path(), std::string(40, 'd')), EWipeMode::Normal))
+        << Lines();
+    EXPECT_TRUE(ListNames(m_dir.Path()).empty());
+}
+
+// A rename onto a name that is taken fails as such, and neither file changes.
+TEST_F(Win32Test, ARenameNeverReplaces) {
+    WriteFile(m_dir / "a", "a");
+    WriteFile(m_dir / "b", "b");
+    CFileError error;
+    std::unique_ptr<IFolder> folder = SystemFileSystem().OpenFolder(m_dir.Path(), error);
+    ASSERT_TRUE(folder);
+    EXPECT_FALSE(folder->Rename("a", "b", error));
+    EXPECT_EQ(error.m_eFault, EFileFault::NameTaken);
+    EXPECT_EQ(ReadFile(m_dir / "a"), "a");
+    EXPECT_EQ(ReadFile(m_dir / "b"), "b");
+    EXPECT_TRUE(folder->Rename("a", "c", error));
+}
+
+// The system's own facts: the shell's bin entry points, a fixed drive C:, the user's SID and
+// the bin folder of the newest layout on it.
+TEST(Win32Bins, TheUsersBinIsFoundWithItsSid) {
+    IRecycleBins& bins = SystemRecycleBins();
+    ASSERT_EQ(bins.Open(), EBinAccess::Ready);
+    std::vector<CBinLocation> locations;
+    ASSERT_TRUE(bins.Scan(locations));
+    bins.Close();
+    ASSERT_FALSE(locations.empty());
+    EXPECT_EQ(locations[0].m_strRoot, "C:\\");
+    std::string folder;
+    ASSERT_TRUE(bins.BinFolder(locations[0], folder));
+    EXPECT_TRUE(std::regex_match(folder, std::regex(R"(C:\\\$Recycle\.Bin\\S-1-5-21(-\d+)+\\)")))
+        << folder;
+}
+
+// The method the window stored in the registry, whatever the value's type.
+TEST(Win32Settings, TheMethodIsReadFromTheRegistry) {
+    const std::wstring keyPath = L"SOFTWARE\\Tellmoor\\Quorrel\\1.0";
+    const DWORD nMethod = 3;
+    const BYTE shortValue[] = {2};
+    const BYTE longValue[] = {1, 0, 0, 0, 0};
+    const struct {
+        DWORD nType;
+        const BYTE* pData;
+        DWORD nBytes;
+        int nExpected;
+    } cases[] = {
+        {REG_DWORD, reinterpret_cast<const BYTE*>(&nMethod), sizeof nMethod, 3},
+        {REG_BINARY, shortValue, sizeof shortValue, 2},
+        {REG_BINARY, longValue, sizeof longValue, 0},
+    };
+    for (const auto& c : cases) {
+        HKEY key = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0,
+                                    KEY_SET_VALUE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        ::RegSetValueExW(key, L"Using Alorithm", 0, c.nType, c.pData, c.nBytes);
+        ::RegCloseKey(key);
+        int nRead = -1;
+        EXPECT_TRUE(ReadStoredWipeMethod(nRead));
+        EXPECT_EQ(nRead, c.nExpected) << c.nType;
+    }
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Tellmoor");
+    int nUnchanged = 7;
+    EXPECT_FALSE(ReadStoredWipeMethod(nUnchanged));
+    EXPECT_EQ(nUnchanged, 7);
+}
+
+// The path rules of Windows: drives, shares and the "\\?\" form keep their roots.
+TEST(Win32Paths, RootsAreKept) {
+    const struct {
+        const char* path;
+        std::size_t nRoot;
+        const char* parent;
+        const char* last;
+    } cases[] = {
+        {"C:\\dir\\file.txt", 3, "C:\\dir", "file.txt"},
+        {"C:/dir/", 3, "C:/", "dir"},
+        {"\\\\server\\share\\dir", 15, "\\\\server\\share\\", "dir"},
+        {"\\\\?\\C:\\x", 7, "\\\\?\\C:\\", "x"},
+        {"\\\\?\\UNC\\server\\share\\x", 21, "\\\\?\\UNC\\server\\share\\", "x"},
+        {"dir\\file", 0, "dir", "file"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PathRootLength(c.path), c.nRoot) << c.path;
+        EXPECT_EQ(ParentFolder(c.path), c.parent) << c.path;
+        EXPECT_EQ(LastPathPart(c.path), c.last) << c.path;
+    }
+    EXPECT_EQ(FullPath("C:\\a\\..\\b\\.\\c"), "C:\\b\\c");
+    EXPECT_EQ(JoinPath("C:\\", "x"), "C:\\x");
+    EXPECT_EQ(JoinPath("C:\\a", "x"), "C:\\a\\x");
+}
+
+}  // namespace quorrel::test
