@@ -2,12 +2,12 @@
 # Installs what is missing, builds, and runs every test: first the unit tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer (engine, platform and terminal: the window's
 # toolkit is not built with them), then the whole suite, window and assurance tests included,
-# then the Debian package made from that build: linted, installed, tried and removed, and
-# last every reader of outside input under libFuzzer for a short while (scripts/fuzz.sh runs
-# one for longer).
+# then the Debian package made from that build: linted, installed, tried and removed, then the
+# window against Qt 5.15 and the 32-bit Windows build under Wine, and last every reader of
+# outside input under libFuzzer for a short while (scripts/fuzz.sh runs one for longer).
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh build test package
+scripts/install-deps.sh build test package qt5 win32
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
@@ -30,6 +30,11 @@ ctest --test-dir build --output-on-failure
 rm -rf build/package
 cpack -G DEB --config build/CPackConfig.cmake -B build/package >/dev/null
 scripts/check-package.sh build/package/quorrel_*.deb
+
+# The window and its GUI tests against Qt 5.15, the last Qt that runs on 32-bit Windows; then
+# quorrel-shred.exe and the engine, platform and terminal tests for 32-bit Windows, under Wine.
+scripts/test-qt5.sh
+scripts/test-win32.sh
 
 # 15 seconds or 50,000 inputs per fuzz target, whichever comes first; built with clang.
 scripts/fuzz.sh all 15 50000

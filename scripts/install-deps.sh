@@ -11,6 +11,9 @@ for need in "$@"; do
                           man-db groff-base appstream desktop-file-utils clang clang-format libclang-rt-14-dev) ;;
         package) packages+=(dpkg-dev file gzip lintian man-db appstream desktop-file-utils
                             qt6-qpa-plugins) ;;
+        # The 32-bit Windows cross build and Wine to run it (Wine's 32-bit half needs the i386
+        # architecture); GoogleTest's sources are built for the target.
+        win32) packages+=(g++-mingw-w64-i686-posix wine wine32:i386 googletest) ;;
         bench) packages+=(coreutils python3) ;;
         run) packages+=(xvfb xauth) ;;
         screenshot) packages+=(xvfb xauth xterm imagemagick) ;;
@@ -32,5 +35,8 @@ if [[ $(id -u) -ne 0 ]]; then
     sudo=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
+if [[ " ${missing[*]}" == *":i386"* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo[@]}" dpkg --add-architecture i386
+fi
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null

@@ -303,7 +303,11 @@ public:
             topPath.clear();
             return nullptr;
         }
-        const std::wstring rootPath(root.data());
+        std::wstring rootPath(root.data());
+        while (!rootPath.empty() && rootPath.back() == L'\\') {
+            rootPath.pop_back();
+        }
+        rootPath += L'\\';  // a root is named with one separator at its end
         std::unique_ptr<IFolder> top = OpenFolderAt(rootPath, error);
         topPath = top ? Narrow(rootPath.rfind(L"\\\\?\\", 0) == 0 ? rootPath.substr(4) : rootPath)
                       : std::string();

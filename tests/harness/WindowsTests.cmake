@@ -18,3 +18,12 @@ function(quorrel_isolate_test target)
 endfunction()
 
 add_subdirectory(unit)
+
+# quorrel-shred.exe destroys files in place on a loop-mounted image given to Wine as a drive.
+if(QUORREL_ASSURANCE)
+    add_test(NAME assurance_win32_ext4
+             COMMAND bash ${PROJECT_SOURCE_DIR}/tests/assurance/run_win32_assurance.sh
+                     $<TARGET_FILE:quorrel-shred> ${QUORREL_WINE_PREFIX})
+    set_tests_properties(assurance_win32_ext4 PROPERTIES
+        LABELS assurance SKIP_RETURN_CODE 77 TIMEOUT 300 RUN_SERIAL TRUE)
+endif()
