@@ -3,7 +3,7 @@
 // of the window calls these and stays the same for both.
 #pragma once
 
-#include <QDropEvent>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
@@ -16,14 +16,15 @@ namespace quorrel {
 
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
 
+// Before the application object is made: the window is scaled to the screen's density, and
+// drawn with pixmaps of that density, at fractional scale factors too. Qt 6 always does.
+inline void ScaleToScreenDensity() {}
+
 // The type of an index into, and of the size of, a QByteArray, QString or QList.
 using QtIndex = qsizetype;
 
 // Where the pointer was, in the receiving widget's coordinates.
 inline QPointF EventPosition(const QMouseEvent* pEvent) {
-    return pEvent->position();
-}
-inline QPointF EventPosition(const QDropEvent* pEvent) {
     return pEvent->position();
 }
 
@@ -39,13 +40,17 @@ inline QPixmap LabelPixmap(const QLabel& label) {
 
 #else
 
+inline void ScaleToScreenDensity() {
+    QGuiApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QGuiApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+}
+
 using QtIndex = int;
 
 inline QPointF EventPosition(const QMouseEvent* pEvent) {
     return pEvent->localPos();
-}
-inline QPointF EventPosition(const QDropEvent* pEvent) {
-    return pEvent->posF();
 }
 
 inline QPixmap IconPixmap(const QIcon& icon, const QSize& size, qreal ratio, QIcon::Mode mode) {
