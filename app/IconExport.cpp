@@ -3,6 +3,7 @@
 // Icon=quorrel finds the same picture the window shows. The icon is drawn in code; this is its
 // only way into a file.
 #include "res/Artwork.h"
+#include "toolkit/QtCompat.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -13,6 +14,8 @@
 #include <cstdio>
 
 namespace {
+
+using quorrel::IconPixmap;
 
 const int kSizes[] = {16, 24, 32, 48, 64, 96};
 
@@ -25,7 +28,7 @@ bool ExportSize(const QIcon& icon, const QString& root, int nSize) {
     // The large sizes are the icon's own double-density drawings, not enlargements.
     const int nRatio = nSize > 48 ? 2 : 1;
     const int nLogical = nSize / nRatio;
-    QImage image = icon.pixmap(QSize(nLogical, nLogical), nRatio).toImage();
+    QImage image = IconPixmap(icon, QSize(nLogical, nLogical), nRatio, QIcon::Normal).toImage();
     if (image.size() != QSize(nSize, nSize)) {
         image = image.scaled(nSize, nSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }

@@ -2,6 +2,7 @@
 #include "list/StartupPaths.h"
 #include "res/Artwork.h"
 #include "shell/QuorrelApp.h"
+#include "toolkit/QtCompat.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     static char programName[] = "quorrel";
     int toolkitArgc = 1;
     char* toolkitArgv[] = {argc > 0 && argv[0] != nullptr ? argv[0] : programName, nullptr};
+    quorrel::ScaleToScreenDensity();
     QApplication application(toolkitArgc, toolkitArgv);
     QApplication::setWindowIcon(quorrel::AppIcon());
     // Lets the desktop match the window with the desktop entry (its name and icon).

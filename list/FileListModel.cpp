@@ -112,7 +112,7 @@ bool CFileListModel::removeRows(int row, int count, const QModelIndex& parent) {
     for (int k = row; k < row + count; ++k) {
         ForgetPath(m_rows[k].path);
     }
-    m_rows.remove(row, count);
+    m_rows.erase(m_rows.begin() + row, m_rows.begin() + row + count);
     endRemoveRows();
     return true;
 }

@@ -1,6 +1,7 @@
 #include "list/PathText.h"
 
 #include "platform/FileSystem.h"
+#include "toolkit/QtCompat.h"
 
 namespace quorrel {
 
@@ -20,7 +21,7 @@ bool IsControl(char32_t code) {
 // Decodes the UTF-8 sequence starting at `i`. Returns its length, or 0 when the bytes there
 // are not a well-formed sequence (stray continuation byte, truncated, overlong, surrogate or
 // beyond U+10FFFF).
-int DecodeSequence(const QByteArray& bytes, qsizetype i, char32_t& code) {
+int DecodeSequence(const QByteArray& bytes, QtIndex i, char32_t& code) {
     const auto lead = static_cast<unsigned char>(bytes[i]);
     int nLength = 0;
     char32_t nMinimum = 0;
@@ -58,7 +59,7 @@ int DecodeSequence(const QByteArray& bytes, qsizetype i, char32_t& code) {
 QString DisplayPath(const QByteArray& path) {
     QString text;
     text.reserve(path.size());
-    qsizetype i = 0;
+    QtIndex i = 0;
     while (i < path.size()) {
         char32_t code = 0;
         const int nLength = DecodeSequence(path, i, code);
@@ -80,7 +81,7 @@ QString DisplayPath(const QByteArray& path) {
 
 QByteArray EntryName(const QByteArray& path) {
     // The system decides what separates: on Linux a backslash is an ordinary character.
-    qsizetype cut = path.size() - 1;
+    QtIndex cut = path.size() - 1;
     while (cut >= 0 && !IsPathSeparator(path[cut])) {
         --cut;
     }

@@ -2,6 +2,7 @@
 
 #include "list/QuorrelView.h"
 #include "platform/FileSystem.h"
+#include "toolkit/QtCompat.h"
 
 namespace quorrel {
 
@@ -15,13 +16,13 @@ bool IsBlank(char c) {
 // starts with a quote runs to the next quote, any other to the first blank. Without this rule
 // an unquoted program path would make the first quoted argument pass for it, and the first
 // file the user named would be dropped.
-qsizetype SkipProgramPath(const QByteArray& text) {
-    qsizetype nPos = 0;
+QtIndex SkipProgramPath(const QByteArray& text) {
+    QtIndex nPos = 0;
     while (nPos < text.size() && IsBlank(text[nPos])) {
         ++nPos;
     }
     if (nPos < text.size() && text[nPos] == '"') {
-        const qsizetype nClose = text.indexOf('"', nPos + 1);
+        const QtIndex nClose = text.indexOf('"', nPos + 1);
         return nClose < 0 ? text.size() : nClose + 1;
     }
     while (nPos < text.size() && !IsBlank(text[nPos])) {
@@ -34,9 +35,9 @@ qsizetype SkipProgramPath(const QByteArray& text) {
 
 QList<QByteArray> ParseQuotedCommandLine(const QByteArray& text) {
     QList<QByteArray> tokens;
-    qsizetype nOpen = text.indexOf('"', SkipProgramPath(text));
+    QtIndex nOpen = text.indexOf('"', SkipProgramPath(text));
     while (nOpen >= 0) {
-        const qsizetype nClose = text.indexOf('"', nOpen + 1);
+        const QtIndex nClose = text.indexOf('"', nOpen + 1);
         if (nClose < 0) {
             break;  // an unpaired quote yields nothing and ends the scan
         }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the packages a task needs that are not installed yet.
-# Usage: scripts/install-deps.sh build|test|package|bench|run|screenshot ...
+# Usage: scripts/install-deps.sh build|test|package|bench|run|screenshot|qt5|win32 ...
 set -euo pipefail
 
 packages=()
@@ -17,6 +17,8 @@ for need in "$@"; do
         bench) packages+=(coreutils python3) ;;
         run) packages+=(xvfb xauth) ;;
         screenshot) packages+=(xvfb xauth xterm imagemagick) ;;
+        # The window built against Qt 5.15 as well (scripts/test-qt5.sh).
+        qt5) packages+=(qtbase5-dev qtbase5-dev-tools libqt5test5) ;;
         *) echo "install-deps: unknown need '$need'" >&2; exit 2 ;;
     esac
 done

@@ -41,7 +41,7 @@ bool LoadWipeMethod(QSettings& settings, int& nMethod) {
     settings.beginGroup(QLatin1String(kMethodGroup));
     const QVariant value = settings.value(QLatin1String(kMethodKey));
     settings.endGroup();
-    switch (value.typeId()) {
+    switch (value.userType()) {
         case QMetaType::QByteArray:
             return WipeMethodFromBytes(value.toByteArray().toStdString(), nMethod);
         case QMetaType::QString:

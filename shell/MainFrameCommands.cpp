@@ -15,6 +15,7 @@
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
 #include "shell/OutputBar.h"
+#include "toolkit/QtCompat.h"
 
 namespace quorrel {
 
@@ -200,7 +201,7 @@ bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
     auto* pMenu = qobject_cast<QMenu*>(pWatched);
     if (pMenu != nullptr && pEvent->type() == QEvent::MouseMove) {
         const QAction* pAction =
-            pMenu->actionAt(static_cast<QMouseEvent*>(pEvent)->position().toPoint());
+            pMenu->actionAt(EventPosition(static_cast<QMouseEvent*>(pEvent)).toPoint());
         if (pAction != nullptr && !pAction->isEnabled() && !pAction->isSeparator()) {
             static_cast<QObject*>(pMenu)->event(pEvent);
             m_wndStatusBar->SetMessage(pAction->statusTip());

@@ -1,4 +1,5 @@
 #include "toolkit/HyperLink.h"
+#include "toolkit/QtCompat.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -62,7 +63,7 @@ void CXTHyperLink::mousePressEvent(QMouseEvent* pEvent) {
 void CXTHyperLink::mouseReleaseEvent(QMouseEvent* pEvent) {
     // A press dragged off the link and released elsewhere opens nothing, as with a button.
     const bool bClick = m_bPressed && pEvent->button() == Qt::LeftButton &&
-                        rect().contains(pEvent->position().toPoint());
+                        rect().contains(EventPosition(pEvent).toPoint());
     m_bPressed = false;
     pEvent->accept();
     if (bClick) {

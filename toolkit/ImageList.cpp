@@ -1,4 +1,5 @@
 #include "toolkit/ImageList.h"
+#include "toolkit/QtCompat.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -31,7 +32,7 @@ void CImageList::Draw(QPainter& painter, int nImage, const QPoint& topLeft, bool
     // dense screen instead of being blown up from 32 device pixels.
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const QPixmap pixmap =
-        m_icons.at(nImage).pixmap(m_size, ratio, bDisabled ? QIcon::Disabled : QIcon::Normal);
+        IconPixmap(m_icons.at(nImage), m_size, ratio, bDisabled ? QIcon::Disabled : QIcon::Normal);
     painter.drawPixmap(QRect(topLeft, m_size), pixmap);
 }
 

@@ -12,6 +12,7 @@
 #include <QWheelEvent>
 
 #include "toolkit/OutBarCtrl.h"
+#include "toolkit/QtCompat.h"
 
 namespace quorrel {
 
@@ -46,7 +47,7 @@ void CXTOutBarCtrl::mousePressEvent(QMouseEvent* pEvent) {
         return;
     }
     EndEdit(true);  // a click elsewhere finishes the edit, as leaving the field does
-    m_ptLast = pEvent->position().toPoint();
+    m_ptLast = EventPosition(pEvent).toPoint();
     int nIndex = -1;
     const int nHit = HitTest(m_ptLast, &nIndex);
     if (nHit == HitNone) {
@@ -65,7 +66,7 @@ void CXTOutBarCtrl::mouseDoubleClickEvent(QMouseEvent* pEvent) {
 }
 
 void CXTOutBarCtrl::mouseMoveEvent(QMouseEvent* pEvent) {
-    m_ptLast = pEvent->position().toPoint();
+    m_ptLast = EventPosition(pEvent).toPoint();
     m_timerHover.start(kHoverPeriodMs, this);
     if (m_press.nHit != HitNone) {
         UpdatePress(m_ptLast);
@@ -79,7 +80,7 @@ void CXTOutBarCtrl::mouseReleaseEvent(QMouseEvent* pEvent) {
         QWidget::mouseReleaseEvent(pEvent);
         return;
     }
-    m_ptLast = pEvent->position().toPoint();
+    m_ptLast = EventPosition(pEvent).toPoint();
     FinishPress(m_ptLast);
 }
 

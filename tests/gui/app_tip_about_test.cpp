@@ -7,6 +7,7 @@
 #include "shell/QuorrelApp.h"
 #include "tests/gui/gui_test_support.h"
 #include "toolkit/HyperLink.h"
+#include "toolkit/QtCompat.h"
 #include "toolkit/TipOfTheDay.h"
 
 #include <QAction>
@@ -23,6 +24,7 @@ using quorrel::CMessageBox;
 using quorrel::CQuorrelApp;
 using quorrel::CXTHyperLink;
 using quorrel::CXTTipOfTheDay;
+using quorrel::LabelPixmap;
 using quorrel_test::WhenModal;
 
 namespace {
@@ -236,8 +238,8 @@ void CAppTipAboutTest::theAboutBoxShowsItsTexts() {
     QVERIFY(pGroup->geometry().contains(pEmail->geometry()));
     QVERIFY(pGroup->geometry().contains(pWeb->geometry()));
     QVERIFY(!LabelText(&dlg, "rightsLabel").isEmpty());
-    QVERIFY(!dlg.findChild<QLabel*>(QStringLiteral("shredderPicture"))->pixmap().isNull());
-    QVERIFY(!dlg.findChild<QLabel*>(QStringLiteral("passesPicture"))->pixmap().isNull());
+    QVERIFY(!LabelPixmap(*dlg.findChild<QLabel*>(QStringLiteral("shredderPicture"))).isNull());
+    QVERIFY(!LabelPixmap(*dlg.findChild<QLabel*>(QStringLiteral("passesPicture"))).isNull());
 }
 
 void CAppTipAboutTest::okAndEscapeCloseTheAboutBoxAndF1DoesNothing() {

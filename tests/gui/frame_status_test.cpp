@@ -119,7 +119,7 @@ void CFrameStatusTest::idleTextUntilAPromptIsShown() {
     auto* pToolBar = Child<QToolBar>("toolBar");
     QWidget* pButton = pToolBar->widgetForAction(m_pFrame->Action(ID_WIPE_FOLDER));
     QVERIFY(pButton);
-    const QPointF centre = QRectF(pButton->rect()).center();
+    const QPoint centre = pButton->rect().center();
     QEnterEvent enter(centre, pButton->mapTo(m_pFrame.get(), centre), pButton->mapToGlobal(centre));
     QApplication::sendEvent(pButton, &enter);
     QCOMPARE(m_pFrame->StatusMessage(),

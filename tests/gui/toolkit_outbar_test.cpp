@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
@@ -124,6 +125,10 @@ private:
     QPoint ItemPoint(int nIndex) const { return m_pBar->GetIconRect(nIndex).center(); }
     QPoint HeaderPoint(int nFolder) const { return m_pBar->GetFolderRect(nFolder).center(); }
     void Click(const QPoint& point) { QTest::mouseClick(m_pBar, Qt::LeftButton, {}, point); }
+    // Moves the pointer to `point` with the left button held down since a mousePress: sent
+    // to the sidebar itself, which has the pointer until the release (QTest::mouseMove would
+    // move the cursor instead, on Qt 5 even with a button held).
+    void Drag(const QPoint& point);
     // Right-clicks `point` through the window system (which turns it into a context menu
     // request), reads the menu that opens and clicks its entry `pszChoice` (none: closes it).
     QStringList RightClick(const QPoint& point, const char* pszChoice = nullptr,
@@ -180,6 +185,12 @@ void CToolkitOutBarTest::Build(quint32 nFlags, int nItems, const QSize& size) {
     m_owner.notes.clear();
 }
 
+void CToolkitOutBarTest::Drag(const QPoint& point) {
+    QMouseEvent move(QEvent::MouseMove, point, m_pBar->mapToGlobal(point), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_pBar, &move);
+}
+
 QStringList CToolkitOutBarTest::RightClick(const QPoint& point, const char* pszChoice,
                                            QStringList* pChecked) {
     QStringList texts;
@@ -234,18 +245,18 @@ void CToolkitOutBarTest::clickOnItemSendsItsIndex() {
 
 void CToolkitOutBarTest::clickEndingOutsideTheItemSendsNothing() {
     QTest::mousePress(m_pBar, Qt::LeftButton, {}, ItemPoint(1));
-    QTest::mouseMove(m_pBar, QPoint(-15, ItemPoint(1).y()));  // off the control: still ours
+    Drag(QPoint(-15, ItemPoint(1).y()));  // off the control: still ours
     QTest::mouseRelease(m_pBar, Qt::LeftButton, {}, QPoint(-15, ItemPoint(1).y()));
     // Pressed on one item, released on another: no click either.
     QTest::mousePress(m_pBar, Qt::LeftButton, {}, ItemPoint(1));
-    QTest::mouseMove(m_pBar, ItemPoint(2));
+    Drag(ItemPoint(2));
     QTest::mouseRelease(m_pBar, Qt::LeftButton, {}, ItemPoint(2));
     QCOMPARE(m_owner.Count(OutBarItemClick), 0);
     QCOMPARE(m_pBar->GetHighlightedItem(), -1);
     // Back on the item before the release, the click counts.
     QTest::mousePress(m_pBar, Qt::LeftButton, {}, ItemPoint(1));
-    QTest::mouseMove(m_pBar, QPoint(-15, 5));
-    QTest::mouseMove(m_pBar, ItemPoint(1));
+    Drag(QPoint(-15, 5));
+    Drag(ItemPoint(1));
     QTest::mouseRelease(m_pBar, Qt::LeftButton, {}, ItemPoint(1));
     QCOMPARE(m_owner.Count(OutBarItemClick), 1);
 }
@@ -298,7 +309,7 @@ void CToolkitOutBarTest::refusedFolderChangeKeepsTheFolder() {
 
 void CToolkitOutBarTest::headerReleasedElsewhereSelectsNothing() {
     QTest::mousePress(m_pBar, Qt::LeftButton, {}, HeaderPoint(1));
-    QTest::mouseMove(m_pBar, ItemPoint(0));
+    Drag(ItemPoint(0));
     QTest::mouseRelease(m_pBar, Qt::LeftButton, {}, ItemPoint(0));
     QCOMPARE(m_owner.notes.size(), 0);
     QCOMPARE(m_pBar->GetSelFolder(), 0);
@@ -369,7 +380,7 @@ void CToolkitOutBarTest::heldArrowDraggedOffPauses() {
     Build(CXTOutBarCtrl::FlagsDefault, 12, QSize(160, 300));
     const QPoint down = m_pBar->GetArrowRect(false).center();
     QTest::mousePress(m_pBar, Qt::LeftButton, {}, down);
-    QTest::mouseMove(m_pBar, QPoint(down.x() - 60, down.y()));
+    Drag(QPoint(down.x() - 60, down.y()));
     QTest::qWait(800);
     QCOMPARE(m_pBar->GetFirstVisibleItem(), 0);
     QTest::mouseRelease(m_pBar, Qt::LeftButton, {}, QPoint(down.x() - 60, down.y()));
