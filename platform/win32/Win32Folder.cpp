@@ -23,11 +23,12 @@ constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_H
 // Opens the entry `listed` of the folder at `folder` as itself with `access`, and checks it
 // is the one listed. An invalid handle, with the error set, otherwise.
 HANDLE OpenListed(const std::wstring& folder, const CDirEntry& listed, DWORD access) {
-    CHandle h(OpenEntry(ChildPath(folder, listed.m_strName), access));
+    const std::wstring path = ChildPath(folder, listed.m_strName);
+    CHandle h(OpenEntry(path, access));
     if (!h.IsValid()) {
         return INVALID_HANDLE_VALUE;
     }
-    if (!IsSameEntry(h.Get(), listed)) {
+    if (!IsSameEntry(h.Get(), listed, path)) {
         ::SetLastError(kErrReplaced);
         return INVALID_HANDLE_VALUE;
     }
@@ -100,10 +101,14 @@ public:
     }
 
     bool Lookup(const std::string& name, CDirEntry& entry, CFileError& error) override {
-        CHandle h(OpenEntry(ChildPath(m_strPath, name), FILE_READ_ATTRIBUTES));
-        if (!h.IsValid() || !DescribeHandle(h.Get(), name, entry)) {
+        const std::wstring path = ChildPath(m_strPath, name);
+        CHandle h(OpenEntry(path, FILE_READ_ATTRIBUTES));
+        if (!h.IsValid() || !DescribeHandle(h.Get(), name, entry, path)) {
             error = LastError();
             return false;
+        }
+        if ((entry.m_attributes & kAttrReparsePoint) != 0) {
+            entry.m_nMount = m_self.m_nMount;  // the link itself is an entry of this folder
         }
         return true;
     }
@@ -114,7 +119,7 @@ public:
             path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, kShareHeldFolder, nullptr,
             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         CDirEntry self;
-        if (!h.IsValid() || !DescribeHandle(h.Get(), listed.m_strName, self)) {
+        if (!h.IsValid() || !DescribeHandle(h.Get(), listed.m_strName, self, path)) {
             error = LastError();
             return nullptr;
         }
@@ -137,9 +142,10 @@ public:
 
     bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
                                     CFileError& error) override {
+        const std::wstring path = ChildPath(m_strPath, listed.m_strName);
         CHandle h(OpenListed(m_strPath, listed, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES));
         CDirEntry now;
-        if (!h.IsValid() || !DescribeHandle(h.Get(), listed.m_strName, now)) {
+        if (!h.IsValid() || !DescribeHandle(h.Get(), listed.m_strName, now, path)) {
             error = LastError();
             return false;
         }
@@ -152,13 +158,13 @@ public:
         }
         h.Reset();
         // Nobody else may hold the file: an open that shares nothing proves it.
-        CHandle probe(::CreateFileW(ChildPath(m_strPath, listed.m_strName).c_str(), GENERIC_READ, 0,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        CHandle probe(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (!probe.IsValid()) {
             error = LastError();
             return false;
         }
-        if (!IsSameEntry(probe.Get(), listed)) {
+        if (!IsSameEntry(probe.Get(), listed, path)) {
             error = Win32Error(kErrReplaced);
             return false;
         }
@@ -166,9 +172,10 @@ public:
     }
 
     bool SetAttributes(const CDirEntry& listed, std::uint32_t attributes) override {
+        const std::wstring path = ChildPath(m_strPath, listed.m_strName);
         CHandle h(OpenListed(m_strPath, listed, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES));
         CDirEntry now;
-        return h.IsValid() && DescribeHandle(h.Get(), listed.m_strName, now) &&
+        return h.IsValid() && DescribeHandle(h.Get(), listed.m_strName, now, path) &&
                ((now.m_attributes & kAttrReparsePoint) != 0 ||
                 WriteAttributes(h.Get(), now.m_attributes, attributes));
     }
@@ -180,19 +187,19 @@ public:
     std::unique_ptr<IFileHandle> OpenForWrite(const CDirEntry& listed,
                                               const std::string& displayPath,
                                               CFileError& error) override {
-        CHandle h(::CreateFileW(ChildPath(m_strPath, listed.m_strName).c_str(),
-                                GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        const std::wstring path = ChildPath(m_strPath, listed.m_strName);
+        CHandle h(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (!h.IsValid()) {
             error = LastError(displayPath);
             return nullptr;
         }
         CDirEntry now;
-        if (!DescribeHandle(h.Get(), listed.m_strName, now)) {
+        if (!DescribeHandle(h.Get(), listed.m_strName, now, path)) {
             error = LastError(displayPath);
             return nullptr;
         }
-        if (!IsSameEntry(h.Get(), listed)) {
+        if (!IsSameEntry(h.Get(), listed, path)) {
             error = Win32Error(kErrReplaced, displayPath);
             return nullptr;
         }
@@ -222,7 +229,8 @@ public:
         const bool bFolderLink = attributes != INVALID_FILE_ATTRIBUTES &&
                                  (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                                  (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        if (!(bFolderLink ? ::RemoveDirectoryW(path.c_str()) : ::DeleteFileW(path.c_str()))) {
+        // (Wine keeps a POSIX link to a folder as a file: DeleteFileW is its way out.)
+        if (!(bFolderLink && ::RemoveDirectoryW(path.c_str())) && !::DeleteFileW(path.c_str())) {
             error = LastError();
             return false;
         }

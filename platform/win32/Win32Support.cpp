@@ -166,12 +166,18 @@ HANDLE OpenEntry(const std::wstring& path, DWORD access) {
         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-bool DescribeHandle(HANDLE h, const std::string& name, CDirEntry& entry) {
+bool DescribeHandle(HANDLE h, const std::string& name, CDirEntry& entry, const std::wstring& path) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(h, &info)) {
         return false;
     }
     entry.m_strName = name;
+    if (!path.empty()) {
+        const DWORD byName = ::GetFileAttributesW(path.c_str());
+        if (byName != INVALID_FILE_ATTRIBUTES && (byName & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            info.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+        }
+    }
     entry.m_attributes = info.dwFileAttributes;
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         entry.m_attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY);  // never entered
@@ -184,9 +190,9 @@ bool DescribeHandle(HANDLE h, const std::string& name, CDirEntry& entry) {
     return true;
 }
 
-bool IsSameEntry(HANDLE h, const CDirEntry& listed) {
+bool IsSameEntry(HANDLE h, const CDirEntry& listed, const std::wstring& path) {
     CDirEntry now;
-    if (!DescribeHandle(h, listed.m_strName, now)) {
+    if (!DescribeHandle(h, listed.m_strName, now, path)) {
         return false;
     }
     constexpr std::uint32_t kKind = kAttrDirectory | kAttrReparsePoint | kAttrDevice;

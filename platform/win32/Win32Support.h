@@ -69,11 +69,15 @@ private:
 HANDLE OpenEntry(const std::wstring& path, DWORD access);
 
 // Identity, attributes and number of names of the open object `h`, as an entry of a folder
-// named `name`. False with the system's error set when they cannot be read.
-bool DescribeHandle(HANDLE h, const std::string& name, CDirEntry& entry);
+// named `name`. With the entry's `path`, a link is told by its name too: Wine opens a POSIX
+// link to a folder as its target, yet names it a reparse point. False with the system's error
+// set when they cannot be read.
+bool DescribeHandle(HANDLE h, const std::string& name, CDirEntry& entry,
+                    const std::wstring& path = std::wstring());
 
-// True when the open object `h` is the entry `listed` (same volume, file index and kind).
-bool IsSameEntry(HANDLE h, const CDirEntry& listed);
+// True when the open object `h`, opened as `path`, is the entry `listed` (same volume, file
+// index and kind).
+bool IsSameEntry(HANDLE h, const CDirEntry& listed, const std::wstring& path);
 
 // The file system the open object `h` lives on (ReFS writes new data to new blocks).
 CVolumeFacts VolumeOfHandle(HANDLE h);

@@ -3,7 +3,9 @@
 # place on a real disk: a loop-mounted ext4 image is given to Wine as drive M:, a marker file
 # and a folder of marker files on it are shredded (method 1), and a marker file removed before
 # with a plain rm is reached by --free-space. After unmounting, the raw image holds no marker
-# line.
+# line. A link to a folder outside a tree (which Wine shows as a reparse point) is never
+# followed: what it points at keeps its contents. (Wine cannot remove such a link, so that run
+# names it and ends in failure.)
 #
 # Usage: run_win32_assurance.sh PATH-OF-quorrel-shred.exe WINE-PREFIX
 # Needs root, mount rights, loop devices and Wine; otherwise exits 77.
@@ -23,7 +25,14 @@ need_tool wine
 
 make_work_folder win32
 drive="$WINEPREFIX/dosdevices/m:"
-trap 'rm -f "$drive"; cleanup' EXIT
+# The drive goes first; cleanup then sees the script's own exit status.
+forget_drive() {
+    local status=$?
+    rm -f "$drive"
+    (exit "$status")
+    cleanup
+}
+trap forget_drive EXIT
 make_image 64M mkfs.ext4 -q -F -b 4096
 mount_image ext4
 rm -f "$drive"
@@ -36,6 +45,9 @@ for ((i = 1; i <= 20; i++)); do
     seq -f "QUORREL-MARKER-$token-$i-%05.0f" 1 $((i * 20)) >"$mnt/notes/note-$i.txt"
 done
 seq -f "QUORREL-MARKER-$token-rm-%07.0f" 1 20000 >"$mnt/removed.txt"
+mkdir "$work/outside" "$mnt/linked"
+echo precious >"$work/outside/keep.txt"
+ln -s "$work/outside" "$mnt/linked/dirlink"
 unmount_synced; mount_image ext4
 rm -f "$mnt/removed.txt"
 unmount_synced
@@ -44,11 +56,19 @@ mount_image ext4
 
 run() {
     say "quorrel-shred.exe $*"
-    wine "$shred" --yes "$@" </dev/null >"$work/run.log" 2>&1 || { cat "$work/run.log" >&2; fail "exit $? for $*"; }
+    local status=0
+    wine "$shred" --yes "$@" </dev/null >"$work/run.log" 2>&1 || status=$?
+    [[ $status -eq ${expected:-0} ]] || { cat "$work/run.log" >&2; fail "exit $status for $*"; }
     cat "$work/run.log"
 }
 run --method 1 'M:\secret.txt'
 run --method 1 --folder 'M:\notes'
+[[ ! -e "$mnt/notes" ]] || fail "the folder run left $(ls -A "$mnt/notes")"
+expected=1 run --method 1 --folder 'M:\linked'
+[[ "$(cat "$work/outside/keep.txt")" == precious && "$(ls -A "$work/outside")" == keep.txt ]] ||
+    fail "the folder run followed the link out of its tree"
+grep -qF '* Error deleteing the file M:\linked\' "$work/run.log" || fail "the link left was not named"
+rm -rf "$mnt/linked"
 run --method 0 --free-space 'M:\'
 [[ -z "$(ls -A "$mnt" | grep -v '^lost+found$' || true)" ]] || fail "left on the volume: $(ls -A "$mnt")"
 

@@ -33,7 +33,8 @@ CTempDir::CTempDir() {
     std::random_device seed;
     std::mt19937_64 random(seed());
     for (int nTry = 0; nTry < 100; ++nTry) {
-        const fs::path folder = TempBase() / ("quorrel-test-" + std::to_string(random() % 1000000));
+        const fs::path folder =
+            TempBase() / fs::path("quorrel-test-" + std::to_string(random() % 1000000));
         std::error_code error;
         if (fs::create_directory(folder, error)) {
             m_strPath = folder.string();
@@ -56,7 +57,17 @@ CTempDir::~CTempDir() {
 }
 
 std::string CTempDir::operator/(const std::string& name) const {
-    return JoinPath(m_strPath, name);
+    return quorrel::test::operator/(m_strPath, name);
+}
+
+std::string operator/(const std::string& folder, const std::string& relative) {
+    std::string path = JoinPath(folder, relative);
+    for (std::size_t i = folder.size(); i < path.size(); ++i) {
+        if (IsPathSeparator(path[i])) {
+            path[i] = PreferredSeparator();
+        }
+    }
+    return path;
 }
 
 void WriteFile(const std::string& path, const std::string& content) {

@@ -26,12 +26,16 @@ public:
     CTempDir& operator=(const CTempDir&) = delete;
 
     const std::string& Path() const { return m_strPath; }
-    // `name` inside the folder, joined with the system's separator.
+    // `name` inside the folder, as operator/ below joins it.
     std::string operator/(const std::string& name) const;
 
 private:
     std::string m_strPath;
 };
+
+// `relative` ("sub/file") inside `folder`, its parts joined with the system's separator, as
+// the walk names what it finds.
+std::string operator/(const std::string& folder, const std::string& relative);
 
 // Creates (or replaces) `path` with `content`.
 void WriteFile(const std::string& path, const std::string& content);
@@ -48,6 +52,27 @@ std::vector<std::string> ListNames(const std::string& folder);
 void MakeFolder(const std::string& path);
 // Sets the permission bits of `path`.
 void SetMode(const std::string& path, unsigned mode);
+
+// Makes `link` a symbolic link to `target` (a folder link where `target` is a folder). False
+// when the system makes none. (Each system's own, as the held file below.)
+bool MakeLink(const std::string& target, const std::string& link);
+// What a test that needs links says when it is skipped for that (Wine makes none).
+inline constexpr char kNoLinks[] = "this system makes no symbolic links";
+
+// A file held open by "another program" the way the system's own programs hold one: an
+// exclusive lock here, an open that shares nothing on Windows. Let go when the object goes.
+class CHeldFile {
+public:
+    explicit CHeldFile(const std::string& path);
+    ~CHeldFile();
+    CHeldFile(const CHeldFile&) = delete;
+    CHeldFile& operator=(const CHeldFile&) = delete;
+    // True when the file is held.
+    bool IsHeld() const { return m_nHandle != -1; }
+
+private:
+    std::intptr_t m_nHandle = -1;
+};
 
 // Records everything a run reports, and answers the abort check from a rule.
 class CRecordingHost : public IRunHost {

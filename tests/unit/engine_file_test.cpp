@@ -309,4 +309,46 @@ TEST(FileWipe, RelativePathIsRenamedBesideItself) {
     EXPECT_TRUE(ListNames(dir.Path()).empty());
 }
 
+TEST(FileWipe, FileHeldExclusivelyByAnotherProgramIsLeftAlone) {
+    CTempDir dir;
+    const std::string path = dir / "held";
+    WriteFile(path, "secret");
+    CRecordingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    {
+        CHeldFile held(path);
+        ASSERT_TRUE(held.IsHeld());
+        EXPECT_NE(engine.WipeFile(path, EWipeMode::Normal), EWipeOutcome::Destroyed);
+        EXPECT_NE(engine.WipeFile(path, EWipeMode::RecycleBin), EWipeOutcome::Destroyed);
+    }
+    const std::vector<std::string> lines = {
+        "* Error seting file attribute on file " + path +
+            ": A sharing violation occurred while accessing an unnamed file.",
+        "* Error opening file " + path + ": A sharing violation occurred while accessing " + path +
+            "."};
+    EXPECT_EQ(host.Lines(), lines);
+    EXPECT_EQ(ReadFile(path), "secret");
+}
+
+TEST(FileWipe, LinksAreRemovedWithoutTouchingTheirTargets) {
+    CTempDir dir;
+    WriteFile(dir / "target", "keep me");
+    if (!MakeLink(dir / "target", dir / "link")) {
+        GTEST_SKIP() << kNoLinks;
+    }
+    CRecordingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    EXPECT_EQ(engine.WipeFile(dir / "link", EWipeMode::RecycleBin),
+              EWipeOutcome::Destroyed);  // recycle-bin mode leaves it
+    EXPECT_TRUE(Exists(dir / "link"));
+    EXPECT_EQ(engine.WipeFile(dir / "link", EWipeMode::Normal), EWipeOutcome::Destroyed);
+    EXPECT_FALSE(Exists(dir / "link"));
+    EXPECT_EQ(ReadFile(dir / "target"), "keep me");
+    const std::vector<std::string> lines = {
+        "File " + (dir / "link") +
+            " is a link or special file with no data of its own; the emptying removes it",
+        "Wipeing file " + (dir / "link"), "File " + (dir / "link") + " successfuly deleted "};
+    EXPECT_EQ(host.Lines(), lines);
+}
+
 }  // namespace quorrel::test

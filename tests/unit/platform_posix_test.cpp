@@ -39,10 +39,6 @@ std::uint32_t AttributesOf(const std::string& path) {
     return status.m_attributes;
 }
 
-void MakeLink(const std::string& target, const std::string& link) {
-    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0) << link;
-}
-
 void MakeFifo(const std::string& path) {
     ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0) << path;
 }
@@ -329,7 +325,7 @@ TEST(PlatformPosixFileSystem, HandleOverwritesInPlaceAndTruncates) {
 TEST(PlatformPosixFileSystem, LinksFoldersAndSpecialFilesAreNeverOpenedForWriting) {
     CTempDir dir;
     WriteFile(dir / "target", "target data");
-    MakeLink(dir / "target", dir / "link");
+    ASSERT_TRUE(MakeLink(dir / "target", dir / "link"));
     MakeFolder(dir / "folder");
     MakeFifo(dir / "fifo");
     CFileError error;
@@ -363,9 +359,9 @@ TEST(PlatformPosixFileSystem, StatusDescribesTheEntryItselfNeverALinkTarget) {
     MakeFolder(dir / ".hiddenfolder");
     WriteFile(dir / "ro", "");
     SetMode(dir / "ro", 0444);
-    MakeLink(dir / "ro", dir / "link-to-ro");
-    MakeLink(dir / "folder", dir / "link-to-folder");
-    MakeLink(dir / "nowhere", dir / "dangling");
+    ASSERT_TRUE(MakeLink(dir / "ro", dir / "link-to-ro"));
+    ASSERT_TRUE(MakeLink(dir / "folder", dir / "link-to-folder"));
+    ASSERT_TRUE(MakeLink(dir / "nowhere", dir / "dangling"));
     MakeFifo(dir / "fifo");
     const int sock = MakeSocket(dir / "sock");
     ASSERT_GE(sock, 0);
@@ -403,8 +399,8 @@ TEST(PlatformPosixFileSystem, SetAttributesLeavesALinkAndItsTargetAlone) {
     SetMode(dir / "writable", 0644);
     WriteFile(dir / "readonly", "r");
     SetMode(dir / "readonly", 0444);
-    MakeLink(dir / "writable", dir / "to-writable");
-    MakeLink(dir / "readonly", dir / "to-readonly");
+    ASSERT_TRUE(MakeLink(dir / "writable", dir / "to-writable"));
+    ASSERT_TRUE(MakeLink(dir / "readonly", dir / "to-readonly"));
 
     EXPECT_TRUE(Fs().SetAttributes(dir / "to-writable", kAttrReadOnly));
     EXPECT_TRUE(Fs().SetAttributes(dir / "to-readonly", 0));
@@ -425,7 +421,7 @@ TEST(PlatformPosixFileSystem, RenameNeverReplacesAnExistingEntry) {
     CTempDir dir;
     WriteFile(dir / "a", "A");
     WriteFile(dir / "b", "B");
-    MakeLink(dir / "nowhere", dir / "dangling");
+    ASSERT_TRUE(MakeLink(dir / "nowhere", dir / "dangling"));
     MakeFolder(dir / "d1");
     MakeFolder(dir / "d2");
     CFileError error;
@@ -454,7 +450,7 @@ TEST(PlatformPosixFileSystem, RenameNeverReplacesAnExistingEntry) {
 TEST(PlatformPosixFileSystem, DeleteRemovesTheEntryNeverWhatItPointsAt) {
     CTempDir dir;
     WriteFile(dir / "target", "t");
-    MakeLink(dir / "target", dir / "link");
+    ASSERT_TRUE(MakeLink(dir / "target", dir / "link"));
     MakeFifo(dir / "fifo");
     MakeFolder(dir / "folder");
     WriteFile(dir / "folder/inside", "i");
@@ -477,8 +473,8 @@ TEST(PlatformPosixFileSystem, FindEntryLooksUpThePathItself) {
     CTempDir dir;
     WriteFile(dir / "file.txt", "x");
     MakeFolder(dir / "folder");
-    MakeLink(dir / "folder", dir / "link");
-    MakeLink("/", dir / "link-to-root");
+    ASSERT_TRUE(MakeLink(dir / "folder", dir / "link"));
+    ASSERT_TRUE(MakeLink("/", dir / "link-to-root"));
     CDirEntry entry;
 
     ASSERT_TRUE(Fs().FindEntry(dir / "file.txt", entry));
@@ -537,7 +533,7 @@ TEST(PlatformPosixFileSystem, ListFolderGivesEveryEntryWithItsAttributes) {
     WriteFile(dir / "plain", "");
     WriteFile(dir / ".dot", "");
     MakeFolder(dir / "sub");
-    MakeLink(dir / "sub", dir / "link");
+    ASSERT_TRUE(MakeLink(dir / "sub", dir / "link"));
     MakeFifo(dir / "fifo");
     WriteFile(dir / "ro", "");
     SetMode(dir / "ro", 0400);
