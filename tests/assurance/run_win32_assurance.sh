@@ -14,6 +14,8 @@ set -euo pipefail
 shred=${1:?usage: $0 PATH-OF-quorrel-shred.exe WINE-PREFIX}
 export WINEPREFIX=${2:?usage: $0 PATH-OF-quorrel-shred.exe WINE-PREFIX}
 export WINEDEBUG=-all
+# Wine turns names to and from UTF-16 in the locale's character set: UTF-8, whatever the caller has.
+export LC_ALL=C.UTF-8
 label="win32 ext4"
 source "$(dirname "${BASH_SOURCE[0]}")/assurance_lib.sh"
 
@@ -62,6 +64,13 @@ run() {
     cat "$work/run.log"
 }
 run --method 1 'M:\secret.txt'
+# A name outside any code page arrives whole from the wide command line and is logged as UTF-8
+# when the output is redirected.
+name='Größe-日本-Ωmega.txt'
+echo "QUORREL-MARKER-$token-name" >"$mnt/$name"
+run --method 0 "M:\\$name"
+grep -qF "File M:\\$name successfuly deleted" "$work/run.log" || fail "the name was not logged whole"
+[[ ! -e "$mnt/$name" ]] || fail "$name is still there"
 run --method 1 --folder 'M:\notes'
 [[ ! -e "$mnt/notes" ]] || fail "the folder run left $(ls -A "$mnt/notes")"
 expected=1 run --method 1 --folder 'M:\linked'

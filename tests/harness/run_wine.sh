@@ -12,6 +12,8 @@ fi
 export WINEPREFIX=$1
 shift
 export WINEDEBUG=-all
+# Wine turns names to and from UTF-16 in the locale's character set: UTF-8, whatever the caller has.
+export LC_ALL=C.UTF-8
 # Short temporary paths, as the tests' expected lines (cut at 98 characters) assume.
 export QUORREL_TEST_TMP='C:\qt'
 
