@@ -5,7 +5,7 @@
 # with a plain rm is reached by --free-space. After unmounting, the raw image holds no marker
 # line. A link to a folder outside a tree (which Wine shows as a reparse point) is never
 # followed: what it points at keeps its contents. (Wine cannot remove such a link, so that run
-# names it and ends in failure.)
+# names it and ends in failure.) Ctrl-C cancels a run.
 #
 # Usage: run_win32_assurance.sh PATH-OF-quorrel-shred.exe WINE-PREFIX
 # Needs root, mount rights, loop devices and Wine; otherwise exits 77.
@@ -78,6 +78,23 @@ expected=1 run --method 1 --folder 'M:\linked'
     fail "the folder run followed the link out of its tree"
 grep -qF '* Error deleteing the file M:\linked\' "$work/run.log" || fail "the link left was not named"
 rm -rf "$mnt/linked"
+# Ctrl-C (Wine turns SIGINT into the console's Ctrl-C event) is Cancel: the abort line, exit 1,
+# and the file keeps its full length at its path for a later run.
+head -c 24M /dev/zero >"$mnt/big.bin"
+wine "$shred" --yes --method 3 'M:\big.bin' </dev/null >"$work/run.log" 2>&1 &
+shred_pid=$!
+for ((waited = 0; waited < 200; waited++)); do  # until the passes have begun
+    grep -qF 'Wipeing file M:\big.bin' "$work/run.log" && break
+    sleep 0.1
+done
+kill -INT "$shred_pid"
+status=0
+wait "$shred_pid" || status=$?
+cat "$work/run.log"
+[[ $status -eq 1 ]] || fail "Ctrl-C: exit $status"
+grep -qF '* Process is aborted deleteing file M:\big.bin.' "$work/run.log" || fail "Ctrl-C: no abort line"
+[[ $(stat -c %s "$mnt/big.bin") -eq $((24 * 1024 * 1024)) ]] || fail "Ctrl-C: the file lost its length"
+rm -f "$mnt/big.bin"
 run --method 0 --free-space 'M:\'
 [[ -z "$(ls -A "$mnt" | grep -v '^lost+found$' || true)" ]] || fail "left on the volume: $(ls -A "$mnt")"
 
