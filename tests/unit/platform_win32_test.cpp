@@ -1,5 +1,5 @@
 // The Win32 backend on a real Windows file system (under Wine in CI): sharing, the read-only
-// attribute, links, long paths, renames that never replace, the user's bin and the registry.
+// attribute, long paths, renames that never replace, the user's bin and the registry.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -75,19 +75,6 @@ TEST_F(Win32Test, TheReadOnlyAttributeIsRespected) {
     EXPECT_NE(::GetFileAttributesW(ExtendedPath(path).c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(Wipe(path), EWipeOutcome::Destroyed) << Lines();
     EXPECT_FALSE(Exists(path));
-}
-
-// A symbolic link is removed as an entry; what it points at keeps its contents.
-TEST_F(Win32Test, ALinkIsRemovedAndItsTargetKept) {
-    const std::string target = m_dir / "target.txt";
-    const std::string link = m_dir / "link.txt";
-    WriteFile(target, "outside");
-    if (!MakeLink(target, link)) {
-        GTEST_SKIP() << kNoLinks;
-    }
-    m_engine.WipeFile(link, EWipeMode::Normal);
-    EXPECT_FALSE(Exists(link));
-    EXPECT_EQ(ReadFile(target), "outside");
 }
 
 // Paths of any length: a file 300 characters deep, named without the "\\?\" prefix.
