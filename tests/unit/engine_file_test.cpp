@@ -259,6 +259,30 @@ TEST(FileWipe, FileHeldExclusivelyByAnotherProgramIsLeftAlone) {
     EXPECT_EQ(ReadFile(path), "secret");
 }
 
+// A reader's shared lock passes the sharing check (the file is announced) but not the write
+// open; a write open taken by the check is let go, so the file is free again right after.
+TEST(FileWipe, SharedLockFailsTheOpenAfterTheAnnouncement) {
+    CTempDir dir;
+    const std::string path = dir / "shared";
+    WriteFile(path, "secret");
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_SH | LOCK_NB), 0);
+    CRecordingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    EXPECT_EQ(engine.WipeFile(path, EWipeMode::Normal), EWipeOutcome::Failed);
+    const std::vector<std::string> lines = {
+        "Wipeing file " + path,
+        "* Error opening file " + path + ": A sharing violation occurred while accessing " + path +
+            "."};
+    EXPECT_EQ(host.Lines(), lines);
+    ::close(fd);
+    EXPECT_EQ(ReadFile(path), "secret");
+    const int probe = ::open(path.c_str(), O_RDONLY);
+    EXPECT_EQ(::flock(probe, LOCK_EX | LOCK_NB), 0) << "the file is still held";
+    ::close(probe);
+}
+
 // An aborted file keeps its length in both modes: cutting it would free the blocks not yet
 // overwritten, and no later run could reach them.
 TEST(FileWipe, AbortInAPassKeepsTheFullLengthAtItsPath) {
