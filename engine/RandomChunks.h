@@ -21,8 +21,8 @@ public:
 
 private:
     std::vector<std::uint8_t> m_buffers[2];
-    std::size_t m_nLast = 1;        // the buffer of the chunk made last
-    std::size_t m_nLastBytes = 0;   // its length (0: none)
+    std::size_t m_nLast = 1;          // the buffer of the chunk made last
+    std::size_t m_nLastBytes = 0;     // its length (0: none)
     std::uint32_t m_nStateAfter = 0;  // the generator's state after it
 };
 

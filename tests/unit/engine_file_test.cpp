@@ -272,9 +272,8 @@ TEST(FileWipe, SharedLockFailsTheOpenAfterTheAnnouncement) {
     CWipeEngine engine(SystemFileSystem(), host);
     EXPECT_EQ(engine.WipeFile(path, EWipeMode::Normal), EWipeOutcome::Failed);
     const std::vector<std::string> lines = {
-        "Wipeing file " + path,
-        "* Error opening file " + path + ": A sharing violation occurred while accessing " + path +
-            "."};
+        "Wipeing file " + path, "* Error opening file " + path +
+                                    ": A sharing violation occurred while accessing " + path + "."};
     EXPECT_EQ(host.Lines(), lines);
     ::close(fd);
     EXPECT_EQ(ReadFile(path), "secret");
