@@ -139,11 +139,28 @@ void SpanPattern(std::uint32_t nState, std::uint8_t (&pattern)[kPattern]) {
 // kept in registers.
 void AddBlocks(const std::uint8_t* __restrict pIn, std::uint8_t* __restrict pOut,
                std::size_t nBlocks, const std::uint8_t (&pattern)[kPattern]) {
-    std::uint8_t local[kPattern];
-    std::memcpy(local, pattern, kPattern);
+    // Four quarters of a pattern, each as wide as the narrowest vector unit, so that the
+    // compiler holds the whole pattern in registers and adds a quarter per instruction.
+    constexpr std::size_t kQuarter = kPattern / 4;
+    std::uint8_t q0[kQuarter], q1[kQuarter], q2[kQuarter], q3[kQuarter];
+    std::memcpy(q0, pattern, kQuarter);
+    std::memcpy(q1, pattern + kQuarter, kQuarter);
+    std::memcpy(q2, pattern + 2 * kQuarter, kQuarter);
+    std::memcpy(q3, pattern + 3 * kQuarter, kQuarter);
     for (std::size_t b = 0; b < nBlocks; ++b) {
-        for (std::size_t j = 0; j < kPattern; ++j) {
-            pOut[b * kPattern + j] = static_cast<std::uint8_t>(pIn[b * kPattern + j] + local[j]);
+        const std::uint8_t* pFrom = pIn + b * kPattern;
+        std::uint8_t* pTo = pOut + b * kPattern;
+        for (std::size_t j = 0; j < kQuarter; ++j) {
+            pTo[j] = static_cast<std::uint8_t>(pFrom[j] + q0[j]);
+        }
+        for (std::size_t j = 0; j < kQuarter; ++j) {
+            pTo[kQuarter + j] = static_cast<std::uint8_t>(pFrom[kQuarter + j] + q1[j]);
+        }
+        for (std::size_t j = 0; j < kQuarter; ++j) {
+            pTo[2 * kQuarter + j] = static_cast<std::uint8_t>(pFrom[2 * kQuarter + j] + q2[j]);
+        }
+        for (std::size_t j = 0; j < kQuarter; ++j) {
+            pTo[3 * kQuarter + j] = static_cast<std::uint8_t>(pFrom[3 * kQuarter + j] + q3[j]);
         }
     }
 }
