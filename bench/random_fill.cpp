@@ -1,6 +1,7 @@
 // The random method's generator alone: bytes per second of the bulk fill (what a pass of
 // method 3 uses) against one Draw() per byte (what it used before), on one core, in 256 KiB
-// chunks as a pass writes them. Both must give the same bytes; the benchmark checks that.
+// chunks as a pass writes them, and the chunks a pass draws one after another, each drawn on
+// from the one before. Both must give the same bytes; the benchmark checks that.
 // Rates are of CPU time (std::clock), so that other work on a shared machine does not count.
 //
 //     build/bench/bench_random_fill [MiB]        (default 1024 MiB for the bulk fill)
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "engine/CrtRandom.h"
+#include "engine/RandomChunks.h"
 
 namespace {
 
@@ -76,6 +78,11 @@ int main(int argc, char** argv) {
             random.FillLowBytes(p + k, 65536);
         }
     });
+    // Chunks drawn on from the one before, as a pass draws them one after another.
+    quorrel::CRandomChunks chunks;
+    const double fChained = Time(nLaneChunks, chunk, nSum, [&](std::uint8_t* p, std::size_t n) {
+        nSum += chunks.Next(random, n)[p[0] % n];
+    });
     const double fSerialRate = static_cast<double>(nSerialChunks * kChunk) / fSerial;
     const double fLaneRate = static_cast<double>(nLaneChunks * kChunk) / fLanes;
     std::printf("random_fill: one Draw() per byte: %zu MiB in %.3f s of CPU = %.2f GB/s\n",
@@ -84,6 +91,8 @@ int main(int argc, char** argv) {
                 nLaneChunks / 4, fLanes, fLaneRate / 1e9);
     std::printf("random_fill: lanes alone (64 KiB fills): %.2f GB/s\n",
                 static_cast<double>(nLaneChunks * kChunk) / fLanesOnly / 1e9);
+    std::printf("random_fill: chunks drawn on from the one before (a pass): %.2f GB/s\n",
+                static_cast<double>(nLaneChunks * kChunk) / fChained / 1e9);
     std::printf("random_fill: bulk fill / one draw per byte: %.1fx faster (checksum %llu)\n",
                 fLaneRate / fSerialRate, static_cast<unsigned long long>(nSum));
     std::printf("random_fill: target 2 GB/s or more: %s\n", fLaneRate >= 2e9 ? "met" : "missed");

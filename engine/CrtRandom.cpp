@@ -2,9 +2,11 @@
 // s -> A_k*s + C_k. The fill keeps 32 states side by side and steps each of them 32 draws at
 // a time; the lanes do not depend on one another, so the compiler keeps them in vector
 // registers (plain loops over fixed-size blocks: no CPU-specific code). Long fills compute the
-// first 64 KiB so, and every later byte from the one 64 KiB before it (see kSpan).
+// first 64 KiB so, and every later byte from the one 64 KiB before it (see kSpan); a fill that
+// continues another takes its first 64 KiB from the end of the one before.
 #include "engine/CrtRandom.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace quorrel {
@@ -123,24 +125,63 @@ std::size_t FillBlocks(std::uint32_t& nState, std::uint8_t* pOut, std::size_t nC
     return nDone;
 }
 
-// Bytes kSpan on of a fill that starts from `nState`: each is the byte kSpan before plus the
-// pattern's difference (the first kSpan bytes must be written already).
-void FillFromSpanBefore(std::uint32_t nState, std::uint8_t* pOut, std::size_t nCount) {
-    std::uint8_t pattern[kPattern];
+// The 64 differences of a fill that starts from `nState`: byte n of the fill is the byte kSpan
+// draws before it plus pattern[n % kPattern].
+void SpanPattern(std::uint32_t nState, std::uint8_t (&pattern)[kPattern]) {
     for (std::uint8_t& difference : pattern) {
         nState = nState * CCrtRandom::kMultiplier + CCrtRandom::kIncrement;
         difference = static_cast<std::uint8_t>(4u * kSpanU * nState + kSpanV);
     }
-    std::size_t nDone = kSpan;
-    for (; nDone + kPattern <= nCount; nDone += kPattern) {
-        for (std::size_t j = 0; j < kPattern; ++j) {
-            pOut[nDone + j] = static_cast<std::uint8_t>(pOut[nDone + j - kSpan] + pattern[j]);
+}
+
+// Whole patterns of bytes: out = in + pattern, byte by byte. In and out never overlap (they
+// are kSpan apart), which the compiler is told so that it adds whole vectors, the pattern
+// kept in registers.
+void AddBlocks(const std::uint8_t* __restrict pIn, std::uint8_t* __restrict pOut,
+               std::size_t nBlocks, const std::uint8_t (&pattern)[kPattern]) {
+    // Four quarters of a pattern, each as wide as the narrowest vector unit, so that the
+    // compiler holds the whole pattern in registers and adds a quarter per instruction.
+    constexpr std::size_t kQuarter = kPattern / 4;
+    std::uint8_t q0[kQuarter], q1[kQuarter], q2[kQuarter], q3[kQuarter];
+    std::memcpy(q0, pattern, kQuarter);
+    std::memcpy(q1, pattern + kQuarter, kQuarter);
+    std::memcpy(q2, pattern + 2 * kQuarter, kQuarter);
+    std::memcpy(q3, pattern + 3 * kQuarter, kQuarter);
+    for (std::size_t b = 0; b < nBlocks; ++b) {
+        const std::uint8_t* pFrom = pIn + b * kPattern;
+        std::uint8_t* pTo = pOut + b * kPattern;
+        for (std::size_t j = 0; j < kQuarter; ++j) {
+            pTo[j] = static_cast<std::uint8_t>(pFrom[j] + q0[j]);
+        }
+        for (std::size_t j = 0; j < kQuarter; ++j) {
+            pTo[kQuarter + j] = static_cast<std::uint8_t>(pFrom[kQuarter + j] + q1[j]);
+        }
+        for (std::size_t j = 0; j < kQuarter; ++j) {
+            pTo[2 * kQuarter + j] = static_cast<std::uint8_t>(pFrom[2 * kQuarter + j] + q2[j]);
+        }
+        for (std::size_t j = 0; j < kQuarter; ++j) {
+            pTo[3 * kQuarter + j] = static_cast<std::uint8_t>(pFrom[3 * kQuarter + j] + q3[j]);
         }
     }
+}
+
+// pOut[n] = pIn[n] + pattern[n % kPattern] for n below nCount (pIn is kSpan bytes before
+// pOut in the sequence; the two may be parts of one buffer kSpan apart).
+void AddPattern(const std::uint8_t* pIn, std::uint8_t* pOut, std::size_t nCount,
+                const std::uint8_t (&pattern)[kPattern]) {
+    // Never more than kSpan at once, so that what is read was written before the call.
+    std::size_t nDone = 0;
+    while (nCount - nDone >= kPattern) {
+        const std::size_t nBlocks = std::min(nCount - nDone, kSpan) / kPattern;
+        AddBlocks(pIn + nDone, pOut + nDone, nBlocks, pattern);
+        nDone += nBlocks * kPattern;
+    }
     for (; nDone < nCount; ++nDone) {
-        pOut[nDone] = static_cast<std::uint8_t>(pOut[nDone - kSpan] + pattern[nDone % kPattern]);
+        pOut[nDone] = static_cast<std::uint8_t>(pIn[nDone] + pattern[nDone % kPattern]);
     }
 }
+
+static_assert(kSpan == CCrtRandom::kHistoryBytes, "a continued fill looks one span back");
 
 }  // namespace
 
@@ -148,7 +189,9 @@ void CCrtRandom::FillLowBytes(std::uint8_t* pOut, std::size_t nCount) {
     if (nCount >= 2 * kSpan) {
         const std::uint32_t nStart = m_nState;
         FillLowBytes(pOut, kSpan);
-        FillFromSpanBefore(nStart, pOut, nCount);
+        std::uint8_t pattern[kPattern];
+        SpanPattern(nStart, pattern);
+        AddPattern(pOut, pOut + kSpan, nCount - kSpan, pattern);
         m_nState = Advance(nStart, nCount);
         return;
     }
@@ -160,6 +203,18 @@ void CCrtRandom::FillLowBytes(std::uint8_t* pOut, std::size_t nCount) {
     for (; nDone < nCount; ++nDone) {
         pOut[nDone] = static_cast<std::uint8_t>(Draw() & 0xFF);
     }
+}
+
+void CCrtRandom::FillLowBytesAfter(const std::uint8_t* pBefore, std::uint8_t* pOut,
+                                   std::size_t nCount) {
+    std::uint8_t pattern[kPattern];
+    SpanPattern(m_nState, pattern);
+    const std::size_t nFirst = nCount < kSpan ? nCount : kSpan;
+    AddPattern(pBefore, pOut, nFirst, pattern);
+    if (nCount > kSpan) {  // kSpan is a whole number of patterns: the phase carries on
+        AddPattern(pOut, pOut + kSpan, nCount - kSpan, pattern);
+    }
+    m_nState = Advance(m_nState, nCount);
 }
 
 }  // namespace quorrel

@@ -59,8 +59,8 @@ bool CWipeEngine::WritePass(CFileRun& run, int nPass, CFileError& error) {
                 return FlushPass();
             }
             bFirstChunk = false;
-            FillChunk(chunk, nBytes, nByte);
-            if (!file.Write(chunk.data(), nBytes, error)) {
+            const std::uint8_t* pBytes = FillChunk(chunk, nBytes, nByte);
+            if (!file.Write(pBytes, nBytes, error)) {
                 Fail(Quote(lines::kWriteFailed, run.path, error));
                 return false;
             }
@@ -129,7 +129,7 @@ bool CWipeEngine::VerifyLastPass(CFileRun& run) {
         for (std::int64_t nDone = 0; bSame && nDone < range.m_nLength;) {
             const std::size_t nBytes = static_cast<std::size_t>(std::min<std::int64_t>(
                 static_cast<std::int64_t>(kChunkBytes), range.m_nLength - nDone));
-            FillChunk(expected, nBytes, run.nLastPassByte);
+            const std::uint8_t* pExpected = FillChunk(expected, nBytes, run.nLastPassByte);
             actual.resize(nBytes);
             const std::int64_t nOffset = range.m_nStart + nDone;
             if (!run.file->ReadBack(nOffset, actual.data(), nBytes, error)) {
@@ -137,7 +137,7 @@ bool CWipeEngine::VerifyLastPass(CFileRun& run) {
                 Fail(lines::VerifyError(run.path, error.GetErrorMessage()));
                 return false;
             }
-            const auto diff = std::mismatch(actual.begin(), actual.end(), expected.begin());
+            const auto diff = std::mismatch(actual.begin(), actual.end(), pExpected);
             if (diff.first != actual.end()) {
                 bSame = false;
                 nDone += diff.first - actual.begin();
@@ -153,19 +153,19 @@ bool CWipeEngine::VerifyLastPass(CFileRun& run) {
     return true;
 }
 
-// Fills the first `nBytes` of `chunk`: one draw per byte, in order, under the random method
-// (read afresh for every chunk, as the method is read before every byte); the pass byte
-// otherwise, written only when the chunk does not hold it already.
-void CWipeEngine::FillChunk(std::vector<std::uint8_t>& chunk, std::size_t nBytes,
-                            std::uint8_t nByte) {
+// The bytes of the next chunk, `nBytes` of them: one draw per byte, in order, under the random
+// method (read afresh for every chunk, as the method is read before every byte), each chunk
+// drawn on from the one before; the pass byte otherwise, in `chunk`, written only when the
+// chunk does not hold it already. Valid until the next call but one.
+const std::uint8_t* CWipeEngine::FillChunk(std::vector<std::uint8_t>& chunk, std::size_t nBytes,
+                                           std::uint8_t nByte) {
     if (m_nWipeMethod == kWipeMethodRandom) {
-        chunk.resize(std::max(chunk.size(), nBytes));
-        m_random.FillLowBytes(chunk.data(), nBytes);
-        return;
+        return m_randomChunks.Next(m_random, nBytes);
     }
     if (chunk.size() < nBytes || chunk.front() != nByte || chunk.back() != nByte) {
         chunk.assign(std::max(chunk.size(), nBytes), nByte);
     }
+    return chunk.data();
 }
 
 }  // namespace quorrel

@@ -259,8 +259,8 @@ bool CFreeSpaceFill::WriteSpan(IFileHandle& file, const std::string& path, std::
     while (nStored < nBytes && !Stopped()) {
         const std::size_t nChunk = static_cast<std::size_t>(std::min<std::int64_t>(
             static_cast<std::int64_t>(CWipeEngine::kChunkBytes), nBytes - nStored));
-        m_engine.FillChunk(m_chunk, nChunk, nByte);
-        if (!file.Write(m_chunk.data(), nChunk, error)) {
+        const std::uint8_t* pBytes = m_engine.FillChunk(m_chunk, nChunk, nByte);
+        if (!file.Write(pBytes, nChunk, error)) {
             return false;
         }
         nStored += static_cast<std::int64_t>(nChunk);

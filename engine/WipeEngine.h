@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/CrtRandom.h"
+#include "engine/RandomChunks.h"
 #include "engine/RunHost.h"
 #include "platform/FileSystem.h"
 
@@ -126,7 +127,8 @@ private:
     bool CheckUnchanged(CFileRun& run);
     bool IsCutShort(CFileRun& run, std::int64_t nEnd);
     bool VerifyLastPass(CFileRun& run);
-    void FillChunk(std::vector<std::uint8_t>& chunk, std::size_t nBytes, std::uint8_t nByte);
+    const std::uint8_t* FillChunk(std::vector<std::uint8_t>& chunk, std::size_t nBytes,
+                                  std::uint8_t nByte);
     EWipeOutcome FinishFile(CFileRun& run, EWipeMode mode);
     bool TruncateInSteps(IFileHandle& file, std::int64_t nLength, CFileError& error);
     void WarnAboutCopies(CFileRun& run);
@@ -145,6 +147,7 @@ private:
     IFileSystem& m_fs;
     IRunHost& m_host;
     CCrtRandom m_random;
+    CRandomChunks m_randomChunks;  // the random method's bytes, drawn through m_random
     int m_nWipeMethod = 0;
     bool m_bVerify = false;
     int m_nFailures = 0;

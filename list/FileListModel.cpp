@@ -172,6 +172,40 @@ void CFileListModel::InsertTop(const QByteArray& path, ItemKind kind) {
     endInsertRows();
 }
 
+void CFileListModel::RemoveSpans(const std::vector<std::pair<int, int>>& spans) {
+    if (spans.size() == 1) {
+        removeRows(spans.front().first, spans.front().second - spans.front().first + 1);
+        return;
+    }
+    // One change of layout rather than one removal per span, each of which would make the
+    // view and the selection mend all they hold.
+    emit layoutAboutToBeChanged();
+    std::vector<int> newRows(static_cast<std::size_t>(m_rows.size()), -1);
+    QList<CRow> kept;
+    auto span = spans.begin();
+    for (int nRow = 0; nRow < m_rows.size(); ++nRow) {
+        while (span != spans.end() && span->second < nRow) {
+            ++span;
+        }
+        if (span != spans.end() && span->first <= nRow) {
+            ForgetPath(m_rows[nRow].path);
+        } else {
+            newRows[static_cast<std::size_t>(nRow)] = static_cast<int>(kept.size());
+            kept.append(m_rows[nRow]);
+        }
+    }
+    m_rows = std::move(kept);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before) {
+        const int nRow = newRows[static_cast<std::size_t>(index.row())];
+        after.append(nRow < 0 ? QModelIndex() : createIndex(nRow, index.column()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged();
+}
+
 void CFileListModel::RemoveAll() {
     beginResetModel();
     m_rows.clear();

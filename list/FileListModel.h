@@ -8,6 +8,8 @@
 #include <QIcon>
 #include <QList>
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "list/ListEntry.h"
 
@@ -43,6 +45,9 @@ public:
     void InsertTop(const QByteArray& path, ItemKind kind);
     // Removes every row.
     void RemoveAll();
+    // Removes the rows of `spans` (sorted, disjoint [first, last] pairs of existing rows) in
+    // one step: the rows left keep their order, and indexes to them follow them.
+    void RemoveSpans(const std::vector<std::pair<int, int>>& spans);
     // True when a row's path equals `path` byte for byte. Answered from an index of the rows'
     // paths, so it costs one look-up, not a pass over the rows.
     bool ContainsPath(const QByteArray& path) const;

@@ -119,6 +119,13 @@ void CQuorrelView::DeleteItems(int nFirst, int nCount) {
     m_pModel->removeRows(nFirst, nCount);
 }
 
+void CQuorrelView::DeleteSelectedItems() {
+    const std::vector<std::pair<int, int>> spans = SelectedSpans();
+    if (!spans.empty()) {
+        m_pModel->RemoveSpans(spans);
+    }
+}
+
 void CQuorrelView::DeleteAllItems() {
     m_pModel->RemoveAll();
 }

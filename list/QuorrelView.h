@@ -40,6 +40,8 @@ public:
     // Removes `nCount` rows from `nFirst` in one step (one relayout of the view, not one per
     // row); nothing happens unless all of them exist.
     void DeleteItems(int nFirst, int nCount);
+    // Removes every selected row in one step, in time linear in the rows.
+    void DeleteSelectedItems();
     void DeleteAllItems();
     // Selects or deselects one row; selects every row.
     void SetItemSelected(int nRow, bool bSelected);

@@ -17,9 +17,7 @@
 namespace quorrel {
 
 void CMainFrame::OnRemoveSelected() {
-    for (int nRow = m_pView->GetNextItem(-1); nRow != -1; nRow = m_pView->GetNextItem(-1)) {
-        m_pView->DeleteItem(nRow);
-    }
+    m_pView->DeleteSelectedItems();
 }
 
 void CMainFrame::OnRemoveAll() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QCloseEvent>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QWidget>
 #include <QWindow>
@@ -23,6 +24,22 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
         if (pEvent->type() == QEvent::Close) {
             pEvent->ignore();
+            return true;
+        }
+        return QObject::eventFilter(pWatched, pEvent);
+    }
+};
+
+// Holds the log list's timers while set: a line appended schedules a layout of the whole
+// list for the next round of events, so with timers let through the list would lay out all
+// its lines every round. The timers repeat until handled, so a held one comes again.
+class CLogHold final : public QObject {
+public:
+    bool m_bHolding = false;
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
+        if (m_bHolding && pEvent->type() == QEvent::Timer) {
             return true;
         }
         return QObject::eventFilter(pWatched, pEvent);
@@ -54,8 +71,18 @@ void CWindowRunHost::LetEventsThroughWhenDue() {
     if (m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventIntervalMs) {
         return;
     }
-    // The lines written since the last round are shown in one go: one scroll, one repaint.
-    m_outputBar.ShowLastLine();
+    // The lines written since the log was last shown are shown in one go: one layout of the
+    // log (which lays out all its lines), one scroll, one repaint. Between those rounds the
+    // log is held like the bar: painting it would lay it out.
+    const bool bShowLog = !m_sinceLogShown.isValid() || m_sinceLogShown.elapsed() >= kLogIntervalMs;
+    m_outputBar.LogList().setUpdatesEnabled(bShowLog);
+    if (m_pLogHold) {
+        static_cast<CLogHold&>(*m_pLogHold).m_bHolding = !bShowLog;
+    }
+    if (bShowLog) {
+        m_outputBar.ShowLastLine();
+        m_sinceLogShown.start();
+    }
     // The bar repaints at once whenever its value moves visibly, and with it everything else
     // of the window waiting to be painted: between rounds it is held, and painted in the round.
     m_progress.setUpdatesEnabled(true);
@@ -108,8 +135,11 @@ void CWindowRunHost::BeginRun() {
     m_abortDlg.raise();
     m_abortDlg.activateWindow();
     m_outputBar.SetDeferScrolling(true);
+    m_pLogHold = std::make_unique<CLogHold>();
+    m_outputBar.LogList().installEventFilter(m_pLogHold.get());
     m_progress.setUpdatesEnabled(false);
     m_sinceEvents.invalidate();
+    m_sinceLogShown.invalidate();
 }
 
 void CWindowRunHost::EndRun() {
@@ -117,6 +147,11 @@ void CWindowRunHost::EndRun() {
         m_frame.removeEventFilter(m_pCloseRefusal.get());
         m_pCloseRefusal.reset();
     }
+    if (m_pLogHold) {
+        m_outputBar.LogList().removeEventFilter(m_pLogHold.get());
+        m_pLogHold.reset();
+    }
+    m_outputBar.LogList().setUpdatesEnabled(true);
     m_outputBar.SetDeferScrolling(false);
     m_progress.setUpdatesEnabled(true);
     m_abortDlg.hide();

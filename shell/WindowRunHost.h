@@ -37,7 +37,7 @@ public:
     void StepProgress(std::int64_t nBytes) override;
     // Disables the frame, clears the abort flag, shows the dialog centred over the frame and
     // makes it the active window, so that Escape reaches it at once. Until the run ends the
-    // frame refuses to close, and the log shows its new lines once per round of events.
+    // frame refuses to close, and the log shows its new lines every kLogIntervalMs.
     void BeginRun() override;
     // Hides the dialog, shows the last log line, enables the frame and brings it to the front.
     void EndRun() override;
@@ -47,6 +47,9 @@ public:
     // How often a run lets window events through: often enough that the window repaints and
     // Cancel is seen well within 100 ms, seldom enough that repainting costs the run nothing.
     static constexpr int kEventIntervalMs = 15;
+    // How often a run brings the log's newest line into view: each time the log lays out all
+    // its lines, which over a run of many files would grow with the square of their number.
+    static constexpr int kLogIntervalMs = 250;
 
 private:
     void ShowPosition();
@@ -60,8 +63,12 @@ private:
     std::int64_t m_nPos = 0;
     // Since events were last let through; invalid until the run's first check.
     QElapsedTimer m_sinceEvents;
+    // Since the log last showed its newest line; invalid until the run's first check.
+    QElapsedTimer m_sinceLogShown;
     // Watches the frame during a run and turns its close requests away.
     std::unique_ptr<QObject> m_pCloseRefusal;
+    // Holds the log list's layout between the rounds that show the log.
+    std::unique_ptr<QObject> m_pLogHold;
 };
 
 }  // namespace quorrel

@@ -27,7 +27,13 @@ constexpr std::size_t kReadWindowBytes = 8 * 1024 * 1024;
 
 class CPosixFile final : public IFileHandle {
 public:
-    CPosixFile(int fd, std::string strFullPath) : m_fd(fd), m_strFullPath(std::move(strFullPath)) {}
+    CPosixFile(int fd, std::string strFullPath, const struct stat* opened)
+        : m_fd(fd), m_strFullPath(std::move(strFullPath)) {
+        if (opened != nullptr) {
+            m_opened = *opened;
+            m_bOpenedFresh = true;
+        }
+    }
     ~CPosixFile() override {
         if (m_fd >= 0) {
             ::close(m_fd);
@@ -41,8 +47,7 @@ public:
 
     bool GetLength(std::int64_t& nLength, CFileError& error) override {
         struct stat st {};
-        if (::fstat(m_fd, &st) != 0) {
-            error = ErrnoError(errno);
+        if (!Status(st, error)) {
             return false;
         }
         nLength = static_cast<std::int64_t>(st.st_size);
@@ -60,6 +65,7 @@ public:
     }
 
     bool Write(const void* pData, std::size_t nBytes, CFileError& error) override {
+        m_bOpenedFresh = false;
         m_nWindowStart = -1;  // what was read back is no longer what the file holds
         const char* pNext = static_cast<const char*>(pData);
         while (nBytes > 0) {
@@ -115,6 +121,7 @@ public:
     }
 
     bool Truncate(std::int64_t nLength, CFileError& error) override {
+        m_bOpenedFresh = false;
         if (::ftruncate(m_fd, static_cast<off_t>(nLength)) != 0) {
             error = ErrnoError(errno);
             return false;
@@ -134,8 +141,7 @@ public:
 
     bool GetFacts(CFileFacts& facts, CFileError& error) override {
         struct stat st {};
-        if (::fstat(m_fd, &st) != 0) {
-            error = ErrnoError(errno);
+        if (!Status(st, error)) {
             return false;
         }
         facts.m_id = IdOfStat(st);
@@ -223,6 +229,19 @@ public:
     }
 
 private:
+    // The file's status: as it was opened until the first write, then asked afresh.
+    bool Status(struct stat& st, CFileError& error) {
+        if (m_bOpenedFresh) {
+            st = m_opened;
+            return true;
+        }
+        if (::fstat(m_fd, &st) != 0) {
+            error = ErrnoError(errno);
+            return false;
+        }
+        return true;
+    }
+
     // A second descriptor of the very same file for reading, bypassing the cache where the
     // file system allows it, else dropping the cached pages before each read.
     bool OpenForReadBack(CFileError& error) {
@@ -290,6 +309,8 @@ private:
     }
 
     int m_fd;
+    struct stat m_opened {};
+    bool m_bOpenedFresh = false;  // nothing written or cut since m_opened was taken
     int m_readFd = -1;
     bool m_bDirect = false;
     std::string m_strFullPath;
@@ -305,8 +326,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IFileHandle> MakeFile(int fd, std::string fullPath) {
-    return std::make_unique<CPosixFile>(fd, std::move(fullPath));
+std::unique_ptr<IFileHandle> MakeFile(int fd, std::string fullPath, const struct stat* opened) {
+    return std::make_unique<CPosixFile>(fd, std::move(fullPath), opened);
 }
 
 }  // namespace quorrel::posix

@@ -39,6 +39,12 @@ public:
         m_fd = -1;
         return fd;
     }
+    void Reset(int fd = -1) {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        m_fd = fd;
+    }
 
 private:
     int m_fd;
@@ -161,6 +167,7 @@ public:
 
     bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
                                     CFileError& error) override {
+        m_held.Reset();
         struct stat st {};
         CFd bare(OpenListed(m_fd.Get(), listed, st));
         if (bare.Get() < 0) {
@@ -172,6 +179,9 @@ public:
         }
         if (!ApplyReadOnly(bare.Get(), st.st_mode, attributes, error)) {
             return false;
+        }
+        if (HoldForWrite(bare.Get(), listed, st.st_mode, attributes)) {
+            return true;
         }
         // What matters is that the file can be opened while nobody holds it: open it for
         // reading (or, for a file its owner may only write, for writing) and look for locks.
@@ -193,6 +203,7 @@ public:
     }
 
     bool SetAttributes(const CDirEntry& listed, std::uint32_t attributes) override {
+        m_held.Reset();
         struct stat st {};
         CFd bare(OpenListed(m_fd.Get(), listed, st));
         CFileError ignored;
@@ -214,6 +225,12 @@ public:
     std::unique_ptr<IFileHandle> OpenForWrite(const CDirEntry& listed,
                                               const std::string& displayPath,
                                               CFileError& error) override {
+        if (m_held.Get() >= 0) {
+            std::unique_ptr<IFileHandle> held = TakeHeld(listed, displayPath);
+            if (held) {
+                return held;
+            }
+        }
         struct stat st {};
         CFd bare(OpenListed(m_fd.Get(), listed, st));
         if (bare.Get() < 0) {
@@ -236,10 +253,11 @@ public:
             error = ErrnoError(refusal, displayPath);
             return nullptr;
         }
-        return MakeFile(fd.Release(), FullPath(displayPath));
+        return MakeFile(fd.Release(), FullPath(displayPath), &st);
     }
 
     bool Rename(const std::string& from, const std::string& to, CFileError& error) override {
+        m_held.Reset();
         const int dirFd = m_fd.Get();
         if (::renameat2(dirFd, from.c_str(), dirFd, to.c_str(), RENAME_NOREPLACE) == 0) {
             return true;
@@ -252,6 +270,7 @@ public:
     }
 
     bool Delete(const std::string& name, CFileError& error) override {
+        m_held.Reset();
         if (::unlinkat(m_fd.Get(), name.c_str(), 0) != 0) {
             error = ErrnoError(errno);
             return false;
@@ -284,6 +303,42 @@ public:
     }
 
 private:
+    // The sharing check of a plain file that is to be written: opens it for writing through
+    // the checked reference `bareFd` and takes the exclusive lock the write open takes. When
+    // both succeed the open file is kept for OpenForWrite() of the same entry, which follows,
+    // so that the file is opened and checked once instead of twice. False (nothing kept) when
+    // the file is not one to write or either step fails: the caller then checks as before, so
+    // that every refusal is reported by the step that has always reported it.
+    bool HoldForWrite(int bareFd, const CDirEntry& listed, mode_t current,
+                      std::uint32_t attributes) {
+        if (!S_ISREG(current) || (attributes & kAttrReadOnly) != 0) {
+            return false;
+        }
+        CFd fd(Reopen(bareFd, m_fd.Get(), listed, O_WRONLY | O_NONBLOCK));
+        if (fd.Get() < 0 || CheckNoOtherLock(fd.Get(), true) != 0) {
+            return false;
+        }
+        m_held.Reset(fd.Release());
+        m_strHeldName = listed.m_strName;
+        m_heldId = listed.m_id;
+        return true;
+    }
+
+    // The file HoldForWrite() kept, if it is `listed`, its name still leads to it (never
+    // following a link) and it is still a plain file with the owner's write bit, as
+    // OpenForWrite() requires; null otherwise, the kept file let go, for the caller to open and
+    // check the entry afresh.
+    std::unique_ptr<IFileHandle> TakeHeld(const CDirEntry& listed, const std::string& displayPath) {
+        CFd fd(m_held.Release());
+        struct stat st {};
+        if (listed.m_strName != m_strHeldName || listed.m_id != m_heldId ||
+            ::fstatat(m_fd.Get(), listed.m_strName.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !IsSameEntry(st, listed) || !S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) == 0) {
+            return nullptr;
+        }
+        return MakeFile(fd.Release(), FullPath(displayPath), &st);
+    }
+
     // Sets or clears the owner's write bit as the read-only attribute asks.
     static bool ApplyReadOnly(int bareFd, mode_t current, std::uint32_t attributes,
                               CFileError& error) {
@@ -331,6 +386,9 @@ private:
     std::uint64_t m_nMount;
     bool m_bVolumeKnown = false;
     CVolumeFacts m_volume;
+    CFd m_held{-1};  // the file the last sharing check opened for writing, if any
+    std::string m_strHeldName;
+    CFileId m_heldId;
 };
 
 }  // namespace

@@ -53,8 +53,10 @@ bool IsSameEntry(const struct stat& st, const CDirEntry& listed);
 std::unique_ptr<IFolder> MakeFolder(int fd, const CFileId& id);
 
 // A file opened for writing from `fd` (owned from now on), its write failures naming
-// `fullPath`.
-std::unique_ptr<IFileHandle> MakeFile(int fd, std::string fullPath);
+// `fullPath`. `opened`, when given, is the file's status taken as it was opened: its first
+// GetLength() and GetFacts() answer from it, before anything is written.
+std::unique_ptr<IFileHandle> MakeFile(int fd, std::string fullPath,
+                                      const struct stat* opened = nullptr);
 
 // Whether another holder has a lock of any kind on the open file `fd`: an flock, a POSIX
 // record lock or an open-file-description lock. 0 when none, else the errno to report.

@@ -251,9 +251,13 @@ void CFrameCommandsTest::removeSelectedTakesNonAdjacentRows() {
     for (int nRow : {0, 2, 5}) {
         View().SetItemSelected(nRow, true);
     }
+    View().setCurrentIndex(View().model()->index(3, 0));  // "/d" stays and keeps the focus
+    View().SetItemSelected(3, false);
     Cmd(ID_REMOVE_SELECTED)->trigger();
     QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({"/b", "/d", "/e"}));
     QCOMPARE(View().GetSelectedCount(), 0);
+    QCOMPARE(View().currentIndex().row(), 1);
+    QVERIFY(!View().ContainsPath("/f") && View().ContainsPath("/e"));
 }
 
 void CFrameCommandsTest::removeAllAsksFirst() {

@@ -181,6 +181,10 @@ void CFrameRunsTest::selectedFilesShredFromTheTop() {
     QVERIFY(HoldsOnly(b, 'x'));
     QVERIFY(nMostShown > 0);
     QCOMPARE(m_pFrame->Progress().value(), 0);
+    // The log is held between its rounds only while the run lasts.
+    QVERIFY(m_pFrame->OutputBar().LogList().updatesEnabled());
+    QCOMPARE(m_pFrame->OutputBar().LogList().currentRow(),
+             m_pFrame->OutputBar().LogList().count() - 1);
 }
 
 // An entry deleted behind the program's back is reported and stays, deselected; the run goes on

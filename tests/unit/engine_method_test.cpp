@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/CrtRandom.h"
+#include "engine/RandomChunks.h"
 #include "engine/WipeMethod.h"
 #include "platform/Settings.h"
 
@@ -80,6 +81,46 @@ TEST(CrtRandom, BulkFillGivesTheBytesAndStateOfOneDrawPerByte) {
             }
             EXPECT_EQ(bytes[nPiece], 0xA5) << "written past the end";
             ASSERT_EQ(bulk.State(), single.State()) << "seed " << c.nSeed << ", piece " << nPiece;
+        }
+    }
+}
+
+// Chunks drawn on from the one before against one Draw() per byte: chunks shorter and longer
+// than the 64 KiB they continue from, and draws or a reseed between chunks (0 in the list: one
+// Draw() of both generators; 1: both reseeded), after which the next chunk must start afresh.
+TEST(RandomChunks, GiveTheBytesAndStateOfOneDrawPerByte) {
+    struct SCase {
+        std::uint32_t nSeed;
+        std::vector<std::size_t> chunks;
+    };
+    constexpr std::size_t k64 = CCrtRandom::kHistoryBytes;
+    const SCase cases[] = {
+        {1u, {262144, 262144, 7, k64, k64, 100003, 262144}},
+        {0xFFFFFFFFu, {k64 - 1, k64, 0, 262144, 262144, 1, 262144}},
+        {123u, {k64 + 65, 3 * k64 + 1, 63}},
+    };
+    for (const SCase& c : cases) {
+        CCrtRandom drawn, single;
+        drawn.Seed(c.nSeed);
+        single.Seed(c.nSeed);
+        CRandomChunks chunks;
+        for (const std::size_t nChunk : c.chunks) {
+            if (nChunk <= 1) {
+                for (CCrtRandom* random : {&drawn, &single}) {
+                    if (nChunk == 0) {
+                        random->Draw();
+                    } else {
+                        random->Seed(c.nSeed + 1);
+                    }
+                }
+                continue;
+            }
+            const std::uint8_t* pBytes = chunks.Next(drawn, nChunk);
+            for (std::size_t i = 0; i < nChunk; ++i) {
+                ASSERT_EQ(pBytes[i], single.Draw() & 0xFF)
+                    << "seed " << c.nSeed << ", chunk of " << nChunk << ", byte " << i;
+            }
+            ASSERT_EQ(drawn.State(), single.State()) << "seed " << c.nSeed << ", chunk " << nChunk;
         }
     }
 }

@@ -43,6 +43,27 @@ protected:
 
 }  // namespace
 
+// A file swapped for another between the sharing check and the write open: neither is
+// written, the one now at the name keeps its contents, and the open names the entry.
+TEST_F(WalkSafetyTest, AFileSwappedAfterTheSharingCheckIsLeftAlone) {
+    const std::string file = m_dir / "tree/file";
+    WriteFile(file, "secret");
+    int nOpens = 0;
+    m_files.BeforeOpen([&](const std::string& path) {
+        if (path == file && ++nOpens == 2) {  // the write open, after the check
+            ASSERT_EQ(::rename(file.c_str(), (file + "-moved").c_str()), 0);
+            WriteFile(file, "other");
+        }
+    });
+    EXPECT_EQ(m_engine.WipeFile(file, EWipeMode::Normal), EWipeOutcome::Failed);
+    EXPECT_EQ(nOpens, 2);
+    EXPECT_EQ(ReadFile(file), "other");
+    EXPECT_EQ(ReadFile(file + "-moved"), "secret");
+    ASSERT_FALSE(m_host.Lines().empty());
+    EXPECT_EQ(m_host.Lines().back().rfind("* Error opening file " + file + ": ", 0), 0u)
+        << m_host.Lines().back();
+}
+
 // Another process swaps an entry for a link to the outside right after the listing: the link
 // is never followed, the outside keeps its contents and its mode, and the entry is named.
 TEST_F(WalkSafetyTest, AnEntrySwappedForALinkAfterTheListingIsLeftAlone) {
