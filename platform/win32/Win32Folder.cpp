@@ -1,12 +1,14 @@
 // The Win32 backend's open folder.
 //
 // A folder is held open by its handle, shared with readers and writers but not with renaming
-// or deleting: while it is held, neither it nor (on NTFS) any folder above it can be renamed,
-// so its path names the very folder that was checked, and the entries reached through that
-// path are its own. Every entry is opened as itself (FILE_FLAG_OPEN_REPARSE_POINT: a link or
-// junction is never followed) and checked against what was listed (volume serial and file
-// index) before anything is done to it. POSIX notions are given their Windows meaning: modes
-// do not exist (access lists are left alone), the read-only attribute is real.
+// or deleting, so that neither it nor (on NTFS) any folder above it can be renamed while it is
+// held. Its entries are opened by that handle (NtCreateFile relative to it, never by a path),
+// each as itself (a link or junction is never followed), checked against what was listed
+// (volume serial and file index), and only then changed or written; renames and deletions go
+// through a handle of the entry itself. Listing and the free-space questions go by the
+// folder's path. POSIX
+// notions are given their Windows meaning: modes do not exist (access lists are left alone), the
+// read-only attribute is real.
 #include <vector>
 
 #include "platform/win32/Win32Support.h"
@@ -20,11 +22,13 @@ constexpr DWORD kShareHeldFolder = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
-// Opens the entry `listed` of the folder at `folder` as itself with `access`, and checks it
-// is the one listed. An invalid handle, with the error set, otherwise.
-HANDLE OpenListed(const std::wstring& folder, const CDirEntry& listed, DWORD access) {
-    const std::wstring path = ChildPath(folder, listed.m_strName);
-    CHandle h(OpenEntry(path, access));
+// Opens the entry `listed` of the open folder `folder` (known by `folderPath`) as itself, as
+// `how` asks, and checks it is the one listed. An invalid handle, with the error set,
+// otherwise.
+HANDLE OpenListed(HANDLE folder, const std::wstring& folderPath, const CDirEntry& listed,
+                  const CRelativeOpen& how) {
+    const std::wstring path = ChildPath(folderPath, listed.m_strName);
+    CHandle h(OpenRelative(folder, listed.m_strName, how));
     if (!h.IsValid()) {
         return INVALID_HANDLE_VALUE;
     }
@@ -33,6 +37,26 @@ HANDLE OpenListed(const std::wstring& folder, const CDirEntry& listed, DWORD acc
         return INVALID_HANDLE_VALUE;
     }
     return h.Release();
+}
+
+// An open for reading or changing attributes, or with `nAccess` (DELETE to remove or rename).
+CRelativeOpen ForAttributes(DWORD nAccess = FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES) {
+    CRelativeOpen how;
+    how.nAccess = nAccess | FILE_READ_ATTRIBUTES;
+    return how;
+}
+
+// The system's own name of the extended path `path` ("\\?\C:\x" is "\??\C:\x").
+std::wstring NtPath(const std::wstring& path) {
+    return path.rfind(L"\\\\?\\", 0) == 0 ? L"\\??\\" + path.substr(4) : path;
+}
+
+// Marks the open entry `h` for deletion: it goes when the handle is closed.
+bool DeleteByHandle(HANDLE h) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return ::SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition) !=
+           0;
 }
 
 // Writes `attributes` (the settable bits) to the open entry `h`, keeping its other bits.
@@ -102,7 +126,7 @@ public:
 
     bool Lookup(const std::string& name, CDirEntry& entry, CFileError& error) override {
         const std::wstring path = ChildPath(m_strPath, name);
-        CHandle h(OpenEntry(path, FILE_READ_ATTRIBUTES));
+        CHandle h(OpenRelative(m_h.Get(), name, ForAttributes(0)));
         if (!h.IsValid() || !DescribeHandle(h.Get(), name, entry, path)) {
             error = LastError();
             return false;
@@ -115,9 +139,10 @@ public:
 
     std::unique_ptr<IFolder> OpenFolder(const CDirEntry& listed, CFileError& error) override {
         const std::wstring path = ChildPath(m_strPath, listed.m_strName);
-        CHandle h(::CreateFileW(
-            path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, kShareHeldFolder, nullptr,
-            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        CRelativeOpen how;
+        how.nAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
+        how.nShare = kShareHeldFolder;
+        CHandle h(OpenRelative(m_h.Get(), listed.m_strName, how));
         CDirEntry self;
         if (!h.IsValid() || !DescribeHandle(h.Get(), listed.m_strName, self, path)) {
             error = LastError();
@@ -143,7 +168,7 @@ public:
     bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
                                     CFileError& error) override {
         const std::wstring path = ChildPath(m_strPath, listed.m_strName);
-        CHandle h(OpenListed(m_strPath, listed, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES));
+        CHandle h(OpenListed(m_h.Get(), m_strPath, listed, ForAttributes()));
         CDirEntry now;
         if (!h.IsValid() || !DescribeHandle(h.Get(), listed.m_strName, now, path)) {
             error = LastError();
@@ -158,8 +183,10 @@ public:
         }
         h.Reset();
         // Nobody else may hold the file: an open that shares nothing proves it.
-        CHandle probe(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        CRelativeOpen exclusive;
+        exclusive.nAccess = GENERIC_READ;
+        exclusive.nShare = 0;
+        CHandle probe(OpenRelative(m_h.Get(), listed.m_strName, exclusive));
         if (!probe.IsValid()) {
             error = LastError();
             return false;
@@ -173,7 +200,7 @@ public:
 
     bool SetAttributes(const CDirEntry& listed, std::uint32_t attributes) override {
         const std::wstring path = ChildPath(m_strPath, listed.m_strName);
-        CHandle h(OpenListed(m_strPath, listed, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES));
+        CHandle h(OpenListed(m_h.Get(), m_strPath, listed, ForAttributes()));
         CDirEntry now;
         return h.IsValid() && DescribeHandle(h.Get(), listed.m_strName, now, path) &&
                ((now.m_attributes & kAttrReparsePoint) != 0 ||
@@ -188,8 +215,11 @@ public:
                                               const std::string& displayPath,
                                               CFileError& error) override {
         const std::wstring path = ChildPath(m_strPath, listed.m_strName);
-        CHandle h(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        CRelativeOpen writing;
+        writing.nAccess = GENERIC_READ | GENERIC_WRITE;
+        writing.nShare = 0;
+        writing.bFile = true;
+        CHandle h(OpenRelative(m_h.Get(), listed.m_strName, writing));
         if (!h.IsValid()) {
             error = LastError(displayPath);
             return nullptr;
@@ -212,25 +242,35 @@ public:
         return MakeFile(h.Release(), FullPath(displayPath));
     }
 
+    // Renames through a handle of the entry itself, to a name in this held folder; an existing
+    // name is never replaced. (The new name is given as the folder's full path and the name:
+    // not every system takes one relative to the folder's handle.)
     bool Rename(const std::string& from, const std::string& to, CFileError& error) override {
-        // Without MOVEFILE_REPLACE_EXISTING an existing name is never replaced.
-        if (!::MoveFileExW(ChildPath(m_strPath, from).c_str(), ChildPath(m_strPath, to).c_str(),
-                           0)) {
+        if (to.empty() || to.find_first_of("\\/") != std::string::npos) {
+            error = Win32Error(ERROR_INVALID_NAME);
+            return false;
+        }
+        CHandle h(OpenRelative(m_h.Get(), from, ForAttributes(DELETE)));
+        const std::wstring target = NtPath(ChildPath(m_strPath, to));
+        std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+        auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        info->ReplaceIfExists = FALSE;
+        info->RootDirectory = nullptr;
+        info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+        std::copy(target.begin(), target.end(), info->FileName);
+        if (!h.IsValid() || !::SetFileInformationByHandle(h.Get(), FileRenameInfo, info,
+                                                          static_cast<DWORD>(buffer.size()))) {
             error = LastError();
             return false;
         }
         return true;
     }
 
+    // Deletes the entry (a link to a folder included, never what it points at) through a handle
+    // of its own.
     bool Delete(const std::string& name, CFileError& error) override {
-        const std::wstring path = ChildPath(m_strPath, name);
-        // A link to a folder (or a junction) is removed as a folder entry, never followed.
-        const DWORD attributes = ::GetFileAttributesW(path.c_str());
-        const bool bFolderLink = attributes != INVALID_FILE_ATTRIBUTES &&
-                                 (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-                                 (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        // (Wine keeps a POSIX link to a folder as a file: DeleteFileW is its way out.)
-        if (!(bFolderLink && ::RemoveDirectoryW(path.c_str())) && !::DeleteFileW(path.c_str())) {
+        CHandle h(OpenRelative(m_h.Get(), name, ForAttributes(DELETE)));
+        if (!h.IsValid() || !DeleteByHandle(h.Get())) {
             error = LastError();
             return false;
         }
@@ -238,7 +278,10 @@ public:
     }
 
     bool RemoveFolder(const std::string& name, CFileError& error) override {
-        if (!::RemoveDirectoryW(ChildPath(m_strPath, name).c_str())) {
+        CRelativeOpen folder = ForAttributes(DELETE);
+        folder.bFolder = true;
+        CHandle h(OpenRelative(m_h.Get(), name, folder));
+        if (!h.IsValid() || !DeleteByHandle(h.Get())) {
             error = LastError();
             return false;
         }
@@ -276,26 +319,32 @@ public:
 
     std::unique_ptr<IFolder> CreateNewFolder(const std::string& name, std::uint32_t,
                                              CFileError& error) override {
+        // A new folder only: an existing entry of that name, a link included, is never opened.
+        CRelativeOpen create;
+        create.nAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
+        create.nShare = kShareHeldFolder;
+        create.bCreate = true;
+        create.bFolder = true;
+        CHandle h(OpenRelative(m_h.Get(), name, create));
         const std::wstring path = ChildPath(m_strPath, name);
-        if (!::CreateDirectoryW(path.c_str(), nullptr)) {
+        CDirEntry self;
+        if (!h.IsValid() || !DescribeHandle(h.Get(), name, self, path)) {
             error = LastError();
             return nullptr;
         }
-        CDirEntry created;
-        CFileError ignored;
-        if (!Lookup(name, created, ignored) || (created.m_attributes & kAttrDirectory) == 0) {
-            error = Win32Error(kErrReplaced);
-            return nullptr;
-        }
-        return OpenFolder(created, error);
+        return MakeFolder(h.Release(), path, self);
     }
 
     std::unique_ptr<IFileHandle> CreateNewFile(const std::string& name,
                                                const std::string& displayPath,
                                                CFileError& error) override {
-        // CREATE_NEW never opens an existing entry, a link included.
-        HANDLE h = ::CreateFileW(ChildPath(m_strPath, name).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        // A new file only: an existing entry of that name, a link included, is never opened.
+        CRelativeOpen create;
+        create.nAccess = GENERIC_READ | GENERIC_WRITE;
+        create.nShare = 0;
+        create.bCreate = true;
+        create.bFile = true;
+        HANDLE h = OpenRelative(m_h.Get(), name, create);
         if (h == INVALID_HANDLE_VALUE) {
             error = LastError(displayPath);
             return nullptr;

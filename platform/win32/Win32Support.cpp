@@ -1,6 +1,8 @@
 // Conversions, error codes and handle facts shared by the Win32 backend.
 #include "platform/win32/Win32Support.h"
 
+#include <winternl.h>
+
 #include <vector>
 
 namespace quorrel::win32 {
@@ -160,10 +162,34 @@ CFileError LastError(const std::string& name) {
     return Win32Error(::GetLastError(), name);
 }
 
-HANDLE OpenEntry(const std::wstring& path, DWORD access) {
-    return ::CreateFileW(
-        path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+HANDLE OpenRelative(HANDLE folder, const std::string& name, const CRelativeOpen& how) {
+    std::wstring wide = Widen(name);
+    if (name.empty() || name == "." || name == ".." ||
+        wide.find_first_of(L"\\/") != std::wstring::npos) {
+        ::SetLastError(ERROR_INVALID_NAME);  // one entry of this folder, never a path
+        return INVALID_HANDLE_VALUE;
+    }
+    UNICODE_STRING text{};
+    text.Buffer = wide.data();
+    text.Length = static_cast<USHORT>(wide.size() * sizeof(wchar_t));
+    text.MaximumLength = text.Length;
+    OBJECT_ATTRIBUTES attributes{};
+    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    ULONG nOptions =
+        FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT | FILE_SYNCHRONOUS_IO_NONALERT;
+    nOptions |= how.bFolder ? FILE_DIRECTORY_FILE : 0;
+    nOptions |= how.bFile ? FILE_NON_DIRECTORY_FILE : 0;
+    IO_STATUS_BLOCK status{};
+    HANDLE h = INVALID_HANDLE_VALUE;
+    const NTSTATUS nStatus =
+        ::NtCreateFile(&h, how.nAccess | SYNCHRONIZE, &attributes, &status, nullptr,
+                       how.bFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, how.nShare,
+                       how.bCreate ? FILE_CREATE : FILE_OPEN, nOptions, nullptr, 0);
+    if (nStatus < 0) {
+        ::SetLastError(::RtlNtStatusToDosError(nStatus));
+        return INVALID_HANDLE_VALUE;
+    }
+    return h;
 }
 
 bool DescribeHandle(HANDLE h, const std::string& name, CDirEntry& entry, const std::wstring& path) {

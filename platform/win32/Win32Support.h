@@ -64,9 +64,19 @@ private:
     HANDLE m_h;
 };
 
-// Opens the entry `path` itself (a link or junction is opened as such, never followed) with
-// `access`, sharing with everyone, so that its identity and attributes can be read.
-HANDLE OpenEntry(const std::wstring& path, DWORD access);
+// What an open relative to a folder asks for.
+struct CRelativeOpen {
+    DWORD nAccess = FILE_READ_ATTRIBUTES;
+    DWORD nShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    bool bCreate = false;  // a new entry, never an existing one
+    bool bFolder = false;  // only a folder (else anything; see bFile)
+    bool bFile = false;    // only a file that is no folder
+};
+
+// Opens the entry `name` of the open folder `folder` by the folder's handle, not by a path:
+// the entry itself (a link or junction is never followed), as `how` asks. An invalid handle,
+// with the system's error set, when it can't.
+HANDLE OpenRelative(HANDLE folder, const std::string& name, const CRelativeOpen& how);
 
 // Identity, attributes and number of names of the open object `h`, as an entry of a folder
 // named `name`. With the entry's `path`, a link is told by its name too: Wine opens a POSIX
