@@ -7,12 +7,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
-export WINEPREFIX="$PWD/build-win32/wine-prefix" WINEDEBUG=-all LC_ALL=C.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer in the prefix
+source tests/harness/wine_env.sh "$PWD/build-win32/wine-prefix"
 # The prefix is made, and Wine's server and services started, once and apart from any build
 # step or test: a service started by a test would hold that test's output open, and ctest (or
 # the build's test discovery) would wait for it for ever.
-mkdir -p "$WINEPREFIX"
 wineserver -p </dev/null >/dev/null 2>&1
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wine cmd /c exit </dev/null >/dev/null 2>&1

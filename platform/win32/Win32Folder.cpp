@@ -23,16 +23,16 @@ constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_H
                                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 // Opens the entry `listed` of the open folder `folder` (known by `folderPath`) as itself, as
-// `how` asks, and checks it is the one listed. An invalid handle, with the error set,
-// otherwise.
+// `how` asks, and checks it is the one listed, leaving what it is now in `now`. An invalid
+// handle, with the error set, otherwise.
 HANDLE OpenListed(HANDLE folder, const std::wstring& folderPath, const CDirEntry& listed,
-                  const CRelativeOpen& how) {
-    const std::wstring path = ChildPath(folderPath, listed.m_strName);
+                  const CRelativeOpen& how, CDirEntry& now) {
     CHandle h(OpenRelative(folder, listed.m_strName, how));
-    if (!h.IsValid()) {
+    if (!h.IsValid() ||
+        !DescribeHandle(h.Get(), listed.m_strName, now, ChildPath(folderPath, listed.m_strName))) {
         return INVALID_HANDLE_VALUE;
     }
-    if (!IsSameEntry(h.Get(), listed, path)) {
+    if (!IsSameEntry(now, listed)) {
         ::SetLastError(kErrReplaced);
         return INVALID_HANDLE_VALUE;
     }
@@ -167,10 +167,9 @@ public:
 
     bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
                                     CFileError& error) override {
-        const std::wstring path = ChildPath(m_strPath, listed.m_strName);
-        CHandle h(OpenListed(m_h.Get(), m_strPath, listed, ForAttributes()));
         CDirEntry now;
-        if (!h.IsValid() || !DescribeHandle(h.Get(), listed.m_strName, now, path)) {
+        CHandle h(OpenListed(m_h.Get(), m_strPath, listed, ForAttributes(), now));
+        if (!h.IsValid()) {
             error = LastError();
             return false;
         }
@@ -186,25 +185,19 @@ public:
         CRelativeOpen exclusive;
         exclusive.nAccess = GENERIC_READ;
         exclusive.nShare = 0;
-        CHandle probe(OpenRelative(m_h.Get(), listed.m_strName, exclusive));
+        CHandle probe(OpenListed(m_h.Get(), m_strPath, listed, exclusive, now));
         if (!probe.IsValid()) {
             error = LastError();
-            return false;
-        }
-        if (!IsSameEntry(probe.Get(), listed, path)) {
-            error = Win32Error(kErrReplaced);
             return false;
         }
         return true;
     }
 
     bool SetAttributes(const CDirEntry& listed, std::uint32_t attributes) override {
-        const std::wstring path = ChildPath(m_strPath, listed.m_strName);
-        CHandle h(OpenListed(m_h.Get(), m_strPath, listed, ForAttributes()));
         CDirEntry now;
-        return h.IsValid() && DescribeHandle(h.Get(), listed.m_strName, now, path) &&
-               ((now.m_attributes & kAttrReparsePoint) != 0 ||
-                WriteAttributes(h.Get(), now.m_attributes, attributes));
+        CHandle h(OpenListed(m_h.Get(), m_strPath, listed, ForAttributes(), now));
+        return h.IsValid() && ((now.m_attributes & kAttrReparsePoint) != 0 ||
+                               WriteAttributes(h.Get(), now.m_attributes, attributes));
     }
 
     // Windows keeps no mode bits: access lists are the owner's business and are left alone.
@@ -214,23 +207,14 @@ public:
     std::unique_ptr<IFileHandle> OpenForWrite(const CDirEntry& listed,
                                               const std::string& displayPath,
                                               CFileError& error) override {
-        const std::wstring path = ChildPath(m_strPath, listed.m_strName);
         CRelativeOpen writing;
         writing.nAccess = GENERIC_READ | GENERIC_WRITE;
         writing.nShare = 0;
         writing.bFile = true;
-        CHandle h(OpenRelative(m_h.Get(), listed.m_strName, writing));
+        CDirEntry now;
+        CHandle h(OpenListed(m_h.Get(), m_strPath, listed, writing, now));
         if (!h.IsValid()) {
             error = LastError(displayPath);
-            return nullptr;
-        }
-        CDirEntry now;
-        if (!DescribeHandle(h.Get(), listed.m_strName, now, path)) {
-            error = LastError(displayPath);
-            return nullptr;
-        }
-        if (!IsSameEntry(h.Get(), listed, path)) {
-            error = Win32Error(kErrReplaced, displayPath);
             return nullptr;
         }
         // Links and special files are never written, and a read-only file is refused whoever

@@ -216,11 +216,7 @@ bool DescribeHandle(HANDLE h, const std::string& name, CDirEntry& entry, const s
     return true;
 }
 
-bool IsSameEntry(HANDLE h, const CDirEntry& listed, const std::wstring& path) {
-    CDirEntry now;
-    if (!DescribeHandle(h, listed.m_strName, now, path)) {
-        return false;
-    }
+bool IsSameEntry(const CDirEntry& now, const CDirEntry& listed) {
     constexpr std::uint32_t kKind = kAttrDirectory | kAttrReparsePoint | kAttrDevice;
     return now.m_id == listed.m_id && (now.m_attributes & kKind) == (listed.m_attributes & kKind);
 }

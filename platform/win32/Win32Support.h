@@ -85,9 +85,9 @@ HANDLE OpenRelative(HANDLE folder, const std::string& name, const CRelativeOpen&
 bool DescribeHandle(HANDLE h, const std::string& name, CDirEntry& entry,
                     const std::wstring& path = std::wstring());
 
-// True when the open object `h`, opened as `path`, is the entry `listed` (same volume, file
-// index and kind).
-bool IsSameEntry(HANDLE h, const CDirEntry& listed, const std::wstring& path);
+// True when `now`, as DescribeHandle read it, is the entry `listed` (same volume, file index
+// and kind).
+bool IsSameEntry(const CDirEntry& now, const CDirEntry& listed);
 
 // The file system the open object `h` lives on (ReFS writes new data to new blocks).
 CVolumeFacts VolumeOfHandle(HANDLE h);

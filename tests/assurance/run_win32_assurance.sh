@@ -12,10 +12,8 @@
 set -euo pipefail
 
 shred=${1:?usage: $0 PATH-OF-quorrel-shred.exe WINE-PREFIX}
-export WINEPREFIX=${2:?usage: $0 PATH-OF-quorrel-shred.exe WINE-PREFIX}
-export WINEDEBUG=-all
-# Wine turns names to and from UTF-16 in the locale's character set: UTF-8, whatever the caller has.
-export LC_ALL=C.UTF-8
+source "$(dirname "${BASH_SOURCE[0]}")/../harness/wine_env.sh" \
+    "${2:?usage: $0 PATH-OF-quorrel-shred.exe WINE-PREFIX}"
 label="win32 ext4"
 source "$(dirname "${BASH_SOURCE[0]}")/assurance_lib.sh"
 
