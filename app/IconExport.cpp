@@ -2,7 +2,7 @@
 // (hicolor/<size>x<size>/apps/quorrel.png under the folder given), so that the desktop entry's
 // Icon=quorrel finds the same picture the window shows. The icon is drawn in code; this is its
 // only way into a file.
-#include "res/Artwork.h"
+#include "shell/Artwork.h"
 #include "toolkit/QtCompat.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // The window program: hands the process's arguments, untouched, to the application object.
 #include "list/StartupPaths.h"
-#include "res/Artwork.h"
+#include "shell/Artwork.h"
 #include "shell/QuorrelApp.h"
 #include "toolkit/QtCompat.h"
 

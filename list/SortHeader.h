@@ -15,10 +15,6 @@ class CSortHeader : public QHeaderView {
 public:
     explicit CSortHeader(QWidget* parent = nullptr);
 
-    // The current sort column, -1 until the user has sorted once; and its direction.
-    int SortColumn() const { return m_nSortColumn; }
-    bool IsSortAscending() const { return m_bAscending; }
-
     // Makes `nColumn` the sort column with the given direction, shows the arrow on it and
     // has the model sort its rows once. Ignored for a column that does not exist.
     void SortBy(int nColumn, bool bAscending);
@@ -34,7 +30,7 @@ private:
     void SetMenuColumnAlignment(Qt::Alignment alignment);
     void CheckCurrentAlignment();
 
-    int m_nSortColumn = -1;
+    int m_nSortColumn = -1;  // -1 until the user has sorted once
     bool m_bAscending = true;
     int m_nMenuColumn = -1;  // the column the open header menu acts on
     QMenu* m_pMenu = nullptr;

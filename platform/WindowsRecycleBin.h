@@ -120,9 +120,6 @@ public:
         m_shell.EmptyRecycleBin(bin.m_strRoot, kEmptyBinQuietly);
     }
 
-    const CDriveTable& DriveTable() const { return m_table; }
-    const std::string& SidText() const { return m_sidText; }
-
 private:
     IWindowsDriveFacts& m_drives;
     IWindowsTokenFacts& m_token;

@@ -1,7 +1,7 @@
 #include "shell/AboutDlg.h"
 
-#include "res/AboutArt.h"
-#include "res/Artwork.h"
+#include "shell/AboutArt.h"
+#include "shell/Artwork.h"
 #include "shell/MessageBox.h"
 #include "toolkit/HyperLink.h"
 

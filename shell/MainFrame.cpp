@@ -14,8 +14,8 @@
 
 #include "engine/WipeEngine.h"
 #include "list/QuorrelView.h"
-#include "res/Artwork.h"
 #include "shell/AbortDlg.h"
+#include "shell/Artwork.h"
 #include "shell/BarLayout.h"
 #include "shell/MainStatusBar.h"
 #include "shell/OutputBar.h"

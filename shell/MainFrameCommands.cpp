@@ -10,7 +10,7 @@
 #include <QToolButton>
 
 #include "list/QuorrelView.h"
-#include "res/Artwork.h"
+#include "shell/Artwork.h"
 #include "shell/CommandIds.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"

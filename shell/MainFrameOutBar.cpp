@@ -4,7 +4,7 @@
 
 #include <iterator>
 
-#include "res/Artwork.h"
+#include "shell/Artwork.h"
 #include "shell/CommandIds.h"
 #include "shell/MainFrame.h"
 #include "shell/MessageBox.h"

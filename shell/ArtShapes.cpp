@@ -1,4 +1,4 @@
-#include "res/ArtShapes.h"
+#include "shell/ArtShapes.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>

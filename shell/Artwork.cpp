@@ -1,11 +1,11 @@
-#include "res/Artwork.h"
+#include "shell/Artwork.h"
 
 #include <QLinearGradient>
 #include <QPixmap>
 
 #include <functional>
 
-#include "res/ArtShapes.h"
+#include "shell/ArtShapes.h"
 #include "shell/CommandIds.h"
 
 namespace quorrel {

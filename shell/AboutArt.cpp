@@ -1,11 +1,11 @@
-#include "res/AboutArt.h"
+#include "shell/AboutArt.h"
 
 #include <QFont>
 #include <QFontDatabase>
 #include <QLinearGradient>
 #include <QPainter>
 
-#include "res/ArtShapes.h"
+#include "shell/ArtShapes.h"
 
 namespace quorrel {
 
