@@ -36,6 +36,11 @@ struct CWipeEngine::CFileRun {
     }
 };
 
+// A file whose data other names share: no mode writes or changes it.
+inline bool HasOtherNames(const CDirEntry& entry) {
+    return IsPlainFile(entry.m_attributes) && entry.m_nLinks > 1;
+}
+
 // The log line of a failed file operation: prefix, path, ": ", the error's text.
 std::string Quote(const std::string& prefix, const std::string& path, const CFileError& error);
 

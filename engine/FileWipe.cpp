@@ -146,7 +146,7 @@ bool CWipeEngine::RefuseEntry(IFolder& folder, const CDirEntry& entry, const std
     if (RefusePseudo(folder, path)) {
         return true;
     }
-    if (IsPlainFile(entry.m_attributes) && entry.m_nLinks > 1) {
+    if (HasOtherNames(entry)) {
         Fail(lines::HardLinked(path, entry.m_nLinks));
         return true;
     }

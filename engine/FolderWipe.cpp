@@ -153,7 +153,8 @@ bool CWipeEngine::StepWalk(CWalk& walk) {
         return true;
     }
     if ((entry.m_attributes & kAttrDirectory) == 0) {
-        if ((entry.m_attributes & kAttrReadOnly) != 0) {
+        // A file with other names is refused as it is: its mode is theirs too.
+        if ((entry.m_attributes & kAttrReadOnly) != 0 && !HasOtherNames(entry)) {
             folder.SetAttributes(entry, entry.m_attributes & ~kAttrReadOnly);
         }
         WipeFileEntry(folder, entry, walk.path, walk.mode);

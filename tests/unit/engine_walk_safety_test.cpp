@@ -104,22 +104,69 @@ TEST_F(WalkSafetyTest, AnEntrySwappedForALinkAfterTheListingIsLeftAlone) {
     }
 }
 
-// A file with another name holds data that belongs to that name too: neither mode writes it.
+// A file with another name holds data that belongs to that name too: named or met in a walk,
+// in either mode, it is refused as listed, before anything is done to it. A read-only one
+// shows it: its mode and contents, which its other name shares, stay as they were.
 TEST_F(WalkSafetyTest, AFileWithOtherNamesIsLeftAsItWasInBothModes) {
-    const std::string path = m_dir / "tree/linked";
+    const std::string tree = m_dir / "tree";
+    const std::string path = tree / "linked";
+    const std::string second = m_dir / "outside/second";
     WriteFile(path, "shared data");
-    ASSERT_EQ(::link(path.c_str(), (m_dir / "outside/second").c_str()), 0);
-    for (const bool bRecycleBin : {false, true}) {
+    ASSERT_EQ(::link(path.c_str(), second.c_str()), 0);
+    SetMode(path, 0444);
+    const std::string refused = "* File " + path +
+                                " has 2 names; its data belongs to the other names too, so it "
+                                "was left as it was";
+    for (const EWipeMode mode : {EWipeMode::Normal, EWipeMode::RecycleBin}) {
         m_host.ClearLines();
-        EXPECT_NE(m_engine.WipeFile(path, bRecycleBin ? EWipeMode::RecycleBin : EWipeMode::Normal),
-                  EWipeOutcome::Destroyed);
-        EXPECT_EQ(m_host.Lines().back(),
-                  "* File " + path +
-                      " has 2 names; its data belongs to the other names too, so it was left "
-                      "as it was");
-        EXPECT_EQ(ReadFile(m_dir / "outside/second"), "shared data");
+        EXPECT_EQ(m_engine.WipeFile(path, mode), EWipeOutcome::Failed);
+        EXPECT_EQ(m_host.Lines(), std::vector<std::string>{refused});
+        m_host.ClearLines();
+        EXPECT_TRUE(m_engine.WipeFolder(tree, mode));
+        const std::vector<std::string> walked =
+            mode == EWipeMode::Normal ? std::vector<std::string>{"Wipeing folder " + tree, refused,
+                                                                 "* Error removing folder " + tree}
+                                      : std::vector<std::string>{refused};
+        EXPECT_EQ(m_host.Lines(), walked);
+        for (const std::string& name : {path, second}) {
+            EXPECT_EQ(ReadFile(name), "shared data");
+            EXPECT_EQ(ModeOf(name), 0444u);
+        }
     }
-    EXPECT_EQ(m_engine.FailureCount(), 2);
+    EXPECT_EQ(m_engine.FailureCount(), 5);
+}
+
+// Deep walks let their shallowest folders go and climb back to them through "..". A folder
+// moved out of the tree meanwhile leads elsewhere: the walk stops there, and nothing beside
+// the place it was moved to is removed, not even an empty folder of the name it climbs to.
+TEST_F(WalkSafetyTest, AFolderMovedOutOfTheTreeMidWalkLeadsTheWalkNowhereElse) {
+    std::string path = m_dir / "tree";
+    std::string moved;
+    for (std::size_t level = 1; level <= CWipeEngine::kMaxOpenFolders + 2; ++level) {
+        path += "/d";
+        MakeFolder(path);
+        moved = level == 3 ? path : moved;  // its parent is let go by the time it is left
+    }
+    const std::string bottom = path + "/f";
+    WriteFile(bottom, "secret");
+    MakeFolder(m_dir / "outside/away");
+    MakeFolder(m_dir / "outside/d");
+    bool bMoved = false;
+    m_host.AbortWhen([&] {
+        if (!bMoved && !m_host.Lines().empty() &&
+            m_host.Lines().back() == "Wipeing file " + bottom) {
+            bMoved = ::rename(moved.c_str(), (m_dir / "outside/away/d").c_str()) == 0;
+        }
+        return false;
+    });
+    EXPECT_FALSE(m_engine.WipeFolder(m_dir / "tree", EWipeMode::Normal));
+    EXPECT_TRUE(bMoved);
+    EXPECT_FALSE(Exists(bottom));
+    EXPECT_EQ(m_host.Lines().back(),
+              "* Folder " + moved.substr(0, moved.size() - 2) +
+                  " moved while it was being shredded; the walk stops there");
+    EXPECT_EQ(ListNames(m_dir / "outside"), (std::vector<std::string>{"away", "d", "precious"}));
+    EXPECT_EQ(ListNames(m_dir / "outside/away"), std::vector<std::string>{"d"});
 }
 
 // Kernel settings are not files: nothing on such a file system is written or changed.
