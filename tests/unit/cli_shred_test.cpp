@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -613,6 +614,46 @@ TEST_F(CliShred, RecycleBinShredsTheTrashWithoutAskingThenEmptiesIt) {
     EXPECT_EQ(run.err, "");
     EXPECT_TRUE(ListNames(trash + "/files").empty());
     EXPECT_TRUE(ListNames(trash + "/info").empty());
+}
+
+// A run that walked everything but could not destroy a file another program holds has failed,
+// whether the file sat in a folder of --folder, of the list, or in the trash.
+TEST_F(CliShred, AFileLeftByAWalkOrInTheBinMakesTheExitStatusOne) {
+    const std::string tree = m_work / "tree";
+    const std::string files = m_work / "data/Trash/files";
+    MakeFolder(m_work / "data");
+    const std::map<std::string, std::string> env = {
+        {"XDG_DATA_HOME", m_work / "data"},
+        {"QUORREL_TEST_MOUNT_PREFIX", m_work / "no-mounts-here"}};
+    const std::string refused = "* Error seting file attribute on file " + tree +
+                                "/held: A sharing violation occurred while accessing an unnamed "
+                                "file.";
+    const std::string binRefused = "* Error opening file " + files +
+                                   "/held: A sharing violation occurred while accessing " + files +
+                                   "/held.";
+    struct CCase {
+        std::vector<std::string> args;
+        std::string folder;  // where the held file and a free one lie
+        std::string line;
+    };
+    for (const CCase& c :
+         {CCase{{"--yes", "--folder", tree}, tree, refused}, CCase{{"--yes", tree}, tree, refused},
+          CCase{{"--recycle-bin"}, files, binRefused}}) {
+        if (c.folder == tree && !Exists(tree)) {
+            MakeFolder(tree);
+        }
+        PutInTrash(m_work / "data/Trash", "held", "secret");
+        WriteFile(c.folder + "/held", "secret");
+        WriteFile(c.folder + "/free", "secret");
+        CHeldFile hold(c.folder + "/held");
+        ASSERT_TRUE(hold.IsHeld());
+        const CRun run = Shred(c.args, env);
+        EXPECT_EQ(run.nExit, 1) << c.args.back() << ": " << run.err;
+        const std::vector<std::string> lines = run.Lines();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), c.line), lines.end()) << run.out;
+        EXPECT_FALSE(Exists(c.folder + "/free")) << c.args.back();
+    }
+    EXPECT_EQ(ReadFile(tree + "/held"), "secret");
 }
 
 }  // namespace

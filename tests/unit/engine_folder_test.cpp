@@ -97,6 +97,9 @@ TEST_F(FolderTest, FolderThatCannotBeRemovedStillCompletes) {
         ASSERT_TRUE(held.IsHeld());
         EXPECT_TRUE(RunWipeFolder(m_engine, folder));
     }
+    // The walk went through, but the run did not destroy everything it was given.
+    EXPECT_EQ(m_engine.RunOutcome(), EWipeOutcome::Failed);
+    EXPECT_EQ(m_engine.FailureCount(), 2);  // the held file and the folder it kept
     const std::vector<std::string>& lines = m_host.Lines();
     EXPECT_EQ(ReadFile(folder / "held"), "secret");
     EXPECT_FALSE(Exists(folder / "free"));

@@ -165,6 +165,7 @@ TEST_F(RecycleRunTest, AFailingEntryDoesNotKeepTheNextOnesFromBeingShredded) {
     // the bin is emptied all the same
     EXPECT_TRUE(ListNames(m_homeTrash + "/files").empty());
     EXPECT_EQ(m_engine.FailureCount(), 1);
+    EXPECT_EQ(m_engine.RunOutcome(), EWipeOutcome::Failed);
 }
 
 TEST_F(RecycleRunTest, CancelInTheSecondOfThreeBins) {
