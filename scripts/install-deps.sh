@@ -7,7 +7,7 @@ packages=()
 for need in "$@"; do
     case "$need" in
         build) packages+=(cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libgl-dev) ;;
-        test)  packages+=(libgtest-dev e2fsprogs xfsprogs btrfs-progs ntfs-3g fusefat fuse3 dosfstools util-linux
+        test)  packages+=(libgtest-dev xvfb e2fsprogs xfsprogs btrfs-progs ntfs-3g fusefat fuse3 dosfstools util-linux
                           man-db groff-base appstream desktop-file-utils clang clang-format libclang-rt-14-dev) ;;
         package) packages+=(dpkg-dev file gzip lintian man-db appstream desktop-file-utils
                             qt6-qpa-plugins) ;;

@@ -371,7 +371,7 @@ void CFrameRunsTest::runDisablesTheFrameAndBringsItBack() {
     bool bChecked = false;
     bool bFrameEnabled = true, bViewEnabled = true, bToolBarEnabled = true;
     bool bDialogShown = false, bDialogEnabled = false, bDialogModal = true, bCentred = false;
-    bool bAbove = false, bDialogActive = false, bActiveAtStart = false;
+    bool bAbove = false, bActiveAtStart = false;
     QString title, text, cancelText;
     int nChoosersAsked = -1;
     QObject context;  // drops a posted check that the run did not reach
@@ -401,11 +401,13 @@ void CFrameRunsTest::runDisablesTheFrameAndBringsItBack() {
             // Insert is Add Files: a disabled frame must not start a chooser mid-run.
             QTest::keyClick(m_pFrame.get(), Qt::Key_Insert);
             nChoosersAsked = CFileDialog::AskedCount();
-            // The dialog is the active window from the start: Escape goes to it.
-            bActiveAtStart = QApplication::activeWindow() == &dialog;
-            // The user clicks into the dialog: after the run the frame must take over again.
-            dialog.activateWindow();
-            bDialogActive = QTest::qWaitForWindowActive(&dialog, 1000);
+            // The dialog is the active window from the start: Escape goes to it. Only the run
+            // makes it so where no window manager or platform activates a window on its own (the
+            // X11 run of this test); the activation arrives there as an event, so it is waited
+            // for. (The application's active window itself is compared: on X11 the dialog's own
+            // isActiveWindow() answered true while the frame was still the active window.)
+            bActiveAtStart =
+                QTest::qWaitFor([&] { return QApplication::activeWindow() == &dialog; });
         });
         MakeTheNextCheckLetEventsThrough();
     });
@@ -435,12 +437,12 @@ void CFrameRunsTest::runDisablesTheFrameAndBringsItBack() {
     QCOMPARE(Dialog().minimumSize(), Dialog().maximumSize());
     QCOMPARE(nChoosersAsked, 0);
     QVERIFY(bActiveAtStart);
-    QVERIFY(bDialogActive);
 
     QVERIFY(!Exists(a));
     QVERIFY(!Dialog().isVisible());
     QVERIFY(m_pFrame->isEnabled());
     QVERIFY(View().isEnabled());
+    // The active dialog went: the frame takes over again.
     QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(m_pFrame.get()));
 }
 
