@@ -144,6 +144,20 @@ public:
     bool Delete(const std::string& name, CFileError& error) override {
         return !m_owner.Fires(EFileOp::Delete, kUnnamedFile, error) && m_real->Delete(name, error);
     }
+    bool RenameListed(const CDirEntry& listed, const std::string& to, CFileError& error) override {
+        m_owner.NotifyNameChange(PathOf(listed.m_strName));
+        return !m_owner.Fires(EFileOp::Rename, kUnnamedFile, error) &&
+               m_real->RenameListed(listed, to, error);
+    }
+    bool DeleteListed(const CDirEntry& listed, const std::string& name,
+                      CFileError& error) override {
+        m_owner.NotifyNameChange(PathOf(name));
+        return !m_owner.Fires(EFileOp::Delete, kUnnamedFile, error) &&
+               m_real->DeleteListed(listed, name, error);
+    }
+    CVolumeFacts GetEntryVolume(const CDirEntry& listed) override {
+        return m_owner.VolumeOver(m_real->GetEntryVolume(listed));
+    }
     bool RemoveFolder(const std::string& name, CFileError& error) override {
         return !m_owner.Fires(EFileOp::RemoveFolder, kUnnamedFile, error) &&
                m_real->RemoveFolder(name, error);

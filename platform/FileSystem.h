@@ -176,6 +176,25 @@ public:
     virtual bool Rename(const std::string& from, const std::string& to, CFileError& error) = 0;
     // Deletes the entry `name` (a file, link or special file; never a folder).
     virtual bool Delete(const std::string& name, CFileError& error) = 0;
+    // Renames the entry `listed` to `to` as Rename() does, only while its name still leads to
+    // that very entry (same identity and kind): a name swapped since is refused (Replaced).
+    // A backend that cannot tell renames by the name.
+    virtual bool RenameListed(const CDirEntry& listed, const std::string& to, CFileError& error) {
+        return Rename(listed.m_strName, to, error);
+    }
+    // Deletes the entry `name` as Delete() does, only while it is still the entry `listed`
+    // (identity and kind; its own name may differ): another entry found there is refused
+    // (Replaced). A backend that cannot tell deletes by the name.
+    virtual bool DeleteListed(const CDirEntry& listed, const std::string& name, CFileError& error) {
+        (void)listed;
+        return Delete(name, error);
+    }
+    // The file system the entry `listed` itself lives on: the folder's, unless something (a
+    // bind mount of a single file) is mounted on the entry.
+    virtual CVolumeFacts GetEntryVolume(const CDirEntry& listed) {
+        (void)listed;
+        return GetVolume();
+    }
     // Removes the empty sub-folder `name`.
     virtual bool RemoveFolder(const std::string& name, CFileError& error) = 0;
 
