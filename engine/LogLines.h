@@ -96,6 +96,12 @@ inline std::string BinFile(const std::string& path) {
 inline std::string BinNoAccess(const std::string& folder) {
     return "* Error: Could not access " + folder;
 }
+// A bin whose folder is no longer the one the scan found (swapped, or made since).
+inline std::string BinChanged(const std::string& root) {
+    return "* " + root +
+           " changed after the recycle bins were looked for; it was neither followed nor "
+           "emptied";
+}
 
 // What the walk refuses and what may remain: the lines added since.
 

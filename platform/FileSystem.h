@@ -59,6 +59,7 @@ struct CDirEntry {
     std::uint64_t m_nLinks = 1;  // how many names the file has
     std::uint64_t m_nMount = 0;  // the mount the entry belongs to; 0 when the system can't tell
     std::uint32_t m_mode = 0;    // the system's own permission bits
+    std::int64_t m_nOwner = -1;  // the owner's user number; -1 where the system has none
 };
 
 // The file system a folder or file lives on, as far as shredding cares.
@@ -247,6 +248,9 @@ bool IsPathSeparator(char c);
 
 // The separator this system puts between the parts of a path it forms.
 char PreferredSeparator();
+
+// The user number this program runs as (its effective user); -1 where the system has none.
+std::int64_t CurrentUserNumber();
 
 // The current directory; the root when it cannot be read.
 std::string CurrentDirectory();
