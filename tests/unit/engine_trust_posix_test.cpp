@@ -217,6 +217,9 @@ TEST_F(TrustTest, AFileTheRunDoesNotFinishKeepsTheModeItHad) {
     EXPECT_EQ(ReadFile(m_dir / "outside/second"), "shared");
     EXPECT_EQ(ModeOf(m_dir / "tree/held"), 0444u);
     EXPECT_EQ(ReadFile(m_dir / "tree/held"), "held");
+    // The file layer itself never changes the mode of a file with other names.
+    EXPECT_FALSE(CPathOps(SystemFileSystem()).SetAttributes(m_dir / "tree/linked", 0));
+    EXPECT_EQ(ModeOf(m_dir / "outside/second"), 0444u);
 }
 
 // A kernel setting mounted over a plain file is a kernel setting: it is told by the entry's own
