@@ -81,6 +81,10 @@ inline std::string TimeLine(std::int64_t nSeconds) {
     return "- Time: " + std::to_string(nSeconds) + " seconds.";
 }
 
+// A list run stopped between two rows, where no file was in progress to report it.
+inline constexpr char kListAborted[] =
+    "* Process is aborted; the items not yet reached were left as they were";
+
 // WIPE Recycle Bin.
 inline constexpr char kBinStart[] = "- Start shredding recycle bin.";
 inline constexpr char kBinAborted[] =

@@ -59,6 +59,9 @@ void CatchInterrupts() {
     // A reader that goes away (quorrel-shred | head) must not kill the run in the middle of a
     // file; the log lines are then simply lost.
     std::signal(SIGPIPE, SIG_IGN);
+    // Past a file size limit (ulimit -f) a write then fails with EFBIG on that file, which is
+    // reported, instead of the signal ending the run without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool WasInterrupted() {

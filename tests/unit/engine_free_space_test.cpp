@@ -121,8 +121,9 @@ TEST_F(FreeSpaceTest, LeftoverWorkFolderIsRemovedButAForeignOneIsLeftAlone) {
     const unsigned nMe = ::geteuid();
     const SCase cases[] = {
         {"fill-000001", nMe, " left by an earlier run is removed"},
-        {"notes.txt", nMe, " holds notes.txt, which this program did not make; the folder was "
-                           "left alone"},
+        {"notes.txt", nMe,
+         " holds notes.txt, which this program did not make; the folder was "
+         "left alone"},
         {"fill-000001", 4242, " is not a work folder this program left; it was left alone"},
     };
     for (const SCase& test : cases) {
@@ -140,8 +141,8 @@ TEST_F(FreeSpaceTest, LeftoverWorkFolderIsRemovedButAForeignOneIsLeftAlone) {
         EXPECT_TRUE(Run());
         const bool bOwn = std::string(test.line).find("removed") != std::string::npos;
         EXPECT_TRUE(HasLine(m_host.Lines(), (bOwn ? "Folder " : "* ") + Work() + test.line));
-        EXPECT_TRUE(HasLine(m_host.Lines(), "Folder " + Work() + (bOwn ? "" : "-2") +
-                                                " is removed"));
+        EXPECT_TRUE(
+            HasLine(m_host.Lines(), "Folder " + Work() + (bOwn ? "" : "-2") + " is removed"));
         EXPECT_EQ(Exists(Work() + "/" + test.entry), !bOwn);
         EXPECT_FALSE(Exists(Work() + "-2"));
         if (Exists(Work())) {
