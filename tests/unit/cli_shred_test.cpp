@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <string>
@@ -162,6 +163,44 @@ public:
     }
 
     void Signal(int nSignal) { ::kill(m_pid, nSignal); }
+
+    // Sends `nSignal` and waits until the program has taken it (no longer pending): a second
+    // one sent before that would merge with it.
+    void SignalTaken(int nSignal) {
+        Signal(nSignal);
+        const unsigned long long nBit = 1ULL << (nSignal - 1);
+        while (steady_clock::now() < m_deadline) {
+            std::ifstream status("/proc/" + std::to_string(m_pid) + "/status");
+            unsigned long long nPending = 0;
+            for (std::string line; std::getline(status, line);) {
+                if (line.rfind("SigPnd:", 0) == 0 || line.rfind("ShdPnd:", 0) == 0) {
+                    nPending |= std::stoull(line.substr(7), nullptr, 16);
+                }
+            }
+            if ((nPending & nBit) == 0) {
+                return;
+            }
+            ::poll(nullptr, 0, 10);
+        }
+    }
+
+    // Waits, without reading, until the program is stuck writing to its full standard output
+    // pipe. False when it ended (or took too long) first.
+    bool WaitUntilStuckOnOutput() {
+        while (steady_clock::now() < m_deadline) {
+            std::ifstream wchan("/proc/" + std::to_string(m_pid) + "/wchan");
+            std::string where;
+            std::getline(wchan, where);
+            if (where.find("pipe_write") != std::string::npos) {
+                return true;
+            }
+            if (::waitpid(m_pid, nullptr, WNOHANG) != 0) {
+                return false;
+            }
+            ::poll(nullptr, 0, 10);
+        }
+        return false;
+    }
 
     // Reads everything to the end and collects the exit status.
     CRun Finish() {
@@ -611,6 +650,25 @@ TEST(CliTerminal, EveryKindOfControlIsShownEscaped) {
     for (const auto& [raw, shown] : cases) {
         EXPECT_EQ(EscapeControls(raw), shown) << shown;
     }
+}
+
+// A run stuck where it cannot look at Cancel (here: writing a line to a reader that does not
+// read) ends at once on a second signal, and says so.
+TEST_F(CliShred, ASecondInterruptEndsAStuckRunAtOnce) {
+    std::vector<std::string> args = {"--yes"};
+    for (int i = 0; i < 300; ++i) {
+        args.push_back(m_work / (std::to_string(i) + std::string(200, 'n')));
+        WriteFile(args.back(), "x");
+    }
+    CShredProcess process(args, m_work.Path(), m_config.Path());
+    ASSERT_TRUE(process.WaitUntilStuckOnOutput());
+    process.SignalTaken(SIGINT);
+    process.Signal(SIGINT);
+    const CRun run = process.Finish();
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_EQ(run.err, "quorrel-shred: stopped at once; the file in progress keeps its length\n");
+    ASSERT_FALSE(run.Lines().empty());
+    EXPECT_FALSE(IsTimeLine(run.Lines().back()));
 }
 
 TEST_F(CliShred, InterruptAbortsTheRunAndKeepsTheFileWhole) {
