@@ -72,16 +72,28 @@ bool RunInPrivateMounts(const std::string& folder, const std::function<void(CRec
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// Calls `at` when a given pass of a file starts: what another process does while it runs.
+// Calls `at` when a given pass of a file starts (pass -1: when the read-back of the last pass
+// starts): what another process does while it runs.
 class CPassHookHost final : public CRecordingHost {
 public:
     void OnPassStart(const std::string& path, int nPass, int nPasses) override {
         CRecordingHost::OnPassStart(path, nPass, nPasses);
+        m_nPassesStarted = nPass + 1;
+        m_nPasses = nPasses;
         if (nPass == m_nPass && m_at) {
             m_at();
         }
     }
+    void SetProgressRange(std::int64_t nUpper) override {
+        CRecordingHost::SetProgressRange(nUpper);
+        if (m_nPass < 0 && m_nPassesStarted == m_nPasses && ++m_nRangesAfter == 2 && m_at) {
+            m_at();  // the second range after the last pass began is the read-back's
+        }
+    }
     int m_nPass = 0;
+    int m_nPassesStarted = 0;
+    int m_nPasses = 0;
+    int m_nRangesAfter = 0;
     std::function<void()> m_at;
 };
 
@@ -175,17 +187,21 @@ TEST_F(TrustTest, AReopenThroughAFakeProcNeverReachesAnotherFile) {
     }
 }
 
-// A name made for the file after the listing (right before the first write, or between two
-// passes) stops the run on that file at once: the line says it has two names, and the file is
-// never cut, so the other name keeps its length (and, before any write, its contents).
+// A name made for the file after the listing (right before the first write, between two
+// passes, or while the last pass is read back) stops the run on that file at once: the line
+// says it has two names, and the file is never cut, so the other name keeps its length (and,
+// before any write, its contents).
 TEST_F(TrustTest, ANameAddedWhileTheFileIsShreddedStopsItUncut) {
     m_engine.SetWipeMethod(1);  // three passes
-    for (const int nPass : {0, 1}) {
+    m_engine.SetVerify(true);
+    for (const int nPass : {0, 1, -1}) {
         SCOPED_TRACE(nPass);
         const std::string file = m_dir / "tree/file";
         const std::string other = m_dir / "outside/other-name";
         WriteFile(file, "shared secret");
         m_host.m_nPass = nPass;
+        m_host.m_nPassesStarted = 0;
+        m_host.m_nRangesAfter = 0;
         m_host.m_at = [&] { ASSERT_EQ(::link(file.c_str(), other.c_str()), 0); };
         EXPECT_EQ(m_engine.WipeFile(file, EWipeMode::Normal), EWipeOutcome::Failed);
         EXPECT_EQ(m_host.Lines().back(), HardLinkedLine(file));
