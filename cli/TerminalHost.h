@@ -10,8 +10,9 @@
 
 namespace quorrel {
 
-// `line` with every control character shown as \xNN, so that no name can start a line of
-// its own or move the cursor.
+// `line` with every control character shown as \xNN (each byte of it), so that no name can
+// start a line of its own, move the cursor or reorder what follows: C0 controls and DEL, C1
+// controls raw or as UTF-8, and the bidirectional overrides and isolates.
 std::string EscapeControls(const std::string& line);
 
 class CTerminalHost final : public IRunHost {

@@ -1,5 +1,6 @@
 // quorrel-shred: the shredding engine from a terminal.
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -52,7 +53,15 @@ int ChooseMethod(const CShredOptions& options) {
 
 // Asks the run's question on the terminal; only "y" or "yes" goes on.
 bool Confirm(const char* question) {
-    std::fprintf(stderr, "%s [y/N] ", question);
+    // The question's own line breaks stay; what a name brings into it is shown escaped.
+    std::string shown;
+    for (const char* line = question; line != nullptr;) {
+        const char* end = std::strchr(line, '\n');
+        shown += EscapeControls(end != nullptr ? std::string(line, end) : std::string(line));
+        shown += end != nullptr ? "\n" : "";
+        line = end != nullptr ? end + 1 : nullptr;
+    }
+    std::fprintf(stderr, "%s [y/N] ", shown.c_str());
     std::fflush(stderr);
     std::string answer;
     if (!std::getline(std::cin, answer)) {
@@ -115,7 +124,8 @@ int Run(const std::vector<std::string>& args) {
     CShredOptions options;
     std::string error;
     if (!ParseShredArguments(args, options, error)) {
-        std::fprintf(stderr, "quorrel-shred: %s\nTry 'quorrel-shred --help'.\n", error.c_str());
+        std::fprintf(stderr, "quorrel-shred: %s\nTry 'quorrel-shred --help'.\n",
+                     EscapeControls(error).c_str());
         return kExitUsage;
     }
     if (options.bHelp) {

@@ -23,7 +23,7 @@ bool CWipeEngine::OverwriteFile(CFileRun& run) {
         m_host.SetProgressRange(run.DataBytes());
         m_host.SetProgressPos(0);
         CFileError error;
-        if (!WritePass(run, nPass, error) || !CheckUnchanged(run)) {
+        if (HasOtherNames(run) || !WritePass(run, nPass, error) || !CheckUnchanged(run)) {
             return false;
         }
     }
@@ -92,13 +92,18 @@ bool CWipeEngine::IsCutShort(CFileRun& run, std::int64_t nEnd) {
 }
 
 // Looks at the file again after a pass. A file that grew has its new part covered by the
-// passes still to come; one that shrank or gained a name is noted. Either way the file no
-// longer gets the success line: part of it may remain on the disk.
+// passes still to come; one that shrank is noted: it no longer gets the success line, as part
+// of it may remain on the disk. One that gained a name stops here, with its length: the data
+// is that name's too.
 bool CWipeEngine::CheckUnchanged(CFileRun& run) {
     CFileFacts now;
     CFileError error;
     if (!run.file->GetFacts(now, error)) {
         Fail(Quote(lines::kSeekFailed, run.path, error));
+        return false;
+    }
+    if (now.m_nLinks > 1) {
+        Fail(lines::HardLinked(run.path, now.m_nLinks));
         return false;
     }
     if (now.m_id != run.facts.m_id || now.m_nLinks != run.facts.m_nLinks) {

@@ -88,17 +88,34 @@ EWipeOutcome CWipeEngine::WalkOutcome(bool bWalked, int nWarningsBefore) const {
                                          : EWipeOutcome::Destroyed;
 }
 
+// Refusals come before any change. A walk makes a read-only file writable in either mode; a
+// file the run does not finish gets its read-only bit back, so that a failure or Cancel leaves
+// it as it was found.
 EWipeOutcome CWipeEngine::WipeFileEntry(IFolder& folder, const CDirEntry& entry,
-                                        const std::string& path, EWipeMode mode) {
+                                        const std::string& path, EWipeMode mode, bool bWalked) {
     if (RefuseEntry(folder, entry, path)) {
         return EWipeOutcome::Failed;
     }
+    const bool bReadOnly = (entry.m_attributes & kAttrReadOnly) != 0 && !HasNoData(entry);
+    if (bWalked && bReadOnly) {
+        folder.SetAttributes(entry, entry.m_attributes & ~kAttrReadOnly);
+    }
+    const EWipeOutcome outcome = WipeAcceptedEntry(folder, entry, path, mode);
+    if (bReadOnly && !IsRemoved(outcome)) {
+        folder.SetAttributes(entry, entry.m_attributes);
+    }
+    return outcome;
+}
+
+// The file wipe of an entry no refusal applies to.
+EWipeOutcome CWipeEngine::WipeAcceptedEntry(IFolder& folder, const CDirEntry& entry,
+                                            const std::string& path, EWipeMode mode) {
     if (mode == EWipeMode::Normal) {
         if (!PrepareNormalMode(folder, entry, path)) {
             return EWipeOutcome::Failed;
         }
         if (HasNoData(entry)) {
-            return RenameAndDelete(folder, entry.m_strName, path, false);
+            return RenameAndDelete(folder, entry, path, false);
         }
     } else if (HasNoData(entry)) {
         m_host.AddLine(lines::NoDataInBin(path));
@@ -125,8 +142,7 @@ EWipeOutcome CWipeEngine::OverwriteAndFinish(IFolder& folder, const CDirEntry& e
         Fail(Quote(lines::kSeekFailed, path, error));
         return EWipeOutcome::Failed;
     }
-    if (run.facts.m_nLinks > 1) {  // a name added since the listing
-        Fail(lines::HardLinked(path, run.facts.m_nLinks));
+    if (HasOtherNames(run)) {  // a name added since the listing
         return EWipeOutcome::Failed;
     }
     if (!run.file->GetDataRanges(run.nLength, run.ranges, error)) {
@@ -140,10 +156,13 @@ EWipeOutcome CWipeEngine::OverwriteAndFinish(IFolder& folder, const CDirEntry& e
     return FinishFile(run, mode);
 }
 
-// Entries no mode may write: those on a kernel file system, and files whose data other names
-// share. True (with the line written) when the entry is refused.
+// Entries no mode may write: those on a kernel file system (judged by the entry's own: a
+// kernel file can be bind-mounted anywhere), and files whose data other names share. True
+// (with the line written) when the entry is refused.
 bool CWipeEngine::RefuseEntry(IFolder& folder, const CDirEntry& entry, const std::string& path) {
-    if (RefusePseudo(folder, path)) {
+    const CVolumeFacts volume = folder.GetEntryVolume(entry);
+    if (volume.m_bPseudo) {
+        Fail(lines::PseudoFileSystem(path, volume.m_strType));
         return true;
     }
     if (HasOtherNames(entry)) {
@@ -184,20 +203,23 @@ bool CWipeEngine::PrepareNormalMode(IFolder& folder, const CDirEntry& entry,
 // Moves the entry to a random name in its own folder and deletes it there. A random name that
 // is taken already is skipped for the next one the generator gives. Links and special files
 // come here straight from step one: never opened, their targets never touched.
-EWipeOutcome CWipeEngine::RenameAndDelete(IFolder& folder, const std::string& name,
+// Both steps act only while the name still leads to the entry that was written: one swapped
+// in meanwhile is left alone and named.
+EWipeOutcome CWipeEngine::RenameAndDelete(IFolder& folder, const CDirEntry& entry,
                                           const std::string& path, bool bChanged) {
     CFileError error;
     std::string target;
     bool bRenamed = false;
     for (int nTry = 0; nTry < kRandomNameTries && !bRenamed; ++nTry) {
         target = RandomName();
-        bRenamed = folder.Rename(name, target, error);
+        bRenamed = folder.RenameListed(entry, target, error);
         if (!bRenamed && error.m_eFault != EFileFault::NameTaken) {
             break;
         }
     }
-    if (!bRenamed || !folder.Delete(target, error)) {
-        Fail(Quote(lines::kDeleteFailed, path, error));
+    if (!bRenamed || !folder.DeleteListed(entry, target, error)) {
+        Fail(error.m_eFault == EFileFault::Replaced ? lines::Replaced(path)
+                                                    : Quote(lines::kDeleteFailed, path, error));
         return EWipeOutcome::Failed;
     }
     if (bChanged) {
@@ -234,6 +256,9 @@ EWipeOutcome CWipeEngine::FinishFile(CFileRun& run, EWipeMode mode) {
         return EWipeOutcome::Aborted;
     }
     const bool bRecycleBin = mode == EWipeMode::RecycleBin;
+    if (!bRecycleBin && HasOtherNames(run)) {  // cutting it would empty the other name too
+        return EWipeOutcome::Failed;
+    }
     bool bOk =
         bRecycleBin || (TruncateInSteps(*run.file, run.nLength, error) && run.file->Flush(error));
     if (!bOk) {
@@ -253,7 +278,24 @@ EWipeOutcome CWipeEngine::FinishFile(CFileRun& run, EWipeMode mode) {
         m_host.SetProgressPos(0);
         return run.bChanged ? EWipeOutcome::RemovedNotInPlace : EWipeOutcome::Destroyed;
     }
-    return RenameAndDelete(run.folder, run.entry.m_strName, run.path, run.bChanged);
+    return RenameAndDelete(run.folder, run.entry, run.path, run.bChanged);
+}
+
+// True (with the line written) when the open file has a name besides the one being shredded,
+// asked of the open file itself: its data belongs to that name too, so the file is left with
+// the length it has.
+bool CWipeEngine::HasOtherNames(CFileRun& run) {
+    CFileFacts now;
+    CFileError error;
+    if (!run.file->GetFacts(now, error)) {
+        Fail(Quote(lines::kSeekFailed, run.path, error));
+        return true;
+    }
+    if (now.m_nLinks <= 1) {
+        return false;
+    }
+    Fail(lines::HardLinked(run.path, now.m_nLinks));
+    return true;
 }
 
 // Cuts the file to length 0 from its end, a step at a time, letting the window breathe between

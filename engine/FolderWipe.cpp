@@ -106,12 +106,36 @@ bool CWipeEngine::WalkFolder(IFolder& parent, const CDirEntry& entry, const std:
     while (bGoing && !walk.frames.empty()) {
         bGoing = StepWalk(walk);
     }
-    for (CWalkFrame& frame : walk.frames) {  // cut short: every folder left stays
+    RestoreWalkModes(walk);  // cut short: every folder left stays
+    return bGoing;
+}
+
+// Gives every folder still on the walk's path the mode it had before the walk opened it up,
+// deepest first. A folder whose handle was let go is reached again through ".." from the one
+// below it (checked to be the folder that was left) before that one gets its own mode back,
+// which might no longer let it be passed through; each handle goes once its folder is done,
+// so no more are open than before.
+void CWipeEngine::RestoreWalkModes(CWalk& walk) {
+    const auto Restore = [](CWalkFrame& frame) {
         if (frame.bModeChanged && frame.folder) {
             frame.folder->RestoreMode(frame.nOldMode);
         }
+        frame.folder.reset();
+    };
+    for (std::size_t i = walk.frames.size(); i-- > 0;) {
+        CWalkFrame& frame = walk.frames[i];
+        if (i + 1 < walk.frames.size()) {
+            CWalkFrame& below = walk.frames[i + 1];
+            if (!frame.folder && below.folder) {
+                CFileError error;
+                frame.folder = below.folder->OpenParent(frame.id, error);
+            }
+            Restore(below);
+        }
     }
-    return bGoing;
+    if (!walk.frames.empty()) {
+        Restore(walk.frames.front());
+    }
 }
 
 // Opens the frame's folder up for the walk and lists it. False (with the folder's mode given
@@ -153,11 +177,7 @@ bool CWipeEngine::StepWalk(CWalk& walk) {
         return true;
     }
     if ((entry.m_attributes & kAttrDirectory) == 0) {
-        // A file with other names is refused as it is: its mode is theirs too.
-        if ((entry.m_attributes & kAttrReadOnly) != 0 && !HasOtherNames(entry)) {
-            folder.SetAttributes(entry, entry.m_attributes & ~kAttrReadOnly);
-        }
-        WipeFileEntry(folder, entry, walk.path, walk.mode);
+        WipeFileEntry(folder, entry, walk.path, walk.mode, true);
         return true;
     }
     CFileError error;

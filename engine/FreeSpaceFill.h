@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ public:
     static constexpr int kMaxEmptyTails = 8;
     // Small files at most (a volume with millions of free file records ends here).
     static constexpr int kMaxTailFiles = 50000;
+    // Names the work folder may take beside entries of others that have the usual one.
+    static constexpr int kWorkNames = 16;
     // The fewest bytes a small file is offered.
     static constexpr std::int64_t kMinTailBytes = 16;
     // Free blocks left after the fill that are no loss worth a line (the file system's own
@@ -43,7 +46,10 @@ private:
     };
 
     bool Open();
-    bool RemoveLeftover(IFolder& parent, const std::string& parentPath);
+    bool RemoveLeftover(IFolder& parent, const std::string& parentPath, const std::string& name);
+    void NameForeign(const std::string& line);
+    bool MakeWorkIn(IFolder& parent, const std::string& parentPath, bool bOthers, CFileError& error,
+                    bool& bForeign);
     bool CreateWorkFolder();
     void FillBigFiles();
     void FillTailFiles();
@@ -72,7 +78,7 @@ private:
     IRunHost& m_host;
     std::string m_strFolder;
     std::string m_strTopPath;
-    std::string m_strWorkParentPath;
+    std::string m_strWorkName;
     std::string m_strWorkPath;
     std::unique_ptr<IFolder> m_chosen;
     std::unique_ptr<IFolder> m_top;
@@ -94,6 +100,8 @@ private:
     bool m_bFull = false;
     bool m_bFailed = false;
     bool m_bAborted = false;
+    bool m_bLeftoverStays = false;         // a leftover of this user's could not be removed
+    std::set<std::string> m_foreignNamed;  // the lines about others' entries, each said once
     std::vector<std::uint8_t> m_chunk;
 };
 

@@ -105,11 +105,7 @@ bool CFreeSpaceFill::Run() {
     if (!Open()) {
         return false;
     }
-    bool bOk = RemoveLeftover(*m_top, m_strTopPath);
-    if (m_chosen->GetId() != m_top->GetId()) {
-        bOk = RemoveLeftover(*m_chosen, m_strFolder) && bOk;
-    }
-    if (!bOk || !CreateWorkFolder()) {
+    if (!CreateWorkFolder()) {
         return false;
     }
     m_host.AddLine("Wipeing free space in " + m_strWorkPath);
@@ -132,7 +128,7 @@ bool CFreeSpaceFill::Run() {
                       "not all overwritten");
         return false;
     }
-    return bRemoved && !m_bFailed;
+    return bRemoved && !m_bFailed && !m_bLeftoverStays;
 }
 
 // Opens the chosen folder and the top of its file system, and refuses what may not be written.
@@ -161,59 +157,101 @@ bool CFreeSpaceFill::Open() {
     return true;
 }
 
-// Removes a work folder an earlier run left in `parent` (a crash or a power cut). Only a real
-// folder of the run's own making is touched: owner-only, holding nothing but fill files.
-bool CFreeSpaceFill::RemoveLeftover(IFolder& parent, const std::string& parentPath) {
+// Clears the way for the work folder `name` in `parent`: a work folder an earlier run of this
+// user's left there (a crash or a power cut) is removed. Only a real folder of the run's own
+// making is touched: this user's, owner-only, holding nothing but fill files; anything else of
+// that name is named once and left alone. True when the name is free now.
+bool CFreeSpaceFill::RemoveLeftover(IFolder& parent, const std::string& parentPath,
+                                    const std::string& name) {
     CDirEntry entry;
     CFileError error;
-    if (!parent.Lookup(kFreeSpaceWorkFolder, entry, error)) {
+    if (!parent.Lookup(name, entry, error)) {
         return true;  // none there
     }
-    const std::string path = JoinPath(parentPath, kFreeSpaceWorkFolder);
+    const std::string path = JoinPath(parentPath, name);
+    const std::int64_t nUser = CurrentUserNumber();
     std::unique_ptr<IFolder> left;
     std::vector<CDirEntry> entries;
     if ((entry.m_attributes & kAttrDirectory) == 0 ||
         (entry.m_mode != 0 && (entry.m_mode & 0777) != kWorkFolderMode) ||
+        (nUser >= 0 && entry.m_nOwner >= 0 && entry.m_nOwner != nUser) ||
         !(left = parent.OpenFolder(entry, error)) || !left->List(entries, error)) {
-        m_engine.Fail("* " + path + " is not a work folder this program left; it was left alone");
+        NameForeign("* " + path + " is not a work folder this program left; it was left alone");
         return false;
     }
     for (const CDirEntry& item : entries) {
         if (!IsFillName(item.m_strName) || !IsPlainFile(item.m_attributes) || item.m_nLinks > 1) {
-            m_engine.Fail("* " + path + " holds " + item.m_strName +
-                          ", which this program did not make; the folder was left alone");
+            NameForeign("* " + path + " holds " + item.m_strName +
+                        ", which this program did not make; the folder was left alone");
             return false;
         }
     }
     for (const CDirEntry& item : entries) {
-        if (!left->Delete(item.m_strName, error)) {
+        if (!left->DeleteListed(item, item.m_strName, error)) {
             m_engine.Fail(
                 Quote("* Error deleteing the file ", JoinPath(path, item.m_strName), error));
+            m_bLeftoverStays = true;
             return false;
         }
     }
     left.reset();  // some systems refuse to remove a folder that is held open
-    if (!parent.RemoveFolder(kFreeSpaceWorkFolder, error)) {
+    if (!parent.RemoveFolder(name, error)) {
         m_engine.Fail("* Error removing folder " + path);
+        m_bLeftoverStays = true;
         return false;
     }
     m_host.AddLine("Folder " + path + " left by an earlier run is removed");
     return true;
 }
 
-// Makes the work folder at the top of the file system, or in the chosen folder where the top
-// may not be written (a user's home on the system's disk).
-bool CFreeSpaceFill::CreateWorkFolder() {
-    CFileError error;
-    m_work = m_top->CreateNewFolder(kFreeSpaceWorkFolder, kWorkFolderMode, error);
-    m_pWorkParent = m_top.get();
-    m_strWorkParentPath = m_strTopPath;
-    if (!m_work && error.m_nCause == kCauseAccessDenied && m_chosen->GetId() != m_top->GetId()) {
-        m_work = m_chosen->CreateNewFolder(kFreeSpaceWorkFolder, kWorkFolderMode, error);
-        m_pWorkParent = m_chosen.get();
-        m_strWorkParentPath = m_strFolder;
+// Says once that an entry in the work folder's way was left alone: the run goes on beside it.
+void CFreeSpaceFill::NameForeign(const std::string& line) {
+    if (m_foreignNamed.insert(line).second) {
+        m_host.AddLine(line);
     }
-    m_strWorkPath = JoinPath(m_strWorkParentPath, kFreeSpaceWorkFolder);
+}
+
+// Makes the work folder in `parent`: the usual name, or where that is not free (and `bOthers`
+// allows), the usual name with "-2", "-3", ... A foreign entry in the way sets `bForeign`.
+bool CFreeSpaceFill::MakeWorkIn(IFolder& parent, const std::string& parentPath, bool bOthers,
+                                CFileError& error, bool& bForeign) {
+    for (int nName = 1; nName <= (bOthers ? kWorkNames : 1); ++nName) {
+        const std::string name = nName == 1 ? std::string(kFreeSpaceWorkFolder)
+                                            : kFreeSpaceWorkFolder + ("-" + std::to_string(nName));
+        if (!RemoveLeftover(parent, parentPath, name)) {
+            bForeign = true;
+            continue;
+        }
+        m_work = parent.CreateNewFolder(name, kWorkFolderMode, error);
+        if (m_work) {
+            m_pWorkParent = &parent;
+            m_strWorkName = name;
+            m_strWorkPath = JoinPath(parentPath, name);
+            return true;
+        }
+        if (error.m_eFault != EFileFault::NameTaken) {
+            break;
+        }
+    }
+    m_strWorkPath = JoinPath(parentPath, kFreeSpaceWorkFolder);
+    return false;
+}
+
+// Makes the work folder at the top of the file system, or in the chosen folder where the top
+// may not be written (a user's home on the system's disk) or holds another user's folder of
+// that name: nobody else's leftover keeps a run from going on. A leftover of this user's in the
+// chosen folder is removed as well.
+bool CFreeSpaceFill::CreateWorkFolder() {
+    const bool bSame = m_chosen->GetId() == m_top->GetId();
+    if (!bSame) {
+        RemoveLeftover(*m_chosen, m_strFolder, kFreeSpaceWorkFolder);
+    }
+    CFileError error;
+    bool bForeign = false;
+    if (!MakeWorkIn(*m_top, m_strTopPath, bSame, error, bForeign) && !bSame &&
+        (bForeign || error.m_nCause == kCauseAccessDenied)) {
+        MakeWorkIn(*m_chosen, m_strFolder, true, error, bForeign);
+    }
     if (!m_work) {
         m_engine.Fail("* Error creating folder " + m_strWorkPath + ": " + error.GetErrorMessage());
         return false;
@@ -267,7 +305,7 @@ bool CFreeSpaceFill::RemoveWork() {
                    " files and " + std::to_string(m_nTailFiles) + " small files");
     m_work.reset();
     CFileError error;
-    if (!bOk || !m_pWorkParent->RemoveFolder(kFreeSpaceWorkFolder, error)) {
+    if (!bOk || !m_pWorkParent->RemoveFolder(m_strWorkName, error)) {
         m_engine.Fail("* Error removing folder " + m_strWorkPath);
         return false;
     }

@@ -81,6 +81,10 @@ inline std::string TimeLine(std::int64_t nSeconds) {
     return "- Time: " + std::to_string(nSeconds) + " seconds.";
 }
 
+// A list run stopped between two rows, where no file was in progress to report it.
+inline constexpr char kListAborted[] =
+    "* Process is aborted; the items not yet reached were left as they were";
+
 // WIPE Recycle Bin.
 inline constexpr char kBinStart[] = "- Start shredding recycle bin.";
 inline constexpr char kBinAborted[] =
@@ -95,6 +99,12 @@ inline std::string BinFile(const std::string& path) {
 }
 inline std::string BinNoAccess(const std::string& folder) {
     return "* Error: Could not access " + folder;
+}
+// A bin whose folder is no longer the one the scan found (swapped, or made since).
+inline std::string BinChanged(const std::string& root) {
+    return "* " + root +
+           " changed after the recycle bins were looked for; it was neither followed nor "
+           "emptied";
 }
 
 // What the walk refuses and what may remain: the lines added since.

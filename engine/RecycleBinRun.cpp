@@ -38,15 +38,19 @@ void ShredBinEntries(CWipeEngine& engine, IRecycleBins& bins, IFolder& binFolder
 // Shreds and empties one bin. False when its folder could not be listed.
 bool ShredBin(CWipeEngine& engine, IRecycleBins& bins, const CBinLocation& bin,
               const std::string& folder) {
-    bool bExists = false;
-    std::unique_ptr<IFolder> binFolder = engine.OpenFolderPath(folder, bExists);
+    EBinOpen state = EBinOpen::Missing;
+    std::unique_ptr<IFolder> binFolder = bins.OpenBinFolder(engine.Files(), bin, folder, state);
+    if (state == EBinOpen::Changed) {  // never followed, nor emptied
+        engine.Fail(lines::BinChanged(bin.m_strRoot));
+        return false;
+    }
     std::vector<CDirEntry> entries;
     CFileError error;
     if (!binFolder || !binFolder->List(entries, error)) {
         // A bin that was never used has no folder: that is no failure. One that exists but
         // cannot be read keeps its entries, and that is.
         const std::string line = lines::BinNoAccess(folder);
-        if (bExists) {
+        if (state != EBinOpen::Missing) {
             engine.Fail(line);
         } else {
             engine.Host().AddLine(line);

@@ -21,15 +21,20 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
     host.BeginRun();
     list.HoldRemovals();
     bool bAborted = false;
+    EWipeOutcome last = EWipeOutcome::Destroyed;
     while (nRow != -1) {
         if (host.IsAborted()) {
             bAborted = true;
             engine.NoteAborted();
+            if (last != EWipeOutcome::Aborted) {  // Cancel came between two rows: say so
+                engine.Fail(lines::kListAborted);
+            }
             break;
         }
         // Every row above nRow is deleted or deselected, so the next selected row is the
         // first one at or after nRow: the search goes on from there, not from the top.
-        if (IsRemoved(engine.WipeListItem(list.GetItemPath(nRow)))) {
+        last = engine.WipeListItem(list.GetItemPath(nRow));
+        if (IsRemoved(last)) {
             list.DeleteItem(nRow);
             nRow = list.GetNextSelected(nRow - 1);
         } else {

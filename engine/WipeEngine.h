@@ -114,13 +114,16 @@ private:
     struct CFileRun;
 
     EWipeOutcome WipeFileEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
-                               EWipeMode mode);
+                               EWipeMode mode, bool bWalked = false);
+    EWipeOutcome WipeAcceptedEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
+                                   EWipeMode mode);
+    bool HasOtherNames(CFileRun& run);
     EWipeOutcome WalkOutcome(bool bWalked, int nWarningsBefore) const;
     EWipeOutcome OverwriteAndFinish(IFolder& folder, const CDirEntry& entry,
                                     const std::string& path, EWipeMode mode);
     bool RefuseEntry(IFolder& folder, const CDirEntry& entry, const std::string& path);
     bool PrepareNormalMode(IFolder& folder, const CDirEntry& entry, const std::string& path);
-    EWipeOutcome RenameAndDelete(IFolder& folder, const std::string& name, const std::string& path,
+    EWipeOutcome RenameAndDelete(IFolder& folder, const CDirEntry& entry, const std::string& path,
                                  bool bChanged);
     bool OverwriteFile(CFileRun& run);
     bool WritePass(CFileRun& run, int nPass, CFileError& error);
@@ -141,6 +144,7 @@ private:
     bool StepWalk(CWalk& walk);
     bool LeaveFolder(CWalk& walk);
     void BoundOpenFolders(CWalk& walk);
+    void RestoreWalkModes(CWalk& walk);
     bool IsOtherMount(const IFolder& folder, const CDirEntry& entry) const;
     bool RefusePseudo(IFolder& folder, const std::string& path);
 

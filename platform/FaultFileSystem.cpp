@@ -138,11 +138,27 @@ public:
         return std::make_unique<CFaultFile>(m_owner, std::move(real), FullPath(displayPath));
     }
     bool Rename(const std::string& from, const std::string& to, CFileError& error) override {
+        m_owner.NotifyNameChange(PathOf(from));
         return !m_owner.Fires(EFileOp::Rename, kUnnamedFile, error) &&
                m_real->Rename(from, to, error);
     }
     bool Delete(const std::string& name, CFileError& error) override {
+        m_owner.NotifyNameChange(PathOf(name));
         return !m_owner.Fires(EFileOp::Delete, kUnnamedFile, error) && m_real->Delete(name, error);
+    }
+    bool RenameListed(const CDirEntry& listed, const std::string& to, CFileError& error) override {
+        m_owner.NotifyNameChange(PathOf(listed.m_strName));
+        return !m_owner.Fires(EFileOp::Rename, kUnnamedFile, error) &&
+               m_real->RenameListed(listed, to, error);
+    }
+    bool DeleteListed(const CDirEntry& listed, const std::string& name,
+                      CFileError& error) override {
+        m_owner.NotifyNameChange(PathOf(name));
+        return !m_owner.Fires(EFileOp::Delete, kUnnamedFile, error) &&
+               m_real->DeleteListed(listed, name, error);
+    }
+    CVolumeFacts GetEntryVolume(const CDirEntry& listed) override {
+        return m_owner.VolumeOver(m_real->GetEntryVolume(listed));
     }
     bool RemoveFolder(const std::string& name, CFileError& error) override {
         return !m_owner.Fires(EFileOp::RemoveFolder, kUnnamedFile, error) &&

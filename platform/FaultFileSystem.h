@@ -67,6 +67,11 @@ public:
     void BeforeOpen(std::function<void(const std::string&)> hook) {
         m_beforeOpen = std::move(hook);
     }
+    // Called with the entry's path just before an entry is renamed or deleted after its
+    // passes: a test swaps the entry here.
+    void BeforeNameChange(std::function<void(const std::string&)> hook) {
+        m_beforeNameChange = std::move(hook);
+    }
     // How many calls of `op` were made so far.
     int CallCount(EFileOp op) const;
 
@@ -88,8 +93,13 @@ public:
     bool LieFires();
     // The attributes added to `path`, if any.
     std::uint32_t ExtraAttributes(const std::string& path) const;
-    // The hook's call, if a test set one.
+    // The hooks' calls, if a test set them.
     void NotifyOpen(const std::string& path) const;
+    void NotifyNameChange(const std::string& path) const {
+        if (m_beforeNameChange) {
+            m_beforeNameChange(path);
+        }
+    }
     // `real`, or the volume a test pretends; one that pretends shared data can share it.
     CVolumeFacts VolumeOver(CVolumeFacts real) const;
     bool SharedData() const { return m_bSharedData; }
@@ -115,6 +125,7 @@ private:
     bool m_bSharedData = false;
     bool m_bCreateLeavesEntry = false;
     std::function<void(const std::string&)> m_beforeOpen;
+    std::function<void(const std::string&)> m_beforeNameChange;
 };
 
 }  // namespace quorrel

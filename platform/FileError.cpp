@@ -25,6 +25,9 @@ const char* const kTemplates[] = {
     "A locking violation occurred while accessing %1.",
     "Disk full while accessing %1.",
     "An attempt was made to access %1 past its end.",
+    "%1 would grow past the file size this program may write (a file size limit).",
+    "%1 is in use as a running program or a swap area; it is never written.",
+    "%1 was replaced by another entry; it was left alone.",
 };
 
 // The first `nMax` characters of `text`, UTF-8 sequences kept whole. Bytes that are not valid
@@ -54,7 +57,7 @@ std::string CutToCharacters(const std::string& text, std::size_t nMax) {
 }  // namespace
 
 const char* FileCauseTemplate(int nCause) {
-    if (nCause < 0 || nCause > kCauseEndOfFile) {
+    if (nCause < 0 || nCause > kCauseLast) {
         return kTemplates[kCauseGeneric];
     }
     return kTemplates[nCause];

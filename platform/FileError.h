@@ -23,6 +23,11 @@ enum EFileCause : int {
     kCauseLockViolation = 12,
     kCauseDiskFull = 13,
     kCauseEndOfFile = 14,
+    // Causes the program's first platform had no code for.
+    kCauseFileTooLarge = 15,  // beyond the size this process may make a file (ulimit -f)
+    kCauseInUse = 16,         // a program being run, or an active swap area
+    kCauseReplaced = 17,      // the entry at the name is no longer the one listed
+    kCauseLast = kCauseReplaced,
 };
 
 // The words used in place of a file name when the failing operation names none.

@@ -59,6 +59,7 @@ struct CDirEntry {
     std::uint64_t m_nLinks = 1;  // how many names the file has
     std::uint64_t m_nMount = 0;  // the mount the entry belongs to; 0 when the system can't tell
     std::uint32_t m_mode = 0;    // the system's own permission bits
+    std::int64_t m_nOwner = -1;  // the owner's user number; -1 where the system has none
 };
 
 // The file system a folder or file lives on, as far as shredding cares.
@@ -176,6 +177,25 @@ public:
     virtual bool Rename(const std::string& from, const std::string& to, CFileError& error) = 0;
     // Deletes the entry `name` (a file, link or special file; never a folder).
     virtual bool Delete(const std::string& name, CFileError& error) = 0;
+    // Renames the entry `listed` to `to` as Rename() does, only while its name still leads to
+    // that very entry (same identity and kind): a name swapped since is refused (Replaced).
+    // A backend that cannot tell renames by the name.
+    virtual bool RenameListed(const CDirEntry& listed, const std::string& to, CFileError& error) {
+        return Rename(listed.m_strName, to, error);
+    }
+    // Deletes the entry `name` as Delete() does, only while it is still the entry `listed`
+    // (identity and kind; its own name may differ): another entry found there is refused
+    // (Replaced). A backend that cannot tell deletes by the name.
+    virtual bool DeleteListed(const CDirEntry& listed, const std::string& name, CFileError& error) {
+        (void)listed;
+        return Delete(name, error);
+    }
+    // The file system the entry `listed` itself lives on: the folder's, unless something (a
+    // bind mount of a single file) is mounted on the entry.
+    virtual CVolumeFacts GetEntryVolume(const CDirEntry& listed) {
+        (void)listed;
+        return GetVolume();
+    }
     // Removes the empty sub-folder `name`.
     virtual bool RemoveFolder(const std::string& name, CFileError& error) = 0;
 
@@ -228,6 +248,9 @@ bool IsPathSeparator(char c);
 
 // The separator this system puts between the parts of a path it forms.
 char PreferredSeparator();
+
+// The user number this program runs as (its effective user); -1 where the system has none.
+std::int64_t CurrentUserNumber();
 
 // The current directory; the root when it cannot be read.
 std::string CurrentDirectory();

@@ -3,8 +3,11 @@
 // Linux and the Windows bins (over injected facts) stand behind it.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/FileSystem.h"
 
 namespace quorrel {
 
@@ -23,6 +26,14 @@ enum class EBinAccess {
     NoEntryPoints  // the service lacks what the run needs: "* Could not access Recycle Bin APIs"
 };
 
+// What opening a bin's folder for a run came to.
+enum class EBinOpen {
+    Opened,
+    Missing,     // no such folder: a bin never used
+    Unreadable,  // there, but no real folder that can be opened (a link, a file)
+    Changed,     // the bin's root is no longer what the scan found: never followed
+};
+
 class IRecycleBins {
 public:
     virtual ~IRecycleBins() = default;
@@ -36,6 +47,12 @@ public:
     // The folder whose entries are shredded, ending in a separator. False when the user's
     // identity cannot be read: the run then stops visiting bins.
     virtual bool BinFolder(const CBinLocation& bin, std::string& folder) = 0;
+    // Opens the bin folder `folder` (as BinFolder named it) of `bin` for shredding. The
+    // default opens the bin's root by its path (a drive's root) through `fs`, and every part
+    // of the folder below it as a real folder of the one above, never through a link. Null
+    // unless `state` says Opened.
+    virtual std::unique_ptr<IFolder> OpenBinFolder(IFileSystem& fs, const CBinLocation& bin,
+                                                   const std::string& folder, EBinOpen& state);
     // True for an entry of the bin folder that is the bin's own bookkeeping, left for emptying.
     virtual bool IsBookkeeping(const std::string& name) const = 0;
     // Empties the bin: every deleted entry and its bookkeeping go. Failures are not reported.

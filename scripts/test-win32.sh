@@ -14,6 +14,13 @@ source tests/harness/wine_env.sh "$PWD/build-win32/wine-prefix"
 wineserver -p </dev/null >/dev/null 2>&1
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wine cmd /c exit </dev/null >/dev/null 2>&1
+# The prefix's user folders lead nowhere outside it: never into the real user's home.
+while IFS= read -r -d '' link; do
+    case $(readlink -f "$link" || true) in
+        "$WINEPREFIX"/*) ;;
+        *) echo "test-win32: $link leads out of the Wine prefix" >&2; exit 1 ;;
+    esac
+done < <(find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type l -print0)
 
 cmake -S . -B build-win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORREL_GUI=OFF -DQUORREL_ASSURANCE=ON >/dev/null

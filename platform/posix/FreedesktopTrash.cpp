@@ -67,28 +67,77 @@ bool HasOption(const std::string& options, const std::string& name) {
     return false;
 }
 
-// A real folder (not a link) that belongs to `nUid`, or nothing at all; false for anything
-// else. `bExists` says which.
-bool IsOwnFolderOrMissing(const std::string& path, unsigned long nUid, bool& bExists) {
-    struct stat st {};
-    bExists = ::lstat(path.c_str(), &st) == 0;
-    return !bExists || (S_ISDIR(st.st_mode) && st.st_uid == nUid);
+bool IsRealFolder(const CDirEntry& entry) {
+    return (entry.m_attributes & kAttrDirectory) != 0 &&
+           (entry.m_attributes & kAttrReparsePoint) == 0;
 }
 
-void AddMountTrashes(const std::string& topdir, unsigned long nUid,
-                     std::vector<std::string>& trashes) {
+}  // namespace
+
+// A trash folder as the scan found it: the folder that holds it and its name there, and the
+// trash folder itself, held open (null when there was none).
+struct CTrashRoot {
+    std::string m_strPath;
+    std::shared_ptr<IFolder> m_parent;  // null for the home trash, which is reached by its path
+    std::string m_strName;
+    std::unique_ptr<IFolder> m_folder;
+};
+
+namespace {
+
+using CTrashRoots = std::vector<std::unique_ptr<CTrashRoot>>;
+
+// The home trash, by its path: the user's own home, where any link is the user's own doing.
+void AddHomeTrash(IFileSystem& fs, const std::string& path, CTrashRoots& roots) {
+    auto root = std::make_unique<CTrashRoot>();
+    root->m_strPath = path;
+    CFileError error;
+    root->m_folder = fs.OpenFolder(path, error);
+    roots.push_back(std::move(root));
+}
+
+// The trash folder `name` of `parent`: opened when it is a real folder (not a link) of
+// `nUid`'s, noted as missing when there is none, left out otherwise.
+void AddOwnTrash(const std::shared_ptr<IFolder>& parent, const std::string& parentPath,
+                 const std::string& name, unsigned long nUid, CTrashRoots& roots) {
+    auto root = std::make_unique<CTrashRoot>();
+    root->m_strPath = JoinPath(parentPath, name);
+    root->m_parent = parent;
+    root->m_strName = name;
+    CDirEntry entry;
+    CFileError error;
+    if (!parent->Lookup(name, entry, error)) {
+        if (error.m_nCause == kCauseFileNotFound) {
+            roots.push_back(std::move(root));
+        }
+        return;
+    }
+    if (!IsRealFolder(entry) || entry.m_nOwner != static_cast<std::int64_t>(nUid)) {
+        return;
+    }
+    root->m_folder = parent->OpenFolder(entry, error);
+    if (root->m_folder) {
+        roots.push_back(std::move(root));
+    }
+}
+
+void AddMountTrashes(IFileSystem& fs, const std::string& topdir, unsigned long nUid,
+                     CTrashRoots& roots) {
     const std::string uid = std::to_string(nUid);
-    const std::string shared = JoinPath(topdir, ".Trash");
-    struct stat st {};
-    bool bExists = false;
-    if (::lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) != 0 &&
-        IsOwnFolderOrMissing(JoinPath(shared, uid), nUid, bExists)) {
-        trashes.push_back(JoinPath(shared, uid));
+    CFileError error;
+    std::shared_ptr<IFolder> top = fs.OpenFolder(topdir, error);
+    if (!top) {
+        return;
     }
-    const std::string own = JoinPath(topdir, ".Trash-" + uid);
-    if (IsOwnFolderOrMissing(own, nUid, bExists)) {
-        trashes.push_back(own);
+    CDirEntry shared;
+    if (top->Lookup(".Trash", shared, error) && IsRealFolder(shared) &&
+        (shared.m_mode & S_ISVTX) != 0) {
+        std::shared_ptr<IFolder> sharedFolder = top->OpenFolder(shared, error);
+        if (sharedFolder) {
+            AddOwnTrash(sharedFolder, JoinPath(topdir, ".Trash"), uid, nUid, roots);
+        }
     }
+    AddOwnTrash(top, topdir, ".Trash-" + uid, nUid, roots);
 }
 
 // The mount points a trash may live on, sorted, each once. Of a mount point listed twice the
@@ -107,61 +156,87 @@ std::vector<std::string> TrashableMountPoints(const std::vector<CMountEntry>& mo
     return points;
 }
 
-// Removes every entry inside the open folder `fd`; folders depth first, links as entries.
-bool RemoveContentsAt(int fd) {
-    const int listFd = ::dup(fd);
-    DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
-    if (dir == nullptr) {
-        if (listFd >= 0) {
-            ::close(listFd);
-        }
+// Removes every entry inside `folder`; folders depth first, links as entries.
+bool RemoveContents(IFolder& folder) {
+    std::vector<CDirEntry> entries;
+    CFileError error;
+    if (!folder.List(entries, error)) {
         return false;
     }
-    std::vector<std::string> names;
-    while (const dirent* item = ::readdir(dir)) {
-        const std::string name = item->d_name;
-        if (name != "." && name != "..") {
-            names.push_back(name);
-        }
-    }
-    ::closedir(dir);
     bool bAll = true;
-    for (const std::string& name : names) {
-        struct stat st {};
-        if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    for (const CDirEntry& entry : entries) {
+        if (!IsRealFolder(entry)) {
+            bAll = folder.Delete(entry.m_strName, error) && bAll;
+            continue;
+        }
+        std::unique_ptr<IFolder> sub = folder.OpenFolder(entry, error);
+        if (!sub) {
             bAll = false;
             continue;
         }
-        if (S_ISDIR(st.st_mode)) {
-            const int sub =
-                ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (sub < 0) {
-                bAll = false;
-                continue;
-            }
-            // A folder trashed without its owner's write bit keeps its entries otherwise.
-            if (st.st_uid == ::geteuid() && (st.st_mode & S_IRWXU) != S_IRWXU) {
-                ::fchmod(sub, (st.st_mode & 07777) | S_IRWXU);
-            }
-            bAll = RemoveContentsAt(sub) && bAll;
-            ::close(sub);
-            bAll = ::unlinkat(fd, name.c_str(), AT_REMOVEDIR) == 0 && bAll;
-        } else {
-            bAll = ::unlinkat(fd, name.c_str(), 0) == 0 && bAll;
-        }
+        // A folder trashed without its owner's write bit keeps its entries otherwise.
+        std::uint32_t nIgnored = 0;
+        sub->OpenUp(nIgnored);
+        bAll = RemoveContents(*sub) && bAll;
+        sub.reset();
+        bAll = folder.RemoveFolder(entry.m_strName, error) && bAll;
     }
     return bAll;
 }
 
-// Empties the sub-folder `name` of the trash; a missing one is already empty.
-bool EmptySubFolder(int trashFd, const char* name) {
-    const int fd = ::openat(trashFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        return errno == ENOENT;
+// Empties the sub-folder `name` of the trash; a missing one is already empty, and one that is
+// no real folder (a link) is not followed.
+bool EmptySubFolder(IFolder& trash, const char* name) {
+    CDirEntry entry;
+    CFileError error;
+    if (!trash.Lookup(name, entry, error)) {
+        return error.m_nCause == kCauseFileNotFound;
     }
-    const bool bDone = RemoveContentsAt(fd);
-    ::close(fd);
+    std::unique_ptr<IFolder> folder =
+        IsRealFolder(entry) ? trash.OpenFolder(entry, error) : nullptr;
+    return folder && RemoveContents(*folder);
+}
+
+// Empties the trash folder held as `trash`.
+bool EmptyTrashIn(IFolder& trash) {
+    bool bDone = EmptySubFolder(trash, "files");
+    bDone = EmptySubFolder(trash, "info") && bDone;
+    CDirEntry sizes;
+    CFileError error;
+    if (trash.Lookup("directorysizes", sizes, error)) {
+        bDone = trash.Delete("directorysizes", error) && bDone;
+    }
     return bDone;
+}
+
+// The trash folders of `facts`, opened and checked, in the order they are shredded.
+CTrashRoots OpenTrashRoots(IFileSystem& fs, const CTrashFacts& facts) {
+    CTrashRoots roots;
+    // The basedir rules ignore a relative $XDG_DATA_HOME.
+    if (!facts.m_strXdgDataHome.empty() && facts.m_strXdgDataHome[0] == '/') {
+        AddHomeTrash(fs, facts.m_strXdgDataHome + "/Trash", roots);
+    } else if (!facts.m_strHome.empty()) {
+        AddHomeTrash(fs, facts.m_strHome + "/.local/share/Trash", roots);
+    }
+    for (const std::string& topdir : TrashableMountPoints(facts.m_mounts)) {
+        AddMountTrashes(fs, topdir, facts.m_nUid, roots);
+    }
+    return roots;
+}
+
+// True when the trash folder's name still leads to what the scan found there: the folder it
+// holds, or, when there was none, still nothing.
+bool IsUnchanged(IFileSystem& fs, const CTrashRoot& root) {
+    CFileError error;
+    if (!root.m_parent) {
+        const std::unique_ptr<IFolder> now = fs.OpenFolder(root.m_strPath, error);
+        return root.m_folder ? now && now->GetId() == root.m_folder->GetId() : !now;
+    }
+    CDirEntry entry;
+    if (!root.m_parent->Lookup(root.m_strName, entry, error)) {
+        return !root.m_folder && error.m_nCause == kCauseFileNotFound;
+    }
+    return root.m_folder && IsRealFolder(entry) && entry.m_id == root.m_folder->GetId();
 }
 
 std::string HomeFromPasswordDatabase(unsigned long nUid) {
@@ -228,37 +303,29 @@ CTrashFacts SystemTrashFacts() {
 
 std::vector<std::string> LocateTrashFolders(const CTrashFacts& facts) {
     std::vector<std::string> trashes;
-    // The basedir rules ignore a relative $XDG_DATA_HOME.
-    if (!facts.m_strXdgDataHome.empty() && facts.m_strXdgDataHome[0] == '/') {
-        trashes.push_back(facts.m_strXdgDataHome + "/Trash");
-    } else if (!facts.m_strHome.empty()) {
-        trashes.push_back(facts.m_strHome + "/.local/share/Trash");
-    }
-    for (const std::string& topdir : TrashableMountPoints(facts.m_mounts)) {
-        AddMountTrashes(topdir, facts.m_nUid, trashes);
+    for (const std::unique_ptr<CTrashRoot>& root : OpenTrashRoots(SystemFileSystem(), facts)) {
+        trashes.push_back(root->m_strPath);
     }
     return trashes;
 }
 
 bool EmptyTrashFolder(const std::string& trash) {
-    const int fd = ::open(trash.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    bool bDone = EmptySubFolder(fd, "files");
-    bDone = EmptySubFolder(fd, "info") && bDone;
-    if (::unlinkat(fd, "directorysizes", 0) != 0 && errno != ENOENT) {
-        bDone = false;
-    }
-    ::close(fd);
-    return bDone;
+    CFileError error;
+    std::unique_ptr<IFolder> folder = SystemFileSystem().OpenFolder(trash, error);
+    return folder && EmptyTrashIn(*folder);
 }
+
+CTrashBins::CTrashBins(std::function<CTrashFacts()> facts, IFileSystem& fs)
+    : m_facts(std::move(facts)), m_fs(fs) {}
+
+CTrashBins::~CTrashBins() = default;
 
 bool CTrashBins::Scan(std::vector<CBinLocation>& bins) {
     bins.clear();
-    for (const std::string& trash : LocateTrashFolders(m_facts())) {
+    m_roots = OpenTrashRoots(m_fs, m_facts());
+    for (const std::unique_ptr<CTrashRoot>& root : m_roots) {
         CBinLocation bin;
-        bin.m_strRoot = trash;
+        bin.m_strRoot = root->m_strPath;
         bins.push_back(bin);
     }
     return !bins.empty();
@@ -269,13 +336,49 @@ bool CTrashBins::BinFolder(const CBinLocation& bin, std::string& folder) {
     return true;
 }
 
+CTrashRoot* CTrashBins::Find(const CBinLocation& bin) const {
+    for (const std::unique_ptr<CTrashRoot>& root : m_roots) {
+        if (root->m_strPath == bin.m_strRoot) {
+            return root.get();
+        }
+    }
+    return nullptr;
+}
+
+std::unique_ptr<IFolder> CTrashBins::OpenBinFolder(IFileSystem& fs, const CBinLocation& bin,
+                                                   const std::string& folder, EBinOpen& state) {
+    (void)fs;
+    (void)folder;
+    CTrashRoot* root = Find(bin);
+    if (root == nullptr || !IsUnchanged(m_fs, *root)) {
+        state = EBinOpen::Changed;
+        return nullptr;
+    }
+    state = EBinOpen::Missing;
+    CDirEntry files;
+    CFileError error;
+    if (!root->m_folder || !root->m_folder->Lookup("files", files, error)) {
+        if (root->m_folder && error.m_nCause != kCauseFileNotFound) {
+            state = EBinOpen::Unreadable;
+        }
+        return nullptr;
+    }
+    std::unique_ptr<IFolder> opened =
+        IsRealFolder(files) ? root->m_folder->OpenFolder(files, error) : nullptr;
+    state = opened ? EBinOpen::Opened : EBinOpen::Unreadable;
+    return opened;
+}
+
 bool CTrashBins::IsBookkeeping(const std::string& name) const {
     (void)name;
     return false;
 }
 
 void CTrashBins::Empty(const CBinLocation& bin) {
-    EmptyTrashFolder(bin.m_strRoot);
+    CTrashRoot* root = Find(bin);
+    if (root != nullptr && root->m_folder) {
+        EmptyTrashIn(*root->m_folder);
+    }
 }
 
 IRecycleBins& SystemRecycleBins() {

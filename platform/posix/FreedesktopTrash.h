@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/RecycleBins.h"
 
 namespace quorrel {
@@ -52,24 +53,36 @@ std::vector<std::string> LocateTrashFolders(const CTrashFacts& facts);
 // nothing outside the trash is touched. True when everything went.
 bool EmptyTrashFolder(const std::string& trash);
 
-// The trash folders behind the recycle-bin interface. Each scan asks `facts` afresh.
+// A trash folder as a scan found it, held by its handle from then on (FreedesktopTrash.cpp).
+struct CTrashRoot;
+
+// The trash folders behind the recycle-bin interface. Each scan asks `facts` afresh and opens
+// every trash folder it finds, checked (a real folder, the user's own, `.Trash` sticky): from
+// then on the run reaches `files/`, `info/` and `directorysizes` only through that handle, and
+// a trash folder whose name no longer leads to it (or that appeared since the scan) is refused.
 class CTrashBins final : public IRecycleBins {
 public:
-    explicit CTrashBins(std::function<CTrashFacts()> facts) : m_facts(std::move(facts)) {}
+    explicit CTrashBins(std::function<CTrashFacts()> facts, IFileSystem& fs = SystemFileSystem());
+    ~CTrashBins() override;
 
     EBinAccess Open() override { return EBinAccess::Ready; }
     void Close() override {}
     bool Scan(std::vector<CBinLocation>& bins) override;
     bool BinFolder(const CBinLocation& bin, std::string& folder) override;
+    // The trash's own file system is used, not `fs`: the trash was opened through it.
+    std::unique_ptr<IFolder> OpenBinFolder(IFileSystem& fs, const CBinLocation& bin,
+                                           const std::string& folder, EBinOpen& state) override;
     // A trash's files/ holds only the user's entries: a file named "desktop.ini" there is
     // theirs, and is shredded like any other.
     bool IsBookkeeping(const std::string& name) const override;
     void Empty(const CBinLocation& bin) override;
 
 private:
-    std::function<CTrashFacts()> m_facts;
-};
+    CTrashRoot* Find(const CBinLocation& bin) const;
 
-// The bins of the machine this program runs on (the trash, on Linux).
+    std::function<CTrashFacts()> m_facts;
+    IFileSystem& m_fs;
+    std::vector<std::unique_ptr<CTrashRoot>> m_roots;  // what the last scan found
+};
 
 }  // namespace quorrel

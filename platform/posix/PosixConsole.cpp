@@ -12,7 +12,17 @@ namespace {
 
 volatile std::sig_atomic_t g_bInterrupted = 0;
 
+// The first signal asks the run to stop where it safely can. A second one ends the process at
+// once, for a run stuck where it cannot look (a flush to a device that hangs, a full output
+// pipe): the file in progress keeps the length it has, as after any abort.
 extern "C" void OnInterrupt(int) {
+    if (g_bInterrupted != 0) {
+        static const char kStopped[] =
+            "quorrel-shred: stopped at once; the file in progress keeps its length\n";
+        const ssize_t ignored = ::write(STDERR_FILENO, kStopped, sizeof kStopped - 1);
+        (void)ignored;
+        ::_exit(1);
+    }
     g_bInterrupted = 1;
 }
 
@@ -59,6 +69,9 @@ void CatchInterrupts() {
     // A reader that goes away (quorrel-shred | head) must not kill the run in the middle of a
     // file; the log lines are then simply lost.
     std::signal(SIGPIPE, SIG_IGN);
+    // Past a file size limit (ulimit -f) a write then fails with EFBIG on that file, which is
+    // reported, instead of the signal ending the run without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool WasInterrupted() {

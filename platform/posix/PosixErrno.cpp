@@ -29,6 +29,12 @@ int CauseFromErrno(int nErrno) {
         case ENOSPC:
         case EDQUOT:
             return kCauseDiskFull;
+        case EFBIG:
+            return kCauseFileTooLarge;
+        case ETXTBSY:
+            return kCauseInUse;
+        case ESTALE:
+            return kCauseReplaced;
         default:
             return kCauseGeneric;
     }

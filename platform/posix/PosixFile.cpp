@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/posix/PosixFd.h"
 #include "platform/posix/PosixSupport.h"
 
 namespace quorrel::posix {
@@ -27,8 +28,12 @@ constexpr std::size_t kReadWindowBytes = 8 * 1024 * 1024;
 
 class CPosixFile final : public IFileHandle {
 public:
-    CPosixFile(int fd, std::string strFullPath, const struct stat* opened)
-        : m_fd(fd), m_strFullPath(std::move(strFullPath)) {
+    CPosixFile(int fd, std::string strFullPath, const struct stat* opened, CFd folder,
+               std::string strName)
+        : m_fd(fd),
+          m_folder(std::move(folder)),
+          m_strName(std::move(strName)),
+          m_strFullPath(std::move(strFullPath)) {
         if (opened != nullptr) {
             m_opened = *opened;
             m_bOpenedFresh = true;
@@ -139,9 +144,12 @@ public:
         return true;
     }
 
+    // Always asked afresh: a name added since the open must be seen before anything is
+    // written.
     bool GetFacts(CFileFacts& facts, CFileError& error) override {
         struct stat st {};
-        if (!Status(st, error)) {
+        if (::fstat(m_fd, &st) != 0) {
+            error = ErrnoError(errno);
             return false;
         }
         facts.m_id = IdOfStat(st);
@@ -245,21 +253,37 @@ private:
     // A second descriptor of the very same file for reading, bypassing the cache where the
     // file system allows it, else dropping the cached pages before each read.
     bool OpenForReadBack(CFileError& error) {
-        const std::string again = ReopenPath(m_fd);
-        if (again.empty()) {
-            error = ErrnoError(ENOENT, m_strFullPath);
-            return false;
-        }
-        m_readFd = ::open(again.c_str(), O_RDONLY | O_DIRECT | O_CLOEXEC);
+        m_readFd = OpenForReading(O_DIRECT);
         m_bDirect = m_readFd >= 0;
         if (m_readFd < 0 && errno == EINVAL) {
-            m_readFd = ::open(again.c_str(), O_RDONLY | O_CLOEXEC);
+            m_readFd = OpenForReading(0);
         }
         if (m_readFd < 0) {
             error = ErrnoError(errno, m_strFullPath);
             return false;
         }
         return true;
+    }
+
+    // Opens the file again for reading with `flags`: through /proc, checked to be this file;
+    // where there is no real /proc, by its name in its folder (never following a link),
+    // checked the same way.
+    int OpenForReading(int flags) {
+        const int again = ReopenThroughProc(m_fd, O_RDONLY | flags);
+        if (again >= 0 || m_folder.Get() < 0 || ProcFdFolder() >= 0) {
+            return again;
+        }
+        const int fd = ::openat(m_folder.Get(), m_strName.c_str(),
+                                O_RDONLY | flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+        struct stat was {};
+        struct stat now {};
+        if (fd >= 0 && (::fstat(m_fd, &was) != 0 || ::fstat(fd, &now) != 0 ||
+                        was.st_dev != now.st_dev || was.st_ino != now.st_ino)) {
+            ::close(fd);
+            errno = kErrReplaced;
+            return -1;
+        }
+        return fd;
     }
 
     // Reads `nBytes` from `nOffset` on (widened to the alignment direct reads need) into the
@@ -309,6 +333,8 @@ private:
     }
 
     int m_fd;
+    CFd m_folder;           // where there is no /proc: the file's folder, to read it back by
+    std::string m_strName;  // its name there
     struct stat m_opened {};
     bool m_bOpenedFresh = false;  // nothing written or cut since m_opened was taken
     int m_readFd = -1;
@@ -326,8 +352,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IFileHandle> MakeFile(int fd, std::string fullPath, const struct stat* opened) {
-    return std::make_unique<CPosixFile>(fd, std::move(fullPath), opened);
+std::unique_ptr<IFileHandle> MakeFile(int fd, std::string fullPath, const struct stat* opened,
+                                      int folderFd, std::string name) {
+    return std::make_unique<CPosixFile>(fd, std::move(fullPath), opened, CFd(folderFd),
+                                        std::move(name));
 }
 
 }  // namespace quorrel::posix

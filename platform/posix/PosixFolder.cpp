@@ -12,6 +12,7 @@
 
 #include <cerrno>
 
+#include "platform/posix/PosixFd.h"
 #include "platform/posix/PosixSupport.h"
 
 namespace quorrel::posix {
@@ -21,34 +22,6 @@ namespace {
 // Folders are held as bare references: they can be reached and checked even where their
 // mode does not let them be read yet, and are listed through a second, reading descriptor.
 constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-// An owned descriptor, closed when it goes.
-class CFd {
-public:
-    explicit CFd(int fd) : m_fd(fd) {}
-    ~CFd() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    CFd(const CFd&) = delete;
-    CFd& operator=(const CFd&) = delete;
-    int Get() const { return m_fd; }
-    int Release() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void Reset(int fd = -1) {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
 
 // Opens the entry `listed` of `dirFd` as a bare reference and checks it is the one listed,
 // leaving its status in `st`. -1 with errno set otherwise.
@@ -65,14 +38,16 @@ int OpenListed(int dirFd, const CDirEntry& listed, struct stat& st) {
     return fd;
 }
 
-// Opens the object behind the bare reference `pathFd` again with `flags`. Where /proc is not
-// mounted the name is opened again and checked once more.
+// Opens the object behind the bare reference `pathFd` again with `flags`, checked to be that
+// object. Where no real /proc is mounted (a chroot, a small container) the name is opened
+// again relative to the folder, never following a link, and checked once more.
 int Reopen(int pathFd, int dirFd, const CDirEntry& listed, int flags) {
-    const std::string again = ReopenPath(pathFd);
-    if (!again.empty()) {
-        return ::open(again.c_str(), flags | O_CLOEXEC | O_NOCTTY);
+    const int again = ReopenThroughProc(pathFd, flags);
+    if (again >= 0 || ProcFdFolder() >= 0) {
+        return again;
     }
-    const int fd = ::openat(dirFd, listed.m_strName.c_str(), flags | O_NOFOLLOW | O_CLOEXEC);
+    const int fd =
+        ::openat(dirFd, listed.m_strName.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
     struct stat st {};
     if (fd >= 0 && (::fstat(fd, &st) != 0 || !IsSameEntry(st, listed))) {
         ::close(fd);
@@ -82,10 +57,41 @@ int Reopen(int pathFd, int dirFd, const CDirEntry& listed, int flags) {
     return fd;
 }
 
-// Writes `mode` to the object behind the bare reference `pathFd` (fchmod can't use one).
-bool ChangeMode(int pathFd, std::uint32_t mode) {
-    const std::string again = ReopenPath(pathFd);
-    return !again.empty() && ::chmod(again.c_str(), static_cast<mode_t>(mode & 07777)) == 0;
+// True when the name `listed` has in `dirFd` still leads to that entry (never following it).
+bool StillListed(int dirFd, const CDirEntry& listed) {
+    struct stat st {};
+    return ::fstatat(dirFd, listed.m_strName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+           IsSameEntry(st, listed) && !S_ISLNK(st.st_mode);
+}
+
+// True when `name` in `dirFd` is the entry `listed`: same identity, and a link, a folder or a
+// file as it was listed.
+bool IsListedAt(int dirFd, const std::string& name, const CDirEntry& listed) {
+    struct stat st {};
+    const bool bLink = (listed.m_attributes & kAttrReparsePoint) != 0;
+    return ::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+           IsSameEntry(st, listed) && S_ISLNK(st.st_mode) == bLink;
+}
+
+// Writes `mode` to the entry `listed` behind the checked reference `pathFd`. Where the kernel
+// can change it neither through the reference nor through /proc, the name is changed relative
+// to the folder, checked to be the entry just before and just after.
+bool ChangeEntryMode(int pathFd, int dirFd, const CDirEntry& listed, std::uint32_t mode) {
+    if (ChangeModeOf(pathFd, mode)) {
+        return true;
+    }
+    if (errno != ENOENT || ProcFdFolder() >= 0) {
+        return false;
+    }
+    if (!StillListed(dirFd, listed) ||
+        ::fchmodat(dirFd, listed.m_strName.c_str(), static_cast<mode_t>(mode & 07777), 0) != 0) {
+        return false;
+    }
+    if (!StillListed(dirFd, listed)) {
+        errno = kErrReplaced;
+        return false;
+    }
+    return true;
 }
 
 class CPosixFolder final : public IFolder {
@@ -177,7 +183,7 @@ public:
         if (S_ISLNK(st.st_mode)) {
             return true;
         }
-        if (!ApplyReadOnly(bare.Get(), st.st_mode, attributes, error)) {
+        if (!ApplyReadOnly(bare.Get(), listed, st, attributes, error)) {
             return false;
         }
         if (HoldForWrite(bare.Get(), listed, st.st_mode, attributes)) {
@@ -208,7 +214,7 @@ public:
         CFd bare(OpenListed(m_fd.Get(), listed, st));
         CFileError ignored;
         return bare.Get() >= 0 &&
-               (S_ISLNK(st.st_mode) || ApplyReadOnly(bare.Get(), st.st_mode, attributes, ignored));
+               (S_ISLNK(st.st_mode) || ApplyReadOnly(bare.Get(), listed, st, attributes, ignored));
     }
 
     bool OpenUp(std::uint32_t& nPrevious) override {
@@ -217,10 +223,10 @@ public:
             return false;
         }
         nPrevious = st.st_mode & 07777;
-        return ChangeMode(m_fd.Get(), nPrevious | S_IRWXU);
+        return ChangeModeOf(m_fd.Get(), nPrevious | S_IRWXU);
     }
 
-    bool RestoreMode(std::uint32_t nMode) override { return ChangeMode(m_fd.Get(), nMode); }
+    bool RestoreMode(std::uint32_t nMode) override { return ChangeModeOf(m_fd.Get(), nMode); }
 
     std::unique_ptr<IFileHandle> OpenForWrite(const CDirEntry& listed,
                                               const std::string& displayPath,
@@ -253,7 +259,7 @@ public:
             error = ErrnoError(refusal, displayPath);
             return nullptr;
         }
-        return MakeFile(fd.Release(), FullPath(displayPath), &st);
+        return WrapFile(fd.Release(), displayPath, st, listed);
     }
 
     bool Rename(const std::string& from, const std::string& to, CFileError& error) override {
@@ -276,6 +282,44 @@ public:
             return false;
         }
         return true;
+    }
+
+    bool RenameListed(const CDirEntry& listed, const std::string& to, CFileError& error) override {
+        m_held.Reset();
+        if (!IsListedAt(m_fd.Get(), listed.m_strName, listed)) {
+            error = ErrnoError(kErrReplaced);
+            return false;
+        }
+        if (!Rename(listed.m_strName, to, error)) {
+            return false;
+        }
+        if (!IsListedAt(m_fd.Get(), to, listed)) {
+            // Swapped between the look and the rename: what was moved goes back to its name.
+            ::renameat2(m_fd.Get(), to.c_str(), m_fd.Get(), listed.m_strName.c_str(),
+                        RENAME_NOREPLACE);
+            error = ErrnoError(kErrReplaced);
+            return false;
+        }
+        return true;
+    }
+
+    bool DeleteListed(const CDirEntry& listed, const std::string& name,
+                      CFileError& error) override {
+        m_held.Reset();
+        if (!IsListedAt(m_fd.Get(), name, listed)) {
+            error = ErrnoError(kErrReplaced);
+            return false;
+        }
+        return Delete(name, error);
+    }
+
+    CVolumeFacts GetEntryVolume(const CDirEntry& listed) override {
+        if (listed.m_nMount != 0 && listed.m_nMount == m_nMount) {
+            return GetVolume();
+        }
+        struct stat st {};
+        CFd bare(OpenListed(m_fd.Get(), listed, st));
+        return bare.Get() >= 0 ? VolumeOf(bare.Get()) : GetVolume();
     }
 
     bool RemoveFolder(const std::string& name, CFileError& error) override {
@@ -336,15 +380,32 @@ private:
             !IsSameEntry(st, listed) || !S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) == 0) {
             return nullptr;
         }
-        return MakeFile(fd.Release(), FullPath(displayPath), &st);
+        return WrapFile(fd.Release(), displayPath, st, listed);
     }
 
-    // Sets or clears the owner's write bit as the read-only attribute asks.
-    static bool ApplyReadOnly(int bareFd, mode_t current, std::uint32_t attributes,
-                              CFileError& error) {
-        mode_t mode = current & 07777;
+    // The open file `fd` of the entry `listed`; where there is no /proc it keeps its folder
+    // and name, to be read back by them.
+    std::unique_ptr<IFileHandle> WrapFile(int fd, const std::string& displayPath,
+                                          const struct stat& st, const CDirEntry& listed) {
+        const int folderFd = ProcFdFolder() < 0 ? ::dup(m_fd.Get()) : -1;
+        return MakeFile(fd, FullPath(displayPath), &st, folderFd, listed.m_strName);
+    }
+
+    // Sets or clears the owner's write bit of the entry `listed` (behind the checked reference
+    // `bareFd`, with the status `st`) as the read-only attribute asks. A file that has gained
+    // another name since it was listed is left as it is: its mode is the other name's too.
+    bool ApplyReadOnly(int bareFd, const CDirEntry& listed, const struct stat& st,
+                       std::uint32_t attributes, CFileError& error) {
+        mode_t mode = st.st_mode & 07777;
         mode = (attributes & kAttrReadOnly) != 0 ? (mode & ~S_IWUSR) : (mode | S_IWUSR);
-        if (mode == (current & 07777) || ChangeMode(bareFd, mode)) {
+        if (mode == (st.st_mode & 07777)) {
+            return true;
+        }
+        if (S_ISREG(st.st_mode) && st.st_nlink > 1) {
+            error = ErrnoError(EMLINK);
+            return false;
+        }
+        if (ChangeEntryMode(bareFd, m_fd.Get(), listed, mode)) {
             return true;
         }
         error = ErrnoError(errno);

@@ -20,6 +20,10 @@ std::size_t PathRootLength(const std::string& path) {
     return !path.empty() && path[0] == '/' ? 1 : 0;
 }
 
+std::int64_t CurrentUserNumber() {
+    return static_cast<std::int64_t>(::geteuid());
+}
+
 std::string CurrentDirectory() {
     std::vector<char> buffer(4096);
     while (::getcwd(buffer.data(), buffer.size()) == nullptr) {

@@ -35,9 +35,21 @@ std::uint64_t MountOf(int fd);
 // written) and whether it writes new data to new blocks (copy-on-write, log-structured).
 CVolumeFacts VolumeOf(int fd);
 
-// The path through which the open descriptor `fd` can be opened again, as the very object it
-// refers to ("/proc/self/fd/N"); empty where /proc is not mounted.
-std::string ReopenPath(int fd);
+// This process's descriptor folder of /proc ("/proc/self/fd"), held open once it was found
+// to be the kernel's own (procfs, not something mounted over it); -1 where there is none. The
+// descriptor stays owned here.
+int ProcFdFolder();
+
+// Opens the object behind the descriptor `fd` again with `flags` through ProcFdFolder(), and
+// keeps what came back only when it is that very object (device and file number). -1 with
+// errno set otherwise: ENOENT where there is no real /proc (the caller then reaches the entry
+// another way), kErrReplaced when /proc gave back another object.
+int ReopenThroughProc(int fd, int flags);
+
+// Writes the permission bits `mode` to the object behind the bare reference `fd`: with
+// fchmodat2 on the reference itself where the kernel has it, else through a /proc entry checked
+// to lead to that object. False with errno set (ENOENT: neither way exists here).
+bool ChangeModeOf(int fd, std::uint32_t mode);
 
 // The errno an identity check reports: the entry at that name is no longer the one that was
 // listed (ErrnoError marks it as such).
@@ -54,9 +66,11 @@ std::unique_ptr<IFolder> MakeFolder(int fd, const CFileId& id);
 
 // A file opened for writing from `fd` (owned from now on), its write failures naming
 // `fullPath`. `opened`, when given, is the file's status taken as it was opened: its first
-// GetLength() and GetFacts() answer from it, before anything is written.
+// GetLength() answers from it, before anything is written. `folderFd` (owned from now on) and
+// `name`, when given, are where the file is read back from where there is no /proc.
 std::unique_ptr<IFileHandle> MakeFile(int fd, std::string fullPath,
-                                      const struct stat* opened = nullptr);
+                                      const struct stat* opened = nullptr, int folderFd = -1,
+                                      std::string name = std::string());
 
 // Whether another holder has a lock of any kind on the open file `fd`: an flock, a POSIX
 // record lock or an open-file-description lock. 0 when none, else the errno to report.

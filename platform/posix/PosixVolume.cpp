@@ -15,12 +15,13 @@ namespace {
 // The path /proc gives for the open folder `fd`; empty where /proc is missing or the folder
 // is no longer reachable by a path.
 std::string PathOfFolder(int fd) {
-    const std::string link = ReopenPath(fd);
-    if (link.empty()) {
+    const int procFolder = ProcFdFolder();
+    if (procFolder < 0) {
         return std::string();
     }
     std::string target(4096, '\0');
-    const ssize_t nLength = ::readlink(link.c_str(), &target[0], target.size());
+    const ssize_t nLength =
+        ::readlinkat(procFolder, std::to_string(fd).c_str(), &target[0], target.size());
     if (nLength <= 0 || static_cast<std::size_t>(nLength) >= target.size()) {
         return std::string();
     }

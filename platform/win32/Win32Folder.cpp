@@ -226,39 +226,33 @@ public:
         return MakeFile(h.Release(), FullPath(displayPath));
     }
 
-    // Renames through a handle of the entry itself, to a name in this held folder; an existing
-    // name is never replaced. (The new name is given as the folder's full path and the name:
-    // not every system takes one relative to the folder's handle.)
     bool Rename(const std::string& from, const std::string& to, CFileError& error) override {
-        if (to.empty() || to.find_first_of("\\/") != std::string::npos) {
-            error = Win32Error(ERROR_INVALID_NAME);
-            return false;
-        }
         CHandle h(OpenRelative(m_h.Get(), from, ForAttributes(DELETE)));
-        const std::wstring target = NtPath(ChildPath(m_strPath, to));
-        std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
-        auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-        info->ReplaceIfExists = FALSE;
-        info->RootDirectory = nullptr;
-        info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
-        std::copy(target.begin(), target.end(), info->FileName);
-        if (!h.IsValid() || !::SetFileInformationByHandle(h.Get(), FileRenameInfo, info,
-                                                          static_cast<DWORD>(buffer.size()))) {
-            error = LastError();
-            return false;
-        }
-        return true;
+        return RenameByHandle(h, to, error);
+    }
+
+    // The handle is checked to be the entry listed, and it is the handle that is renamed:
+    // nothing swapped in at the name is ever touched.
+    bool RenameListed(const CDirEntry& listed, const std::string& to, CFileError& error) override {
+        CDirEntry now;
+        CHandle h(OpenListed(m_h.Get(), m_strPath, listed, ForAttributes(DELETE), now));
+        return RenameByHandle(h, to, error);
     }
 
     // Deletes the entry (a link to a folder included, never what it points at) through a handle
     // of its own.
     bool Delete(const std::string& name, CFileError& error) override {
         CHandle h(OpenRelative(m_h.Get(), name, ForAttributes(DELETE)));
-        if (!h.IsValid() || !DeleteByHandle(h.Get())) {
-            error = LastError();
-            return false;
-        }
-        return true;
+        return DeleteThrough(h, error);
+    }
+
+    bool DeleteListed(const CDirEntry& listed, const std::string& name,
+                      CFileError& error) override {
+        CDirEntry at = listed;
+        at.m_strName = name;
+        CDirEntry now;
+        CHandle h(OpenListed(m_h.Get(), m_strPath, at, ForAttributes(DELETE), now));
+        return DeleteThrough(h, error);
     }
 
     bool RemoveFolder(const std::string& name, CFileError& error) override {
@@ -356,6 +350,42 @@ public:
     }
 
 private:
+    // Renames the open entry `h` to a name in this held folder; an existing name is never
+    // replaced. (The new name is given as the folder's full path and the name: not every
+    // system takes one relative to the folder's handle.)
+    bool RenameByHandle(const CHandle& h, const std::string& to, CFileError& error) {
+        if (to.empty() || to.find_first_of("\\/") != std::string::npos) {
+            error = Win32Error(ERROR_INVALID_NAME);
+            return false;
+        }
+        if (!h.IsValid()) {
+            error = LastError();
+            return false;
+        }
+        const std::wstring target = NtPath(ChildPath(m_strPath, to));
+        std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+        auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        info->ReplaceIfExists = FALSE;
+        info->RootDirectory = nullptr;
+        info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+        std::copy(target.begin(), target.end(), info->FileName);
+        if (!::SetFileInformationByHandle(h.Get(), FileRenameInfo, info,
+                                          static_cast<DWORD>(buffer.size()))) {
+            error = LastError();
+            return false;
+        }
+        return true;
+    }
+
+    // Marks the open entry `h` for deletion.
+    static bool DeleteThrough(const CHandle& h, CFileError& error) {
+        if (!h.IsValid() || !DeleteByHandle(h.Get())) {
+            error = LastError();
+            return false;
+        }
+        return true;
+    }
+
     // The path of the folder above this one.
     std::wstring ParentPath() const {
         std::wstring path = m_strPath;

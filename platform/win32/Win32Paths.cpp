@@ -59,6 +59,10 @@ std::size_t PathRootLength(const std::string& path) {
     return !path.empty() && IsPathSeparator(path[0]) ? 1 : 0;
 }
 
+std::int64_t CurrentUserNumber() {
+    return -1;  // owners are security identifiers here, not numbers
+}
+
 std::string CurrentDirectory() {
     std::vector<wchar_t> buffer(MAX_PATH);
     DWORD nChars = ::GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());

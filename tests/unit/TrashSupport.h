@@ -27,6 +27,10 @@ public:
     void Close() override { m_bins.Close(); }
     bool Scan(std::vector<CBinLocation>& bins) override { return m_bins.Scan(bins); }
     bool BinFolder(const CBinLocation& bin, std::string& folder) override;
+    std::unique_ptr<IFolder> OpenBinFolder(IFileSystem& fs, const CBinLocation& bin,
+                                           const std::string& folder, EBinOpen& state) override {
+        return m_bins.OpenBinFolder(fs, bin, folder, state);
+    }
     bool IsBookkeeping(const std::string& name) const override {
         return m_bins.IsBookkeeping(name);
     }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <string>
@@ -19,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/ShredArguments.h"
+#include "cli/TerminalHost.h"
 #include "tests/unit/TestSupport.h"
 #include "tests/unit/TrashSupport.h"
 
@@ -161,6 +164,44 @@ public:
     }
 
     void Signal(int nSignal) { ::kill(m_pid, nSignal); }
+
+    // Sends `nSignal` and waits until the program has taken it (no longer pending): a second
+    // one sent before that would merge with it.
+    void SignalTaken(int nSignal) {
+        Signal(nSignal);
+        const unsigned long long nBit = 1ULL << (nSignal - 1);
+        while (steady_clock::now() < m_deadline) {
+            std::ifstream status("/proc/" + std::to_string(m_pid) + "/status");
+            unsigned long long nPending = 0;
+            for (std::string line; std::getline(status, line);) {
+                if (line.rfind("SigPnd:", 0) == 0 || line.rfind("ShdPnd:", 0) == 0) {
+                    nPending |= std::stoull(line.substr(7), nullptr, 16);
+                }
+            }
+            if ((nPending & nBit) == 0) {
+                return;
+            }
+            ::poll(nullptr, 0, 10);
+        }
+    }
+
+    // Waits, without reading, until the program is stuck writing to its full standard output
+    // pipe. False when it ended (or took too long) first.
+    bool WaitUntilStuckOnOutput() {
+        while (steady_clock::now() < m_deadline) {
+            std::ifstream wchan("/proc/" + std::to_string(m_pid) + "/wchan");
+            std::string where;
+            std::getline(wchan, where);
+            if (where.find("pipe_write") != std::string::npos) {
+                return true;
+            }
+            if (::waitpid(m_pid, nullptr, WNOHANG) != 0) {
+                return false;
+            }
+            ::poll(nullptr, 0, 10);
+        }
+        return false;
+    }
 
     // Reads everything to the end and collects the exit status.
     CRun Finish() {
@@ -444,9 +485,12 @@ TEST_F(CliShred, NameThatIsNotUtf8TravelsByteForByte) {
     WriteFile(file, "secret");
     CRun run = Shred({"--yes", file});
     EXPECT_EQ(run.nExit, 0) << run.err;
+    // A lone 0x80 is a C1 control to some terminals: the log shows it escaped.
+    const std::string shownName = EscapeControls(file);
+    EXPECT_EQ(shownName, m_work / "\xff\xfe\\x80 not utf-8 \xc3");
     EXPECT_EQ(run.LinesBeforeTime(),
-              (std::vector<std::string>{kSimpleBanner, "Wipeing file " + file,
-                                        "File " + file + " successfuly deleted "}));
+              (std::vector<std::string>{kSimpleBanner, "Wipeing file " + shownName,
+                                        "File " + shownName + " successfuly deleted "}));
     EXPECT_TRUE(ListNames(m_work.Path()).empty());
 
     // Inside a folder walk the name comes from the listing, and travels just the same.
@@ -457,8 +501,8 @@ TEST_F(CliShred, NameThatIsNotUtf8TravelsByteForByte) {
     EXPECT_EQ(run.nExit, 0) << run.err;
     const std::vector<std::string> lines = run.Lines();
     ASSERT_GE(lines.size(), 4u);
-    EXPECT_EQ(lines[2], "Wipeing file " + folder + "/" + name);
-    EXPECT_EQ(lines[3], "File " + folder + "/" + name + " successfuly deleted ");
+    EXPECT_EQ(lines[2], "Wipeing file " + EscapeControls(folder + "/" + name));
+    EXPECT_EQ(lines[3], "File " + EscapeControls(folder + "/" + name) + " successfuly deleted ");
     EXPECT_TRUE(ListNames(m_work.Path()).empty());
 
     // Control characters are shown escaped: a name cannot print a line of its own.
@@ -562,6 +606,72 @@ TEST_F(CliShred, QuestionOnTheTerminalGoesOnOnlyForYes) {
 // reported, the run stops before the next entry, and the exit status is 1.
 // Ctrl-C, SIGTERM and a closed terminal are all Cancel: the file in progress keeps its length
 // (a later run reaches every block) and the run ends with its abort line.
+// A file size limit (ulimit -f) ends no run without a word: the write past it is reported on
+// the file, which keeps its length, the next file is shredded, and the exit status says so.
+TEST_F(CliShred, AFileSizeLimitIsReportedOnTheFileAndTheRunGoesOn) {
+    const std::string big = m_work / "big.bin";
+    const std::string small = m_work / "small.txt";
+    WriteFile(big, std::string(64 * 1024, 'd'));
+    WriteFile(small, "s");
+    struct rlimit was {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &was), 0);
+    struct rlimit limit = was;
+    limit.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    CShredProcess process({"--yes", big, small}, m_work.Path(), m_config.Path());
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &was), 0);
+    const CRun run = process.Finish();
+    EXPECT_EQ(run.nExit, 1) << run.err;
+    const std::vector<std::string> lines = run.Lines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(
+        lines[2].rfind(
+            "* Error writing to file " + big + ": " + big + " would grow past the file size", 0),
+        0u)
+        << lines[2];
+    EXPECT_EQ(ReadFile(big).size(), 64u * 1024);
+    EXPECT_FALSE(Exists(small));
+}
+
+// What a name brings into a line is shown escaped, whatever kind of control it is: C0 and DEL,
+// C1 raw or as UTF-8, and the marks that reorder the text after them; other characters,
+// valid or not, stay as they are.
+TEST(CliTerminal, EveryKindOfControlIsShownEscaped) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"a\x1B[2Kb", "a\\x1B[2Kb"},
+        {"a\x7F", "a\\x7F"},
+        {"a\x9B"
+         "b",
+         "a\\x9Bb"},
+        {"a\xC2\x9B", "a\\xC2\\x9B"},
+        {"\xE2\x80\xAEtxt.exe", "\\xE2\\x80\\xAEtxt.exe"},
+        {"\xE2\x81\xA6x", "\\xE2\\x81\\xA6x"},
+        {"caf\xC3\xA9 \xE2\x82\xAC \xFF\xA0", "caf\xC3\xA9 \xE2\x82\xAC \xFF\xA0"},
+    };
+    for (const auto& [raw, shown] : cases) {
+        EXPECT_EQ(EscapeControls(raw), shown) << shown;
+    }
+}
+
+// A run stuck where it cannot look at Cancel (here: writing a line to a reader that does not
+// read) ends at once on a second signal, and says so.
+TEST_F(CliShred, ASecondInterruptEndsAStuckRunAtOnce) {
+    std::vector<std::string> args = {"--yes"};
+    for (int i = 0; i < 300; ++i) {
+        args.push_back(m_work / (std::to_string(i) + std::string(200, 'n')));
+        WriteFile(args.back(), "x");
+    }
+    CShredProcess process(args, m_work.Path(), m_config.Path());
+    ASSERT_TRUE(process.WaitUntilStuckOnOutput());
+    process.SignalTaken(SIGINT);
+    process.Signal(SIGINT);
+    const CRun run = process.Finish();
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_EQ(run.err, "quorrel-shred: stopped at once; the file in progress keeps its length\n");
+    ASSERT_FALSE(run.Lines().empty());
+    EXPECT_FALSE(IsTimeLine(run.Lines().back()));
+}
+
 TEST_F(CliShred, InterruptAbortsTheRunAndKeepsTheFileWhole) {
     // Big enough that its 30 passes take seconds.
     const std::string data(16 * 1024 * 1024, 'd');

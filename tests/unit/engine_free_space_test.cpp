@@ -6,6 +6,9 @@
 // are refused.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 
 #include "engine/FreeSpaceRun.h"
@@ -106,24 +109,47 @@ TEST_F(FreeSpaceTest, AccessDeniedEndsTheFillOnlyOnAFullVolumeAndNothingStays) {
     }
 }
 
+// Only a leftover provably this user's own earlier run's is removed. Anything else of that
+// name (a folder holding what the run never makes, another user's folder) is named and left
+// alone, and the run goes on in a work folder of its own beside it.
 TEST_F(FreeSpaceTest, LeftoverWorkFolderIsRemovedButAForeignOneIsLeftAlone) {
-    MakeFolder(Work());
-    SetMode(Work(), 0700);
-    WriteFile(Work() + "/fill-000001", std::string(100, '\0'));
-    WriteFile(Work() + "/tail-000002", "x");
-    m_files.StayFullFrom(1);
-    EXPECT_TRUE(Run());
-    EXPECT_TRUE(HasLine(m_host.Lines(), "Folder " + Work() + " left by an earlier run is removed"));
-    EXPECT_FALSE(Exists(Work()));
-
-    MakeFolder(Work());
-    SetMode(Work(), 0700);
-    WriteFile(Work() + "/notes.txt", "mine");
-    EXPECT_FALSE(Run());
-    EXPECT_TRUE(HasLine(m_host.Lines(), "* " + Work() +
-                                            " holds notes.txt, which this program "
-                                            "did not make; the folder was left alone"));
-    EXPECT_EQ(ReadFile(Work() + "/notes.txt"), "mine");
+    struct SCase {
+        const char* entry;  // what the leftover holds
+        unsigned nOwner;    // its owner
+        const char* line;   // the line that names it (after the path)
+    };
+    const unsigned nMe = ::geteuid();
+    const SCase cases[] = {
+        {"fill-000001", nMe, " left by an earlier run is removed"},
+        {"notes.txt", nMe,
+         " holds notes.txt, which this program did not make; the folder was "
+         "left alone"},
+        {"fill-000001", 4242, " is not a work folder this program left; it was left alone"},
+    };
+    for (const SCase& test : cases) {
+        SCOPED_TRACE(test.entry + std::to_string(test.nOwner));
+        if (test.nOwner != nMe && nMe != 0) {
+            continue;  // only root makes a folder another user's
+        }
+        m_host.ClearLines();
+        MakeFolder(Work());
+        WriteFile(Work() + "/" + test.entry, std::string(100, '\0'));
+        SetMode(Work(), 0700);
+        ASSERT_EQ(::chown(Work().c_str(), test.nOwner, test.nOwner), 0);
+        m_files.StayFullFrom(1);
+        FreeUntilFull(Space(0, 0, true));
+        EXPECT_TRUE(Run());
+        const bool bOwn = std::string(test.line).find("removed") != std::string::npos;
+        EXPECT_TRUE(HasLine(m_host.Lines(), (bOwn ? "Folder " : "* ") + Work() + test.line));
+        EXPECT_TRUE(
+            HasLine(m_host.Lines(), "Folder " + Work() + (bOwn ? "" : "-2") + " is removed"));
+        EXPECT_EQ(Exists(Work() + "/" + test.entry), !bOwn);
+        EXPECT_FALSE(Exists(Work() + "-2"));
+        if (Exists(Work())) {
+            ::unlink((Work() + "/" + test.entry).c_str());
+            ::rmdir(Work().c_str());
+        }
+    }
 }
 
 TEST_F(FreeSpaceTest, UnreachedReserveOfAUserIsReported) {

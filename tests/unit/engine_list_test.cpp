@@ -140,6 +140,20 @@ TEST_F(ListRunTest, CancelInTheSecondOfFourRows) {
     EXPECT_EQ(m_host.m_events.back(), "end");
 }
 
+// Cancel seen between two rows, where no file was in progress to say so: the run says it, and
+// counts as aborted.
+TEST_F(ListRunTest, CancelBetweenTwoRowsIsSaid) {
+    CRowList list({File("1"), File("2")});
+    m_host.AbortWhen([this] { return m_host.Lines().size() >= 3; });  // the first row is done
+    EXPECT_FALSE(RunWipeSelected(m_engine, list));
+    EXPECT_EQ(list.Rows(), std::vector<std::string>{"+" + (m_dir / "2")});
+    const std::vector<std::string>& lines = m_host.Lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2],
+              "* Process is aborted; the items not yet reached were left as they were");
+    EXPECT_EQ(m_engine.RunOutcome(), EWipeOutcome::Aborted);
+}
+
 TEST_F(ListRunTest, EmptySelectionStillRunsTheProtocol) {
     CRowList list({File("a")}, false);
     EXPECT_TRUE(RunWipeSelected(m_engine, list));

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 #include <regex>
 
 #include <gtest/gtest.h>
@@ -42,7 +43,9 @@ std::string Shredded(const std::string& path) {
 class RecycleRunTest : public ::testing::Test {
 protected:
     RecycleRunTest()
-        : m_bins([this] { return m_facts; }), m_watched(m_bins), m_engine(m_files, m_host) {
+        : m_bins([this] { return m_facts; }, m_files),
+          m_watched(m_bins),
+          m_engine(m_files, m_host) {
         m_engine.SetClock([this] { return m_nNow++; });
         MakeFolder(m_dir / "home");
         MakeFolder(m_dir / "vol1");
@@ -214,6 +217,64 @@ TEST_F(RecycleRunTest, ABinThatExistsButCannotBeReadIsAFailureAndIsNotEmptied) {
     EXPECT_TRUE(Contains(Lines(), "* Error: Could not access " + m_homeTrash + "/files/"));
     EXPECT_EQ(ReadFile(m_homeTrash + "/files/kept"), "kept secret");
     EXPECT_EQ(ListNames(m_homeTrash + "/info"), std::vector<std::string>{"kept.trashinfo"});
+}
+
+// Between the scan and the shredding another user who may write at the top of a volume puts a
+// link to a folder of theirs (with files/ and info/) where a trash folder is, or was not: the
+// run never follows it, neither shreds nor empties what it leads to, says so, and fails.
+TEST_F(RecycleRunTest, ATrashFolderPlantedAfterTheScanIsNeverFollowed) {
+    MakeFolder(m_dir / "victim");
+    PutInTrash(m_dir / "victim", "precious", "not the user's");
+    for (const bool bExistedAtScan : {false, true}) {
+        SCOPED_TRACE(bExistedAtScan);
+        m_host.ClearLines();
+        if (bExistedAtScan) {
+            PutInTrash(m_vol1Trash, "own", "the user's own");
+        }
+        // Stands in for the bins and plants the link right before vol1's bin is used.
+        class CPlantingBins final : public IRecycleBins {
+        public:
+            CPlantingBins(IRecycleBins& bins, std::function<void(const std::string&)> plant)
+                : m_bins(bins), m_plant(std::move(plant)) {}
+            EBinAccess Open() override { return m_bins.Open(); }
+            void Close() override { m_bins.Close(); }
+            bool Scan(std::vector<CBinLocation>& bins) override { return m_bins.Scan(bins); }
+            bool BinFolder(const CBinLocation& bin, std::string& folder) override {
+                m_plant(bin.m_strRoot);
+                return m_bins.BinFolder(bin, folder);
+            }
+            std::unique_ptr<IFolder> OpenBinFolder(IFileSystem& fs, const CBinLocation& bin,
+                                                   const std::string& folder,
+                                                   EBinOpen& state) override {
+                return m_bins.OpenBinFolder(fs, bin, folder, state);
+            }
+            bool IsBookkeeping(const std::string& name) const override {
+                return m_bins.IsBookkeeping(name);
+            }
+            void Empty(const CBinLocation& bin) override { m_bins.Empty(bin); }
+
+        private:
+            IRecycleBins& m_bins;
+            std::function<void(const std::string&)> m_plant;
+        } planting(m_watched, [&](const std::string& root) {
+            if (root == m_vol1Trash) {
+                if (bExistedAtScan) {
+                    ASSERT_EQ(::rename(root.c_str(), (m_dir / "vol1/moved").c_str()), 0);
+                }
+                ASSERT_EQ(::symlink((m_dir / "victim").c_str(), root.c_str()), 0);
+            }
+        });
+        EXPECT_FALSE(RunWipeRecycleBin(m_engine, planting));
+        EXPECT_TRUE(Contains(Lines(), "* " + m_vol1Trash +
+                                          " changed after the recycle bins were looked for; it "
+                                          "was neither followed nor emptied"));
+        EXPECT_EQ(ReadFile(m_dir / "victim/files/precious"), "not the user's");
+        EXPECT_EQ(ListNames(m_dir / "victim/info"), std::vector<std::string>{"precious.trashinfo"});
+        for (const std::string& line : Lines()) {
+            EXPECT_EQ(line.find("Shredding resycle bin file " + m_vol1Trash), std::string::npos);
+        }
+        ::unlink(m_vol1Trash.c_str());
+    }
 }
 
 TEST_F(RecycleRunTest, RunProtocolAndTheFirstCheckBeforeAnyBin) {

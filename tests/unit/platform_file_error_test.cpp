@@ -38,6 +38,9 @@ const std::vector<std::pair<int, std::string>> kTexts = {
     {12, "A locking violation occurred while accessing x.dat."},
     {13, "Disk full while accessing x.dat."},
     {14, "An attempt was made to access x.dat past its end."},
+    {15, "x.dat would grow past the file size this program may write (a file size limit)."},
+    {16, "x.dat is in use as a running program or a swap area; it is never written."},
+    {17, "x.dat was replaced by another entry; it was left alone."},
 };
 
 TEST(PlatformFileError, EveryCauseHasItsText) {
@@ -50,7 +53,7 @@ TEST(PlatformFileError, EveryCauseHasItsText) {
     EXPECT_EQ(CFileError{}.m_strFileName, "an unnamed file");
     EXPECT_EQ(FormatFileError(kCauseFileNotFound, kUnnamedFile), "an unnamed file was not found.");
     // A cause outside the table reads as the unknown error.
-    EXPECT_EQ(FormatFileError(15, "x.dat"), kTexts[1].second);
+    EXPECT_EQ(FormatFileError(18, "x.dat"), kTexts[1].second);
     EXPECT_EQ(FormatFileError(-1, "x.dat"), kTexts[1].second);
 }
 
@@ -98,13 +101,15 @@ TEST(PlatformFileError, ErrnoMapsOntoCauses) {
         {EWOULDBLOCK, 11},
         {ENOSPC, 13},
         {EDQUOT, 13},
+        {EFBIG, 15},
+        {ETXTBSY, 16},
+        {ESTALE, 17},
         // Everything the table does not name is the unknown error.
         {EEXIST, 1},
         {EINVAL, 1},
         {ELOOP, 1},
         {ENXIO, 1},
         {EISDIR, 1},
-        {EFBIG, 1},
         {EXDEV, 1},
         {EBUSY, 1},
         {ENOTEMPTY, 1},
@@ -183,10 +188,9 @@ TEST(PlatformFileError, FailedWriteNamesTheFullPath) {
         EXPECT_FALSE(file->Write(data.data(), data.size(), error));
     }
     EXPECT_EQ(error.m_nOsError, EFBIG);
-    EXPECT_EQ(error.m_nCause, kCauseGeneric);
+    EXPECT_EQ(error.m_nCause, kCauseFileTooLarge);
     EXPECT_EQ(error.m_strFileName, dir / "big.bin");
-    EXPECT_EQ(error.GetErrorMessage(),
-              "An unknown error occurred while accessing " + (dir / "big.bin") + ".");
+    EXPECT_EQ(error.GetErrorMessage(), FormatFileError(kCauseFileTooLarge, dir / "big.bin"));
     // What fitted under the limit was written; the rest is untouched.
     EXPECT_EQ(ReadFile(dir / "big.bin"), std::string(16, 'y') + std::string(48, 'x'));
 
