@@ -23,7 +23,7 @@ bool CWipeEngine::OverwriteFile(CFileRun& run) {
         m_host.SetProgressRange(run.DataBytes());
         m_host.SetProgressPos(0);
         CFileError error;
-        if (HasOtherNames(run) || !WritePass(run, nPass, error) || !CheckUnchanged(run)) {
+        if (GainedOtherNames(run) || !WritePass(run, nPass, error) || !CheckUnchanged(run)) {
             return false;
         }
     }

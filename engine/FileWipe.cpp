@@ -142,7 +142,7 @@ EWipeOutcome CWipeEngine::OverwriteAndFinish(IFolder& folder, const CDirEntry& e
         Fail(Quote(lines::kSeekFailed, path, error));
         return EWipeOutcome::Failed;
     }
-    if (HasOtherNames(run)) {  // a name added since the listing
+    if (GainedOtherNames(run)) {  // a name added since the listing
         return EWipeOutcome::Failed;
     }
     if (!run.file->GetDataRanges(run.nLength, run.ranges, error)) {
@@ -256,7 +256,7 @@ EWipeOutcome CWipeEngine::FinishFile(CFileRun& run, EWipeMode mode) {
         return EWipeOutcome::Aborted;
     }
     const bool bRecycleBin = mode == EWipeMode::RecycleBin;
-    if (!bRecycleBin && HasOtherNames(run)) {  // cutting it would empty the other name too
+    if (!bRecycleBin && GainedOtherNames(run)) {  // cutting it would empty the other name too
         return EWipeOutcome::Failed;
     }
     bool bOk =
@@ -284,7 +284,7 @@ EWipeOutcome CWipeEngine::FinishFile(CFileRun& run, EWipeMode mode) {
 // True (with the line written) when the open file has a name besides the one being shredded,
 // asked of the open file itself: its data belongs to that name too, so the file is left with
 // the length it has.
-bool CWipeEngine::HasOtherNames(CFileRun& run) {
+bool CWipeEngine::GainedOtherNames(CFileRun& run) {
     CFileFacts now;
     CFileError error;
     if (!run.file->GetFacts(now, error)) {

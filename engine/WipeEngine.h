@@ -117,7 +117,7 @@ private:
                                EWipeMode mode, bool bWalked = false);
     EWipeOutcome WipeAcceptedEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
                                    EWipeMode mode);
-    bool HasOtherNames(CFileRun& run);
+    bool GainedOtherNames(CFileRun& run);
     EWipeOutcome WalkOutcome(bool bWalked, int nWarningsBefore) const;
     EWipeOutcome OverwriteAndFinish(IFolder& folder, const CDirEntry& entry,
                                     const std::string& path, EWipeMode mode);
