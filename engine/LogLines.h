@@ -96,6 +96,22 @@ inline std::string BinFile(const std::string& path) {
 inline std::string BinNoAccess(const std::string& folder) {
     return "* Error: Could not access " + folder;
 }
+// What the look at a bin after its emptying finds.
+inline std::string BinNotEmptied(const std::string& folder) {
+    return "* Error emptying the recycle bin " + folder + ": the system reports it failed";
+}
+inline std::string BinNotChecked(const std::string& folder, const std::string& reason) {
+    return "* Error: the recycle bin " + folder +
+           " could not be looked at after emptying: " + reason;
+}
+inline std::string BinEntryLeft(const std::string& path) {
+    return "* " + path + " is still in the recycle bin after emptying";
+}
+inline std::string BinEntryGoneUnshredded(const std::string& path) {
+    return "* " + path +
+           " was removed from the recycle bin without being overwritten: its contents may "
+           "remain on the disk";
+}
 
 // What the walk refuses and what may remain: the lines added since.
 

@@ -274,8 +274,8 @@ bool CTrashBins::IsBookkeeping(const std::string& name) const {
     return false;
 }
 
-void CTrashBins::Empty(const CBinLocation& bin) {
-    EmptyTrashFolder(bin.m_strRoot);
+bool CTrashBins::Empty(const CBinLocation& bin) {
+    return EmptyTrashFolder(bin.m_strRoot);
 }
 
 IRecycleBins& SystemRecycleBins() {
