@@ -171,6 +171,32 @@ inline std::string SharedData(const std::string& path) {
            "disk";
 }
 
+// A file on an overlay whose first copy lies in a lower layer, which this program never writes.
+// `bOverwritten`: the copy in the upper layer is overwritten all the same; otherwise the file
+// is only removed from the overlay, as opening it for writing would copy it up just for the
+// passes to overwrite the copy.
+inline std::string LowerLayer(const std::string& path, bool bOverwritten) {
+    return "* File " + path + " is on an overlay: its first copy stays in the lower layer, " +
+           (bOverwritten ? "which is never written; only the copy above it is overwritten"
+                         : "which is never written; the file is removed without being "
+                           "overwritten");
+}
+
+// The same where the overlay's layers cannot be seen from here.
+inline std::string MaybeLowerLayer(const std::string& path) {
+    return "* File " + path +
+           " is on an overlay whose layers cannot be seen: its first copy may stay in a lower "
+           "layer, which is never written";
+}
+
+// A file whose data the file system writes to its journal as well.
+inline std::string JournalCopy(const std::string& path, bool bInline) {
+    return "* File " + path +
+           (bInline ? " keeps its data inside its inode (inline data)"
+                    : " is on a file system that journals file data (data=journal)") +
+           ": copies of its contents may remain in the journal";
+}
+
 // A file whose length or identity changed during its passes.
 inline std::string Changed(const std::string& path) {
     return "* File " + path +

@@ -62,6 +62,10 @@ public:
     void PretendVolumeTop(const std::string& path) { m_strVolumeTop = path; }
     // Every file from now on reports sharing its data with another file.
     void PretendSharedData() { m_bSharedData = true; }
+    // Every file from now on reports this copy out of the passes' reach: the overlay kinds
+    // through its folder, before it is opened, the journal kinds through the open file.
+    void PretendKeptCopy(EKeptCopy kept) { m_keptCopy = kept; }
+    EKeptCopy KeptCopy() const { return m_keptCopy; }
     // Called with the entry's path just before an entry is opened, changed or entered: a test
     // swaps the entry here, as another process might between the listing and the open.
     void BeforeOpen(std::function<void(const std::string&)> hook) {
@@ -113,6 +117,7 @@ private:
     int m_nLieCall = 0;
     std::optional<CVolumeFacts> m_volume;
     bool m_bSharedData = false;
+    EKeptCopy m_keptCopy = EKeptCopy::None;
     bool m_bCreateLeavesEntry = false;
     std::function<void(const std::string&)> m_beforeOpen;
 };

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/posix/PosixLayers.h"
 #include "platform/posix/PosixSupport.h"
 
 namespace quorrel::posix {
@@ -181,6 +182,7 @@ public:
     }
 
     CVolumeFacts GetVolume() override { return VolumeOf(m_fd); }
+    EKeptCopy GetKeptCopy() override { return KeptCopyOf(m_fd); }
 
     bool HasSharedData() override {
         constexpr unsigned kBatch = 64;

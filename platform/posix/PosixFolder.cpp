@@ -12,6 +12,7 @@
 
 #include <cerrno>
 
+#include "platform/posix/PosixLayers.h"
 #include "platform/posix/PosixSupport.h"
 
 namespace quorrel::posix {
@@ -100,6 +101,10 @@ public:
             m_bVolumeKnown = true;
         }
         return m_volume;
+    }
+    EKeptCopy GetLayerCopy(const CDirEntry& listed) override {
+        return GetVolume().m_strType == "overlay" ? LayerCopyOf(m_fd.Get(), listed.m_strName)
+                                                  : EKeptCopy::None;
     }
 
     bool List(std::vector<CDirEntry>& entries, CFileError& error) override {
