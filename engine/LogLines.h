@@ -209,6 +209,14 @@ inline std::string VerifyMismatch(const std::string& path, std::int64_t nOffset)
            "; it was left in place";
 }
 
+// A file whose read-back came from the system's cache: a write that never reached the disk
+// would pass it.
+inline std::string VerifiedFromCache(const std::string& path) {
+    return "* File " + path +
+           " read back as written, but from the system's cache, not from the disk: this system "
+           "offers no way to read a file held for shredding from the disk itself";
+}
+
 // A file that could not be read back.
 inline std::string VerifyError(const std::string& path, const std::string& reason) {
     return "* Error verifying file " + path + ": " + reason;

@@ -73,6 +73,9 @@ public:
                   CFileError& error) override {
         return m_real->ReadBack(nOffset, pData, nBytes, error);
     }
+    bool ReadsBackFromMedium() const override {
+        return !m_owner.CachedReadBack() && m_real->ReadsBackFromMedium();
+    }
     EKeptCopy GetKeptCopy() override {
         const EKeptCopy kept = m_owner.KeptCopy();
         return kept == EKeptCopy::Journal || kept == EKeptCopy::InlineData ? kept

@@ -66,6 +66,10 @@ public:
     // through its folder, before it is opened, the journal kinds through the open file.
     void PretendKeptCopy(EKeptCopy kept) { m_keptCopy = kept; }
     EKeptCopy KeptCopy() const { return m_keptCopy; }
+    // Every file from now on reads back from the system's cache, as on a system with no way
+    // around it.
+    void PretendCachedReadBack() { m_bCachedReadBack = true; }
+    bool CachedReadBack() const { return m_bCachedReadBack; }
     // Called with the entry's path just before an entry is opened, changed or entered: a test
     // swaps the entry here, as another process might between the listing and the open.
     void BeforeOpen(std::function<void(const std::string&)> hook) {
@@ -118,6 +122,7 @@ private:
     std::optional<CVolumeFacts> m_volume;
     bool m_bSharedData = false;
     EKeptCopy m_keptCopy = EKeptCopy::None;
+    bool m_bCachedReadBack = false;
     bool m_bCreateLeavesEntry = false;
     std::function<void(const std::string&)> m_beforeOpen;
 };

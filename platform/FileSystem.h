@@ -140,6 +140,9 @@ public:
     // Reads `nBytes` at `nOffset` back from the medium itself, not from the system's cache.
     virtual bool ReadBack(std::int64_t nOffset, void* pData, std::size_t nBytes,
                           CFileError& error) = 0;
+    // True when ReadBack reads from the medium itself; false where the system offers no way
+    // around its cache for a file held the way this one is.
+    virtual bool ReadsBackFromMedium() const { return true; }
     // Whether the file system keeps a copy of this file's data out of the passes' reach: its
     // journal (data journaling, inline data). None where the system has no such thing.
     virtual EKeptCopy GetKeptCopy() { return EKeptCopy::None; }

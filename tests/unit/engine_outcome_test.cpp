@@ -195,4 +195,21 @@ TEST_F(OutcomeTest, VerifyCatchesAWriteThatDidNotStoreWhatItWasGiven) {
     EXPECT_EQ(m_engine.FailureCount(), 1);
 }
 
+// Where the read-back can only come from the system's cache, the file is destroyed as before,
+// and a line says what the read-back proved; the outcome is not lowered for it.
+TEST_F(OutcomeTest, AReadBackFromTheCacheIsSaidSo) {
+    m_files.PretendCachedReadBack();
+    m_engine.SetVerify(true);
+    EXPECT_EQ(m_engine.WipeFile(m_path, EWipeMode::Normal), EWipeOutcome::Destroyed);
+    EXPECT_EQ(m_host.Lines(),
+              (std::vector<std::string>{
+                  "Wipeing file " + m_path,
+                  "* File " + m_path +
+                      " read back as written, but from the system's cache, not from the disk: "
+                      "this system offers no way to read a file held for shredding from the "
+                      "disk itself",
+                  "File " + m_path + " successfuly deleted "}));
+    EXPECT_EQ(m_engine.RunOutcome(), EWipeOutcome::Destroyed);
+}
+
 }  // namespace quorrel::test
