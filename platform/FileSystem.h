@@ -215,6 +215,11 @@ public:
     virtual std::unique_ptr<IFileHandle> CreateNewFile(const std::string& name,
                                                        const std::string& displayPath,
                                                        CFileError& error) = 0;
+    // Writes this folder and the file system's journal out to the blocks they belong in, where
+    // the system allows it: a folder just made holds a block that may have held deleted data,
+    // and a journaled block freed again before it was written there keeps that data. False
+    // where it could not be done (a system without a journal to write out counts as done).
+    virtual bool SettleInPlace() { return true; }
     // Opens the top folder of the mount this folder belongs to, with the path the system
     // knows it by in `topPath` (empty when it can't tell).
     virtual std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) = 0;

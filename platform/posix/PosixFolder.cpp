@@ -303,6 +303,7 @@ public:
                                                CFileError& error) override {
         return CreateFileIn(m_fd.Get(), name, displayPath, error);
     }
+    bool SettleInPlace() override { return SettleFolderInPlace(m_fd.Get()); }
     std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) override {
         return OpenTopOf(m_fd.Get(), topPath, error);
     }

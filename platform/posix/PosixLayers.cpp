@@ -202,6 +202,24 @@ EKeptCopy LayerCopyOf(int dirFd, const std::string& name) {
     return bLower ? EKeptCopy::LowerLayer : EKeptCopy::MaybeLowerLayer;
 }
 
+bool SettleFolderInPlace(int dirFd) {
+    // ext4's request to write its journal out to the blocks it stands for (Linux 5.14).
+    constexpr unsigned long kExt4Checkpoint = _IOW('f', 43, std::uint32_t);
+    const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    bool bDone = ::fsync(fd) == 0;
+    CMountRecord mount;
+    if (bDone && MountRecord(MountOf(fd), mount) &&
+        (mount.m_strType == "ext3" || mount.m_strType == "ext4")) {
+        std::uint32_t flags = 0;
+        bDone = ::ioctl(fd, kExt4Checkpoint, &flags) == 0;
+    }
+    ::close(fd);
+    return bDone;
+}
+
 EKeptCopy KeptCopyOf(int fd) {
     int flags = 0;
     if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {

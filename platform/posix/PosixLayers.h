@@ -31,6 +31,11 @@ void OverlayLayers(const std::vector<std::string>& superOptions, std::vector<std
 // layers cannot be seen from here) perhaps below. Never opens the entry for writing.
 EKeptCopy LayerCopyOf(int dirFd, const std::string& name);
 
+// Writes the open folder `dirFd` to the medium, and on ext4 has the journal written out to the
+// blocks it stands for (checkpointed), so that the folder's own blocks are overwritten in place
+// now. Writing the journal out needs the administrator; without it, false.
+bool SettleFolderInPlace(int dirFd);
+
 // Whether the open file `fd` has its data written to the journal: a mount with data=journal,
 // a file marked for data journaling, or data kept inside the inode.
 EKeptCopy KeptCopyOf(int fd);
