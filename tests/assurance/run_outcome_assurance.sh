@@ -187,7 +187,7 @@ data_journal() {
     expect_status 3
     expect_line "* File $secret is on a file system that journals file data (data=journal): copies of its contents may remain in the journal"
     unmount
-    say "data=journal: the line and exit 3 ($(marker_lines) marker lines remain in the image's journal)"
+    say "data=journal: the line and exit 3 ($(marker_lines) marker lines remain in the image)"
 }
 
 inline_data() {
