@@ -209,7 +209,7 @@ void CFrameRunsRecycleTest::cancelInTheSecondOfThreeBins() {
     }
     // nothing more is emptied: the entry in progress stays, at its full length
     QCOMPARE(Entries(Trash("vol1") + QStringLiteral("/files")), QStringList{QStringLiteral("big")});
-    QCOMPARE(Read(Trash("vol1") + QStringLiteral("/files/big")).size(), 4 * 1024 * 1024);
+    QCOMPARE(Read(Trash("vol1") + QStringLiteral("/files/big")).size(), qsizetype{4 * 1024 * 1024});
     QCOMPARE(Entries(Trash("vol1") + QStringLiteral("/info")),
              QStringList{QStringLiteral("big.trashinfo")});
     QCOMPARE(Read(Trash("vol2") + QStringLiteral("/files/three")), QByteArray("333"));
