@@ -85,11 +85,12 @@ protected:
                 if (entry.is_directory()) {
                     for (const auto& inner : fs::recursive_directory_iterator(entry.path())) {
                         if (inner.is_regular_file()) {
-                            m_atEmptying[inner.path().string()] = ReadFile(inner.path().string());
+                            m_atEmptying[inner.path().generic_string()] =
+                                ReadFile(inner.path().string());
                         }
                     }
                 } else {
-                    m_atEmptying[entry.path().string()] = ReadFile(entry.path().string());
+                    m_atEmptying[entry.path().generic_string()] = ReadFile(entry.path().string());
                 }
                 fs::remove_all(entry.path());
             }
