@@ -31,6 +31,7 @@ drive="$WINEPREFIX/dosdevices/m:"
 forget_drive() {
     local status=$?
     rm -f "$drive"
+    set +e  # under -e the subshell's failing status would end the trap before the unmount
     (exit "$status")
     cleanup
 }
