@@ -96,6 +96,9 @@ EWipeOutcome CWipeEngine::WipeFileEntry(IFolder& folder, const CDirEntry& entry,
     if (RefuseEntry(folder, entry, path)) {
         return EWipeOutcome::Failed;
     }
+    if (IsPlainFile(entry.m_attributes) && folder.GetLayerCopy(entry) == EKeptCopy::LowerLayer) {
+        return LeaveInLowerLayer(folder, entry, path, mode);
+    }
     const bool bReadOnly = (entry.m_attributes & kAttrReadOnly) != 0 && !HasNoData(entry);
     if (bWalked && bReadOnly) {
         folder.SetAttributes(entry, entry.m_attributes & ~kAttrReadOnly);
@@ -231,13 +234,40 @@ EWipeOutcome CWipeEngine::RenameAndDelete(IFolder& folder, const CDirEntry& entr
     return bChanged ? EWipeOutcome::RemovedNotInPlace : EWipeOutcome::Destroyed;
 }
 
+// A file whose data lies in an overlay's lower layer only: opening it for writing would copy
+// it up, and the passes would overwrite that copy while the data stays below. So it is not
+// opened: its entry is removed (an overlay leaves a whiteout, which copies no data), with the
+// line that says what stays. A name that is in the lower layer anyway is not renamed first,
+// as renaming would copy the file up. In recycle-bin mode the emptying removes it.
+EWipeOutcome CWipeEngine::LeaveInLowerLayer(IFolder& folder, const CDirEntry& entry,
+                                            const std::string& path, EWipeMode mode) {
+    if (mode == EWipeMode::Normal) {
+        m_host.AddLine(lines::WipeingFile(path));
+    }
+    Warn(lines::LowerLayer(path, false));
+    CFileError error;
+    if (mode == EWipeMode::Normal && !folder.Delete(entry.m_strName, error)) {
+        Fail(Quote(lines::kDeleteFailed, path, error));
+        return EWipeOutcome::Failed;
+    }
+    return EWipeOutcome::RemovedNotInPlace;
+}
+
 // Says so when overwriting in place cannot reach every old copy of the file's contents.
 void CWipeEngine::WarnAboutCopies(CFileRun& run) {
     // A file is on its folder's file system unless something is mounted on it.
     const bool bOwnMount = run.entry.m_nMount != 0 && run.entry.m_nMount != run.folder.GetMount();
     const CVolumeFacts volume = bOwnMount ? run.file->GetVolume() : run.folder.GetVolume();
+    const EKeptCopy layer = bOwnMount ? EKeptCopy::None : run.folder.GetLayerCopy(run.entry);
+    const EKeptCopy journal = run.file->GetKeptCopy();
     if (volume.m_bCopyOnWrite) {
         Warn(lines::CopyOnWrite(run.path, volume.m_strType));
+    } else if (layer == EKeptCopy::AlsoLowerLayer || layer == EKeptCopy::LowerLayer) {
+        Warn(lines::LowerLayer(run.path, true));
+    } else if (layer == EKeptCopy::MaybeLowerLayer) {
+        Warn(lines::MaybeLowerLayer(run.path));
+    } else if (journal == EKeptCopy::Journal || journal == EKeptCopy::InlineData) {
+        Warn(lines::JournalCopy(run.path, journal == EKeptCopy::InlineData));
     } else if (volume.m_bCanShareData && run.file->HasSharedData()) {
         Warn(lines::SharedData(run.path));
     }

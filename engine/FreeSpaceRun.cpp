@@ -256,6 +256,11 @@ bool CFreeSpaceFill::CreateWorkFolder() {
         m_engine.Fail("* Error creating folder " + m_strWorkPath + ": " + error.GetErrorMessage());
         return false;
     }
+    // The work folder's first block may be one a deleted file left, and the fill can never
+    // reach it while the folder stands. A journaled file system writes that block in place
+    // only when its journal is written out, which the folder's removal at the end cancels: so
+    // it is written out now.
+    m_work->SettleInPlace();
     return true;
 }
 

@@ -106,6 +106,22 @@ inline std::string BinChanged(const std::string& root) {
            " changed after the recycle bins were looked for; it was neither followed nor "
            "emptied";
 }
+// What the look at a bin after its emptying finds.
+inline std::string BinNotEmptied(const std::string& folder) {
+    return "* Error emptying the recycle bin " + folder + ": the system reports it failed";
+}
+inline std::string BinNotChecked(const std::string& folder, const std::string& reason) {
+    return "* Error: the recycle bin " + folder +
+           " could not be looked at after emptying: " + reason;
+}
+inline std::string BinEntryLeft(const std::string& path) {
+    return "* " + path + " is still in the recycle bin after emptying";
+}
+inline std::string BinEntryGoneUnshredded(const std::string& path) {
+    return "* " + path +
+           " was removed from the recycle bin without being overwritten: its contents may "
+           "remain on the disk";
+}
 
 // What the walk refuses and what may remain: the lines added since.
 
@@ -165,6 +181,32 @@ inline std::string SharedData(const std::string& path) {
            "disk";
 }
 
+// A file on an overlay whose first copy lies in a lower layer, which this program never writes.
+// `bOverwritten`: the copy in the upper layer is overwritten all the same; otherwise the file
+// is only removed from the overlay, as opening it for writing would copy it up just for the
+// passes to overwrite the copy.
+inline std::string LowerLayer(const std::string& path, bool bOverwritten) {
+    return "* File " + path + " is on an overlay: its first copy stays in the lower layer, " +
+           (bOverwritten ? "which is never written; only the copy above it is overwritten"
+                         : "which is never written; the file is removed without being "
+                           "overwritten");
+}
+
+// The same where the overlay's layers cannot be seen from here.
+inline std::string MaybeLowerLayer(const std::string& path) {
+    return "* File " + path +
+           " is on an overlay whose layers cannot be seen: its first copy may stay in a lower "
+           "layer, which is never written";
+}
+
+// A file whose data the file system writes to its journal as well.
+inline std::string JournalCopy(const std::string& path, bool bInline) {
+    return "* File " + path +
+           (bInline ? " keeps its data inside its inode (inline data)"
+                    : " is on a file system that journals file data (data=journal)") +
+           ": copies of its contents may remain in the journal";
+}
+
 // A file whose length or identity changed during its passes.
 inline std::string Changed(const std::string& path) {
     return "* File " + path +
@@ -175,6 +217,14 @@ inline std::string Changed(const std::string& path) {
 inline std::string VerifyMismatch(const std::string& path, std::int64_t nOffset) {
     return "* File " + path + " did not read back as written at byte " + std::to_string(nOffset) +
            "; it was left in place";
+}
+
+// A file whose read-back came from the system's cache: a write that never reached the disk
+// would pass it.
+inline std::string VerifiedFromCache(const std::string& path) {
+    return "* File " + path +
+           " read back as written, but from the system's cache, not from the disk: this system "
+           "offers no way to read a file held for shredding from the disk itself";
 }
 
 // A file that could not be read back.

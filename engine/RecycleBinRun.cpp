@@ -1,5 +1,7 @@
 #include "engine/RecycleBinRun.h"
 
+#include <set>
+
 #include "engine/LogLines.h"
 
 namespace quorrel {
@@ -23,19 +25,55 @@ bool ShredBinEntry(CWipeEngine& engine, IRecycleBins& bins, IFolder& binFolder,
 
 // Shreds every entry of one bin folder. A failed entry does not keep the later ones from
 // being overwritten, as they are all deleted by the emptying that follows. Stops on Cancel.
-void ShredBinEntries(CWipeEngine& engine, IRecycleBins& bins, IFolder& binFolder,
-                     const std::string& folder, const std::vector<CDirEntry>& entries) {
+// Gives the names of the entries that were overwritten.
+std::set<std::string> ShredBinEntries(CWipeEngine& engine, IRecycleBins& bins, IFolder& binFolder,
+                                      const std::string& folder,
+                                      const std::vector<CDirEntry>& entries) {
+    std::set<std::string> shredded;
     bool bFirst = true;
     for (const CDirEntry& entry : entries) {
         if (!bFirst && engine.Host().IsAborted()) {
-            return;
+            break;
         }
         bFirst = false;
-        ShredBinEntry(engine, bins, binFolder, folder, entry);
+        if (ShredBinEntry(engine, bins, binFolder, folder, entry)) {
+            shredded.insert(entry.m_strName);
+        }
+    }
+    return shredded;
+}
+
+// Looks at the bin folder again after the emptying: the system's answer alone is no proof (a
+// shell may empty another bin than this one, or report done with nothing done). Every entry
+// still there fails, and so does one the run could not overwrite that is gone now: its
+// contents went without being overwritten.
+void CheckEmptied(CWipeEngine& engine, IRecycleBins& bins, IFolder& binFolder,
+                  const std::string& folder, const std::vector<CDirEntry>& before,
+                  const std::set<std::string>& shredded) {
+    std::vector<CDirEntry> after;
+    CFileError error;
+    if (!binFolder.List(after, error)) {
+        engine.Fail(lines::BinNotChecked(folder, error.GetErrorMessage()));
+        return;
+    }
+    std::set<std::string> left;
+    for (const CDirEntry& entry : after) {
+        if (!bins.IsBookkeeping(entry.m_strName)) {
+            left.insert(entry.m_strName);
+            engine.Fail(lines::BinEntryLeft(folder + entry.m_strName));
+        }
+    }
+    for (const CDirEntry& entry : before) {
+        const std::string& name = entry.m_strName;
+        if (!bins.IsBookkeeping(name) && shredded.count(name) == 0 && left.count(name) == 0) {
+            engine.Fail(lines::BinEntryGoneUnshredded(folder + name));
+        }
     }
 }
 
-// Shreds and empties one bin. False when its folder could not be listed.
+// Shreds and empties one bin. False when its folder could not be listed. After Cancel nothing
+// more is emptied: the entries stay in the bin as they are (an aborted file keeps its length),
+// so that a later run reaches every one of them.
 bool ShredBin(CWipeEngine& engine, IRecycleBins& bins, const CBinLocation& bin,
               const std::string& folder) {
     EBinOpen state = EBinOpen::Missing;
@@ -57,8 +95,15 @@ bool ShredBin(CWipeEngine& engine, IRecycleBins& bins, const CBinLocation& bin,
         }
         return false;
     }
-    ShredBinEntries(engine, bins, *binFolder, folder, entries);
-    bins.Empty(bin);
+    const std::set<std::string> shredded =
+        ShredBinEntries(engine, bins, *binFolder, folder, entries);
+    if (engine.Host().IsAborted()) {
+        return true;
+    }
+    if (!bins.Empty(bin)) {
+        engine.Fail(lines::BinNotEmptied(folder));
+    }
+    CheckEmptied(engine, bins, *binFolder, folder, entries, shredded);
     return true;
 }
 

@@ -135,6 +135,8 @@ private:
     EWipeOutcome FinishFile(CFileRun& run, EWipeMode mode);
     bool TruncateInSteps(IFileHandle& file, std::int64_t nLength, CFileError& error);
     void WarnAboutCopies(CFileRun& run);
+    EWipeOutcome LeaveInLowerLayer(IFolder& folder, const CDirEntry& entry, const std::string& path,
+                                   EWipeMode mode);
     std::string RandomName();
 
     struct CWalk;

@@ -73,6 +73,14 @@ public:
                   CFileError& error) override {
         return m_real->ReadBack(nOffset, pData, nBytes, error);
     }
+    bool ReadsBackFromMedium() const override {
+        return !m_owner.CachedReadBack() && m_real->ReadsBackFromMedium();
+    }
+    EKeptCopy GetKeptCopy() override {
+        const EKeptCopy kept = m_owner.KeptCopy();
+        return kept == EKeptCopy::Journal || kept == EKeptCopy::InlineData ? kept
+                                                                           : m_real->GetKeptCopy();
+    }
 
 private:
     CFaultFileSystem& m_owner;
@@ -89,6 +97,12 @@ public:
     CFileId GetId() const override { return m_real->GetId(); }
     std::uint64_t GetMount() const override { return m_real->GetMount(); }
     CVolumeFacts GetVolume() override { return m_owner.VolumeOver(m_real->GetVolume()); }
+    EKeptCopy GetLayerCopy(const CDirEntry& listed) override {
+        const EKeptCopy kept = m_owner.KeptCopy();
+        const bool bLayer = kept == EKeptCopy::LowerLayer || kept == EKeptCopy::AlsoLowerLayer ||
+                            kept == EKeptCopy::MaybeLowerLayer;
+        return bLayer ? kept : m_real->GetLayerCopy(listed);
+    }
     bool List(std::vector<CDirEntry>& entries, CFileError& error) override {
         if (m_owner.Fires(EFileOp::List, kUnnamedFile, error) || !m_real->List(entries, error)) {
             return false;

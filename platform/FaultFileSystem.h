@@ -62,6 +62,14 @@ public:
     void PretendVolumeTop(const std::string& path) { m_strVolumeTop = path; }
     // Every file from now on reports sharing its data with another file.
     void PretendSharedData() { m_bSharedData = true; }
+    // Every file from now on reports this copy out of the passes' reach: the overlay kinds
+    // through its folder, before it is opened, the journal kinds through the open file.
+    void PretendKeptCopy(EKeptCopy kept) { m_keptCopy = kept; }
+    EKeptCopy KeptCopy() const { return m_keptCopy; }
+    // Every file from now on reads back from the system's cache, as on a system with no way
+    // around it.
+    void PretendCachedReadBack() { m_bCachedReadBack = true; }
+    bool CachedReadBack() const { return m_bCachedReadBack; }
     // Called with the entry's path just before an entry is opened, changed or entered: a test
     // swaps the entry here, as another process might between the listing and the open.
     void BeforeOpen(std::function<void(const std::string&)> hook) {
@@ -123,6 +131,8 @@ private:
     int m_nLieCall = 0;
     std::optional<CVolumeFacts> m_volume;
     bool m_bSharedData = false;
+    EKeptCopy m_keptCopy = EKeptCopy::None;
+    bool m_bCachedReadBack = false;
     bool m_bCreateLeavesEntry = false;
     std::function<void(const std::string&)> m_beforeOpen;
     std::function<void(const std::string&)> m_beforeNameChange;

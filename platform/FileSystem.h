@@ -87,6 +87,17 @@ struct CDataRange {
     std::int64_t m_nLength = 0;
 };
 
+// Where a copy of a file's contents stays that overwriting the file where it lies cannot reach.
+enum class EKeptCopy {
+    None,
+    LowerLayer,       // an overlay's file whose data is in a lower layer only: opening it for
+                      // writing would copy it up, and the passes would reach the copy alone
+    AlsoLowerLayer,   // an overlay's file copied up already: its first copy stays below
+    MaybeLowerLayer,  // an overlay's file whose layers cannot be seen from here
+    Journal,          // the file system writes file data to its journal first (data=journal)
+    InlineData,       // the data lives inside the inode, whose old copies the journal keeps
+};
+
 // What an open file is now: re-read after every pass to see whether it changed.
 struct CFileFacts {
     CFileId m_id;
@@ -130,6 +141,12 @@ public:
     // Reads `nBytes` at `nOffset` back from the medium itself, not from the system's cache.
     virtual bool ReadBack(std::int64_t nOffset, void* pData, std::size_t nBytes,
                           CFileError& error) = 0;
+    // True when ReadBack reads from the medium itself; false where the system offers no way
+    // around its cache for a file held the way this one is.
+    virtual bool ReadsBackFromMedium() const { return true; }
+    // Whether the file system keeps a copy of this file's data out of the passes' reach: its
+    // journal (data journaling, inline data). None where the system has no such thing.
+    virtual EKeptCopy GetKeptCopy() { return EKeptCopy::None; }
 };
 
 // An open folder. Its entries are reached by their bare names, relative to it; a name is
@@ -149,6 +166,13 @@ public:
     virtual bool List(std::vector<CDirEntry>& entries, CFileError& error) = 0;
     // Looks up one entry by its name.
     virtual bool Lookup(const std::string& name, CDirEntry& entry, CFileError& error) = 0;
+    // Whether the data of the file `listed` lies (or lay) in a lower layer of an overlay this
+    // folder belongs to. Asked before the file is opened for writing, which would copy it up.
+    // None off an overlay, and where the system has no such thing.
+    virtual EKeptCopy GetLayerCopy(const CDirEntry& listed) {
+        (void)listed;
+        return EKeptCopy::None;
+    }
     // Opens the sub-folder `listed`. Fails when the name is no longer a real folder or is not
     // the folder that was listed (bad path, cause 3).
     virtual std::unique_ptr<IFolder> OpenFolder(const CDirEntry& listed, CFileError& error) = 0;
@@ -211,6 +235,11 @@ public:
     virtual std::unique_ptr<IFileHandle> CreateNewFile(const std::string& name,
                                                        const std::string& displayPath,
                                                        CFileError& error) = 0;
+    // Writes this folder and the file system's journal out to the blocks they belong in, where
+    // the system allows it: a folder just made holds a block that may have held deleted data,
+    // and a journaled block freed again before it was written there keeps that data. False
+    // where it could not be done (a system without a journal to write out counts as done).
+    virtual bool SettleInPlace() { return true; }
     // Opens the top folder of the mount this folder belongs to, with the path the system
     // knows it by in `topPath` (empty when it can't tell).
     virtual std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) = 0;

@@ -55,8 +55,9 @@ public:
                                                    const std::string& folder, EBinOpen& state);
     // True for an entry of the bin folder that is the bin's own bookkeeping, left for emptying.
     virtual bool IsBookkeeping(const std::string& name) const = 0;
-    // Empties the bin: every deleted entry and its bookkeeping go. Failures are not reported.
-    virtual void Empty(const CBinLocation& bin) = 0;
+    // Empties the bin: every deleted entry and its bookkeeping go. False when the system
+    // reports that it could not; true is the system's word only, which the run checks.
+    virtual bool Empty(const CBinLocation& bin) = 0;
 };
 
 // The bins of the machine this program runs on (the freedesktop.org trash on Linux).

@@ -58,8 +58,9 @@ public:
     virtual bool Load() = 0;
     // True when the loaded library exports `name`.
     virtual bool HasEntryPoint(const char* name) = 0;
-    // SHEmptyRecycleBinW for the drive `root` with `flags`; its result is not looked at.
-    virtual void EmptyRecycleBin(const std::string& root, unsigned flags) = 0;
+    // SHEmptyRecycleBinW for the drive `root` with `flags`. False when the shell reports a
+    // failure; a bin that had nothing to empty is no failure.
+    virtual bool EmptyRecycleBin(const std::string& root, unsigned flags) = 0;
     virtual void Free() = 0;
 };
 
@@ -116,8 +117,8 @@ public:
     bool IsBookkeeping(const std::string& name) const override {
         return IsWindowsBinBookkeeping(name);
     }
-    void Empty(const CBinLocation& bin) override {
-        m_shell.EmptyRecycleBin(bin.m_strRoot, kEmptyBinQuietly);
+    bool Empty(const CBinLocation& bin) override {
+        return m_shell.EmptyRecycleBin(bin.m_strRoot, kEmptyBinQuietly);
     }
 
 private:

@@ -374,11 +374,9 @@ bool CTrashBins::IsBookkeeping(const std::string& name) const {
     return false;
 }
 
-void CTrashBins::Empty(const CBinLocation& bin) {
+bool CTrashBins::Empty(const CBinLocation& bin) {
     CTrashRoot* root = Find(bin);
-    if (root != nullptr && root->m_folder) {
-        EmptyTrashIn(*root->m_folder);
-    }
+    return root != nullptr && root->m_folder && EmptyTrashIn(*root->m_folder);
 }
 
 IRecycleBins& SystemRecycleBins() {

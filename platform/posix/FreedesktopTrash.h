@@ -75,7 +75,7 @@ public:
     // A trash's files/ holds only the user's entries: a file named "desktop.ini" there is
     // theirs, and is shredded like any other.
     bool IsBookkeeping(const std::string& name) const override;
-    void Empty(const CBinLocation& bin) override;
+    bool Empty(const CBinLocation& bin) override;
 
 private:
     CTrashRoot* Find(const CBinLocation& bin) const;

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/posix/PosixFd.h"
+#include "platform/posix/PosixLayers.h"
 #include "platform/posix/PosixSupport.h"
 
 namespace quorrel::posix {
@@ -189,6 +190,7 @@ public:
     }
 
     CVolumeFacts GetVolume() override { return VolumeOf(m_fd); }
+    EKeptCopy GetKeptCopy() override { return KeptCopyOf(m_fd); }
 
     bool HasSharedData() override {
         constexpr unsigned kBatch = 64;

@@ -13,6 +13,7 @@
 #include <cerrno>
 
 #include "platform/posix/PosixFd.h"
+#include "platform/posix/PosixLayers.h"
 #include "platform/posix/PosixSupport.h"
 
 namespace quorrel::posix {
@@ -106,6 +107,10 @@ public:
             m_bVolumeKnown = true;
         }
         return m_volume;
+    }
+    EKeptCopy GetLayerCopy(const CDirEntry& listed) override {
+        return GetVolume().m_strType == "overlay" ? LayerCopyOf(m_fd.Get(), listed.m_strName)
+                                                  : EKeptCopy::None;
     }
 
     bool List(std::vector<CDirEntry>& entries, CFileError& error) override {
@@ -342,6 +347,7 @@ public:
                                                CFileError& error) override {
         return CreateFileIn(m_fd.Get(), name, displayPath, error);
     }
+    bool SettleInPlace() override { return SettleFolderInPlace(m_fd.Get()); }
     std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) override {
         return OpenTopOf(m_fd.Get(), topPath, error);
     }

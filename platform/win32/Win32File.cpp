@@ -130,8 +130,10 @@ public:
     // copy-on-write warning covers them.
     bool HasSharedData() override { return false; }
 
-    // The file is held with share mode 0, so nothing else may open it to read past the
-    // system's cache: what was flushed is read back through this very handle.
+    // The file is held with share mode 0, so no second, unbuffered handle of it may be opened
+    // (ReOpenFile and OpenFileById are refused too), and a handle's buffering is fixed when it
+    // is opened: what was flushed is read back through this very handle, from the cache.
+    bool ReadsBackFromMedium() const override { return false; }
     bool ReadBack(std::int64_t nOffset, void* pData, std::size_t nBytes,
                   CFileError& error) override {
         LARGE_INTEGER here{};

@@ -86,13 +86,17 @@ public:
     bool HasEntryPoint(const char* name) override {
         return m_library != nullptr && ::GetProcAddress(m_library, name) != nullptr;
     }
-    void EmptyRecycleBin(const std::string& root, unsigned flags) override {
+    // The shell answers E_UNEXPECTED for a bin with nothing in it; the run looks at the bin
+    // folder afterwards anyway, so that answer is not taken for a failure.
+    bool EmptyRecycleBin(const std::string& root, unsigned flags) override {
         using EmptyFunction = HRESULT(WINAPI*)(HWND, LPCWSTR, DWORD);
         const auto empty = reinterpret_cast<EmptyFunction>(
             reinterpret_cast<void (*)()>(::GetProcAddress(m_library, "SHEmptyRecycleBinW")));
-        if (empty != nullptr) {
-            empty(nullptr, win32::Widen(root).c_str(), flags);
+        if (empty == nullptr) {
+            return false;
         }
+        const HRESULT result = empty(nullptr, win32::Widen(root).c_str(), flags);
+        return SUCCEEDED(result) || result == E_UNEXPECTED;
     }
     void Free() override {
         if (m_library != nullptr) {

@@ -2,7 +2,11 @@
 # Proves on real file systems that quorrel-shred's outcome is honest:
 #   ext4  an aborted file keeps its length, and a second run leaves no marker on the image;
 #         a sparse file far larger than the volume, with data only at its end, is shredded
-#         without filling the volume, and its data is gone;
+#         without filling the volume, and its data is gone; on an overlay over the volume, a
+#         file of the lower layer is removed without being copied up, and one copied up has its
+#         copy overwritten, each with the line that its first copy stays below, and exit 3;
+#         with data=journal, and for a file whose data lives in its inode (inline data), the
+#         line that copies remain in the journal, and exit 3;
 #   btrfs a shredded file is removed, but the run says that old copies may remain and exits 3;
 #   xfs   a file whose data is shared with a reflinked copy gets the shared-data line and
 #         exit 3, and the copy keeps its contents.
@@ -25,6 +29,8 @@ need_file_system "$fs"
 [[ -x "$shred" ]] || fail "quorrel-shred not found at $shred"
 
 make_work_folder "outcome-$fs"
+# The overlay and its upper layer's tmpfs go first on every way out.
+trap 'status=$?; unmount_overlay; set +e; (exit $status); cleanup' EXIT
 
 token=$(new_token)
 marker_lines() { count_in_image "QUORREL-MARKER-$token"; }
@@ -122,8 +128,84 @@ reflinked_copy() {
     say "xfs reflink: warned, exit 3, the copy kept its contents"
 }
 
+# Marker lines in the file `$1` (a layer's file, read through the volume, not the overlay).
+markers_in() { { LC_ALL=C grep -a -c -F -- "QUORREL-MARKER-$token" "$1" || true; }; }
+
+# An overlay whose lower layer is a folder of the volume and whose upper layer lies on a small
+# tmpfs of its own, too small to take a copy of the lower layer's big file: a run that copies it
+# up fails there. Both mounts are checked before anything is written through them.
+mount_overlay() {
+    merged="$work/merged" upperfs="$work/upperfs"
+    mkdir -p "$merged" "$upperfs"
+    mount -t tmpfs -o size=256k tmpfs "$upperfs" || fail "could not mount a tmpfs for the upper layer"
+    mountpoint -q "$upperfs" || fail "no tmpfs at $upperfs"
+    mkdir "$upperfs/upper" "$upperfs/work"
+    mount -t overlay overlay -o "lowerdir=$mnt/lower,upperdir=$upperfs/upper,workdir=$upperfs/work" \
+        "$merged" || skip "this kernel mounts no overlay"
+    [[ $(stat -f -c %T "$merged") == overlayfs ]] || fail "no overlay at $merged"
+}
+unmount_overlay() {
+    local point
+    for point in "$work/merged" "$work/upperfs"; do
+        if mountpoint -q "$point" 2>/dev/null; then umount "$point" || umount -l "$point"; fi
+    done
+}
+
+overlay_lower_layer() {
+    new_volume 128M
+    mkdir -p "$mnt/lower"
+    write_markers "$mnt/lower/image.txt" 20000  # about 780 KiB: more than the upper layer holds
+    write_markers "$mnt/lower/changed.txt" 200
+    mount_overlay
+    local below
+    below=$(markers_in "$mnt/lower/image.txt")
+    echo "a change of the user's" >>"$merged/changed.txt"  # copied up now
+    run "$merged/image.txt" "$merged/changed.txt"
+    expect_status 3
+    expect_line "* File $merged/image.txt is on an overlay: its first copy stays in the lower layer, which is never written; the file is removed without being overwritten"
+    expect_line "* File $merged/changed.txt is on an overlay: its first copy stays in the lower layer, which is never written; only the copy above it is overwritten"
+    expect_line "File $merged/changed.txt successfuly deleted "
+    [[ ! -e "$merged/image.txt" && ! -e "$merged/changed.txt" ]] || fail "an overlay file is still there"
+    local kept
+    kept=$(markers_in "$mnt/lower/image.txt")
+    [[ $kept -eq $below ]] || fail "the lower layer changed: $kept of $below marker lines"
+    unmount_overlay
+    unmount
+    say "overlay: the lower layer keeps $kept of $below marker lines, as the line says; exit 3; no copy-up"
+}
+
+data_journal() {
+    new_volume 128M
+    unmount
+    mount -t ext4 -o loop,data=journal "$image" "$mnt" || fail "mount -o data=journal failed"
+    wait_for_mount ext4
+    grep -q " $mnt ext4 .*data=journal" /proc/self/mounts || fail "$mnt is not mounted with data=journal"
+    local secret="$mnt/secret.txt"
+    write_markers "$secret" 60000  # about 2 MiB
+    sync
+    run "$secret"
+    expect_status 3
+    expect_line "* File $secret is on a file system that journals file data (data=journal): copies of its contents may remain in the journal"
+    unmount
+    say "data=journal: the line and exit 3 ($(marker_lines) marker lines remain in the image)"
+}
+
+inline_data() {
+    make_image 64M mkfs.ext4 -q -F -O inline_data
+    mount_image ext4
+    local secret="$mnt/small.txt"
+    write_markers "$secret" 2  # small enough to live in the inode
+    sync
+    lsattr "$secret" | grep -q '^[^ ]*N' || skip "this ext4 keeps no data inline"
+    run "$secret"
+    expect_status 3
+    expect_line "* File $secret keeps its data inside its inode (inline data): copies of its contents may remain in the journal"
+    unmount
+    say "inline data: the line and exit 3 ($(marker_lines) marker lines remain in the image)"
+}
+
 case "$fs" in
-    ext4) abort_then_rerun; sparse_beyond_the_volume ;;
+    ext4) abort_then_rerun; sparse_beyond_the_volume; overlay_lower_layer; data_journal; inline_data ;;
     btrfs) copy_on_write ;;
     xfs) reflinked_copy ;;
 esac

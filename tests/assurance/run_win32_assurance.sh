@@ -5,7 +5,9 @@
 # with a plain rm is reached by --free-space. After unmounting, the raw image holds no marker
 # line. A link to a folder outside a tree (which Wine shows as a reparse point) is never
 # followed: what it points at keeps its contents. (Wine cannot remove such a link, so that run
-# names it and ends in failure.) Ctrl-C cancels a run.
+# names it and ends in failure.) Ctrl-C cancels a run. --verify says its read-back came from
+# the cache. A recycle bin that Wine's shell does not empty keeps its entry, overwritten, and
+# the run names it and fails.
 #
 # Usage: run_win32_assurance.sh PATH-OF-quorrel-shred.exe WINE-PREFIX
 # Needs root, mount rights, loop devices and Wine; otherwise exits 77.
@@ -29,6 +31,7 @@ drive="$WINEPREFIX/dosdevices/m:"
 forget_drive() {
     local status=$?
     rm -f "$drive"
+    set +e  # under -e the subshell's failing status would end the trap before the unmount
     (exit "$status")
     cleanup
 }
@@ -93,6 +96,31 @@ cat "$work/run.log"
 grep -qF '* Process is aborted deleteing file M:\big.bin.' "$work/run.log" || fail "Ctrl-C: no abort line"
 [[ $(stat -c %s "$mnt/big.bin") -eq $((24 * 1024 * 1024)) ]] || fail "Ctrl-C: the file lost its length"
 rm -f "$mnt/big.bin"
+# --verify: the file is held with share mode 0, so its read-back can only come from the
+# system's cache, and the run says so.
+seq -f "QUORREL-MARKER-$token-v-%07.0f" 1 2000 >"$mnt/verified.txt"
+run --method 1 --verify 'M:\verified.txt'
+grep -qF '* File M:\verified.txt read back as written, but from the system'"'"'s cache' "$work/run.log" ||
+    fail "--verify did not say its read-back came from the cache"
+# The recycle bin, on drive C: of the prefix (Wine lists a drive added after its server started,
+# such as M:, as no drive at all): Wine's shell empties the host's trash (here the work
+# folder's own home), not the drive's bin, so the entry stays there after the emptying:
+# overwritten in place, named in a line of its own, and the run fails.
+rm -rf "$WINEPREFIX/drive_c/\$Recycle.Bin"
+expected=0 run --method 0 --recycle-bin
+sid=$(tr -d '\r' <"$work/run.log" |
+    sed -n 's/^\* Error: Could not access C:\\\$Recycle\.Bin\\\(S-[0-9-]*\)\\$/\1/p')
+[[ -n "$sid" ]] || fail "no bin folder named for drive C:"
+bin="C:\\\$Recycle.Bin\\$sid\\" bin_dir="$WINEPREFIX/drive_c/\$Recycle.Bin/$sid"
+mkdir -p "$bin_dir"
+seq -f "QUORREL-MARKER-$token-bin-%07.0f" 1 2000 >"$bin_dir/\$RQUORREL.txt"
+printf 'index' >"$bin_dir/\$IQUORREL.txt"
+expected=1 run --method 0 --recycle-bin
+grep -qF "* ${bin}\$RQUORREL.txt is still in the recycle bin after emptying" "$work/run.log" ||
+    fail "the entry the emptying left was not named"
+[[ $(stat -c %s "$bin_dir/\$RQUORREL.txt") -gt 0 && -z "$(tr -d '\0' <"$bin_dir/\$RQUORREL.txt")" ]] ||
+    fail "the bin entry was not overwritten in place"
+rm -rf "$WINEPREFIX/drive_c/\$Recycle.Bin"
 run --method 0 --free-space 'M:\'
 [[ -z "$(ls -A "$mnt" | grep -v '^lost+found$' || true)" ]] || fail "left on the volume: $(ls -A "$mnt")"
 

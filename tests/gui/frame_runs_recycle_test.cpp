@@ -207,7 +207,11 @@ void CFrameRunsRecycleTest::cancelInTheSecondOfThreeBins() {
     for (const QString& line : lines) {
         QVERIFY2(!line.contains(Trash("vol2")), qPrintable(line));
     }
-    QCOMPARE(Entries(Trash("vol1") + QStringLiteral("/files")), QStringList());
+    // nothing more is emptied: the entry in progress stays, at its full length
+    QCOMPARE(Entries(Trash("vol1") + QStringLiteral("/files")), QStringList{QStringLiteral("big")});
+    QCOMPARE(Read(Trash("vol1") + QStringLiteral("/files/big")).size(), qsizetype{4 * 1024 * 1024});
+    QCOMPARE(Entries(Trash("vol1") + QStringLiteral("/info")),
+             QStringList{QStringLiteral("big.trashinfo")});
     QCOMPARE(Read(Trash("vol2") + QStringLiteral("/files/three")), QByteArray("333"));
     QCOMPARE(Entries(Trash("vol2") + QStringLiteral("/info")),
              QStringList{QStringLiteral("three.trashinfo")});

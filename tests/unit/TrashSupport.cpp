@@ -51,13 +51,24 @@ bool CWatchedBins::BinFolder(const CBinLocation& bin, std::string& folder) {
     return bOk;
 }
 
-void CWatchedBins::Empty(const CBinLocation& bin) {
+bool CWatchedBins::Empty(const CBinLocation& bin) {
     const std::string folder = m_folders[bin.m_strRoot];
     if (!folder.empty() && folder.find('\\') == std::string::npos) {
         CollectFiles(folder, m_contentAtEmptying);
     }
     m_emptied.push_back(bin.m_strRoot);
-    m_bins.Empty(bin);
+    switch (m_emptying) {
+        case EEmptying::Fails:
+            return false;
+        case EEmptying::Lies:
+            return true;
+        case EEmptying::FailsLate:
+            m_bins.Empty(bin);
+            return false;
+        case EEmptying::Real:
+            break;
+    }
+    return m_bins.Empty(bin);
 }
 
 bool IsZeros(const std::string& content, std::size_t nLength) {

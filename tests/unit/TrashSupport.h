@@ -17,6 +17,14 @@ void PutInTrash(const std::string& trash, const std::string& name, const std::st
 // A mount table entry of a local, writable disk mounted at `mountPoint`.
 CMountEntry LocalMount(const std::string& mountPoint);
 
+// How an emptying behaves: as the system does, or failing or lying as a system may.
+enum class EEmptying {
+    Real,       // the real emptying, its answer passed on
+    Fails,      // nothing is removed, and the answer says so
+    Lies,       // nothing is removed, and the answer says done
+    FailsLate,  // everything is removed, and the answer says it failed
+};
+
 // Stands in for a set of bins and records, at each emptying, what each file under the bin
 // folder held at that moment (path -> content), and the order of the emptyings.
 class CWatchedBins final : public IRecycleBins {
@@ -34,8 +42,9 @@ public:
     bool IsBookkeeping(const std::string& name) const override {
         return m_bins.IsBookkeeping(name);
     }
-    void Empty(const CBinLocation& bin) override;
+    bool Empty(const CBinLocation& bin) override;
 
+    EEmptying m_emptying = EEmptying::Real;
     std::map<std::string, std::string> m_contentAtEmptying;
     std::vector<std::string> m_emptied;  // the roots, in order
 

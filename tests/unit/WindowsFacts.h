@@ -54,16 +54,22 @@ public:
         return m_bLoads;
     }
     bool HasEntryPoint(const char* name) override { return m_missing.empty() || m_missing != name; }
-    void EmptyRecycleBin(const std::string& root, unsigned flags) override {
+    bool EmptyRecycleBin(const std::string& root, unsigned flags) override {
         m_calls.push_back("empty " + root + " " + std::to_string(flags));
         if (m_pLog != nullptr) {
             m_linesAtEmpty.push_back(m_pLog->size());
         }
+        if (m_onEmpty) {
+            m_onEmpty(root);
+        }
+        return m_bEmpties;
     }
     void Free() override { m_calls.push_back("free"); }
 
     bool m_bLoads = true;
-    std::string m_missing;  // the entry point it lacks
+    bool m_bEmpties = true;                             // what the emptying answers
+    std::function<void(const std::string&)> m_onEmpty;  // what it does to the drive's bin
+    std::string m_missing;                              // the entry point it lacks
     std::vector<std::string> m_calls;
     // With a log to watch: how many lines it held at each emptying.
     const std::vector<std::string>* m_pLog = nullptr;

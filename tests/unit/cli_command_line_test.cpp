@@ -82,6 +82,9 @@ TEST(CliCommandLine, HelpNeedsNothingElse) {
     const std::string usage = ShredUsage();
     EXPECT_EQ(usage.rfind("Usage: quorrel-shred [--method N] [--verify] [--yes] PATH...\n", 0), 0u);
     EXPECT_NE(usage.find("--folder DIR"), std::string::npos);
+    // what overwriting gives on flash, and what to do instead
+    EXPECT_NE(usage.find("Encrypt the whole disk"), std::string::npos);
+    EXPECT_NE(usage.find("sanitize"), std::string::npos);
     EXPECT_EQ(usage.back(), '\n');
 }
 

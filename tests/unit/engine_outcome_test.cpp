@@ -122,6 +122,56 @@ TEST_F(OutcomeTest, CopyOnWriteAndSharedDataAreSaidPlainly) {
     EXPECT_EQ(m_engine.FailureCount() + engine.FailureCount(), 0);
 }
 
+// Copies the file system keeps out of the passes' reach: each is said before the passes, and
+// a file whose data lies in an overlay's lower layer only is never opened for writing (that
+// would copy it up), only removed.
+TEST_F(OutcomeTest, CopiesOutOfReachAreSaidBeforeThePasses) {
+    struct CCase {
+        EKeptCopy kept;
+        std::string line;
+        bool bWritten;
+    };
+    const std::string file = "* File " + m_path;
+    const CCase cases[] = {
+        {EKeptCopy::LowerLayer,
+         file + " is on an overlay: its first copy stays in the lower layer, which is never "
+                "written; the file is removed without being overwritten",
+         false},
+        {EKeptCopy::AlsoLowerLayer,
+         file + " is on an overlay: its first copy stays in the lower layer, which is never "
+                "written; only the copy above it is overwritten",
+         true},
+        {EKeptCopy::MaybeLowerLayer,
+         file + " is on an overlay whose layers cannot be seen: its first copy may stay in a "
+                "lower layer, which is never written",
+         true},
+        {EKeptCopy::Journal,
+         file + " is on a file system that journals file data (data=journal): copies of its "
+                "contents may remain in the journal",
+         true},
+        {EKeptCopy::InlineData,
+         file + " keeps its data inside its inode (inline data): copies of its contents may "
+                "remain in the journal",
+         true},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.line);
+        WriteFile(m_path, kSecret);
+        CFaultFileSystem files;
+        files.PretendKeptCopy(c.kept);
+        CRecordingHost host;
+        CWipeEngine engine(files, host);
+        EXPECT_EQ(engine.WipeFile(m_path, EWipeMode::Normal), EWipeOutcome::RemovedNotInPlace);
+        ASSERT_GE(host.Lines().size(), 2u);
+        EXPECT_EQ(host.Lines()[0], "Wipeing file " + m_path);
+        EXPECT_EQ(host.Lines()[1], c.line);
+        EXPECT_EQ(files.CallCount(EFileOp::Write) > 0, c.bWritten);
+        EXPECT_EQ(files.CallCount(EFileOp::Rename) > 0, c.bWritten);
+        EXPECT_FALSE(Exists(m_path));
+        EXPECT_EQ(engine.RunOutcome(), EWipeOutcome::RemovedNotInPlace);
+    }
+}
+
 // --verify reads the last pass back from the medium: a write that stored something else is
 // caught, and the file is left in place, overwritten, for another run.
 TEST_F(OutcomeTest, VerifyCatchesAWriteThatDidNotStoreWhatItWasGiven) {
@@ -143,6 +193,23 @@ TEST_F(OutcomeTest, VerifyCatchesAWriteThatDidNotStoreWhatItWasGiven) {
                                          "; it was left in place");
     EXPECT_EQ(ReadFile(m_path).size(), secret.size());
     EXPECT_EQ(m_engine.FailureCount(), 1);
+}
+
+// Where the read-back can only come from the system's cache, the file is destroyed as before,
+// and a line says what the read-back proved; the outcome is not lowered for it.
+TEST_F(OutcomeTest, AReadBackFromTheCacheIsSaidSo) {
+    m_files.PretendCachedReadBack();
+    m_engine.SetVerify(true);
+    EXPECT_EQ(m_engine.WipeFile(m_path, EWipeMode::Normal), EWipeOutcome::Destroyed);
+    EXPECT_EQ(m_host.Lines(),
+              (std::vector<std::string>{
+                  "Wipeing file " + m_path,
+                  "* File " + m_path +
+                      " read back as written, but from the system's cache, not from the disk: "
+                      "this system offers no way to read a file held for shredding from the "
+                      "disk itself",
+                  "File " + m_path + " successfuly deleted "}));
+    EXPECT_EQ(m_engine.RunOutcome(), EWipeOutcome::Destroyed);
 }
 
 }  // namespace quorrel::test

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <regex>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +31,18 @@ std::size_t IndexOf(const std::vector<std::string>& lines, const std::string& li
 
 bool Contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// "- Time: N seconds." with N a whole number.
+bool IsTimeLine(const std::string& line) {
+    const std::string head = "- Time: ";
+    const std::string tail = " seconds.";
+    if (line.size() <= head.size() + tail.size() || line.compare(0, head.size(), head) != 0 ||
+        line.compare(line.size() - tail.size(), tail.size(), tail) != 0) {
+        return false;
+    }
+    const std::string number = line.substr(head.size(), line.size() - head.size() - tail.size());
+    return number.find_first_not_of("0123456789") == std::string::npos;
 }
 
 std::string Shredded(const std::string& path) {
@@ -96,7 +107,7 @@ TEST_F(RecycleRunTest, EntriesAreOverwrittenInPlaceThenEveryBinIsEmptied) {
     const std::vector<std::string>& lines = Lines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines.front(), kStartLine);
-    EXPECT_TRUE(std::regex_match(lines.back(), std::regex("- Time: [0-9]+ seconds\\.")));
+    EXPECT_TRUE(IsTimeLine(lines.back())) << lines.back();
     // home first, then the volumes in mount-point order; the missing vol2 bin is reported
     const std::size_t nHome =
         IndexOf(lines, "Shredding resycle bin file " + homeFiles + "letter.txt");
@@ -165,21 +176,29 @@ TEST_F(RecycleRunTest, AFailingEntryDoesNotKeepTheNextOnesFromBeingShredded) {
         EXPECT_TRUE(IsZeros(m_watched.m_contentAtEmptying[files + name], 8)) << name;
     }
     EXPECT_EQ(m_watched.m_contentAtEmptying[files + first], "secret " + first);
-    // the bin is emptied all the same
+    // the bin is emptied all the same, and the entry that went unshredded is named again
     EXPECT_TRUE(ListNames(m_homeTrash + "/files").empty());
-    EXPECT_EQ(m_engine.FailureCount(), 1);
+    EXPECT_TRUE(Contains(lines, "* " + files + first +
+                                    " was removed from the recycle bin without being "
+                                    "overwritten: its contents may remain on the disk"));
+    EXPECT_EQ(m_engine.FailureCount(), 2);
     EXPECT_EQ(m_engine.RunOutcome(), EWipeOutcome::Failed);
 }
 
-TEST_F(RecycleRunTest, CancelInTheSecondOfThreeBins) {
+// Cancel in the middle of a file of the second of three bins: that bin is not emptied, its
+// entries stay as they are (the one in progress at its full length), the abort line says so,
+// and a later run reaches every entry left.
+TEST_F(RecycleRunTest, CancelEmptiesNothingMoreAndALaterRunReachesEveryEntryLeft) {
+    const std::size_t nBig = 3 * CWipeEngine::kChunkBytes + 5;
     PutInTrash(m_homeTrash, "one", "1111");
-    PutInTrash(m_vol1Trash, "two-a", std::string(1000, '2'));
-    PutInTrash(m_vol1Trash, "two-b", "2222");
+    PutInTrash(m_vol1Trash, "two-a", std::string(nBig, 'a'));
+    PutInTrash(m_vol1Trash, "two-b", std::string(nBig, 'b'));
     PutInTrash(m_vol2Trash, "three", "3333");
-    m_engine.SetWipeMethod(1);
+    m_engine.SetWipeMethod(0);
     const std::string second = "Shredding resycle bin file " + m_vol1Trash + "/files/";
-    m_host.AbortWhen([this, second] {
-        return std::any_of(Lines().begin(), Lines().end(),
+    m_host.AbortWhen([this, second] {  // once the first chunk of the second bin is written
+        return m_host.m_nPosition > 0 &&
+               std::any_of(Lines().begin(), Lines().end(),
                            [&](const std::string& l) { return l.rfind(second, 0) == 0; });
     });
 
@@ -188,17 +207,67 @@ TEST_F(RecycleRunTest, CancelInTheSecondOfThreeBins) {
     const std::vector<std::string>& lines = Lines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2], kAbortLine);  // right before the time line
-    std::size_t nStarted = 0;
-    for (const std::string& line : lines) {
-        nStarted += line.rfind(second, 0) == 0 ? 1 : 0;
-        EXPECT_EQ(line.find(m_vol2Trash), std::string::npos) << line;
-    }
-    EXPECT_EQ(nStarted, 1u);  // the run stopped inside the first entry it met
-    // the second bin was emptied, the third not touched
-    EXPECT_EQ(m_watched.m_emptied, (std::vector<std::string>{m_homeTrash, m_vol1Trash}));
-    EXPECT_TRUE(ListNames(m_vol1Trash + "/files").empty());
+    EXPECT_EQ(m_watched.m_emptied, std::vector<std::string>{m_homeTrash});
+    // both entries of the second bin stay, at full length; one was begun, one not touched
+    const std::string a = ReadFile(m_vol1Trash + "/files/two-a");
+    const std::string b = ReadFile(m_vol1Trash + "/files/two-b");
+    ASSERT_EQ(a.size(), nBig);
+    ASSERT_EQ(b.size(), nBig);
+    const bool bBegunA = a.front() == '\0';
+    EXPECT_NE(bBegunA, b.front() == '\0');
+    EXPECT_EQ((bBegunA ? a : b).back(), bBegunA ? 'a' : 'b');
+    EXPECT_EQ(bBegunA ? b : a, std::string(nBig, bBegunA ? 'b' : 'a'));
+    EXPECT_EQ(ListNames(m_vol1Trash + "/info"),
+              (std::vector<std::string>{"two-a.trashinfo", "two-b.trashinfo"}));
     EXPECT_EQ(ReadFile(m_vol2Trash + "/files/three"), "3333");
-    EXPECT_EQ(ListNames(m_vol2Trash + "/info"), std::vector<std::string>{"three.trashinfo"});
+
+    CRecordingHost laterHost;
+    CWipeEngine later(m_files, laterHost);
+    later.SetWipeMethod(0);
+    m_watched.m_contentAtEmptying.clear();
+    EXPECT_TRUE(RunWipeRecycleBin(later, m_watched));
+    for (const std::string& file : {m_vol1Trash + "/files/two-a", m_vol1Trash + "/files/two-b"}) {
+        EXPECT_TRUE(IsZeros(m_watched.m_contentAtEmptying[file], nBig)) << file;
+    }
+    EXPECT_TRUE(IsZeros(m_watched.m_contentAtEmptying[m_vol2Trash + "/files/three"], 4));
+    for (const std::string& trash : {m_homeTrash, m_vol1Trash, m_vol2Trash}) {
+        EXPECT_TRUE(ListNames(trash + "/files").empty()) << trash;
+        EXPECT_TRUE(ListNames(trash + "/info").empty()) << trash;
+    }
+}
+
+// The emptying's answer is checked, and so is the bin after it, whatever the answer was.
+TEST_F(RecycleRunTest, AnEmptyingThatFailsOrLiesFailsTheRunForEveryEntryLeft) {
+    struct CCase {
+        EEmptying emptying;
+        bool bSaysFailed;
+        bool bEntriesLeft;
+    };
+    const std::string files = m_homeTrash + "/files/";
+    for (const CCase& c : {CCase{EEmptying::Fails, true, true}, CCase{EEmptying::Lies, false, true},
+                           CCase{EEmptying::FailsLate, true, false}}) {
+        SCOPED_TRACE(static_cast<int>(c.emptying));
+        m_host.ClearLines();
+        PutInTrash(m_homeTrash, "a", "secret a");
+        PutInTrash(m_homeTrash, "b", "secret b");
+        m_watched.m_emptying = c.emptying;
+        const int nFailures = m_engine.FailureCount();
+
+        EXPECT_FALSE(Run());
+
+        const std::string failed =
+            "* Error emptying the recycle bin " + files + ": the system reports it failed";
+        EXPECT_EQ(Contains(Lines(), failed), c.bSaysFailed);
+        for (const char* name : {"a", "b"}) {
+            EXPECT_EQ(Contains(Lines(),
+                               "* " + files + name + " is still in the recycle bin after emptying"),
+                      c.bEntriesLeft)
+                << name;
+        }
+        EXPECT_EQ(m_engine.FailureCount() - nFailures,
+                  (c.bSaysFailed ? 1 : 0) + (c.bEntriesLeft ? 2 : 0));
+        EXPECT_EQ(m_engine.RunOutcome(), EWipeOutcome::Failed);
+    }
 }
 
 TEST_F(RecycleRunTest, NoTrashLocationAtAll) {

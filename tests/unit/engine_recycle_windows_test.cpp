@@ -1,6 +1,7 @@
 // WIPE Recycle Bin under the Windows rules: fake drives, token and shell, with the drives'
 // folders kept in a temporary folder ("C:\x" is <tmp>/C/x) so real files are shredded.
 #include <algorithm>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,37 @@ protected:
             path.pop_back();
             return Exists(path);
         };
+        m_shell.m_onEmpty = [this](const std::string& root) { EmptyDrive(root); };
+    }
+
+    // What the shell does: every entry of the drive's bins goes but the bins' own
+    // bookkeeping; what each file held at that moment is kept in m_atEmptying.
+    void EmptyDrive(const std::string& root) {
+        namespace fs = std::filesystem;
+        for (const char* bin : {"Recycler\\S-1-5-21-1-2-3-1004\\", "RECYCLED\\",
+                                "$Recycle.Bin\\S-1-5-21-1-2-3-1004\\"}) {
+            const fs::path folder = m_files.Map(root + bin);
+            if (!m_bShellRemoves || !fs::is_directory(folder)) {
+                continue;
+            }
+            for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+                const std::string name = entry.path().filename().string();
+                if (IsWindowsBinBookkeeping(name)) {
+                    continue;
+                }
+                if (entry.is_directory()) {
+                    for (const auto& inner : fs::recursive_directory_iterator(entry.path())) {
+                        if (inner.is_regular_file()) {
+                            m_atEmptying[inner.path().generic_string()] =
+                                ReadFile(inner.path().string());
+                        }
+                    }
+                } else {
+                    m_atEmptying[entry.path().generic_string()] = ReadFile(entry.path().string());
+                }
+                fs::remove_all(entry.path());
+            }
+        }
     }
 
     void MakeBin(const std::string& folder) {
@@ -84,6 +116,12 @@ protected:
     std::string Read(const std::string& folder, const std::string& name) {
         return ReadFile(m_files.Map(folder) + name);
     }
+    // What the file held when the shell removed it.
+    std::string ReadAtEmptying(const std::string& folder, const std::string& name) {
+        return m_atEmptying[m_files.Map(folder) + name];
+    }
+    bool m_bShellRemoves = true;
+    std::map<std::string, std::string> m_atEmptying;
     CTempDir m_dir;
     CDriveFolders m_files;
     CFakeDrives m_drives;
@@ -124,9 +162,9 @@ TEST_F(RecycleWindowsTest, NtfsOnCThenFatOnDEachEmptiedRightAfterItsOwnDrive) {
                   "File " + c + " successfuly shreded frm recykle bin ",
                   "Shredding resycle bin file " + d,
                   "File " + d + " successfuly shreded frm recykle bin ", "- Time: 0 seconds."}));
-    // the fake shell never removes anything: what it left shows what was overwritten
-    EXPECT_EQ(Read(kSidFolder, "Dc1.txt"), std::string(8, '\0'));
-    EXPECT_EQ(Read("D:\\RECYCLED\\", "Dd1.doc"), std::string(8, '\0'));
+    // what the shell removed had been overwritten
+    EXPECT_EQ(ReadAtEmptying(kSidFolder, "Dc1.txt"), std::string(8, '\0'));
+    EXPECT_EQ(ReadAtEmptying("D:\\RECYCLED\\", "Dd1.doc"), std::string(8, '\0'));
     EXPECT_EQ(Read(kSidFolder, "INFO2"), "c index");
     EXPECT_EQ(Read(kSidFolder, "desktop.ini"), "c ini");
     EXPECT_EQ(Read("D:\\RECYCLED\\", "info2"), "d index");
@@ -146,8 +184,8 @@ TEST_F(RecycleWindowsTest, FatOnlyMachineHasItsBinsShredded) {
     MakeBin("C:\\RECYCLED\\Dc2\\");
     Put("C:\\RECYCLED\\Dc2\\", "inner", "folder content");
     EXPECT_TRUE(RunWipeRecycleBin(m_engine, m_bins));
-    EXPECT_EQ(Read("C:\\RECYCLED\\", "Dc1"), std::string(3, '\0'));
-    EXPECT_EQ(Read("C:\\RECYCLED\\Dc2\\", "inner"), std::string(14, '\0'));
+    EXPECT_EQ(ReadAtEmptying("C:\\RECYCLED\\", "Dc1"), std::string(3, '\0'));
+    EXPECT_EQ(ReadAtEmptying("C:\\RECYCLED\\Dc2\\", "inner"), std::string(14, '\0'));
     const std::vector<std::string>& lines = m_host.Lines();
     EXPECT_NE(
         std::find(lines.begin(), lines.end(), "Shredding resycle bin folder C:\\RECYCLED\\Dc2"),
@@ -198,6 +236,37 @@ TEST_F(RecycleWindowsTest, NoSidTextEndsTheDriveLoopSilently) {
     EXPECT_EQ(m_host.Lines()[0], "- Start shredding recycle bin.");
     EXPECT_EQ(m_shell.m_calls, (std::vector<std::string>{"load", "empty C:\\ 7", "free"}));
     EXPECT_EQ(Read("E:\\RECYCLED\\", "De1"), "kept");
+}
+
+// The shell's word is not taken: a shell that answers done and removes nothing (as one that
+// empties another bin than this one does), and one that answers failed.
+TEST_F(RecycleWindowsTest, ABinTheShellDidNotEmptyFailsTheRunEntryByEntry) {
+    for (const bool bEmpties : {true, false}) {
+        SCOPED_TRACE(bEmpties);
+        m_host.ClearLines();
+        m_drives.Add('C', kDriveFixed, "NTFS");
+        MakeBin(kSidFolder);
+        Put(kSidFolder, "Dc1.txt", "c secret");
+        Put(kSidFolder, "desktop.ini", "c ini");
+        m_bShellRemoves = false;
+        m_shell.m_bEmpties = bEmpties;
+        const int nFailures = m_engine.FailureCount();
+
+        EXPECT_FALSE(RunWipeRecycleBin(m_engine, m_bins));
+
+        const std::string path = std::string(kSidFolder) + "Dc1.txt";
+        std::vector<std::string> expected = {
+            "- Start shredding recycle bin.", "Shredding resycle bin file " + path,
+            "File " + path + " successfuly shreded frm recykle bin "};
+        if (!bEmpties) {
+            expected.push_back("* Error emptying the recycle bin " + std::string(kSidFolder) +
+                               ": the system reports it failed");
+        }
+        expected.push_back("* " + path + " is still in the recycle bin after emptying");
+        expected.push_back("- Time: 0 seconds.");
+        EXPECT_EQ(m_host.Lines(), expected);
+        EXPECT_EQ(m_engine.FailureCount() - nFailures, bEmpties ? 1 : 2);
+    }
 }
 
 }  // namespace quorrel::test
