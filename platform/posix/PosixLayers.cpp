@@ -73,9 +73,11 @@ bool MountRecord(std::uint64_t nMount, CMountRecord& record) {
 
 // The path the open folder `fd` has in this process's view; empty when it has none.
 std::string FolderPath(int fd) {
-    const std::string link = ReopenPath(fd);
+    const int procFd = ProcFdFolder();
     std::string target(4096, '\0');
-    const ssize_t nLength = link.empty() ? -1 : ::readlink(link.c_str(), &target[0], target.size());
+    const ssize_t nLength =
+        procFd < 0 ? -1
+                   : ::readlinkat(procFd, std::to_string(fd).c_str(), &target[0], target.size());
     if (nLength <= 0 || static_cast<std::size_t>(nLength) >= target.size() || target[0] != '/') {
         return std::string();
     }

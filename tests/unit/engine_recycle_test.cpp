@@ -320,7 +320,7 @@ TEST_F(RecycleRunTest, ATrashFolderPlantedAfterTheScanIsNeverFollowed) {
             bool IsBookkeeping(const std::string& name) const override {
                 return m_bins.IsBookkeeping(name);
             }
-            void Empty(const CBinLocation& bin) override { m_bins.Empty(bin); }
+            bool Empty(const CBinLocation& bin) override { return m_bins.Empty(bin); }
 
         private:
             IRecycleBins& m_bins;
