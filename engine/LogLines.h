@@ -60,6 +60,18 @@ inline std::string RootRefused(const std::string& path) {
 inline std::string NotAnObject(const std::string& path) {
     return path + " is not a file system objekt";
 }
+// A list entry gone because an earlier entry of the same run destroyed it (the same entry
+// named again, or a folder that held it). Not a failure: what was named is gone.
+inline std::string ShreddedEarlier(const std::string& path, const std::string& earlier) {
+    return path + " is gone: " + earlier + " was shredded earlier in this run";
+}
+// A Windows path relative to a drive's own current folder ("E:notes.txt").
+inline std::string DriveRelative(const std::string& path) {
+    return "* " + path +
+           " is relative to the current folder of its drive, which this program does not use; "
+           "name it from the drive's root (" +
+           path.substr(0, 2) + "\\...)";
+}
 inline std::string AlreadyInList(const std::string& path) {
     return "* File " + path + " alredy exist in the list and wont be added";
 }

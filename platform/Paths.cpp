@@ -90,4 +90,66 @@ std::string FullPath(const std::string& path) {
     return result.empty() ? std::string(1, PreferredSeparator()) : result;
 }
 
+bool IsDotName(const std::string& name) {
+    return name == "." || name == "..";
+}
+
+bool HasPattern(const std::string& name) {
+    return name.find_first_of("*?") != std::string::npos;
+}
+
+bool ListMatches(IFolder& folder, const std::string& pattern, bool bFoldersOnly,
+                 std::vector<CDirEntry>& matches, CFileError& error) {
+    std::vector<CDirEntry> entries;
+    if (!folder.List(entries, error)) {
+        return false;
+    }
+    for (CDirEntry& entry : entries) {
+        if ((!bFoldersOnly || (entry.m_attributes & kAttrDirectory) != 0) &&
+            MatchesPattern(pattern, entry.m_strName)) {
+            matches.push_back(std::move(entry));
+        }
+    }
+    return true;
+}
+
+bool FindNamedEntry(IFileSystem& fileSystem, const std::string& path, CDirEntry& entry) {
+    const bool bFolderOnly = EndsInSeparator(path);
+    std::string name;
+    CFileError error;
+    std::unique_ptr<IFolder> folder = fileSystem.OpenParentOf(path, name, error);
+    if (!folder) {
+        return false;
+    }
+    if (folder->Lookup(name, entry, error)) {
+        return !bFolderOnly || (entry.m_attributes & kAttrDirectory) != 0;
+    }
+    // A name with pattern characters is a pattern only when no entry has it literally.
+    std::vector<CDirEntry> matches;
+    if (!HasPattern(name) || !ListMatches(*folder, name, bFolderOnly, matches, error) ||
+        matches.empty()) {
+        return false;
+    }
+    entry = matches.front();
+    return true;
+}
+
+bool EndsInSeparator(const std::string& path) {
+    return path.size() > PathRootLength(path) && IsPathSeparator(path.back());
+}
+
+std::string CollapseSeparators(const std::string& path) {
+    const std::size_t root = PathRootLength(path);
+    std::string result = path.substr(0, root);
+    for (std::size_t i = root; i < path.size(); ++i) {
+        const bool bRun = IsPathSeparator(path[i]) &&
+                          ((i > root && IsPathSeparator(path[i - 1])) ||
+                           (i == root && root > 0 && IsPathSeparator(path[root - 1])));
+        if (!bRun) {
+            result += path[i];
+        }
+    }
+    return result;
+}
+
 }  // namespace quorrel

@@ -1,4 +1,5 @@
 // The POSIX rule for paths: one separator, '/', and the current directory from getcwd.
+#include <fnmatch.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,6 +19,15 @@ char PreferredSeparator() {
 
 std::size_t PathRootLength(const std::string& path) {
     return !path.empty() && path[0] == '/' ? 1 : 0;
+}
+
+bool MatchesPattern(const std::string& pattern, const std::string& name) {
+    // No escapes: a backslash is a character of the name like any other, as on Windows.
+    return ::fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD | FNM_NOESCAPE) == 0;
+}
+
+bool IsDriveRelative(const std::string&) {
+    return false;
 }
 
 std::string CurrentDirectory() {

@@ -66,6 +66,36 @@ TEST_F(OutcomeTest, AFileThatChangesDuringItsPassesIsNotReportedDestroyed) {
     EXPECT_EQ(m_engine.FailureCount(), 0);
 }
 
+// With --verify, a file another program grows or cuts during the last pass is reported as
+// changed, and what that pass wrote is what is read back: the part grown on was written by
+// nobody, the part cut off is gone.
+TEST_F(OutcomeTest, VerifyReportsAChangeInTheLastPassAsAChange) {
+    m_engine.SetVerify(true);
+    for (const bool bGrow : {true, false}) {
+        WriteFile(m_path, kSecret);
+        bool bChanged = false;
+        const int nLastPassWrite = m_files.CallCount(EFileOp::Write) + 7;  // 3 passes, 3 chunks
+        m_host.AbortWhen([&] {
+            if (!bChanged && m_files.CallCount(EFileOp::Write) == nLastPassWrite) {
+                const int fd = ::open(m_path.c_str(), O_WRONLY | O_APPEND);
+                bChanged = bGrow ? ::write(fd, "grown", 5) == 5
+                                 : ::ftruncate(fd, static_cast<off_t>(kSecret.size() / 3)) == 0;
+                ::close(fd);
+            }
+            return false;
+        });
+        m_host.ClearLines();
+        EXPECT_EQ(m_engine.WipeFile(m_path, EWipeMode::Normal), EWipeOutcome::RemovedNotInPlace)
+            << (bGrow ? "grown" : "cut");
+        ASSERT_TRUE(bChanged);
+        EXPECT_EQ(m_host.Lines().back(),
+                  "* File " + m_path +
+                      " changed while it was being shredded: part of it may remain on the disk");
+        EXPECT_FALSE(Exists(m_path));
+    }
+    EXPECT_EQ(m_engine.FailureCount(), 0);
+}
+
 // Holes hold nothing to destroy: only the ranges that hold data are written, with every pass.
 TEST_F(OutcomeTest, OnlyTheDataOfASparseFileIsWritten) {
     const std::string sparse = m_dir / "sparse";
