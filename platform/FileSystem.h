@@ -269,7 +269,7 @@ bool ListMatches(IFolder& folder, const std::string& pattern, bool bFoldersOnly,
 
 // FindEntry's rule over the folders `fileSystem` opens: the entry of the literal name in the
 // folder that holds it, else the first match of a pattern; with a trailing separator only a
-// real folder. The caller refuses the root.
+// real folder; a drive-relative path is not found. The caller refuses the root.
 bool FindNamedEntry(IFileSystem& fileSystem, const std::string& path, CDirEntry& entry);
 
 // True when `path` ends in a separator after its root: it names the folder before it.

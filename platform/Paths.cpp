@@ -117,7 +117,9 @@ bool FindNamedEntry(IFileSystem& fileSystem, const std::string& path, CDirEntry&
     const bool bFolderOnly = EndsInSeparator(path);
     std::string name;
     CFileError error;
-    std::unique_ptr<IFolder> folder = fileSystem.OpenParentOf(path, name, error);
+    // A drive's own current folder is never used: "E:x" would be looked for in this one.
+    std::unique_ptr<IFolder> folder =
+        IsDriveRelative(path) ? nullptr : fileSystem.OpenParentOf(path, name, error);
     if (!folder) {
         return false;
     }
