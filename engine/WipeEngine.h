@@ -91,7 +91,10 @@ public:
 
     // Shreds one list entry as the file system sees it now: a folder (in recycle-bin mode when
     // it carries the system attribute) or a file. A folder counts as removed when its walk
-    // went through, as the list run takes its row out then.
+    // went through, as the list run takes its row out then. The entry of the literal name
+    // wins; else a last part holding `*` or `?` shreds every entry it matches, as if each had
+    // been named (the worst of their outcomes is the entry's). A trailing separator names the
+    // folder before it; runs of separators are shown as one.
     EWipeOutcome WipeListItem(const std::string& path);
 
     // Forgets which entries the list entries so far destroyed: a new list run begins. Within

@@ -1,5 +1,6 @@
-// Path helpers shared by every backend: pure string work over the separator rule of the
-// system (IsPathSeparator, PreferredSeparator) that each backend supplies.
+// Path helpers shared by every backend: string work over the separator and pattern rules of
+// the system (IsPathSeparator, PreferredSeparator, MatchesPattern) that each backend supplies,
+// and the look-up of a named path in the folder that holds it.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -144,10 +145,8 @@ std::string CollapseSeparators(const std::string& path) {
     const std::size_t root = PathRootLength(path);
     std::string result = path.substr(0, root);
     for (std::size_t i = root; i < path.size(); ++i) {
-        const bool bRun = IsPathSeparator(path[i]) &&
-                          ((i > root && IsPathSeparator(path[i - 1])) ||
-                           (i == root && root > 0 && IsPathSeparator(path[root - 1])));
-        if (!bRun) {
+        // A separator right after another (or after a root that ends in one) adds nothing.
+        if (!IsPathSeparator(path[i]) || i == 0 || !IsPathSeparator(path[i - 1])) {
             result += path[i];
         }
     }
