@@ -151,10 +151,8 @@ std::string ShredUsage() {
                "                 if named. A PATH ending in a separator names the folder\n"
                "                 before it. An entry named again after this run destroyed it\n"
                "                 (or a folder holding it) is said to be gone, not a failure.\n"
-               "  --folder DIR   shred the whole folder tree DIR\n"
-               "  --recycle-bin  shred what is in your trash, then empty it: ") +
+               "  --folder DIR   shred the whole folder tree DIR\n") +
            places.m_pszTrash +
-           " Asks no question.\n"
            "  --free-space DIR\n"
            "                 wipe the free space of the file system that holds DIR, where\n"
            "                 what was deleted the ordinary way (rm, an emptied trash) still\n"
@@ -173,11 +171,8 @@ std::string ShredUsage() {
            "                 1  US DoD 5220.22-M (3 passes: 0x00, 0xFF, 0x00)\n"
            "                 2  US DoD 5220.22-M (7 passes: 0x00 and 0xFF in turn)\n"
            "                 3  Strongest (30 passes: writes random data)\n"
-           "                 any other whole number writes 10 passes of 0x55\n"
-           "                 Without --method the method chosen in Quorrel's Options is used\n"
-           "                 (" +
+           "                 any other whole number writes 10 passes of 0x55\n" +
            places.m_pszSetting +
-           "), else 0.\n"
            "  --verify       read every file back from the disk after its last pass and\n"
            "                 compare it with what that pass wrote; a mismatch is a failure\n"
            "  --yes, -y      do not ask before shredding\n"
@@ -189,21 +184,12 @@ std::string ShredUsage() {
            "and no --yes nothing is changed (--recycle-bin asks nothing, as in the window).\n"
            "Every action-log line is printed on standard output (control characters in names\n"
            "shown as \\xNN); a progress bar goes to standard error when it is a terminal.\n" +
-           places.m_pszInterrupt +
-           " aborts: the file in progress keeps its\n"
-           "length, partly overwritten, and is reported, so that a later run reaches it all.\n"
-           "\n"
-           "What is never touched: the root folder, \".\" and \"..\", what a link points to, a\n"
-           "file with other names (hard links: its data is theirs too), " +
-           places.m_pszNeverIn +
-           " a file another program holds a lock on.\n"
+           places.m_pszInterrupt + "\n" + places.m_pszNeverTouched +
            "\n"
            "Which lines mean what: a line that starts with \"* \" and ends in \"may remain on\n"
            "the disk\" is a warning: the entry was removed, but old copies of its contents\n"
-           "may remain (on a copy-on-write file system: " +
-           places.m_pszCopyOnWrite +
-           ";\n"
-           "data shared with another file; a file that changed while it was shredded).\n"
+           "may remain (a copy-on-write file system, data shared with another file, a file\n"
+           "that changed while it was shredded).\n"
            "Every other line that starts with \"* \", and every line that ends in \" is not\n"
            "a file system objekt\" (the path names nothing), is a failure. Lines starting\n"
            "with \"- \" open and close a run; all other lines report progress and success.\n"

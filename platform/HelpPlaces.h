@@ -4,15 +4,15 @@
 
 namespace quorrel {
 
+// Whole lines of the help, each wrapped to its columns and ending in a line feed.
 struct CHelpPlaces {
-    const char* m_pszSetting;      // where the window's Options keep the method
-    const char* m_pszTrash;        // the --recycle-bin paragraph after "then empty it: "
-    const char* m_pszInterrupt;    // what stops a run, before " aborts: "
-    const char* m_pszNeverIn;      // the places a walk never writes, ending in ", and"
-    const char* m_pszCopyOnWrite;  // the file systems that write new data to new places
+    const char* m_pszTrash;         // the --recycle-bin option and what it visits
+    const char* m_pszSetting;       // where the window's Options keep the method
+    const char* m_pszInterrupt;     // what stops a run, and what becomes of the file in progress
+    const char* m_pszNeverTouched;  // what a run never touches
 };
 
-// This system's places, each text already wrapped to the help's columns.
+// This system's places.
 const CHelpPlaces& SystemHelpPlaces();
 
 }  // namespace quorrel

@@ -6,16 +6,21 @@ namespace quorrel {
 
 const CHelpPlaces& SystemHelpPlaces() {
     static const CHelpPlaces places{
-        "value \"Using Alorithm\" of the registry key\n"
-        "                 HKEY_CURRENT_USER\\SOFTWARE\\Tellmoor\\Quorrel\\1.0",
-        "your own folder\n"
-        "                 of the Recycle Bin on every fixed drive (\\$Recycle.Bin\\<your SID>,\n"
-        "                 on older drives \\Recycler\\<your SID> or \\RECYCLED). Every entry\n"
-        "                 in it is overwritten in place, then the Recycle Bin is emptied.",
-        "Ctrl-C, Ctrl-Break or closing the console window",
-        "other volumes mounted\n"
-        "in a folder met inside a folder (a walk stays on one), and",
-        "ReFS"};
+        "  --recycle-bin  shred what is in your Recycle Bin, then empty it: your own\n"
+        "                 folder of it on every fixed drive (X:\\$Recycle.Bin\\<your SID>,\n"
+        "                 on older drives X:\\Recycler\\<your SID> or X:\\RECYCLED). Every\n"
+        "                 entry in it is overwritten in place, then the Recycle Bin is\n"
+        "                 emptied. Asks no question.\n",
+        "                 Without --method the method chosen in Quorrel's Options is used\n"
+        "                 (value \"Using Alorithm\" of the registry key\n"
+        "                 HKEY_CURRENT_USER\\SOFTWARE\\Tellmoor\\Quorrel\\1.0), else 0.\n",
+        "Ctrl-C, Ctrl-Break or closing the console window aborts: the file in progress\n"
+        "keeps its length, partly overwritten, and is reported, so that a later run\n"
+        "reaches it all.\n",
+        "What is never touched: the root folder of a drive, \".\" and \"..\", what a link or\n"
+        "junction points to, a file with other names (hard links: its data is theirs too),\n"
+        "other volumes mounted in a folder met inside a folder (a walk stays on one), and\n"
+        "a file another program has open.\n"};
     return places;
 }
 
