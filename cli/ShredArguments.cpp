@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/HelpPlaces.h"
+
 namespace quorrel {
 
 namespace {
@@ -99,6 +101,12 @@ bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& op
             error = "--free-space takes no PATH..., no --folder and no --recycle-bin";
             return false;
         }
+        if (options.bVerify) {
+            // What a fill writes is thrown away at once: reading it back would prove nothing
+            // about the freed blocks and keep the disk full twice as long.
+            error = "--verify reads back the files a run names; --free-space names none";
+            return false;
+        }
         return true;
     }
     if (options.bRecycleBin && (bHasFolder || !options.paths.empty())) {
@@ -124,26 +132,27 @@ std::string ShredVersion(const std::string& version) {
 }
 
 std::string ShredUsage() {
-    return "Usage: quorrel-shred [--method N] [--verify] [--yes] PATH...\n"
-           "       quorrel-shred [--method N] [--verify] [--yes] --folder DIR\n"
-           "       quorrel-shred [--method N] [--verify] --recycle-bin\n"
-           "       quorrel-shred [--method N] [--yes] --free-space DIR\n"
-           "\n"
-           "Destroys files so that their contents cannot be read back: every file is\n"
-           "overwritten in place with the method's passes (each pass flushed to the disk),\n"
-           "truncated, renamed to a random name in its own folder and deleted. Folders are\n"
-           "walked depth first and removed once empty. Symbolic links and special files are\n"
-           "removed as entries; what they point to is never touched.\n"
-           "\n"
-           "  PATH...        files and folders to shred, in the order given; a name is taken\n"
-           "                 literally, * and ? match only when no entry has that name\n"
-           "  --folder DIR   shred the whole folder tree DIR\n"
-           "  --recycle-bin  shred what is in your trash, then empty it: the home trash\n"
-           "                 ($XDG_DATA_HOME/Trash, else ~/.local/share/Trash) first, then\n"
-           "                 .Trash/$UID and .Trash-$UID at the top of every mounted local,\n"
-           "                 writable file system. Every entry of a trash's files/ folder is\n"
-           "                 overwritten in place, then files/, info/ and directorysizes are\n"
-           "                 emptied. Asks no question.\n"
+    const CHelpPlaces& places = SystemHelpPlaces();
+    return std::string(
+               "Usage: quorrel-shred [--method N] [--verify] [--yes] PATH...\n"
+               "       quorrel-shred [--method N] [--verify] [--yes] --folder DIR\n"
+               "       quorrel-shred [--method N] [--verify] --recycle-bin\n"
+               "       quorrel-shred [--method N] [--yes] --free-space DIR\n"
+               "\n"
+               "Destroys files so that their contents cannot be read back: every file is\n"
+               "overwritten in place with the method's passes (each pass flushed to the disk),\n"
+               "truncated, renamed to a random name in its own folder and deleted. Folders are\n"
+               "walked depth first and removed once empty. Symbolic links and special files are\n"
+               "removed as entries; what they point to is never touched.\n"
+               "\n"
+               "  PATH...        files and folders to shred, in the order given. A name is taken\n"
+               "                 literally; only when no entry has it, * and ? in its last part\n"
+               "                 match, and every entry matched in that folder is shredded as\n"
+               "                 if named. A PATH ending in a separator names the folder\n"
+               "                 before it. An entry named again after this run destroyed it\n"
+               "                 (or a folder holding it) is said to be gone, not a failure.\n"
+               "  --folder DIR   shred the whole folder tree DIR\n") +
+           places.m_pszTrash +
            "  --free-space DIR\n"
            "                 wipe the free space of the file system that holds DIR, where\n"
            "                 what was deleted the ordinary way (rm, an emptied trash) still\n"
@@ -156,14 +165,14 @@ std::string ShredUsage() {
            "                 is not, and a \"* \" line says how much was not reached. It cannot\n"
            "                 reach old copies in the file system's journal, in snapshots, on\n"
            "                 copy-on-write file systems, or blocks an SSD has remapped.\n"
+           "                 Not with --verify: the fill is thrown away, so reading it back\n"
+           "                 would prove nothing and keep the disk full twice as long.\n"
            "  --method N     0  Simple (1 pass: writes 0x00)\n"
            "                 1  US DoD 5220.22-M (3 passes: 0x00, 0xFF, 0x00)\n"
            "                 2  US DoD 5220.22-M (7 passes: 0x00 and 0xFF in turn)\n"
            "                 3  Strongest (30 passes: writes random data)\n"
-           "                 any other whole number writes 10 passes of 0x55\n"
-           "                 Without --method the method chosen in Quorrel's Options is used\n"
-           "                 (setting \"Using Alorithm\" in ~/.config/Tellmoor/Quorrel.conf), else "
-           "0.\n"
+           "                 any other whole number writes 10 passes of 0x55\n" +
+           places.m_pszSetting +
            "  --verify       read every file back from the disk after its last pass and\n"
            "                 compare it with what that pass wrote; a mismatch is a failure\n"
            "  --yes, -y      do not ask before shredding\n"
@@ -174,21 +183,8 @@ std::string ShredUsage() {
            "Without --yes the run's question is asked on the terminal (y/N); with no terminal\n"
            "and no --yes nothing is changed (--recycle-bin asks nothing, as in the window).\n"
            "Every action-log line is printed on standard output (control characters in names\n"
-           "shown as \\xNN); a progress bar goes to standard error when it is a terminal.\n"
-           "Ctrl-C, closing the terminal or SIGTERM aborts: the file in progress keeps its\n"
-           "length, partly overwritten, and is reported, so that a later run reaches it all.\n"
-           "\n"
-           "What is never touched: the root folder, \".\" and \"..\", what a link points to, a\n"
-           "file with other names (hard links: its data is theirs too), other file systems and\n"
-           "bind mounts met inside a folder (a walk stays on one), kernel file systems (proc,\n"
-           "sysfs, ...), and a file another program holds a lock on.\n"
-           "\n"
-           "Lines that start with \"* \" report what did not go as asked. Some say that a file\n"
-           "was removed but old copies of its contents may remain on the disk: it lies on a\n"
-           "copy-on-write file system (btrfs, bcachefs, ZFS, f2fs, nilfs2), shares its data\n"
-           "with another file, or changed while it was shredded; lies on an overlay whose\n"
-           "lower layer keeps its first copy (such a file is removed without being copied\n"
-           "up); or has its data in the journal too (ext4 data=journal, inline data).\n"
+           "shown as \\xNN); a progress bar goes to standard error when it is a terminal.\n" +
+           places.m_pszInterrupt + "\n" + places.m_pszNeverTouched +
            "\n"
            "SSDs, USB sticks and memory cards: overwriting a file in place does not reach\n"
            "every old copy on flash. The drive writes new data to fresh cells and keeps old\n"
@@ -198,9 +194,24 @@ std::string ShredUsage() {
            "secure-erase command (for example blkdiscard -s, nvme sanitize, or hdparm's\n"
            "security erase).\n"
            "\n"
+           "Which lines mean what: a line that starts with \"* \" and ends in \"may remain on\n"
+           "the disk\" is a warning: the entry was removed, but old copies of its contents\n"
+           "may remain: it lies on a copy-on-write file system (btrfs, bcachefs, ZFS, f2fs,\n"
+           "nilfs2), shares its data with another file, changed while it was shredded, lies\n"
+           "on an overlay whose lower layer keeps its first copy (such a file is removed\n"
+           "without being copied up), or has its data in the journal too (ext4 data=journal,\n"
+           "inline data).\n"
+           "Every other line that starts with \"* \", and every line that ends in \" is not\n"
+           "a file system objekt\" (the path names nothing), is a failure. Lines starting\n"
+           "with \"- \" open and close a run; all other lines report progress and success.\n"
+           "The exit status is the authority. A log that cannot be written to standard\n"
+           "output is said on standard error and makes the status 1; the shredding goes on\n"
+           "to its end all the same.\n"
+           "\n"
            "Exit status: 0 every entry was destroyed; 1 an entry failed, a trash that exists\n"
-           "could not be read, the run was aborted or the question was answered no; 2 usage\n"
-           "error; 3 every entry was removed, but some could not be overwritten where they lay.\n";
+           "could not be read, the run was aborted, the question was answered no, or the log\n"
+           "could not be written; 2 usage error; 3 every entry was removed, but some could\n"
+           "not be overwritten where they lay.\n";
 }
 
 }  // namespace quorrel

@@ -104,7 +104,11 @@ std::string EscapeControls(const std::string& line) {
 void CTerminalHost::AddLine(const std::string& line) {
     ClearBar();
     const std::string shown = EscapeControls(line);
-    WriteConsoleText(EConsoleStream::Output, shown + '\n');
+    std::string reason;
+    if (!WriteConsoleText(EConsoleStream::Output, shown + '\n', &reason) &&
+        m_strOutputError.empty()) {
+        m_strOutputError = reason;  // the run goes on: a file left half done helps nobody
+    }
 }
 
 bool CTerminalHost::IsAborted() {

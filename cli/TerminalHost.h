@@ -29,6 +29,10 @@ public:
     void BeginRun() override;
     void EndRun() override;
 
+    // Why a log line could not be written to standard output (the first time it failed);
+    // empty when every line reached it.
+    const std::string& OutputError() const { return m_strOutputError; }
+
     // Makes Ctrl-C (SIGINT), SIGTERM and SIGHUP set the abort flag instead of ending the process,
     // and keeps a closed output pipe from ending it.
     static void InstallInterruptHandler();
@@ -38,6 +42,7 @@ private:
     void ClearBar();
 
     bool m_bProgress;
+    std::string m_strOutputError;
     bool m_bBarShown = false;
     std::string m_strPath;
     int m_nPass = 0;

@@ -103,13 +103,37 @@ struct CTerminalRun {
     CWipeEngine engine;
 };
 
+// Writes `text` to standard output. 0 when it got there; else says so on standard error and
+// gives 1: a script must not take a lost text for a shown one.
+int PrintText(const std::string& text) {
+    std::string reason;
+    if (WriteConsoleText(EConsoleStream::Output, text, &reason)) {
+        return kExitDone;
+    }
+    std::fprintf(stderr, "quorrel-shred: standard output could not be written: %s\n",
+                 reason.c_str());
+    return kExitFailed;
+}
+
+// The exit status of a run once it is over: `nStatus`, unless its log could not be written to
+// standard output. The shredding went on regardless; the log is what was lost, and is said so.
+int Finished(const CTerminalRun& run, int nStatus) {
+    const std::string& reason = run.host.OutputError();
+    if (reason.empty()) {
+        return nStatus;
+    }
+    std::fprintf(stderr, "quorrel-shred: the log could not be written to standard output: %s\n",
+                 reason.c_str());
+    return kExitFailed;
+}
+
 // --free-space: the question names the file system and its free space, so it is looked at
 // first; one that cannot be wiped is reported without asking.
 int RunFreeSpace(const CShredOptions& options) {
     CFreeSpaceFacts facts;
     std::string line;
     if (!DescribeFreeSpace(SystemFileSystem(), options.strFreeSpace, facts, line)) {
-        std::puts(EscapeControls(line).c_str());
+        PrintText(EscapeControls(line) + "\n");
         return kExitFailed;
     }
     const int nStatus = AskFirst(options, FreeSpaceQuestion(facts));
@@ -117,7 +141,7 @@ int RunFreeSpace(const CShredOptions& options) {
         return nStatus;
     }
     CTerminalRun run(options);
-    return Outcome(RunWipeFreeSpace(run.engine, options.strFreeSpace), run.engine);
+    return Finished(run, Outcome(RunWipeFreeSpace(run.engine, options.strFreeSpace), run.engine));
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -129,12 +153,10 @@ int Run(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     if (options.bHelp) {
-        std::fputs(ShredUsage().c_str(), stdout);
-        return kExitDone;
+        return PrintText(ShredUsage());
     }
     if (options.bVersion) {
-        std::fputs(ShredVersion(QUORREL_VERSION).c_str(), stdout);
-        return kExitDone;
+        return PrintText(ShredVersion(QUORREL_VERSION));
     }
     if (!options.strFreeSpace.empty()) {
         return RunFreeSpace(options);
@@ -152,14 +174,14 @@ int Run(const std::vector<std::string>& args) {
     CTerminalRun run(options);
     CWipeEngine& engine = run.engine;
     if (options.bRecycleBin) {
-        return Outcome(RunWipeRecycleBin(engine, SystemRecycleBins()), engine);
+        return Finished(run, Outcome(RunWipeRecycleBin(engine, SystemRecycleBins()), engine));
     }
     if (bFolderRun) {
-        return Outcome(RunWipeFolder(engine, options.strFolder), engine);
+        return Finished(run, Outcome(RunWipeFolder(engine, options.strFolder), engine));
     }
     CPathList list(options.paths);
     const bool bDone = RunWipeSelected(engine, list);
-    return Outcome(bDone && list.GetItemCount() == 0, engine);
+    return Finished(run, Outcome(bDone && list.GetItemCount() == 0, engine));
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ bool CWipeEngine::OverwriteFile(CFileRun& run) {
     for (int nPass = 0; nPass < nPasses && !m_host.IsAborted(); ++nPass) {
         run.lastPassRandom = m_random;
         run.nLastPassByte = WipePassByte(m_nWipeMethod, nPass);
+        run.lastPassRanges = run.ranges;
         m_host.OnPassStart(run.path, nPass, nPasses);
         m_host.SetProgressRange(run.DataBytes());
         m_host.SetProgressPos(0);
@@ -45,6 +46,7 @@ bool CWipeEngine::WritePass(CFileRun& run, int nPass, CFileError& error) {
     std::vector<std::uint8_t> chunk;
     std::int64_t nSinceFlush = 0;
     bool bFirstChunk = true;
+    run.nWrittenEnd = 0;
     for (const CDataRange& range : run.ranges) {
         if (!file.SeekTo(range.m_nStart, error)) {
             Fail(Quote(lines::kSeekFailed, run.path, error));
@@ -65,6 +67,7 @@ bool CWipeEngine::WritePass(CFileRun& run, int nPass, CFileError& error) {
                 return false;
             }
             nDone += static_cast<std::int64_t>(nBytes);
+            run.nWrittenEnd = range.m_nStart + nDone;
             nSinceFlush += static_cast<std::int64_t>(nBytes);
             m_host.StepProgress(static_cast<std::int64_t>(nBytes));
             if (nSinceFlush >= kFlushSliceBytes && nDone < range.m_nLength) {
@@ -120,6 +123,22 @@ bool CWipeEngine::CheckUnchanged(CFileRun& run) {
     return true;
 }
 
+// The part of the last pass's ranges that it wrote and the file still holds: a file that
+// grew during that pass has a new end no pass wrote, one cut short lost what lay past its end.
+namespace {
+std::vector<CDataRange> WrittenByLastPass(const std::vector<CDataRange>& ranges,
+                                          std::int64_t nEnd) {
+    std::vector<CDataRange> written;
+    for (const CDataRange& range : ranges) {
+        const std::int64_t nLength = std::min(range.m_nLength, nEnd - range.m_nStart);
+        if (nLength > 0) {
+            written.push_back(CDataRange{range.m_nStart, nLength});
+        }
+    }
+    return written;
+}
+}  // namespace
+
 // Reads the file back from the medium and compares it with what the last pass wrote. A file
 // that does not read back as written is left in place, overwritten, and counts as failed.
 bool CWipeEngine::VerifyLastPass(CFileRun& run) {
@@ -128,9 +147,15 @@ bool CWipeEngine::VerifyLastPass(CFileRun& run) {
     std::vector<std::uint8_t> actual;
     bool bSame = true;
     CFileError error;
-    m_host.SetProgressRange(run.DataBytes());
+    const std::vector<CDataRange> written =
+        WrittenByLastPass(run.lastPassRanges, std::min(run.nWrittenEnd, run.facts.m_size));
+    std::int64_t nBytesToRead = 0;
+    for (const CDataRange& range : written) {
+        nBytesToRead += range.m_nLength;
+    }
+    m_host.SetProgressRange(nBytesToRead);
     m_host.SetProgressPos(0);
-    for (const CDataRange& range : run.ranges) {
+    for (const CDataRange& range : written) {
         for (std::int64_t nDone = 0; bSame && nDone < range.m_nLength;) {
             const std::size_t nBytes = static_cast<std::size_t>(std::min<std::int64_t>(
                 static_cast<std::int64_t>(kChunkBytes), range.m_nLength - nDone));

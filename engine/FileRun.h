@@ -25,6 +25,8 @@ struct CWipeEngine::CFileRun {
     bool bChanged = false;           // its length or names changed during the passes
     CCrtRandom lastPassRandom;       // the generator as the last pass began, to verify it
     std::uint8_t nLastPassByte = 0;
+    std::vector<CDataRange> lastPassRanges;  // the ranges the last pass set out to write
+    std::int64_t nWrittenEnd = 0;            // where the last pass stopped writing
 
     // The bytes the passes write: the sum of the data ranges.
     std::int64_t DataBytes() const {

@@ -57,7 +57,7 @@ EWipeOutcome CWipeEngine::WipeFile(const std::string& path, EWipeMode mode) {
     if (folder && folder->Lookup(name, entry, error)) {
         return WipeFileEntry(*folder, entry, path, mode);
     }
-    if (name == "." || name == "..") {
+    if (IsDotName(name)) {
         Fail(lines::DotName(path));
     } else if (mode == EWipeMode::Normal) {
         error.m_strFileName = kUnnamedFile;  // the status step names no file

@@ -9,14 +9,6 @@
 
 namespace quorrel {
 
-namespace {
-
-bool IsDotName(const std::string& name) {
-    return name == "." || name == "..";
-}
-
-}  // namespace
-
 // One folder of the walk: its handle (let go while it is far above the current folder), its
 // listing and how far the walk has got through it.
 struct CWipeEngine::CWalkFrame {
@@ -40,6 +32,10 @@ struct CWipeEngine::CWalk {
 };
 
 bool CWipeEngine::WipeFolder(const std::string& path, EWipeMode mode) {
+    if (IsDriveRelative(path)) {
+        Fail(lines::DriveRelative(path));
+        return false;
+    }
     if (m_fs.IsFileSystemRoot(path)) {  // "/", and any other way of naming it
         Fail(lines::RootRefused(path));
         return false;
@@ -255,26 +251,6 @@ bool CWipeEngine::IsOtherMount(const IFolder& folder, const CDirEntry& entry) co
     }
     return (entry.m_attributes & kAttrDirectory) != 0 &&
            entry.m_id.m_nVolume != folder.GetId().m_nVolume;
-}
-
-EWipeOutcome CWipeEngine::WipeListItem(const std::string& path) {
-    if (IsDotName(LastPathPart(path))) {
-        Fail(lines::DotName(path));
-        return EWipeOutcome::Failed;
-    }
-    CDirEntry entry;
-    if (!m_fs.FindEntry(path, entry)) {
-        Fail(m_fs.IsFileSystemRoot(path) ? lines::RootRefused(path) : lines::NotAnObject(path));
-        return EWipeOutcome::Failed;
-    }
-    if ((entry.m_attributes & kAttrDirectory) == 0) {
-        return WipeFile(path, EWipeMode::Normal);
-    }
-    // A folder the system keeps for itself (a bin) is only overwritten, never removed.
-    const EWipeMode mode =
-        (entry.m_attributes & kAttrSystem) != 0 ? EWipeMode::RecycleBin : EWipeMode::Normal;
-    const int nWarnings = m_nWarnings;
-    return WalkOutcome(WipeFolder(path, mode), nWarnings);
 }
 
 }  // namespace quorrel

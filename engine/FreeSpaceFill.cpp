@@ -54,8 +54,8 @@ void CFreeSpaceFill::FillBigFiles() {
         if (m_nWritten > 2 * std::max<std::int64_t>(m_start.m_nTotalBytes, 1) * m_nPasses) {
             m_engine.Warn("* " + m_strTopPath +
                           " took more than twice its size without filling "
-                          "up (it may compress what it stores): its free space may not be "
-                          "overwritten");
+                          "up (it may compress what it stores): what was deleted there may "
+                          "remain on the disk");
             return;
         }
         const std::int64_t nRoom = std::min(RoomAboveReserve(), kFillFileBytes);

@@ -60,6 +60,18 @@ inline std::string RootRefused(const std::string& path) {
 inline std::string NotAnObject(const std::string& path) {
     return path + " is not a file system objekt";
 }
+// A list entry gone because an earlier entry of the same run destroyed it (the same entry
+// named again, or a folder that held it). Not a failure: what was named is gone.
+inline std::string ShreddedEarlier(const std::string& path, const std::string& earlier) {
+    return path + " is gone: " + earlier + " was shredded earlier in this run";
+}
+// A Windows path relative to a drive's own current folder ("E:notes.txt").
+inline std::string DriveRelative(const std::string& path) {
+    return "* " + path +
+           " is relative to the current folder of its drive, which this program does not use; "
+           "name it from the drive's root (" +
+           path.substr(0, 2) + "\\...)";
+}
 inline std::string AlreadyInList(const std::string& path) {
     return "* File " + path + " alredy exist in the list and wont be added";
 }
@@ -189,14 +201,15 @@ inline std::string LowerLayer(const std::string& path, bool bOverwritten) {
     return "* File " + path + " is on an overlay: its first copy stays in the lower layer, " +
            (bOverwritten ? "which is never written; only the copy above it is overwritten"
                          : "which is never written; the file is removed without being "
-                           "overwritten");
+                           "overwritten") +
+           ": old copies of its contents may remain on the disk";
 }
 
 // The same where the overlay's layers cannot be seen from here.
 inline std::string MaybeLowerLayer(const std::string& path) {
     return "* File " + path +
            " is on an overlay whose layers cannot be seen: its first copy may stay in a lower "
-           "layer, which is never written";
+           "layer, which is never written: old copies of its contents may remain on the disk";
 }
 
 // A file whose data the file system writes to its journal as well.
@@ -204,7 +217,7 @@ inline std::string JournalCopy(const std::string& path, bool bInline) {
     return "* File " + path +
            (bInline ? " keeps its data inside its inode (inline data)"
                     : " is on a file system that journals file data (data=journal)") +
-           ": copies of its contents may remain in the journal";
+           ": copies of its contents in the journal may remain on the disk";
 }
 
 // A file whose length or identity changed during its passes.
@@ -224,7 +237,8 @@ inline std::string VerifyMismatch(const std::string& path, std::int64_t nOffset)
 inline std::string VerifiedFromCache(const std::string& path) {
     return "* File " + path +
            " read back as written, but from the system's cache, not from the disk: this system "
-           "offers no way to read a file held for shredding from the disk itself";
+           "offers no way to read a file held for shredding from the disk itself; had a write "
+           "not reached it, old copies of its contents may remain on the disk";
 }
 
 // A file that could not be read back.

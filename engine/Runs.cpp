@@ -16,6 +16,7 @@ std::string MethodName(const CWipeEngine& engine) {
 bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
     IRunHost& host = engine.Host();
     host.AddLine(lines::ListBanner(MethodName(engine)));
+    engine.ForgetShredded();
     const std::int64_t nStart = engine.Now();
     int nRow = list.GetNextSelected(-1);
     host.BeginRun();
@@ -48,7 +49,8 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
     return !bAborted;
 }
 
-bool RunWipeFolder(CWipeEngine& engine, const std::string& folder) {
+bool RunWipeFolder(CWipeEngine& engine, const std::string& named) {
+    const std::string folder = CollapseSeparators(named);  // "a///" is shown, and walked, as "a/"
     IRunHost& host = engine.Host();
     host.AddLine(lines::FolderBanner(folder, MethodName(engine)));
     const std::int64_t nStart = engine.Now();

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,8 +91,16 @@ public:
 
     // Shreds one list entry as the file system sees it now: a folder (in recycle-bin mode when
     // it carries the system attribute) or a file. A folder counts as removed when its walk
-    // went through, as the list run takes its row out then.
+    // went through, as the list run takes its row out then. The entry of the literal name
+    // wins; else a last part holding `*` or `?` shreds every entry it matches, as if each had
+    // been named (the worst of their outcomes is the entry's). A trailing separator names the
+    // folder before it; runs of separators are shown as one.
     EWipeOutcome WipeListItem(const std::string& path);
+
+    // Forgets which entries the list entries so far destroyed: a new list run begins. Within
+    // a run, an entry named again after it was destroyed (or one inside a folder destroyed
+    // before) is said to be gone, and is no failure.
+    void ForgetShredded() { m_shredded.clear(); }
 
     // The same for an entry already listed in the open folder `folder`; `path` is what the log
     // calls it. A folder entry is walked, anything else wiped as a file.
@@ -113,6 +122,12 @@ private:
     struct CWalkFrame;
     struct CFileRun;
 
+    EWipeOutcome WipeNamed(IFolder& parent, const CDirEntry& entry, const std::string& path,
+                           const std::string& shown, bool bFolderOnly);
+    EWipeOutcome WipeMatches(IFolder& parent, const std::vector<CDirEntry>& matches,
+                             const std::string& shown, bool bFolderOnly);
+    EWipeOutcome NothingNamed(const std::string& path, const std::string& shown);
+    void NoteShredded(const std::string& shown);
     EWipeOutcome WipeFileEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
                                EWipeMode mode, bool bWalked = false);
     EWipeOutcome WipeAcceptedEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
@@ -160,6 +175,8 @@ private:
     int m_nWarnings = 0;
     bool m_bAborted = false;
     std::function<std::int64_t()> m_clock;
+    // The full paths of the entries the list run destroyed so far, with what the log called them.
+    std::map<std::string, std::string> m_shredded;
 };
 
 }  // namespace quorrel

@@ -17,8 +17,10 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 bool IsConsole(EConsoleStream stream);
 
 // Writes the UTF-8 `text` to the output or error stream: shown correctly on a console,
-// byte for byte (UTF-8) when redirected.
-void WriteConsoleText(EConsoleStream stream, const std::string& text);
+// byte for byte (UTF-8) when redirected. False when not all of it reached the stream (a full
+// disk, a closed pipe or stream), with the system's reason in `pReason` when given.
+bool WriteConsoleText(EConsoleStream stream, const std::string& text,
+                      std::string* pReason = nullptr);
 
 // Makes the error stream understand the cursor controls the progress bar uses ("\r", erase to
 // the end of the line). False when it cannot: then no bar is drawn.

@@ -259,8 +259,9 @@ public:
     // Reads the status of `path` itself (a final link is not followed).
     virtual bool GetStatus(const std::string& path, CFileStatus& status, CFileError& error) = 0;
     // Looks a path up the way a listing of that path would: the entry itself, or, when no
-    // entry has that literal name, the first match of a `*`/`?` pattern in its last part. A
-    // path ending in a separator and the root of the file system are not found.
+    // entry has that literal name, the first match of a `*`/`?` pattern in its last part
+    // (MatchesPattern). A path ending in a separator names the folder before it and finds
+    // only a real folder (never a link to one). The root of the file system is not found.
     virtual bool FindEntry(const std::string& path, CDirEntry& entry) = 0;
     // True when `path` names the root folder of the whole file system.
     virtual bool IsFileSystemRoot(const std::string& path) = 0;
@@ -300,5 +301,37 @@ std::string LastPathPart(const std::string& path);
 // `path` made absolute against the current directory, with "." and ".." parts resolved
 // by their names, as the open of a file reports its full path.
 std::string FullPath(const std::string& path);
+
+// True when `name` is "." or "..", which name a folder by its relation, not by a name of its
+// own.
+bool IsDotName(const std::string& name);
+
+// True when `name` holds a pattern character, `*` or `?`.
+bool HasPattern(const std::string& name);
+
+// True when the entry name `name` matches `pattern` by this system's rules: `*` any run of
+// characters, `?` any one. Here a leading "." is matched only by a "." in the pattern; on
+// Windows letter case is ignored and "*.*" matches every name, as the system's listing does.
+bool MatchesPattern(const std::string& pattern, const std::string& name);
+
+// Every entry of `folder` that `pattern` matches, in the listing's order; only real folders
+// when `bFoldersOnly`. False (with `error`) when the folder cannot be listed.
+bool ListMatches(IFolder& folder, const std::string& pattern, bool bFoldersOnly,
+                 std::vector<CDirEntry>& matches, CFileError& error);
+
+// FindEntry's rule over the folders `fileSystem` opens: the entry of the literal name in the
+// folder that holds it, else the first match of a pattern; with a trailing separator only a
+// real folder; a drive-relative path is not found. The caller refuses the root.
+bool FindNamedEntry(IFileSystem& fileSystem, const std::string& path, CDirEntry& entry);
+
+// True when `path` ends in a separator after its root: it names the folder before it.
+bool EndsInSeparator(const std::string& path);
+
+// `path` with every run of separators after its root written as one ("a///b/" is "a/b/").
+std::string CollapseSeparators(const std::string& path);
+
+// True when `path` is relative to the current folder of a drive ("E:", "E:notes.txt"), which
+// Windows keeps for each drive apart from the process's own; never true here.
+bool IsDriveRelative(const std::string& path);
 
 }  // namespace quorrel

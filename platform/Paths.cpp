@@ -1,5 +1,6 @@
-// Path helpers shared by every backend: pure string work over the separator rule of the
-// system (IsPathSeparator, PreferredSeparator) that each backend supplies.
+// Path helpers shared by every backend: string work over the separator and pattern rules of
+// the system (IsPathSeparator, PreferredSeparator, MatchesPattern) that each backend supplies,
+// and the look-up of a named path in the folder that holds it.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -88,6 +89,68 @@ std::string FullPath(const std::string& path) {
         result = JoinPath(result, part);
     }
     return result.empty() ? std::string(1, PreferredSeparator()) : result;
+}
+
+bool IsDotName(const std::string& name) {
+    return name == "." || name == "..";
+}
+
+bool HasPattern(const std::string& name) {
+    return name.find_first_of("*?") != std::string::npos;
+}
+
+bool ListMatches(IFolder& folder, const std::string& pattern, bool bFoldersOnly,
+                 std::vector<CDirEntry>& matches, CFileError& error) {
+    std::vector<CDirEntry> entries;
+    if (!folder.List(entries, error)) {
+        return false;
+    }
+    for (CDirEntry& entry : entries) {
+        if ((!bFoldersOnly || (entry.m_attributes & kAttrDirectory) != 0) &&
+            MatchesPattern(pattern, entry.m_strName)) {
+            matches.push_back(std::move(entry));
+        }
+    }
+    return true;
+}
+
+bool FindNamedEntry(IFileSystem& fileSystem, const std::string& path, CDirEntry& entry) {
+    const bool bFolderOnly = EndsInSeparator(path);
+    std::string name;
+    CFileError error;
+    // A drive's own current folder is never used: "E:x" would be looked for in this one.
+    std::unique_ptr<IFolder> folder =
+        IsDriveRelative(path) ? nullptr : fileSystem.OpenParentOf(path, name, error);
+    if (!folder) {
+        return false;
+    }
+    if (folder->Lookup(name, entry, error)) {
+        return !bFolderOnly || (entry.m_attributes & kAttrDirectory) != 0;
+    }
+    // A name with pattern characters is a pattern only when no entry has it literally.
+    std::vector<CDirEntry> matches;
+    if (!HasPattern(name) || !ListMatches(*folder, name, bFolderOnly, matches, error) ||
+        matches.empty()) {
+        return false;
+    }
+    entry = matches.front();
+    return true;
+}
+
+bool EndsInSeparator(const std::string& path) {
+    return path.size() > PathRootLength(path) && IsPathSeparator(path.back());
+}
+
+std::string CollapseSeparators(const std::string& path) {
+    const std::size_t root = PathRootLength(path);
+    std::string result = path.substr(0, root);
+    for (std::size_t i = root; i < path.size(); ++i) {
+        // A separator right after another (or after a root that ends in one) adds nothing.
+        if (!IsPathSeparator(path[i]) || i == 0 || !IsPathSeparator(path[i - 1])) {
+            result += path[i];
+        }
+    }
+    return result;
 }
 
 }  // namespace quorrel

@@ -102,6 +102,21 @@ int WipeMethodFromNumber(long long nValue) {
     return static_cast<int>(static_cast<std::uint32_t>(nValue));
 }
 
+bool WipeMethodFromText(const std::string& text, int& nMethod) {
+    const std::string number = Trim(text);
+    if (number.empty() || std::isspace(static_cast<unsigned char>(number[0]))) {
+        return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(number.c_str(), &end, 10);
+    if (errno != 0 || end == number.c_str() || *end != '\0') {
+        return false;
+    }
+    nMethod = WipeMethodFromNumber(value);
+    return true;
+}
+
 bool WipeMethodFromBytes(const std::string& bytes, int& nMethod) {
     if (bytes.size() > 4) {
         return false;
@@ -126,16 +141,8 @@ int DecodeStoredWipeMethod(const std::string& raw) {
         }
         return nMethod;
     }
-    if (raw.empty()) {
-        return 0;
-    }
-    errno = 0;
-    char* end = nullptr;
-    const long long value = std::strtoll(raw.c_str(), &end, 10);
-    if (errno != 0 || end == raw.c_str() || *end != '\0') {
-        return 0;
-    }
-    return WipeMethodFromNumber(value);
+    int nMethod = 0;
+    return WipeMethodFromText(raw, nMethod) ? nMethod : 0;
 }
 
 }  // namespace quorrel

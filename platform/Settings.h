@@ -29,6 +29,11 @@ bool ReadIniValue(const std::string& file, const std::string& group, const std::
 // A stored number as a method: its low 32 bits, as a 32-bit registry word holds them.
 int WipeMethodFromNumber(long long nValue);
 
+// A stored text that holds a whole decimal number (spaces around it allowed) as a method:
+// the number's low 32 bits. False (and `nMethod` unchanged) for any other text. The terminal
+// and the window read a text value through this one rule.
+bool WipeMethodFromText(const std::string& text, int& nMethod);
+
 // A stored byte value as a method: up to 4 bytes fill the low bytes, least significant first,
 // and the others stay 0, as a short registry value fills a 4-byte buffer. False (and
 // `nMethod` unchanged) for a longer value.

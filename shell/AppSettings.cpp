@@ -11,15 +11,10 @@ namespace quorrel {
 
 namespace {
 
-// An INI file hands numbers back as text.
+// An INI file hands numbers back as text, and so does a text value in the registry: both are
+// read by the rule quorrel-shred reads them by.
 bool FromText(const QString& text, int& nMethod) {
-    bool bOk = false;
-    const qlonglong value = text.toLongLong(&bOk);
-    if (!bOk) {
-        return false;
-    }
-    nMethod = WipeMethodFromNumber(value);
-    return true;
+    return WipeMethodFromText(text.toStdString(), nMethod);
 }
 
 }  // namespace

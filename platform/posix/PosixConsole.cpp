@@ -1,8 +1,10 @@
 // The console on POSIX systems: argv as it is, isatty, plain writes and signals.
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/Console.h"
 
@@ -48,10 +50,15 @@ bool IsConsole(EConsoleStream stream) {
     return ::isatty(DescriptorOf(stream)) != 0;
 }
 
-void WriteConsoleText(EConsoleStream stream, const std::string& text) {
+bool WriteConsoleText(EConsoleStream stream, const std::string& text, std::string* pReason) {
     std::FILE* file = stream == EConsoleStream::Output ? stdout : stderr;
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fflush(file);
+    errno = 0;
+    const bool bOk =
+        std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0;
+    if (!bOk && pReason != nullptr) {
+        *pReason = std::strerror(errno != 0 ? errno : EIO);
+    }
+    return bOk;
 }
 
 bool EnableConsoleControls() {
@@ -67,7 +74,7 @@ void CatchInterrupts() {
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGHUP, &action, nullptr);  // the terminal was closed
     // A reader that goes away (quorrel-shred | head) must not kill the run in the middle of a
-    // file; the log lines are then simply lost.
+    // file; the lost log is reported on standard error when the run is over.
     std::signal(SIGPIPE, SIG_IGN);
     // Past a file size limit (ulimit -f) a write then fails with EFBIG on that file, which is
     // reported, instead of the signal ending the run without a word.

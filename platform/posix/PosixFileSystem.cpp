@@ -1,6 +1,5 @@
 // The POSIX backend of the file layer: where a path from the user is resolved, once.
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,21 +9,6 @@
 namespace quorrel {
 
 namespace {
-
-// True when the entry `st` describes is the root folder itself. Judged on the entry, not on
-// the path: a link that points at the root is a link, and is found as one.
-bool IsRootEntry(const struct stat& st) {
-    struct stat root {};
-    return ::stat("/", &root) == 0 && root.st_dev == st.st_dev && root.st_ino == st.st_ino;
-}
-
-bool HasPattern(const std::string& name) {
-    return name.find_first_of("*?") != std::string::npos;
-}
-
-bool IsDotName(const std::string& name) {
-    return name == "." || name == "..";
-}
 
 // Opens the folder `path` names, following links in it (the user named it), as a bare
 // reference. -1 with errno set when it can't.
@@ -69,21 +53,13 @@ public:
     }
 
     bool FindEntry(const std::string& path, CDirEntry& entry) override {
-        if (path.empty() || path.back() == '/') {
+        struct stat root {};
+        if (!FindNamedEntry(*this, path, entry) || ::stat("/", &root) != 0) {
             return false;
         }
-        const std::string name = LastPathPart(path);
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0) {
-            if (IsRootEntry(st)) {
-                return false;
-            }
-            entry.m_strName = name;
-            entry.m_attributes = posix::AttributesFromMode(st.st_mode, name);
-            return true;
-        }
-        // A name with pattern characters is a pattern only when no entry has it literally.
-        return HasPattern(name) && FindPatternEntry(path, name, entry);
+        // Judged on the entry, not on the path: a link that points at the root is a link, and
+        // is found as one.
+        return entry.m_id != posix::IdOfStat(root);
     }
 
     bool IsFileSystemRoot(const std::string& path) override {
@@ -103,24 +79,6 @@ public:
             return nullptr;
         }
         return posix::MakeFolder(fd, posix::IdOfStat(st));
-    }
-
-private:
-    bool FindPatternEntry(const std::string& path, const std::string& pattern, CDirEntry& entry) {
-        std::string ignored;
-        CFileError error;
-        std::unique_ptr<IFolder> folder = OpenParentOf(path, ignored, error);
-        std::vector<CDirEntry> entries;
-        if (!folder || !folder->List(entries, error)) {
-            return false;
-        }
-        for (const CDirEntry& candidate : entries) {
-            if (::fnmatch(pattern.c_str(), candidate.m_strName.c_str(), FNM_PERIOD) == 0) {
-                entry = candidate;
-                return true;
-            }
-        }
-        return false;
     }
 };
 

@@ -126,7 +126,7 @@ public:
         entries.clear();
         while (const dirent* item = ::readdir(dir)) {
             const std::string name = item->d_name;
-            if (name == "." || name == "..") {
+            if (IsDotName(name)) {
                 continue;
             }
             CDirEntry entry;

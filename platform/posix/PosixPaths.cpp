@@ -1,4 +1,5 @@
 // The POSIX rule for paths: one separator, '/', and the current directory from getcwd.
+#include <fnmatch.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,6 +23,15 @@ std::size_t PathRootLength(const std::string& path) {
 
 std::int64_t CurrentUserNumber() {
     return static_cast<std::int64_t>(::geteuid());
+}
+
+bool MatchesPattern(const std::string& pattern, const std::string& name) {
+    // No escapes: a backslash is a character of the name like any other, as on Windows.
+    return ::fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD | FNM_NOESCAPE) == 0;
+}
+
+bool IsDriveRelative(const std::string&) {
+    return false;
 }
 
 std::string CurrentDirectory() {

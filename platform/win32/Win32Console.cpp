@@ -1,6 +1,8 @@
 // The console on Windows: the wide command line, WriteConsoleW for a console (UTF-8 bytes when
 // redirected), and Ctrl-C through a console control handler.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/Console.h"
 #include "platform/win32/Win32Support.h"
@@ -61,18 +63,28 @@ bool IsConsole(EConsoleStream stream) {
     return ::GetConsoleMode(HandleOf(stream), &nMode) != 0;
 }
 
-void WriteConsoleText(EConsoleStream stream, const std::string& text) {
+bool WriteConsoleText(EConsoleStream stream, const std::string& text, std::string* pReason) {
     std::FILE* file = stream == EConsoleStream::Output ? stdout : stderr;
+    bool bOk = false;
     if (!IsConsole(stream)) {
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fflush(file);
-        return;
+        errno = 0;
+        bOk =
+            std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0;
+        if (!bOk && pReason != nullptr) {
+            *pReason = std::strerror(errno != 0 ? errno : EIO);
+        }
+        return bOk;
     }
     std::fflush(file);
     const std::wstring wide = win32::Widen(text);
     DWORD nWritten = 0;
-    ::WriteConsoleW(HandleOf(stream), wide.data(), static_cast<DWORD>(wide.size()), &nWritten,
-                    nullptr);
+    bOk = ::WriteConsoleW(HandleOf(stream), wide.data(), static_cast<DWORD>(wide.size()), &nWritten,
+                          nullptr) != 0 &&
+          nWritten == wide.size();
+    if (!bOk && pReason != nullptr) {
+        *pReason = "the console refused the text";
+    }
+    return bOk;
 }
 
 bool EnableConsoleControls() {

@@ -8,14 +8,6 @@ namespace quorrel::win32 {
 
 namespace {
 
-bool HasPattern(const std::string& name) {
-    return name.find_first_of("*?") != std::string::npos;
-}
-
-bool IsDotName(const std::string& name) {
-    return name == "." || name == "..";
-}
-
 // The root of the volume that holds the extended `path` ("\\?\C:\"), empty when unknown.
 std::wstring VolumeRootOf(const std::wstring& path) {
     std::vector<wchar_t> root(path.size() + 2);
@@ -65,18 +57,7 @@ public:
     }
 
     bool FindEntry(const std::string& path, CDirEntry& entry) override {
-        if (path.empty() || IsPathSeparator(path.back()) || IsFileSystemRoot(path)) {
-            return false;
-        }
-        CFileStatus status;
-        CFileError error;
-        if (GetStatus(path, status, error)) {
-            entry.m_strName = LastPathPart(path);
-            entry.m_attributes = status.m_attributes;
-            return true;
-        }
-        // A name with pattern characters is a pattern only when no entry has it literally.
-        return HasPattern(LastPathPart(path)) && FindPatternEntry(path, entry);
+        return !path.empty() && !IsFileSystemRoot(path) && FindNamedEntry(*this, path, entry);
     }
 
     bool IsFileSystemRoot(const std::string& path) override {
@@ -87,31 +68,6 @@ public:
 
     std::unique_ptr<IFolder> OpenFolder(const std::string& path, CFileError& error) override {
         return OpenFolderAt(ExtendedPath(path), error);
-    }
-
-private:
-    // The first entry the system's pattern matching finds for the last part of `path`.
-    bool FindPatternEntry(const std::string& path, CDirEntry& entry) {
-        WIN32_FIND_DATAW found{};
-        HANDLE search = ::FindFirstFileExW(ExtendedPath(path).c_str(), FindExInfoBasic, &found,
-                                           FindExSearchNameMatch, nullptr, 0);
-        if (search == INVALID_HANDLE_VALUE) {
-            return false;
-        }
-        bool bFound = false;
-        do {
-            const std::string name = Narrow(std::wstring(found.cFileName));
-            if (!IsDotName(name)) {
-                entry.m_strName = name;
-                entry.m_attributes = found.dwFileAttributes;
-                if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-                    entry.m_attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY);
-                }
-                bFound = true;
-            }
-        } while (!bFound && ::FindNextFileW(search, &found));
-        ::FindClose(search);
-        return bFound;
     }
 };
 

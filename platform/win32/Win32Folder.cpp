@@ -104,7 +104,7 @@ public:
         entries.clear();
         do {
             const std::string name = Narrow(std::wstring(found.cFileName));
-            if (name == "." || name == "..") {
+            if (IsDotName(name)) {
                 continue;
             }
             CDirEntry entry;

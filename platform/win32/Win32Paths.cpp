@@ -63,6 +63,55 @@ std::int64_t CurrentUserNumber() {
     return -1;  // owners are security identifiers here, not numbers
 }
 
+namespace {
+
+// One character of a name against one of a pattern, letter case ignored the way the file
+// system compares names.
+bool SameLetter(wchar_t a, wchar_t b) {
+    return ::CompareStringOrdinal(&a, 1, &b, 1, TRUE) == CSTR_EQUAL;
+}
+
+// `*` any run, `?` any one character; the usual backtracking to the last `*`.
+bool Matches(const std::wstring& pattern, const std::wstring& name) {
+    std::size_t p = 0;
+    std::size_t n = 0;
+    std::size_t star = std::wstring::npos;
+    std::size_t resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == L'?' || SameLetter(pattern[p], name[n]))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++;
+            resume = n;
+        } else if (star != std::wstring::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') {
+        ++p;
+    }
+    return p == pattern.size();
+}
+
+}  // namespace
+
+bool MatchesPattern(const std::string& pattern, const std::string& name) {
+    // The system's listing has always taken "*.*" for every name, a dot in it or not.
+    if (pattern == "*.*") {
+        return true;
+    }
+    return Matches(win32::Widen(pattern), win32::Widen(name));
+}
+
+bool IsDriveRelative(const std::string& path) {
+    return path.size() >= 2 && IsLetter(path[0]) && path[1] == ':' &&
+           (path.size() == 2 || !IsPathSeparator(path[2]));
+}
+
 std::string CurrentDirectory() {
     std::vector<wchar_t> buffer(MAX_PATH);
     DWORD nChars = ::GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());

@@ -164,8 +164,7 @@ CFileError LastError(const std::string& name) {
 
 HANDLE OpenRelative(HANDLE folder, const std::string& name, const CRelativeOpen& how) {
     std::wstring wide = Widen(name);
-    if (name.empty() || name == "." || name == ".." ||
-        wide.find_first_of(L"\\/") != std::wstring::npos) {
+    if (name.empty() || IsDotName(name) || wide.find_first_of(L"\\/") != std::wstring::npos) {
         ::SetLastError(ERROR_INVALID_NAME);  // one entry of this folder, never a path
         return INVALID_HANDLE_VALUE;
     }

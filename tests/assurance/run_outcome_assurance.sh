@@ -162,8 +162,8 @@ overlay_lower_layer() {
     echo "a change of the user's" >>"$merged/changed.txt"  # copied up now
     run "$merged/image.txt" "$merged/changed.txt"
     expect_status 3
-    expect_line "* File $merged/image.txt is on an overlay: its first copy stays in the lower layer, which is never written; the file is removed without being overwritten"
-    expect_line "* File $merged/changed.txt is on an overlay: its first copy stays in the lower layer, which is never written; only the copy above it is overwritten"
+    expect_line "* File $merged/image.txt is on an overlay: its first copy stays in the lower layer, which is never written; the file is removed without being overwritten: old copies of its contents may remain on the disk"
+    expect_line "* File $merged/changed.txt is on an overlay: its first copy stays in the lower layer, which is never written; only the copy above it is overwritten: old copies of its contents may remain on the disk"
     expect_line "File $merged/changed.txt successfuly deleted "
     [[ ! -e "$merged/image.txt" && ! -e "$merged/changed.txt" ]] || fail "an overlay file is still there"
     local kept
@@ -185,7 +185,7 @@ data_journal() {
     sync
     run "$secret"
     expect_status 3
-    expect_line "* File $secret is on a file system that journals file data (data=journal): copies of its contents may remain in the journal"
+    expect_line "* File $secret is on a file system that journals file data (data=journal): copies of its contents in the journal may remain on the disk"
     unmount
     say "data=journal: the line and exit 3 ($(marker_lines) marker lines remain in the image)"
 }
@@ -199,7 +199,7 @@ inline_data() {
     lsattr "$secret" | grep -q '^[^ ]*N' || skip "this ext4 keeps no data inline"
     run "$secret"
     expect_status 3
-    expect_line "* File $secret keeps its data inside its inode (inline data): copies of its contents may remain in the journal"
+    expect_line "* File $secret keeps its data inside its inode (inline data): copies of its contents in the journal may remain on the disk"
     unmount
     say "inline data: the line and exit 3 ($(marker_lines) marker lines remain in the image)"
 }

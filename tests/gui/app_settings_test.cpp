@@ -93,6 +93,10 @@ void CAppSettingsTest::storedNumberIsTakenUnchanged_data() {
     QTest::newRow("largest") << QVariant(INT_MAX) << INT_MAX;
     QTest::newRow("smallest") << QVariant(INT_MIN) << INT_MIN;
     QTest::newRow("all bits as unsigned text") << QVariant(QStringLiteral("4294967295")) << -1;
+    // A text value (a REG_SZ in the registry) is read by the terminal's own rule.
+    QTest::newRow("text") << QVariant(QStringLiteral("3")) << 3;
+    QTest::newRow("text with spaces") << QVariant(QStringLiteral(" 2 ")) << 2;
+    QTest::newRow("text with a sign") << QVariant(QStringLiteral("+1")) << 1;
 }
 
 void CAppSettingsTest::storedNumberIsTakenUnchanged() {

@@ -49,7 +49,7 @@ private slots:
     void missingAndDuplicateTokensAreSkipped();
     void relativeTokenStaysRelative();
     void wildcardTokenTakesFirstMatchKind();
-    void trailingSeparatorRootAndEmptyAreNotFound();
+    void trailingSeparatorNamesTheFolderRootAndEmptyAreNotFound();
     void optionLikeNamesReachTheList();
     void nonUtf8NameKeptByteForByte();
     void documentHoldsNothing();
@@ -197,12 +197,14 @@ void CListCommandLineTest::wildcardTokenTakesFirstMatchKind() {
     QCOMPARE(m_pView->GetItemText(0, 2), QStringLiteral("File"));
 }
 
-void CListCommandLineTest::trailingSeparatorRootAndEmptyAreNotFound() {
+// A folder spelt with a trailing separator (as tab completion types it) is that folder, as
+// for a run; a file spelt that way, the root and an empty path are not found.
+void CListCommandLineTest::trailingSeparatorNamesTheFolderRootAndEmptyAreNotFound() {
     QVERIFY(MakeFolder(Temp("folder")));
-    quorrel::AddStartupPaths(*m_pView, {Temp("folder/"), "/", "", Temp("")});
-    QCOMPARE(m_pView->GetItemCount(), 0);
-    quorrel::AddStartupPaths(*m_pView, {Temp("folder")});
-    QCOMPARE(m_pView->GetItemCount(), 1);
+    QVERIFY(MakeFile(Temp("file.txt")));
+    quorrel::AddStartupPaths(*m_pView, {Temp("folder/"), Temp("file.txt/"), "/", ""});
+    QCOMPARE(Paths(), QList<QByteArray>{Temp("folder/")});
+    QCOMPARE(m_pView->GetItemText(0, 2), QStringLiteral("Folder"));
 }
 
 void CListCommandLineTest::optionLikeNamesReachTheList() {

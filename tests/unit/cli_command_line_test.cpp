@@ -128,6 +128,8 @@ TEST(CliCommandLine, UsageErrorsSayWhatIsWrong) {
         {{"--recycle-bin", "p"}, "--recycle-bin takes no PATH... and no --folder"},
         {{"--folder", "d", "--recycle-bin"}, "--recycle-bin takes no PATH... and no --folder"},
         {{"--recycle-bin", "--", "--x"}, "--recycle-bin takes no PATH... and no --folder"},
+        {{"--verify", "--free-space", "d"},
+         "--verify reads back the files a run names; --free-space names none"},
         {{"--recycle-bin=1"}, "unknown option --recycle-bin=1"},
         {{"-rf", "p"}, "unknown option -rf"},
         {{"p", "--methods=1"}, "unknown option --methods=1"},

@@ -79,10 +79,10 @@ class CShredProcess {
 public:
     // Starts the program with `args` in the folder `cwd`. Its settings come from `configHome`
     // (both XDG_CONFIG_HOME and HOME point into it unless `env` says otherwise). Standard input
-    // is `stdinFd`, or /dev/null when it is -1.
+    // is `stdinFd`, or /dev/null when it is -1; standard output is `stdoutFd` when it is not -1.
     CShredProcess(const std::vector<std::string>& args, const std::string& cwd,
                   const std::string& configHome, const std::map<std::string, std::string>& env = {},
-                  int stdinFd = -1) {
+                  int stdinFd = -1, int stdoutFd = -1) {
         std::map<std::string, std::string> vars = {{"XDG_CONFIG_HOME", configHome},
                                                    {"HOME", configHome}};
         for (const auto& [name, value] : env) {
@@ -123,7 +123,7 @@ public:
         m_pid = ::fork();
         if (m_pid == 0) {
             ::dup2(input, STDIN_FILENO);
-            ::dup2(outPipe[1], STDOUT_FILENO);
+            ::dup2(stdoutFd >= 0 ? stdoutFd : outPipe[1], STDOUT_FILENO);
             ::dup2(errPipe[1], STDERR_FILENO);
             if (::chdir(cwd.c_str()) != 0) {
                 ::_exit(127);
@@ -477,6 +477,39 @@ TEST_F(CliShred, HelpPrintsTheUsageAndChangesNothing) {
         EXPECT_EQ(run.err, "");
     }
     EXPECT_EQ(ReadFile(m_work / "f"), "keep");
+}
+
+// A log that cannot be written (a full disk) is said on standard error and makes the exit
+// status 1; the shredding itself goes on to its end.
+TEST_F(CliShred, OutputThatCannotBeWrittenIsAFailure) {
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"--help"}, "quorrel-shred: standard output could not be written: "},
+        {{"--version"}, "quorrel-shred: standard output could not be written: "},
+        {{"-y", "a", "b"}, "quorrel-shred: the log could not be written to standard output: "},
+        {{"-y", "--folder", "d"},
+         "quorrel-shred: the log could not be written to standard output: "},
+    };
+    for (const auto& c : cases) {
+        WriteFile(m_work / "a", "secret");
+        WriteFile(m_work / "b", "secret");
+        MakeFolder(m_work / "d");
+        const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(full, 0);
+        CShredProcess process(c.args, m_work.Path(), m_config.Path(), {}, -1, full);
+        ::close(full);
+        const CRun run = process.Finish();
+        EXPECT_EQ(run.nExit, 1) << c.args[0];
+        EXPECT_EQ(run.err, c.message + std::string(std::strerror(ENOSPC)) + "\n") << c.args[0];
+        const bool bRan = c.args[0] == "-y";
+        EXPECT_EQ(Exists(m_work / "a"), !bRan || c.args[1] == "--folder") << c.args[1];
+        EXPECT_EQ(Exists(m_work / "d"), !bRan || c.args[1] != "--folder") << c.args[1];
+        if (Exists(m_work / "d")) {
+            ::rmdir((m_work / "d").c_str());
+        }
+    }
 }
 
 TEST_F(CliShred, NameThatIsNotUtf8TravelsByteForByte) {

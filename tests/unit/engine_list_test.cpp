@@ -67,13 +67,15 @@ TEST_F(ListRunTest, VanishedEntryStaysDeselected) {
     EXPECT_EQ(m_host.Lines()[1], gone + " is not a file system objekt");
 }
 
-TEST_F(ListRunTest, PathEndingInASeparatorIsNotFound) {
+TEST_F(ListRunTest, PathEndingInASeparatorNamesTheFolder) {
     MakeFolder(m_dir / "folder");
-    const std::string slashed = m_dir / "folder/";
+    const std::string slashed =
+        m_dir.Path() + PreferredSeparator() + "folder" + PreferredSeparator();
     CRowList list({slashed});
     RunWipeSelected(m_engine, list);
-    EXPECT_EQ(m_host.Lines()[1], slashed + " is not a file system objekt");
-    EXPECT_TRUE(Exists(m_dir / "folder"));
+    EXPECT_EQ(m_host.Lines()[1], "Wipeing folder " + slashed);
+    EXPECT_EQ(list.GetItemCount(), 0);
+    EXPECT_FALSE(Exists(m_dir / "folder"));
 }
 
 TEST_F(ListRunTest, FailedFileStaysAndTheRunGoesOn) {

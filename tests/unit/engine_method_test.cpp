@@ -135,6 +135,34 @@ TEST(StoredWipeMethod, DecodesNumbersAndShortByteArrays) {
     EXPECT_EQ(DecodeStoredWipeMethod("@ByteArray(\\x3\\0\\0\\0)"), 3);
 }
 
+// A text value holds its number, the same for the terminal and the window (both read text
+// through this rule); any other text is no method.
+TEST(StoredWipeMethod, ATextValueIsTheNumberItHolds) {
+    const struct {
+        const char* text;
+        bool bNumber;
+        int nMethod;
+    } cases[] = {
+        {"3", true, 3},
+        {" 2\t", true, 2},
+        {"-1", true, -1},
+        {"+1", true, 1},
+        {"4294967298", true, 2},  // the low 32 bits, as a DWORD
+        {"3x", false, 0},
+        {"", false, 0},
+        {" ", false, 0},
+        {"0x3", false, 0},
+        {"3 3", false, 0},
+        {"\n3", false, 0},
+        {"99999999999999999999", false, 0},
+    };
+    for (const auto& c : cases) {
+        int nMethod = 77;
+        EXPECT_EQ(WipeMethodFromText(c.text, nMethod), c.bNumber) << "[" << c.text << "]";
+        EXPECT_EQ(nMethod, c.bNumber ? c.nMethod : 77) << "[" << c.text << "]";
+    }
+}
+
 TEST(StoredWipeMethod, AnythingElseKeepsTheDefault) {
     EXPECT_EQ(DecodeStoredWipeMethod(""), 0);
     EXPECT_EQ(DecodeStoredWipeMethod("two"), 0);

@@ -66,6 +66,36 @@ TEST_F(OutcomeTest, AFileThatChangesDuringItsPassesIsNotReportedDestroyed) {
     EXPECT_EQ(m_engine.FailureCount(), 0);
 }
 
+// With --verify, a file another program grows or cuts during the last pass is reported as
+// changed, and what that pass wrote is what is read back: the part grown on was written by
+// nobody, the part cut off is gone.
+TEST_F(OutcomeTest, VerifyReportsAChangeInTheLastPassAsAChange) {
+    m_engine.SetVerify(true);
+    for (const bool bGrow : {true, false}) {
+        WriteFile(m_path, kSecret);
+        bool bChanged = false;
+        const int nLastPassWrite = m_files.CallCount(EFileOp::Write) + 7;  // 3 passes, 3 chunks
+        m_host.AbortWhen([&] {
+            if (!bChanged && m_files.CallCount(EFileOp::Write) == nLastPassWrite) {
+                const int fd = ::open(m_path.c_str(), O_WRONLY | O_APPEND);
+                bChanged = bGrow ? ::write(fd, "grown", 5) == 5
+                                 : ::ftruncate(fd, static_cast<off_t>(kSecret.size() / 3)) == 0;
+                ::close(fd);
+            }
+            return false;
+        });
+        m_host.ClearLines();
+        EXPECT_EQ(m_engine.WipeFile(m_path, EWipeMode::Normal), EWipeOutcome::RemovedNotInPlace)
+            << (bGrow ? "grown" : "cut");
+        ASSERT_TRUE(bChanged);
+        EXPECT_EQ(m_host.Lines().back(),
+                  "* File " + m_path +
+                      " changed while it was being shredded: part of it may remain on the disk");
+        EXPECT_FALSE(Exists(m_path));
+    }
+    EXPECT_EQ(m_engine.FailureCount(), 0);
+}
+
 // Holes hold nothing to destroy: only the ranges that hold data are written, with every pass.
 TEST_F(OutcomeTest, OnlyTheDataOfASparseFileIsWritten) {
     const std::string sparse = m_dir / "sparse";
@@ -135,23 +165,26 @@ TEST_F(OutcomeTest, CopiesOutOfReachAreSaidBeforeThePasses) {
     const CCase cases[] = {
         {EKeptCopy::LowerLayer,
          file + " is on an overlay: its first copy stays in the lower layer, which is never "
-                "written; the file is removed without being overwritten",
+                "written; the file is removed without being overwritten: old copies of its "
+                "contents may remain on the disk",
          false},
         {EKeptCopy::AlsoLowerLayer,
          file + " is on an overlay: its first copy stays in the lower layer, which is never "
-                "written; only the copy above it is overwritten",
+                "written; only the copy above it is overwritten: old copies of its contents may "
+                "remain on the disk",
          true},
         {EKeptCopy::MaybeLowerLayer,
          file + " is on an overlay whose layers cannot be seen: its first copy may stay in a "
-                "lower layer, which is never written",
+                "lower layer, which is never written: old copies of its contents may remain on "
+                "the disk",
          true},
         {EKeptCopy::Journal,
          file + " is on a file system that journals file data (data=journal): copies of its "
-                "contents may remain in the journal",
+                "contents in the journal may remain on the disk",
          true},
         {EKeptCopy::InlineData,
-         file + " keeps its data inside its inode (inline data): copies of its contents may "
-                "remain in the journal",
+         file + " keeps its data inside its inode (inline data): copies of its contents in "
+                "the journal may remain on the disk",
          true},
     };
     for (const CCase& c : cases) {
@@ -207,7 +240,8 @@ TEST_F(OutcomeTest, AReadBackFromTheCacheIsSaidSo) {
                   "* File " + m_path +
                       " read back as written, but from the system's cache, not from the disk: "
                       "this system offers no way to read a file held for shredding from the "
-                      "disk itself",
+                      "disk itself; had a write not reached it, old copies of its contents may "
+                      "remain on the disk",
                   "File " + m_path + " successfuly deleted "}));
     EXPECT_EQ(m_engine.RunOutcome(), EWipeOutcome::Destroyed);
 }

@@ -99,4 +99,33 @@ TEST(PlatformPaths, FullPathStartsRelativePathsAtTheCurrentFolder) {
 }
 
 }  // namespace
+// Runs of separators are one, a trailing one names the folder before it, and patterns follow
+// the shell's rules: a leading dot is matched only by a dot, a backslash is a character.
+TEST(PlatformPaths, SpellingsAndPatterns) {
+    const struct {
+        const char* path;
+        const char* collapsed;
+        bool bEndsInSeparator;
+    } spellings[] = {
+        {"a///b//", "a/b/", true},    {"//x", "/x", false}, {"/", "/", false},
+        {"./keys/", "./keys/", true}, {"x", "x", false},
+    };
+    for (const auto& c : spellings) {
+        EXPECT_EQ(CollapseSeparators(c.path), c.collapsed) << c.path;
+        EXPECT_EQ(EndsInSeparator(c.path), c.bEndsInSeparator) << c.path;
+        EXPECT_FALSE(IsDriveRelative(c.path)) << c.path;
+    }
+    const struct {
+        const char* pattern;
+        const char* name;
+        bool bMatches;
+    } patterns[] = {
+        {"wild*.txt", "wild1.txt", true}, {"*", ".hidden", false}, {".*", ".hidden", true},
+        {"WILD*", "wild1", false},        {"a\\b", "a\\b", true},  {"?.dat", "ab.dat", false},
+    };
+    for (const auto& c : patterns) {
+        EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.bMatches) << c.pattern << " " << c.name;
+    }
+}
+
 }  // namespace quorrel::test

@@ -492,10 +492,14 @@ TEST(PlatformPosixFileSystem, FindEntryLooksUpThePathItself) {
 
     EXPECT_FALSE(Fs().FindEntry(dir / "missing", entry));
     EXPECT_FALSE(Fs().FindEntry("", entry));
-    // A trailing separator is never found, on a folder or a file.
-    EXPECT_FALSE(Fs().FindEntry(dir.Path() + "/folder/", entry));
+    // A trailing separator names the folder before it: a real folder only, never a file or
+    // a link to a folder.
+    ASSERT_TRUE(Fs().FindEntry(dir.Path() + "/folder//", entry));
+    EXPECT_EQ(entry.m_strName, "folder");
+    EXPECT_EQ(entry.m_attributes, kAttrDirectory);
+    EXPECT_TRUE(Fs().FindEntry(dir.Path() + "/", entry));
     EXPECT_FALSE(Fs().FindEntry(dir.Path() + "/file.txt/", entry));
-    EXPECT_FALSE(Fs().FindEntry(dir.Path() + "/", entry));
+    EXPECT_FALSE(Fs().FindEntry(dir.Path() + "/link/", entry));
     // Neither is the root, however it is spelt.
     EXPECT_FALSE(Fs().FindEntry("/", entry));
     EXPECT_FALSE(Fs().FindEntry("/.", entry));

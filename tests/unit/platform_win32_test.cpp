@@ -134,6 +134,10 @@ TEST(Win32Settings, TheMethodIsReadFromTheRegistry) {
     const DWORD nMethod = 3;
     const BYTE shortValue[] = {2};
     const BYTE longValue[] = {1, 0, 0, 0, 0};
+    const wchar_t three[] = L"3";  // what `reg add` without /t writes
+    const wchar_t spaced[] = L" 2 ";
+    const wchar_t word[] = L"x";
+    const wchar_t one[] = L"1";
     const struct {
         DWORD nType;
         const BYTE* pData;
@@ -143,6 +147,11 @@ TEST(Win32Settings, TheMethodIsReadFromTheRegistry) {
         {REG_DWORD, reinterpret_cast<const BYTE*>(&nMethod), sizeof nMethod, 3},
         {REG_BINARY, shortValue, sizeof shortValue, 2},
         {REG_BINARY, longValue, sizeof longValue, 0},
+        {REG_SZ, reinterpret_cast<const BYTE*>(three), sizeof three, 3},
+        {REG_SZ, reinterpret_cast<const BYTE*>(three), sizeof(wchar_t), 3},  // no terminator
+        {REG_SZ, reinterpret_cast<const BYTE*>(spaced), sizeof spaced, 2},
+        {REG_SZ, reinterpret_cast<const BYTE*>(word), sizeof word, 0},
+        {REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(one), sizeof one, 1},
     };
     for (const auto& c : cases) {
         HKEY key = nullptr;
@@ -184,6 +193,42 @@ TEST(Win32Paths, RootsAreKept) {
     EXPECT_EQ(FullPath("C:\\a\\..\\b\\.\\c"), "C:\\b\\c");
     EXPECT_EQ(JoinPath("C:\\", "x"), "C:\\x");
     EXPECT_EQ(JoinPath("C:\\a", "x"), "C:\\a\\x");
+}
+
+// The spellings Windows gives a path: separators of either kind, runs of them after a root
+// kept whole, drive-relative forms, and the listing's own pattern rules.
+TEST(Win32Paths, SpellingsAndPatterns) {
+    const struct {
+        const char* path;
+        const char* collapsed;
+        bool bEndsInSeparator;
+        bool bDriveRelative;
+    } spellings[] = {
+        {"C:\\a\\\\b//", "C:\\a\\b/", true, false},
+        {"\\\\server\\share\\\\x", "\\\\server\\share\\x", false, false},
+        {"C:\\", "C:\\", false, false},
+        {"E:", "E:", false, true},
+        {"e:notes.txt", "e:notes.txt", false, true},
+        {"E:\\notes.txt", "E:\\notes.txt", false, false},
+        {"\\\\?\\E:\\x", "\\\\?\\E:\\x", false, false},
+    };
+    for (const auto& c : spellings) {
+        EXPECT_EQ(CollapseSeparators(c.path), c.collapsed) << c.path;
+        EXPECT_EQ(EndsInSeparator(c.path), c.bEndsInSeparator) << c.path;
+        EXPECT_EQ(IsDriveRelative(c.path), c.bDriveRelative) << c.path;
+    }
+    const struct {
+        const char* pattern;
+        const char* name;
+        bool bMatches;
+    } patterns[] = {
+        {"WILD*.TXT", "wild1.txt", true},  {"*.*", "README", true}, {"?.dat", "ab.dat", false},
+        {"a*b*c", "aXbYbZc", true},        {"*", ".hidden", true},  {"w?ld", "wld", false},
+        {"*.txt", "notes.txt.bak", false},
+    };
+    for (const auto& c : patterns) {
+        EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.bMatches) << c.pattern << " " << c.name;
+    }
 }
 
 }  // namespace quorrel::test

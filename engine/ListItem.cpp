@@ -1,0 +1,146 @@
+// Shredding one list entry: what a path the user named comes to on the disk now.
+//
+// The path is resolved once: the folder that holds its last part is opened, and the entry of
+// that literal name is looked up in it; only when there is none, a last part holding `*` or
+// `?` is a pattern, and every entry it matches in that folder is shredded as if it had been
+// named, in the listing's order. A path that ends in a separator names the folder before it.
+#include <algorithm>
+
+#include "engine/LogLines.h"
+#include "engine/WipeEngine.h"
+
+namespace quorrel {
+
+namespace {
+
+// The worse of two outcomes: aborted over failed over removed-not-in-place over destroyed.
+EWipeOutcome Worse(EWipeOutcome a, EWipeOutcome b) {
+    return static_cast<int>(a) > static_cast<int>(b) ? a : b;
+}
+
+// Where the last part of the collapsed path `shown` starts.
+std::size_t LastPartStart(const std::string& shown, std::size_t nEnd) {
+    std::size_t nStart = nEnd;
+    while (nStart > 0 && !IsPathSeparator(shown[nStart - 1])) {
+        --nStart;
+    }
+    return std::max(nStart, std::min(PathRootLength(shown), nEnd));
+}
+
+}  // namespace
+
+EWipeOutcome CWipeEngine::WipeListItem(const std::string& path) {
+    // Runs of separators are shown as one; the path itself is resolved as given.
+    const std::string shown = CollapseSeparators(path);
+    const std::string name = LastPathPart(path);
+    if (IsDotName(name)) {
+        Fail(lines::DotName(shown));
+        return EWipeOutcome::Failed;
+    }
+    if (IsDriveRelative(path)) {
+        Fail(lines::DriveRelative(shown));
+        return EWipeOutcome::Failed;
+    }
+    const bool bFolderOnly = EndsInSeparator(path);
+    std::string ignored;
+    CFileError error;
+    std::unique_ptr<IFolder> parent = m_fs.OpenParentOf(path, ignored, error);
+    CDirEntry entry;
+    std::vector<CDirEntry> matches;
+    EWipeOutcome outcome = EWipeOutcome::Failed;
+    if (parent && parent->Lookup(name, entry, error)) {
+        outcome = WipeNamed(*parent, entry, path, shown, bFolderOnly);
+    } else if (parent && HasPattern(name) &&
+               ListMatches(*parent, name, bFolderOnly, matches, error) && !matches.empty()) {
+        outcome = WipeMatches(*parent, matches, shown, bFolderOnly);
+    } else {
+        return NothingNamed(path, shown);
+    }
+    if (IsRemoved(outcome)) {
+        NoteShredded(shown);
+    }
+    return outcome;
+}
+
+// One entry the user named (or a pattern matched), looked up in `parent`: a folder is walked
+// (in recycle-bin mode when it carries the system attribute), anything else wiped as a file.
+EWipeOutcome CWipeEngine::WipeNamed(IFolder& parent, const CDirEntry& entry,
+                                    const std::string& path, const std::string& shown,
+                                    bool bFolderOnly) {
+    const bool bFolder = (entry.m_attributes & kAttrDirectory) != 0;
+    if (bFolderOnly && (entry.m_attributes & kAttrReparsePoint) != 0) {
+        Fail(lines::FolderLink(shown));  // "link/" names a folder, and links are never followed
+        return EWipeOutcome::Failed;
+    }
+    if (bFolderOnly && !bFolder) {
+        Fail(lines::NotAnObject(shown));
+        return EWipeOutcome::Failed;
+    }
+    if (!bFolder) {
+        return WipeFileEntry(parent, entry, shown, EWipeMode::Normal);
+    }
+    if (m_fs.IsFileSystemRoot(path)) {  // the root reached by another name (a bind mount)
+        Fail(lines::RootRefused(shown));
+        return EWipeOutcome::Failed;
+    }
+    // A folder the system keeps for itself (a bin) is only overwritten, never removed.
+    const EWipeMode mode =
+        (entry.m_attributes & kAttrSystem) != 0 ? EWipeMode::RecycleBin : EWipeMode::Normal;
+    const int nWarnings = m_nWarnings;
+    return WalkOutcome(WalkFolder(parent, entry, shown, mode), nWarnings);
+}
+
+// Every match of a pattern, one after another as if each had been named, each with its own
+// lines: the worst of their outcomes is the entry's.
+EWipeOutcome CWipeEngine::WipeMatches(IFolder& parent, const std::vector<CDirEntry>& matches,
+                                      const std::string& shown, bool bFolderOnly) {
+    const std::size_t nEnd = bFolderOnly ? shown.size() - 1 : shown.size();
+    const std::size_t nStart = LastPartStart(shown, nEnd);
+    const std::string head = shown.substr(0, nStart);
+    const std::string tail = shown.substr(nEnd);
+    EWipeOutcome worst = EWipeOutcome::Destroyed;
+    for (std::size_t i = 0; i < matches.size(); ++i) {
+        if (i > 0 && m_host.IsAborted()) {
+            m_bAborted = true;
+            return EWipeOutcome::Aborted;
+        }
+        const std::string matchShown = head + matches[i].m_strName + tail;
+        const EWipeOutcome outcome =
+            WipeNamed(parent, matches[i], matchShown, matchShown, bFolderOnly);
+        if (IsRemoved(outcome)) {
+            NoteShredded(matchShown);
+        }
+        worst = Worse(worst, outcome);
+        if (outcome == EWipeOutcome::Aborted) {
+            break;
+        }
+    }
+    return worst;
+}
+
+// A path that names nothing now: gone with an entry shredded earlier in this run (said, not
+// a failure), the root, or nothing at all.
+EWipeOutcome CWipeEngine::NothingNamed(const std::string& path, const std::string& shown) {
+    std::string full = FullPath(shown);
+    for (;;) {
+        const auto found = m_shredded.find(full);
+        if (found != m_shredded.end()) {
+            m_host.AddLine(lines::ShreddedEarlier(shown, found->second));
+            return EWipeOutcome::Destroyed;
+        }
+        const std::string parent = ParentFolder(full);
+        if (parent == full) {
+            break;
+        }
+        full = parent;
+    }
+    Fail(m_fs.IsFileSystemRoot(path) ? lines::RootRefused(shown) : lines::NotAnObject(shown));
+    return EWipeOutcome::Failed;
+}
+
+// Notes an entry this run destroyed, under its full path, for the entries named after it.
+void CWipeEngine::NoteShredded(const std::string& shown) {
+    m_shredded.emplace(FullPath(shown), shown);
+}
+
+}  // namespace quorrel
