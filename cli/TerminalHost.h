@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/RunHost.h"
+#include "engine/RunProgress.h"
 
 namespace quorrel {
 
@@ -27,6 +28,8 @@ public:
     void OnPassStart(const std::string& path, int nPass, int nPasses) override;
     void BeginRun() override;
     void EndRun() override;
+    // The work the next run is expected to cover, for the files and bytes of the line.
+    void ExpectWork(const CRunEstimate& estimate) { m_progress.Expect(estimate); }
 
     // Makes Ctrl-C (SIGINT), SIGTERM and SIGHUP set the abort flag instead of ending the process,
     // and keeps a closed output pipe from ending it.
@@ -38,12 +41,8 @@ private:
 
     bool m_bProgress;
     bool m_bBarShown = false;
-    std::string m_strPath;
-    int m_nPass = 0;
-    int m_nPasses = 0;
-    std::int64_t m_nUpper = 0;
-    std::int64_t m_nPos = 0;
-    std::chrono::steady_clock::time_point m_passStart;
+    CRunProgress m_progress;
+    std::chrono::steady_clock::time_point m_runStart;
     std::chrono::steady_clock::time_point m_lastDraw;
 };
 

@@ -85,17 +85,18 @@ void CFrameCommandsTest::menusInOrder() {
     QCOMPARE(titles, QStringList({"&File", "&Edit", "&View", "&Help"}));
     QCOMPARE(quorrel_test::MenuTexts(*menus[0]->menu()),
              QStringList({"Add F&iles...", "Add F&older...", "-", "WIPE Selected", "WIPE All", "-",
-                          "WIPE Folder...", "WIPE Recycle Bin", "WIPE Free Space...", "-",
+                          "WIPE Folder...", "WIPE Recycle Bin", "WIPE Free &Space...", "-",
                           "Options...", "-", "E&xit"}));
     QCOMPARE(quorrel_test::MenuTexts(*menus[1]->menu()),
              QStringList({"&Remove Selected Items", "Remove All Items", "-", "Select All"}));
     QCOMPARE(quorrel_test::MenuTexts(*menus[2]->menu()),
-             QStringList({"&Toolbar", "&Status Bar", "-", "Action Log Window"}));
+             QStringList({"&Toolbar", "&Status Bar", "-", "Action Log Window", "-",
+                          "Restore Sidebar &Groups"}));
     QCOMPARE(quorrel_test::MenuTexts(*menus[3]->menu()),
              QStringList({"&Help Topics", "Tip of The Day...", "-", "&About Quorrel..."}));
     // The menu items are the commands themselves, shared with toolbar and context menu.
     QCOMPARE(menus[0]->menu()->actions().first(), Cmd(ID_ADD_FILES));
-    QCOMPARE(menus[2]->menu()->actions().last(), Cmd(ID_VIEW_OUTPUT_BAR));
+    QCOMPARE(menus[2]->menu()->actions().last(), Cmd(ID_VIEW_RESTORE_SIDEBAR));
 }
 
 void CFrameCommandsTest::acceleratorsOnTheirCommands() {

@@ -30,6 +30,8 @@ private slots:
     void itemsRunTheCommandOfTheirFolder();
     void shortcutsBelowARemovedOneKeepTheirCommands();
     void removingTheShownFolderShowsTheOtherOne();
+    void bothFoldersRemovedComeBackFromTheViewMenu();
+    void keyboardReachesAndRunsTheShortcuts();
 
 private:
     CXTOutBarCtrl& Bar() const { return *m_pFrame->findChild<CXTOutBarCtrl*>("outBar"); }
@@ -217,6 +219,38 @@ void CFrameOutBarTest::removingTheShownFolderShowsTheOtherOne() {
     ClickItem(0);  // Remove Selected, not Add Files
     QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({"/nonexistent/a"}));
     QCOMPARE(CFileDialog::AskedCount(), 0);
+}
+
+void CFrameOutBarTest::bothFoldersRemovedComeBackFromTheViewMenu() {
+    for (int i = 0; i < 2; ++i) {
+        CMessageBox::SetNextAnswer(CMessageBox::IdYes);
+        ChooseFromMenu(Bar().GetFolderRect(0).center(), "outBarRemoveFolder");
+    }
+    QCOMPARE(Bar().GetFolderCount(), 0);
+    m_pFrame->findChild<QAction*>(QStringLiteral("viewRestoreSidebar"))->trigger();
+    QCOMPARE(Bar().GetFolderCount(), 2);
+    QCOMPARE(Bar().GetSelFolder(), 0);
+    QCOMPARE(Bar().GetItemCount(), 7);
+    QCOMPARE(Bar().GetItemCount(1), 3);
+}
+
+// Tab reaches the sidebar; Down moves between shortcuts, Right opens the other folder, and
+// Enter runs the shortcut the keyboard is on: "Remove selected items from list".
+void CFrameOutBarTest::keyboardReachesAndRunsTheShortcuts() {
+    QVERIFY(Bar().focusPolicy() & Qt::TabFocus);
+    QVERIFY(!Bar().accessibleName().isEmpty());
+    quorrel_test::AddRows(View(), {"/nonexistent/a", "/nonexistent/b"});
+    View().SetItemSelected(0, true);
+    Bar().setFocus(Qt::TabFocusReason);
+    QCOMPARE(Bar().GetFocusItem(), 0);
+    QTest::keyClick(&Bar(), Qt::Key_Down);
+    QCOMPARE(Bar().GetFocusItem(), 1);
+    QTest::keyClick(&Bar(), Qt::Key_Right);
+    QCOMPARE(Bar().GetSelFolder(), 1);
+    QCOMPARE(Bar().GetFocusItem(), 0);
+    QTest::keyClick(&Bar(), Qt::Key_Space);
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({"/nonexistent/a"}));
+    QCOMPARE(Bar().GetHighlightedItem(), 0);
 }
 
 QTEST_MAIN(CFrameOutBarTest)
