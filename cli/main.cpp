@@ -168,9 +168,8 @@ int Run(const std::vector<std::string>& args) {
     }
     CTerminalRun run(options);
     CWipeEngine& engine = run.engine;
-    run.host.ExpectWork(
-        EstimateWork(SystemFileSystem(),
-                     bFolderRun ? std::vector<std::string>{options.strFolder} : options.paths));
+    run.host.ExpectWork(bFolderRun ? EstimateWork(SystemFileSystem(), {options.strFolder}, true)
+                                   : EstimateWork(SystemFileSystem(), options.paths));
     if (bFolderRun) {
         return Outcome(RunWipeFolder(engine, options.strFolder), engine);
     }

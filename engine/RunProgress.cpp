@@ -43,7 +43,7 @@ bool CountFolder(IFileSystem& fs, IFolder& folder, const std::string& path, CRun
 
 }  // namespace
 
-CRunEstimate EstimateWork(IFileSystem& fs, const std::vector<std::string>& paths,
+CRunEstimate EstimateWork(IFileSystem& fs, const std::vector<std::string>& paths, bool bFollowTop,
                           std::int64_t nBudget) {
     CRunEstimate count;
     count.m_nFiles = 0;
@@ -56,7 +56,8 @@ CRunEstimate EstimateWork(IFileSystem& fs, const std::vector<std::string>& paths
         if (!fs.GetStatus(path, status, error)) {
             continue;  // a pattern or a missing entry: the run says what it finds
         }
-        if ((status.m_attributes & kAttrDirectory) != 0) {
+        const bool bLink = (status.m_attributes & kAttrReparsePoint) != 0;
+        if ((status.m_attributes & kAttrDirectory) != 0 || (bFollowTop && bLink)) {
             std::unique_ptr<IFolder> folder = fs.OpenFolder(path, error);
             if (folder && !CountFolder(fs, *folder, path, count, nBudget)) {
                 return CRunEstimate{};

@@ -19,10 +19,11 @@ struct CRunEstimate {
 };
 
 // Counts the plain files `paths` name or hold below them, as a run would walk them (links
-// never followed, nested mounts never entered). Gives up (m_nFiles -1) after `nBudget`
-// entries, so that counting never costs much next to the run itself.
+// never followed, nested mounts never entered; with `bFollowTop`, a named path that leads to
+// a folder through a link is counted as that folder, as WIPE Folder takes it). Gives up
+// (m_nFiles -1) after `nBudget` entries, so that counting never costs much next to the run.
 CRunEstimate EstimateWork(IFileSystem& fs, const std::vector<std::string>& paths,
-                          std::int64_t nBudget = 250000);
+                          bool bFollowTop = false, std::int64_t nBudget = 250000);
 
 // The facts a display shows; counts that are not known are -1.
 struct CProgressFacts {

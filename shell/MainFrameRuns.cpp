@@ -106,7 +106,7 @@ void CMainFrame::OnWipeFolder() {
                     DisplayPath(path))) {
         return;
     }
-    m_pRunHost->ExpectWork(EstimateWork(SystemFileSystem(), {Bytes(path)}));
+    m_pRunHost->ExpectWork(EstimateWork(SystemFileSystem(), {Bytes(path)}, true));
     RunWipeFolder(Engine(), Bytes(path));
 }
 

@@ -217,9 +217,11 @@ void CWindowRunHost::EndRun() {
 void CWindowRunHost::DrawLogAsEnabled(bool bEnabledLook) {
     QListWidget& log = m_outputBar.LogList();
     if (!bEnabledLook) {
-        log.setPalette(m_logPalette);
+        // A palette of no roles of its own hands the log back to the one it inherits.
+        log.setPalette(m_bLogHadPalette ? m_logPalette : QPalette());
         return;
     }
+    m_bLogHadPalette = log.testAttribute(Qt::WA_SetPalette);
     m_logPalette = log.palette();
     QPalette palette = m_logPalette;
     for (int nRole = 0; nRole < QPalette::NColorRoles; ++nRole) {

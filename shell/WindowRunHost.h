@@ -77,6 +77,7 @@ private:
     CRunProgress m_runProgress;
     // The log's own palette, given back when the run ends.
     QPalette m_logPalette;
+    bool m_bLogHadPalette = false;
     QElapsedTimer m_sinceRunBegan;
     std::int64_t m_nUpper = 0;
     std::int64_t m_nPos = 0;
