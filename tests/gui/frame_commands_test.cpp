@@ -1,5 +1,7 @@
 // The main frame's command set: menus, toolbar, texts and prompts, the enabling rules of the
 // list commands on menus, toolbar and keys, and the list and help commands themselves.
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QDialog>
 #include <QMenuBar>
 #include <QToolBar>
@@ -35,6 +37,7 @@ private slots:
     void helpThatCannotOpenSaysSo();
     void frameKeysDoNothingInsideADialog();
     void exitClosesTheWindow();
+    void everyWidgetTheKeyboardReachesHasAName();
 
 private:
     QAction* Cmd(int nId) const { return m_pFrame->Action(nId); }
@@ -361,6 +364,24 @@ void CFrameCommandsTest::exitClosesTheWindow() {
     QVERIFY(m_pFrame->isVisible());
     Cmd(ID_APP_EXIT)->trigger();
     QVERIFY(!m_pFrame->isVisible());
+}
+
+// A screen reader names what the keyboard lands on: each shown widget that takes the focus has
+// a name of its own, or the text or tool tip it shows.
+void CFrameCommandsTest::everyWidgetTheKeyboardReachesHasAName() {
+    QStringList unnamed;
+    for (QWidget* pWidget : m_pFrame->findChildren<QWidget*>()) {
+        if (pWidget->focusPolicy() == Qt::NoFocus || !pWidget->isVisibleTo(m_pFrame.get()) ||
+            pWidget->focusProxy() != nullptr) {
+            continue;
+        }
+        QAccessibleInterface* pAccessible = QAccessible::queryAccessibleInterface(pWidget);
+        if (pAccessible == nullptr || pAccessible->text(QAccessible::Name).isEmpty()) {
+            unnamed.append(pWidget->objectName() + QLatin1Char(':') +
+                           QLatin1String(pWidget->metaObject()->className()));
+        }
+    }
+    QCOMPARE(unnamed, QStringList());
 }
 
 QTEST_MAIN(CFrameCommandsTest)
