@@ -19,8 +19,7 @@ namespace {
 // out without measuring each line again, and the widest line gives the sideways extent.
 class CLineDelegate final : public QStyledItemDelegate {
 public:
-    CLineDelegate(const CXTListBox& box)
-        : QStyledItemDelegate(const_cast<CXTListBox*>(&box)), m_box(box) {}
+    explicit CLineDelegate(CXTListBox& box) : QStyledItemDelegate(&box), m_box(box) {}
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const QSize size = QStyledItemDelegate::sizeHint(option, index);
         return QSize(std::max(size.width(), m_box.WidestLine() + kTextMargins), size.height());

@@ -114,8 +114,12 @@ void CFrameRunWindowTest::progressAndAReadableLogDuringAFolderRun() {
             // The next check shows what is new in the log and the dialog.
             QTest::qSleep(CWindowRunHost::kLogIntervalMs + 5);
         } else if (nWiped == 22) {
-            facts = QStringList{Fact(*m_pFrame, "abortFile"), Fact(*m_pFrame, "abortPass"),
-                                Fact(*m_pFrame, "abortFiles"), Fact(*m_pFrame, "abortBytes")};
+            // The path is shortened in its middle to fit; its tool tip holds it whole.
+            const auto* pFile =
+                m_pFrame->AbortDialog().findChild<QLabel*>(QStringLiteral("abortFile"));
+            facts = QStringList{pFile != nullptr ? pFile->toolTip() : QString(),
+                                Fact(*m_pFrame, "abortPass"), Fact(*m_pFrame, "abortFiles"),
+                                Fact(*m_pFrame, "abortBytes")};
             bFrameDisabled = !m_pFrame->isEnabled() && !Log().isEnabled();
             // Between the rounds that show it the log is held from painting: drawn as a round
             // shows it.
