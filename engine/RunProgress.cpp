@@ -1,7 +1,6 @@
 #include "engine/RunProgress.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "engine/FreeSpaceRun.h"
 
@@ -148,16 +147,15 @@ CProgressFacts CRunProgress::Facts(double fSeconds) const {
 }
 
 std::string FormatDuration(std::int64_t nSeconds) {
-    char text[32];
+    const auto TwoDigits = [](std::int64_t nValue) {
+        return (nValue < 10 ? "0" : "") + std::to_string(nValue);
+    };
+    const std::string minutesAndSeconds =
+        TwoDigits(nSeconds / 60 % 60) + ':' + TwoDigits(nSeconds % 60);
     if (nSeconds >= 3600) {
-        std::snprintf(
-            text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(nSeconds / 3600),
-            static_cast<long long>(nSeconds / 60 % 60), static_cast<long long>(nSeconds % 60));
-    } else {
-        std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(nSeconds / 60),
-                      static_cast<long long>(nSeconds % 60));
+        return std::to_string(nSeconds / 3600) + ':' + minutesAndSeconds;
     }
-    return text;
+    return std::to_string(nSeconds / 60) + ':' + TwoDigits(nSeconds % 60);
 }
 
 std::string ProgressLine(const CProgressFacts& facts, std::size_t nWidth) {
