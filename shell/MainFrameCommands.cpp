@@ -15,6 +15,7 @@
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
 #include "shell/OutputBar.h"
+#include "toolkit/OutBarCtrl.h"
 #include "toolkit/QtCompat.h"
 
 namespace quorrel {
@@ -143,6 +144,8 @@ void CMainFrame::ConnectCommands() {
     connect(Action(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
     connect(Action(ID_VIEW_RESTORE_SIDEBAR), &QAction::triggered, this,
             &CMainFrame::OnRestoreOutBar);
+    // Offered by the sidebar's own menu too, once the user has removed both its folders.
+    m_wndOutBar->addAction(Action(ID_VIEW_RESTORE_SIDEBAR));
     for (int nCommandId : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_OUTPUT_BAR}) {
         connect(Action(nCommandId), &QAction::triggered, this,
                 [this, nCommandId](bool bChecked) { OnViewBar(nCommandId, bChecked); });

@@ -93,7 +93,9 @@ public:
     // answer is not heeded.
     bool RemoveItem(int nIndex);
     bool RemoveFolder(int nFolder);
-    // Removes every folder without asking: for an owner that fills the control afresh.
+    // Removes every folder without asking: for an owner that fills the control afresh. Once
+    // no folder is left, the context menu offers the actions the owner added to the control
+    // (QWidget::addAction) after its own entries.
     void RemoveAllFolders();
 
     // Opens the in-place editor on the label of item `nIndex` of the selected folder (of the
