@@ -121,6 +121,7 @@ void CFrameRunWindowTest::progressAndAReadableLogDuringAFolderRun() {
                                 Fact(*m_pFrame, "abortPass"), Fact(*m_pFrame, "abortFiles"),
                                 Fact(*m_pFrame, "abortBytes")};
             bFrameDisabled = !m_pFrame->isEnabled() && !Log().isEnabled();
+            nCurrentRow = Log().currentRow();  // as the run's last round left it
             // Between the rounds that show it the log is held from painting: drawn as a round
             // shows it.
             const bool bUpdates = Log().updatesEnabled();
@@ -128,7 +129,6 @@ void CFrameRunWindowTest::progressAndAReadableLogDuringAFolderRun() {
             m_pFrame->OutputBar().ShowLastLine();
             nDark = DarkPixels(Log().viewport()->grab().toImage());
             Log().setUpdatesEnabled(bUpdates);
-            nCurrentRow = Log().currentRow();
         }
     });
     CFileDialog::SetNextDirectory(QFile::decodeName(folder));
