@@ -136,7 +136,7 @@ std::string ShredUsage() {
     return std::string(
                "Usage: quorrel-shred [--method N] [--verify] [--yes] PATH...\n"
                "       quorrel-shred [--method N] [--verify] [--yes] --folder DIR\n"
-               "       quorrel-shred [--method N] [--verify] --recycle-bin\n"
+               "       quorrel-shred [--method N] [--verify] [--yes] --recycle-bin\n"
                "       quorrel-shred [--method N] [--yes] --free-space DIR\n"
                "\n"
                "Destroys files so that their contents cannot be read back: every file is\n"
@@ -181,7 +181,7 @@ std::string ShredUsage() {
            "  --             end of options: every later argument is a path\n"
            "\n"
            "Without --yes the run's question is asked on the terminal (y/N); with no terminal\n"
-           "and no --yes nothing is changed (--recycle-bin asks nothing, as in the window).\n"
+           "and no --yes nothing is changed.\n"
            "Every action-log line is printed on standard output (control characters in names\n"
            "shown as \\xNN); a progress bar goes to standard error when it is a terminal.\n" +
            places.m_pszInterrupt + "\n" + places.m_pszNeverTouched +

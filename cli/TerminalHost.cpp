@@ -11,19 +11,9 @@ namespace {
 // The bar is redrawn at most this often.
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 
-std::string Mebibytes(std::int64_t nBytes) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f MiB", static_cast<double>(nBytes) / (1024.0 * 1024.0));
-    return text;
-}
-
-// The end of `path` that fits in `nWidth` characters.
-std::string Tail(const std::string& path, std::size_t nWidth) {
-    if (path.size() <= nWidth) {
-        return path;
-    }
-    return "..." + path.substr(path.size() - (nWidth - 3));
-}
+// The line is kept within this many characters, the width of the narrowest usual terminal
+// less one, so that it never wraps and "\r" always returns to its start.
+constexpr std::size_t kLineWidth = 79;
 
 }  // namespace
 
@@ -117,36 +107,36 @@ bool CTerminalHost::IsAborted() {
 }
 
 void CTerminalHost::SetProgressRange(std::int64_t nUpper) {
-    m_nUpper = nUpper;
+    m_progress.SetRange(nUpper);
 }
 
 void CTerminalHost::SetProgressPos(std::int64_t nPos) {
-    m_nPos = nPos;
+    m_progress.SetPos(nPos);
 }
 
 void CTerminalHost::StepProgress(std::int64_t nBytes) {
-    m_nPos += nBytes;
+    m_progress.Step(nBytes);
 }
 
 void CTerminalHost::OnPassStart(const std::string& path, int nPass, int nPasses) {
-    m_strPath = path;
-    m_nPass = nPass;
-    m_nPasses = nPasses;
-    m_nPos = 0;  // every pass starts from the first byte; the rate is of this pass
-    m_passStart = std::chrono::steady_clock::now();
+    m_progress.OnPassStart(path, nPass, nPasses);
     Draw(true);
 }
 
 // A terminal run is the process's only run: a Ctrl-C that came before the work began still
 // counts, so the flag is not cleared here.
-void CTerminalHost::BeginRun() {}
+void CTerminalHost::BeginRun() {
+    m_progress.Begin();
+    m_runStart = std::chrono::steady_clock::now();
+}
 
 void CTerminalHost::EndRun() {
     ClearBar();
+    m_progress.End();
 }
 
 void CTerminalHost::Draw(bool bForce) {
-    if (!m_bProgress || m_strPath.empty()) {
+    if (!m_bProgress) {
         return;
     }
     const auto now = std::chrono::steady_clock::now();
@@ -154,15 +144,13 @@ void CTerminalHost::Draw(bool bForce) {
         return;
     }
     m_lastDraw = now;
-    const double seconds = std::chrono::duration<double>(now - m_passStart).count();
-    const double rate = seconds > 0.0 ? static_cast<double>(m_nPos) / seconds : 0.0;
-    const int percent = m_nUpper > 0 ? static_cast<int>(m_nPos * 100 / m_nUpper) : 100;
-    char counts[128];
-    std::snprintf(counts, sizeof counts, "  pass %d/%d  %3d%%  %s of %s  %s/s", m_nPass + 1,
-                  m_nPasses, percent, Mebibytes(m_nPos).c_str(), Mebibytes(m_nUpper).c_str(),
-                  Mebibytes(static_cast<std::int64_t>(rate)).c_str());
-    WriteConsoleText(EConsoleStream::Error,
-                     "\r\033[K" + EscapeControls(Tail(m_strPath, 40)) + counts);
+    const double fSeconds = std::chrono::duration<double>(now - m_runStart).count();
+    CProgressFacts facts = m_progress.Facts(fSeconds);
+    if (facts.m_strPath.empty()) {
+        return;
+    }
+    facts.m_strPath = EscapeControls(facts.m_strPath);
+    WriteConsoleText(EConsoleStream::Error, "\r\033[K" + ProgressLine(facts, kLineWidth));
     m_bBarShown = true;
 }
 

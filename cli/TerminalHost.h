@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/RunHost.h"
+#include "engine/RunProgress.h"
 
 namespace quorrel {
 
@@ -28,6 +29,8 @@ public:
     void OnPassStart(const std::string& path, int nPass, int nPasses) override;
     void BeginRun() override;
     void EndRun() override;
+    // The work the next run is expected to cover, for the files and bytes of the line.
+    void ExpectWork(const CRunEstimate& estimate) { m_progress.Expect(estimate); }
 
     // Why a log line could not be written to standard output (the first time it failed);
     // empty when every line reached it.
@@ -44,12 +47,8 @@ private:
     bool m_bProgress;
     std::string m_strOutputError;
     bool m_bBarShown = false;
-    std::string m_strPath;
-    int m_nPass = 0;
-    int m_nPasses = 0;
-    std::int64_t m_nUpper = 0;
-    std::int64_t m_nPos = 0;
-    std::chrono::steady_clock::time_point m_passStart;
+    CRunProgress m_progress;
+    std::chrono::steady_clock::time_point m_runStart;
     std::chrono::steady_clock::time_point m_lastDraw;
 };
 

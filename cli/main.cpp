@@ -10,6 +10,8 @@
 #include "engine/FreeSpaceRun.h"
 #include "engine/PathList.h"
 #include "engine/RecycleBinRun.h"
+#include "engine/RecycleBinSummary.h"
+#include "engine/RunProgress.h"
 #include "engine/Runs.h"
 #include "engine/WipeMethod.h"
 #include "platform/Console.h"
@@ -90,6 +92,18 @@ int AskFirst(const CShredOptions& options, const std::string& question) {
     return -1;
 }
 
+// `question` with its line feeds kept and every other control character shown as \xNN: the
+// names of folders in it must not move the cursor.
+std::string EscapeQuestion(const std::string& question) {
+    std::string shown;
+    std::size_t nStart = 0;
+    for (std::size_t nEnd; (nEnd = question.find('\n', nStart)) != std::string::npos;
+         nStart = nEnd + 1) {
+        shown += EscapeControls(question.substr(nStart, nEnd - nStart)) + '\n';
+    }
+    return shown + EscapeControls(question.substr(nStart));
+}
+
 // What every run from the terminal stands on: the host on the terminal with Ctrl-C as Cancel,
 // and the engine with the chosen method.
 struct CTerminalRun {
@@ -144,6 +158,20 @@ int RunFreeSpace(const CShredOptions& options) {
     return Finished(run, Outcome(RunWipeFreeSpace(run.engine, options.strFreeSpace), run.engine));
 }
 
+// --recycle-bin: the question names each bin and what it holds, as the window's does.
+int RunRecycleBin(const CShredOptions& options) {
+    if (!options.bYes) {
+        std::vector<CBinContents> found;
+        DescribeRecycleBins(SystemFileSystem(), SystemRecycleBins(), found);
+        const int nStatus = AskFirst(options, EscapeQuestion(RecycleBinQuestion(found)));
+        if (nStatus >= 0) {
+            return nStatus;
+        }
+    }
+    CTerminalRun run(options);
+    return Finished(run, Outcome(RunWipeRecycleBin(run.engine, SystemRecycleBins()), run.engine));
+}
+
 int Run(const std::vector<std::string>& args) {
     CShredOptions options;
     std::string error;
@@ -161,21 +189,19 @@ int Run(const std::vector<std::string>& args) {
     if (!options.strFreeSpace.empty()) {
         return RunFreeSpace(options);
     }
+    if (options.bRecycleBin) {
+        return RunRecycleBin(options);
+    }
     const bool bFolderRun = !options.strFolder.empty();
     const char* question = bFolderRun ? kWipeFolderQuestion : kWipeListQuestion;
-    // WIPE Recycle Bin asks nothing in the window either: the user put those files in the
-    // trash to be rid of them.
-    if (!options.bRecycleBin) {
-        const int nStatus = AskFirst(options, question);
-        if (nStatus >= 0) {
-            return nStatus;
-        }
+    const int nStatus = AskFirst(options, question);
+    if (nStatus >= 0) {
+        return nStatus;
     }
     CTerminalRun run(options);
     CWipeEngine& engine = run.engine;
-    if (options.bRecycleBin) {
-        return Finished(run, Outcome(RunWipeRecycleBin(engine, SystemRecycleBins()), engine));
-    }
+    run.host.ExpectWork(bFolderRun ? EstimateWork(SystemFileSystem(), {options.strFolder}, true)
+                                   : EstimateWork(SystemFileSystem(), options.paths));
     if (bFolderRun) {
         return Finished(run, Outcome(RunWipeFolder(engine, options.strFolder), engine));
     }

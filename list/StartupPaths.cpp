@@ -31,6 +31,27 @@ QtIndex SkipProgramPath(const QByteArray& text) {
     return nPos;
 }
 
+// A relative token as the full path it names now, so that the Path column says where the entry
+// is: the current directory joined with the token, leading "./" parts dropped. ".." parts are
+// kept as written: read by their names they could name another entry where a link is passed.
+QByteArray FullToken(const QByteArray& token) {
+    const std::string text = token.toStdString();
+    if (PathRootLength(text) != 0) {
+        return token;
+    }
+    std::size_t nStart = 0;
+    while (text.compare(nStart, 2, "./") == 0) {
+        nStart += 2;
+        while (nStart < text.size() && text[nStart] == '/') {
+            ++nStart;
+        }
+    }
+    if (nStart >= text.size()) {
+        return token;
+    }
+    return QByteArray::fromStdString(JoinPath(CurrentDirectory(), text.substr(nStart)));
+}
+
 }  // namespace
 
 QList<QByteArray> ParseQuotedCommandLine(const QByteArray& text) {
@@ -57,7 +78,8 @@ QList<QByteArray> ArgvTokens(int argc, const char* const* argv) {
 
 void AddStartupPaths(CQuorrelView& view, const QList<QByteArray>& tokens) {
     IFileSystem& fileSystem = SystemFileSystem();
-    for (const QByteArray& token : tokens) {
+    for (const QByteArray& written : tokens) {
+        const QByteArray token = FullToken(written);
         if (view.ContainsPath(token)) {
             continue;
         }

@@ -23,8 +23,9 @@ QList<QByteArray> ArgvTokens(int argc, const char* const* argv);
 
 // Puts the tokens into the list, left to right, each on top: a token already in the list, or
 // that names nothing (looked up as a listing would: a pattern takes its first match, a path
-// ending in a separator is not found), is skipped silently; otherwise it is added as written,
-// as a "Folder" when the object is a directory and as a "File" otherwise.
+// ending in a separator is not found), is skipped silently; otherwise it is added as a "Folder"
+// when the object is a directory and as a "File" otherwise. A relative token is added as the
+// full path it names (the current directory joined with it), so the Path column says where.
 void AddStartupPaths(CQuorrelView& view, const QList<QByteArray>& tokens);
 
 }  // namespace quorrel

@@ -21,6 +21,7 @@ enum ECommandId : int {
     ID_ADD_FOLDER = 32807,
     ID_WIPE_RECYCLE_BIN = 32808,
     ID_WIPE_FREE_SPACE = 32809,
+    ID_VIEW_RESTORE_SIDEBAR = 32810,
     ID_APP_ABOUT = 57664,
     ID_APP_EXIT = 57665,
     ID_HELP_FINDER = 57667,
@@ -56,7 +57,7 @@ inline constexpr SCommandText kCommandTexts[] = {
      "Permanently delete all files from specific folder", "WIPE Folder"},
     {ID_WIPE_RECYCLE_BIN, "wipeRecycleBin", "WIPE Recycle Bin",
      "Permanently delete all files from recycle bin", "WIPE Recycle Bin"},
-    {ID_WIPE_FREE_SPACE, "wipeFreeSpace", "WIPE Free Space...",
+    {ID_WIPE_FREE_SPACE, "wipeFreeSpace", "WIPE Free &Space...",
      "Overwrite the free space of a disk, where deleted files still lie", "WIPE Free Space"},
     {ID_OPTIONS, "options", "Options...", "Program options", "Options"},
     {ID_REMOVE_SELECTED, "removeSelected", "&Remove Selected Items",
@@ -72,6 +73,8 @@ inline constexpr SCommandText kCommandTexts[] = {
     {ID_VIEW_STATUS_BAR, "viewStatusBar", "&Status Bar", "Show or hide the status bar",
      "Toggle StatusBar"},
     {ID_VIEW_OUTPUT_BAR, "viewOutputBar", "Action Log Window", "", ""},
+    {ID_VIEW_RESTORE_SIDEBAR, "viewRestoreSidebar", "Restore Sidebar &Groups",
+     "Put the sidebar's groups and shortcuts back as they were at the start", ""},
 };
 
 // The texts of command `nId`; null when the table has no such command.

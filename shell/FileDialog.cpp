@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QList>
 #include <QtGlobal>
@@ -15,6 +16,7 @@ struct SSeam {
     QList<QStringList> files;
     QStringList directories;
     int nAsked = 0;
+    QString lastStart;
     bool bRefuseUnanswered = false;
 };
 
@@ -46,6 +48,25 @@ public:
     }
 };
 
+// A folder chooser showing `start` selected in its parent folder.
+QString ChooseFromParent(QWidget* parent, const QString& caption, const QString& start) {
+    QFileDialog dialog(parent, caption);
+    dialog.setObjectName(QStringLiteral("folderChooser"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    const QFileInfo info(start);
+    if (info.isDir() && !info.isRoot()) {
+        dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    } else {
+        dialog.setDirectory(start);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return QString();
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
 }  // namespace
 
 QStringList CFileDialog::GetOpenFileNames(QWidget* parent, const QString& caption,
@@ -73,6 +94,7 @@ QStringList CFileDialog::GetOpenFileNames(QWidget* parent, const QString& captio
 QString CFileDialog::GetExistingDirectory(QWidget* parent, const QString& caption,
                                           const QString& startDir, EStartChoice startChoice) {
     SSeam& seam = Seam();
+    seam.lastStart = startDir;
     if (!seam.directories.isEmpty()) {
         ++seam.nAsked;
         return seam.directories.takeFirst();
@@ -85,6 +107,9 @@ QString CFileDialog::GetExistingDirectory(QWidget* parent, const QString& captio
     const QString start = startDir.isEmpty() ? QDir::currentPath() : startDir;
     if (startChoice == StartMayBeChosen) {
         return QFileDialog::getExistingDirectory(parent, caption, start, QFileDialog::ShowDirsOnly);
+    }
+    if (startChoice == StartInParent) {
+        return ChooseFromParent(parent, caption, start);
     }
     CNamedFolderChooser chooser(parent, caption, start);
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) {
@@ -110,6 +135,11 @@ void CFileDialog::ClearAnswers() {
     seam.files.clear();
     seam.directories.clear();
     seam.nAsked = 0;
+    seam.lastStart.clear();
+}
+
+QString CFileDialog::LastStartDirectory() {
+    return Seam().lastStart;
 }
 
 void CFileDialog::SetRefuseUnanswered(bool bRefuse) {

@@ -20,7 +20,10 @@ public:
     // Whether the folder the chooser opens at counts as chosen when the user confirms with
     // nothing typed or selected. A chooser whose folder is about to be destroyed must never
     // take a folder the user did not name: Enter on an empty field then does nothing.
-    enum EStartChoice { StartMayBeChosen, NameMustBeChosen };
+    // StartInParent: the chooser shows the start folder selected in its parent folder, so a
+    // folder of very many files is not listed unless the user goes into it, and Enter chooses
+    // the start folder again.
+    enum EStartChoice { StartMayBeChosen, NameMustBeChosen, StartInParent };
 
     // Lets the user choose one folder, starting at `startDir` (the current directory when
     // empty); its path, or an empty string when the user cancels. A queued answer is
@@ -33,6 +36,9 @@ public:
     static void SetNextFiles(const QStringList& files);
     // Tests: queue the folder the next folder chooser returns (an empty string is a cancel).
     static void SetNextDirectory(const QString& directory);
+    // Tests: the start folder the last folder chooser was asked to open at (queued answers
+    // included); reset by ClearAnswers.
+    static QString LastStartDirectory();
     // Tests: how many choosers were answered from the queue or refused; reset by ClearAnswers.
     static int AskedCount();
     // Tests: forgets the queued answers and the count.

@@ -118,6 +118,7 @@ bool CMainFrame::OnCreateClient() {
     if (m_pView->objectName().isEmpty()) {
         m_pView->setObjectName(QStringLiteral("listView"));
     }
+    m_pView->setAccessibleName(QLatin1String(kCaptionText));
     // The caption row keeps its height: its bar cannot be dragged and draws nothing.
     m_wndRightSplitter->setHandleWidth(0);
     m_wndRightSplitter->handle(1)->setEnabled(false);

@@ -55,7 +55,8 @@ public:
     void OnWipeSelected();
     void OnWipeAll();
     void OnWipeFolder();
-    // Shreds what the user has in every recycle bin, then empties each bin. Asks no question.
+    // Asks whether to shred what the user has in every recycle bin (No is the default), naming
+    // each bin with its entries and size; on Yes shreds them, then empties each bin.
     void OnWipeRecycleBin();
     // Asks for a folder (starting at the home folder), then whether to wipe the free space of
     // its file system (No is the default), then fills that free space and removes the fill.
@@ -63,6 +64,8 @@ public:
     // Fill the list from a multiple-selection file chooser or a folder chooser; paths already
     // in the list are refused with a log line each.
     void OnAddFiles();
+    // The folder chooser starts at the folder chosen last (else the home folder); a chosen
+    // path that is no existing folder is refused with a log line.
     void OnAddFolder();
     // The modeless Abort dialog of the runs.
     CAbortDlg& AbortDialog() const;
@@ -118,6 +121,11 @@ private:
     // (MainFrameOutBar.cpp): a click runs the command the clicked shortcut stands for,
     // wherever it now sits; a removal is asked about first; every other change is allowed.
     bool BuildOutBar();
+    // Fills the sidebar with its two default folders and their shortcuts.
+    void FillOutBar();
+    // Puts the sidebar's folders back as at the start, whatever was removed or renamed: the
+    // way back from an empty sidebar.
+    void OnRestoreOutBar();
     // The command of item `nIndex` of the sidebar's selected folder; 0 for none.
     int OutBarItemCommand(int nIndex) const;
     void RunOutBarCommand(int nCommandId);
@@ -162,6 +170,8 @@ private:
     // The sidebar column's ideal width, taken when the client area is built and given to the
     // splitter once it has its real width (when the frame is first shown); -1 once given.
     int m_nOutBarIdealWidth = -1;
+    // The folder Add Folder took last: its chooser starts there next time.
+    QString m_strLastAddedFolder;
 
     CQuorrelView* m_pView = nullptr;
     QHash<int, QAction*> m_actions;

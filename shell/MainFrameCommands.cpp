@@ -15,6 +15,7 @@
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
 #include "shell/OutputBar.h"
+#include "toolkit/OutBarCtrl.h"
 #include "toolkit/QtCompat.h"
 
 namespace quorrel {
@@ -108,8 +109,9 @@ void CMainFrame::CreateMenuBar() {
              ID_WIPE_RECYCLE_BIN, ID_WIPE_FREE_SPACE, 0, ID_OPTIONS, 0, ID_APP_EXIT});
     AddMenu(QStringLiteral("&Edit"), "editMenu",
             {ID_REMOVE_SELECTED, ID_REMOVE_ALL, 0, ID_SELECT_ALL});
-    QMenu* pView = AddMenu(QStringLiteral("&View"), "viewMenu",
-                           {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, 0, ID_VIEW_OUTPUT_BAR});
+    QMenu* pView = AddMenu(
+        QStringLiteral("&View"), "viewMenu",
+        {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, 0, ID_VIEW_OUTPUT_BAR, 0, ID_VIEW_RESTORE_SIDEBAR});
     connect(pView, &QMenu::aboutToShow, this, &CMainFrame::UpdateViewChecks);
     AddMenu(QStringLiteral("&Help"), "helpMenu",
             {ID_HELP_FINDER, ID_TIP_OF_THE_DAY, 0, ID_APP_ABOUT});
@@ -140,6 +142,10 @@ void CMainFrame::ConnectCommands() {
     connect(Action(ID_SELECT_ALL), &QAction::triggered, this, &CMainFrame::OnSelectAll);
     connect(Action(ID_HELP_FINDER), &QAction::triggered, this, &CMainFrame::OnHelpFinder);
     connect(Action(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
+    connect(Action(ID_VIEW_RESTORE_SIDEBAR), &QAction::triggered, this,
+            &CMainFrame::OnRestoreOutBar);
+    // Offered by the sidebar's own menu too, once the user has removed both its folders.
+    m_wndOutBar->addAction(Action(ID_VIEW_RESTORE_SIDEBAR));
     for (int nCommandId : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_OUTPUT_BAR}) {
         connect(Action(nCommandId), &QAction::triggered, this,
                 [this, nCommandId](bool bChecked) { OnViewBar(nCommandId, bChecked); });

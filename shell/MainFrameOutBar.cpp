@@ -84,7 +84,12 @@ bool CMainFrame::BuildOutBar() {
     }
     m_wndOutBar->SetImageList(&m_imlLarge, true);
     m_wndOutBar->SetImageList(&m_imlSmall, false);
+    m_wndOutBar->setAccessibleName(QStringLiteral("Sidebar"));
+    FillOutBar();
+    return true;
+}
 
+void CMainFrame::FillOutBar() {
     const int nWipe = m_wndOutBar->AddFolder(QString::fromUtf8(kWipeFolder), 0);
     for (const SOutBarItem& item : kWipeItems) {
         m_wndOutBar->InsertItem(nWipe, m_wndOutBar->GetItemCount(nWipe),
@@ -96,7 +101,11 @@ bool CMainFrame::BuildOutBar() {
                                 QString::fromUtf8(item.pszText), item.nImage, 0);
     }
     m_wndOutBar->SetSelFolder(0);
-    return true;
+}
+
+void CMainFrame::OnRestoreOutBar() {
+    m_wndOutBar->RemoveAllFolders();
+    FillOutBar();
 }
 
 // A shortcut is known by its icon, which is drawn as the command it runs: that stays with the

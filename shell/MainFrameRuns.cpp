@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "engine/LogLines.h"
+#include "engine/RunProgress.h"
 #include "engine/Runs.h"
 #include "engine/WipeEngine.h"
 #include "list/PathText.h"
@@ -72,6 +74,11 @@ void CMainFrame::OnWipeSelected() {
     if (!AskDestroy(QString::fromUtf8(kWipeListQuestion))) {
         return;
     }
+    std::vector<std::string> paths;
+    for (int nRow = m_pView->GetNextItem(-1); nRow >= 0; nRow = m_pView->GetNextItem(nRow)) {
+        paths.push_back(Bytes(m_pView->GetItemPath(nRow)));
+    }
+    m_pRunHost->ExpectWork(EstimateWork(SystemFileSystem(), paths));
     CViewWipeList list(*m_pView);
     // Each row removed moves the current row, and following it would lay the whole list out
     // again per row: the view stays where it is until the run is over.
@@ -99,6 +106,7 @@ void CMainFrame::OnWipeFolder() {
                     DisplayPath(path))) {
         return;
     }
+    m_pRunHost->ExpectWork(EstimateWork(SystemFileSystem(), {Bytes(path)}, true));
     RunWipeFolder(Engine(), Bytes(path));
 }
 
@@ -120,11 +128,20 @@ void CMainFrame::OnAddFiles() {
 }
 
 void CMainFrame::OnAddFolder() {
+    const QString start = m_strLastAddedFolder.isEmpty() ? QDir::homePath() : m_strLastAddedFolder;
     const QString folder = CFileDialog::GetExistingDirectory(
-        nullptr, QLatin1String(kSelectDirectory), QDir::currentPath());
-    if (!folder.isEmpty()) {
-        AddPath(QFile::encodeName(folder), true);
+        nullptr, QLatin1String(kSelectDirectory), start, CFileDialog::StartInParent);
+    if (folder.isEmpty()) {
+        return;
     }
+    // A name typed into the chooser need not exist; the list takes only a folder that does.
+    const QByteArray path = QFile::encodeName(folder);
+    if (!QFileInfo(folder).isDir()) {
+        m_wndOutputBar->AddLine("* " + lines::NotAnObject(Bytes(path)));
+        return;
+    }
+    m_strLastAddedFolder = folder;
+    AddPath(path, true);
 }
 
 }  // namespace quorrel

@@ -96,6 +96,7 @@ void CMainStatusBar::AddProgressPane() {
     }
     m_wndProgress = new QProgressBar(this);
     m_wndProgress->setObjectName(QStringLiteral("progress"));
+    m_wndProgress->setAccessibleName(QStringLiteral("Progress of the current pass"));
     m_wndProgress->setTextVisible(false);
     m_wndProgress->setFixedWidth(kProgressPaneWidth);
     m_wndProgress->setRange(0, kProgressMaximum);

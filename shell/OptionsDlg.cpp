@@ -105,7 +105,10 @@ void COptionsDlg::OnInitDialog() {
     m_toolTip.AddTool(m_pCancelButton, QStringLiteral("Cancel"));
     m_toolTip.AddTool(m_pMethodCombo, QStringLiteral("Select algorithm"));
 
-    m_pOkButton->setFocus(Qt::OtherFocusReason);
+    // The method is what the dialog is opened for: arrows change it at once, Enter keeps it.
+    m_pLabel->setBuddy(m_pMethodCombo);
+    m_pMethodCombo->setAccessibleName(m_pLabel->text());
+    m_pMethodCombo->setFocus(Qt::OtherFocusReason);
 }
 
 void COptionsDlg::LayOut() {

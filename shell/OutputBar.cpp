@@ -43,6 +43,7 @@ COutputBar::COutputBar(QWidget* parent)
     m_wndLogList = new CXTListBox(pClient);
     m_wndLogList->setObjectName(QStringLiteral("logList"));
     m_wndLogList->setFrameShape(QFrame::NoFrame);
+    m_wndLogList->setAccessibleName(QStringLiteral("Action Log"));
     m_wndTabCtrl = new CXTFlatTabCtrl(pClient);
     m_wndTabCtrl->setObjectName(QStringLiteral("logTabs"));
     m_wndTabCtrl->addTab(QStringLiteral("Action Log"));
@@ -51,7 +52,7 @@ COutputBar::COutputBar(QWidget* parent)
     pLayout->addWidget(m_wndTabCtrl, 0);
     SetClient(pClient, true);
 
-    m_wndLogList->addItem(QStringLiteral("Log Begin..."));
+    m_wndLogList->AddLine(QStringLiteral("Log Begin..."));
     ShowLogList(0);
     connect(m_wndTabCtrl, &QTabBar::currentChanged, this, &COutputBar::ShowLogList);
 }
@@ -59,7 +60,7 @@ COutputBar::COutputBar(QWidget* parent)
 COutputBar::~COutputBar() = default;
 
 void COutputBar::AddLine(QString line) {
-    m_wndLogList->addItem(line);
+    m_wndLogList->AddLine(line);
     m_bScrollPending = true;
     if (!m_bDeferScrolling) {
         ShowLastLine();

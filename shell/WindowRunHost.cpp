@@ -4,11 +4,14 @@
 
 #include <QCloseEvent>
 #include <QListWidget>
+#include <QPalette>
 #include <QProgressBar>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
 #include "shell/AbortDlg.h"
+#include "shell/MessageBox.h"
 #include "shell/OutputBar.h"
 
 namespace quorrel {
@@ -18,16 +21,39 @@ namespace {
 // A disabled window still gets the window manager's close requests (on Windows its close box
 // cannot be clicked). Closing the frame mid-run would hide it, make the application quit, which
 // closes the Abort dialog and so stops the run, and then leave the program running with no
-// window once the dialog refused to go: so the frame stays until the run is over.
+// window once the dialog refused to go: so the frame stays until the run is over, and the user
+// is asked whether to abort the run. Yes sets the abort flag (the file in progress keeps its
+// length) and the frame closes once the run has unwound.
 class CCloseRefusal final : public QObject {
+public:
+    explicit CCloseRefusal(CAbortDlg& abortDlg) : m_abortDlg(abortDlg) {}
+    bool m_bCloseAfterRun = false;
+
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
-        if (pEvent->type() == QEvent::Close) {
-            pEvent->ignore();
+        if (pEvent->type() != QEvent::Close) {
+            return QObject::eventFilter(pWatched, pEvent);
+        }
+        pEvent->ignore();
+        if (m_bAsking || m_bCloseAfterRun) {
             return true;
         }
-        return QObject::eventFilter(pWatched, pEvent);
+        m_bAsking = true;
+        // Over the Abort dialog: the frame and everything that belongs to it is disabled.
+        const int nAnswer =
+            CMessageBox::Show(&m_abortDlg, QString::fromUtf8(CWindowRunHost::kCloseQuestion),
+                              CMessageBox::YesNo, CMessageBox::Question);
+        m_bAsking = false;
+        if (nAnswer == CMessageBox::IdYes) {
+            m_abortDlg.m_bAborted = true;
+            m_bCloseAfterRun = true;
+        }
+        return true;
     }
+
+private:
+    CAbortDlg& m_abortDlg;
+    bool m_bAsking = false;
 };
 
 // Holds the log list's timers while set: a line appended schedules a layout of the whole
@@ -47,6 +73,10 @@ protected:
 };
 
 }  // namespace
+
+const char CWindowRunHost::kCloseQuestion[] =
+    "A shredding run is in progress.\nAbort it and close Quorrel?\nThe file being overwritten "
+    "keeps its length and stays, partly overwritten.";
 
 CWindowRunHost::CWindowRunHost(QWidget& frame, QProgressBar& progress, CAbortDlg& abortDlg,
                                COutputBar& outputBar)
@@ -81,6 +111,8 @@ void CWindowRunHost::LetEventsThroughWhenDue() {
     }
     if (bShowLog) {
         m_outputBar.ShowLastLine();
+        m_abortDlg.ShowProgress(
+            m_runProgress.Facts(static_cast<double>(m_sinceRunBegan.elapsed()) / 1000.0));
         m_sinceLogShown.start();
     }
     // The bar repaints at once whenever its value moves visibly, and with it everything else
@@ -92,18 +124,25 @@ void CWindowRunHost::LetEventsThroughWhenDue() {
 }
 
 void CWindowRunHost::SetProgressRange(std::int64_t nUpper) {
+    m_runProgress.SetRange(nUpper);
     m_nUpper = nUpper;
     // An empty range would turn the bar into a busy indicator: an empty file shows 0 of 1.
     const std::int64_t nBar = nUpper <= 0 ? 1 : std::min<std::int64_t>(nUpper, kBarMaximum);
     m_progress.setRange(0, static_cast<int>(nBar));
 }
 
+void CWindowRunHost::OnPassStart(const std::string& path, int nPass, int nPasses) {
+    m_runProgress.OnPassStart(path, nPass, nPasses);
+}
+
 void CWindowRunHost::SetProgressPos(std::int64_t nPos) {
+    m_runProgress.SetPos(nPos);
     m_nPos = nPos;
     ShowPosition();
 }
 
 void CWindowRunHost::StepProgress(std::int64_t nBytes) {
+    m_runProgress.Step(nBytes);
     m_nPos += nBytes;
     ShowPosition();
 }
@@ -120,7 +159,11 @@ void CWindowRunHost::ShowPosition() {
 
 void CWindowRunHost::BeginRun() {
     m_frame.setEnabled(false);
-    m_pCloseRefusal = std::make_unique<CCloseRefusal>();
+    DrawLogAsEnabled(true);
+    m_runProgress.Begin();
+    m_sinceRunBegan.start();
+    m_abortDlg.ShowProgress(CProgressFacts{});
+    m_pCloseRefusal = std::make_unique<CCloseRefusal>(m_abortDlg);
     m_frame.installEventFilter(m_pCloseRefusal.get());
     m_abortDlg.ResetAborted();
     // The dialog is no child of the frame (a disabled parent would disable its Cancel), but
@@ -143,10 +186,13 @@ void CWindowRunHost::BeginRun() {
 }
 
 void CWindowRunHost::EndRun() {
+    bool bCloseAfterRun = false;
     if (m_pCloseRefusal) {
+        bCloseAfterRun = static_cast<CCloseRefusal&>(*m_pCloseRefusal).m_bCloseAfterRun;
         m_frame.removeEventFilter(m_pCloseRefusal.get());
         m_pCloseRefusal.reset();
     }
+    m_runProgress.End();
     if (m_pLogHold) {
         m_outputBar.LogList().removeEventFilter(m_pLogHold.get());
         m_pLogHold.reset();
@@ -156,8 +202,33 @@ void CWindowRunHost::EndRun() {
     m_progress.setUpdatesEnabled(true);
     m_abortDlg.hide();
     m_frame.setEnabled(true);
+    DrawLogAsEnabled(false);
     m_frame.raise();
     m_frame.activateWindow();
+    if (bCloseAfterRun) {
+        // Once the run's handler has written its closing lines and returned.
+        QTimer::singleShot(0, &m_frame, [pFrame = &m_frame] { pFrame->window()->close(); });
+    }
+}
+
+// A disabled list draws its lines grey on grey. During a run the frame is disabled to keep
+// input out, but the log is the one detail the user has: it keeps the colours of an enabled
+// one.
+void CWindowRunHost::DrawLogAsEnabled(bool bEnabledLook) {
+    QListWidget& log = m_outputBar.LogList();
+    if (!bEnabledLook) {
+        // A palette of no roles of its own hands the log back to the one it inherits.
+        log.setPalette(m_bLogHadPalette ? m_logPalette : QPalette());
+        return;
+    }
+    m_bLogHadPalette = log.testAttribute(Qt::WA_SetPalette);
+    m_logPalette = log.palette();
+    QPalette palette = m_logPalette;
+    for (int nRole = 0; nRole < QPalette::NColorRoles; ++nRole) {
+        const auto role = static_cast<QPalette::ColorRole>(nRole);
+        palette.setBrush(QPalette::Disabled, role, palette.brush(QPalette::Active, role));
+    }
+    log.setPalette(palette);
 }
 
 }  // namespace quorrel

@@ -5,8 +5,10 @@
 #include <memory>
 
 #include <QElapsedTimer>
+#include <QPalette>
 
 #include "engine/RunHost.h"
+#include "engine/RunProgress.h"
 
 class QObject;
 class QProgressBar;
@@ -35,12 +37,24 @@ public:
     void SetProgressRange(std::int64_t nUpper) override;
     void SetProgressPos(std::int64_t nPos) override;
     void StepProgress(std::int64_t nBytes) override;
+    // The Abort dialog names the file and its pass.
+    void OnPassStart(const std::string& path, int nPass, int nPasses) override;
+    // The work the next run is expected to cover: the Abort dialog counts files and bytes
+    // against it and tells the time left.
+    void ExpectWork(const CRunEstimate& estimate) { m_runProgress.Expect(estimate); }
     // Disables the frame, clears the abort flag, shows the dialog centred over the frame and
     // makes it the active window, so that Escape reaches it at once. Until the run ends the
-    // frame refuses to close, and the log shows its new lines every kLogIntervalMs.
+    // frame does not close without asking whether to abort the run (Yes aborts it, and the
+    // frame closes once the run has ended), the log is drawn as an enabled one (it stays the
+    // user's one detail of the run) though it takes no input, and it and the dialog's progress
+    // show what is new every kLogIntervalMs.
     void BeginRun() override;
-    // Hides the dialog, shows the last log line, enables the frame and brings it to the front.
+    // Hides the dialog, shows the last log line, enables the frame and brings it to the front;
+    // closes the frame afterwards when the user asked for that during the run.
     void EndRun() override;
+
+    // The question a close request during a run asks.
+    static const char kCloseQuestion[];
 
     // The largest value the bar is given; longer files are scaled down to it.
     static constexpr int kBarMaximum = 1 << 30;
@@ -54,11 +68,17 @@ public:
 private:
     void ShowPosition();
     void LetEventsThroughWhenDue();
+    void DrawLogAsEnabled(bool bEnabledLook);
 
     QWidget& m_frame;
     QProgressBar& m_progress;
     CAbortDlg& m_abortDlg;
     COutputBar& m_outputBar;
+    CRunProgress m_runProgress;
+    // The log's own palette, given back when the run ends.
+    QPalette m_logPalette;
+    bool m_bLogHadPalette = false;
+    QElapsedTimer m_sinceRunBegan;
     std::int64_t m_nUpper = 0;
     std::int64_t m_nPos = 0;
     // Since events were last let through; invalid until the run's first check.

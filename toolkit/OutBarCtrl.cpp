@@ -8,7 +8,8 @@ namespace quorrel {
 
 CXTOutBarCtrl::CXTOutBarCtrl(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
-    setFocusPolicy(Qt::NoFocus);
+    // Tab reaches it; a click does not take the focus from the list.
+    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setContextMenuPolicy(Qt::DefaultContextMenu);
 }
@@ -127,6 +128,7 @@ bool CXTOutBarCtrl::SetSelFolder(int nFolder) {
     m_nSelFolder = nFolder;
     m_nFirstItem = 0;
     m_nHighlight = -1;
+    m_nFocusItem = -1;
     m_nHoverItem = -1;
     update();
     return true;
@@ -157,6 +159,7 @@ bool CXTOutBarCtrl::RemoveItem(int nIndex) {
     m_folders[m_nSelFolder].items.removeAt(nIndex);
     if (m_nHighlight == nIndex) {
         m_nHighlight = -1;
+        m_nFocusItem = -1;
     } else if (m_nHighlight > nIndex) {
         --m_nHighlight;
     }
@@ -182,6 +185,7 @@ bool CXTOutBarCtrl::RemoveFolder(int nFolder) {
         m_nSelFolder = qMin(m_nSelFolder, GetFolderCount() - 1);
         m_nFirstItem = 0;
         m_nHighlight = -1;
+        m_nFocusItem = -1;
     }
     m_nHoverFolder = -1;
     m_nHoverItem = -1;
@@ -192,6 +196,18 @@ bool CXTOutBarCtrl::RemoveFolder(int nFolder) {
         Ask(&CXTOutBarCtrl::FolderChanging, m_nSelFolder, GetFolderText(m_nSelFolder));
     }
     return true;
+}
+
+void CXTOutBarCtrl::RemoveAllFolders() {
+    EndEdit(false);
+    m_folders.clear();
+    m_nSelFolder = -1;
+    m_nFirstItem = 0;
+    m_nHighlight = -1;
+    m_nFocusItem = -1;
+    m_nHoverFolder = -1;
+    m_nHoverItem = -1;
+    update();
 }
 
 void CXTOutBarCtrl::ClampFirstItem() {

@@ -76,6 +76,8 @@ public:
     int GetFirstVisibleItem() const { return m_nFirstItem; }
     // The last clicked item of the selected folder; -1 for none.
     int GetHighlightedItem() const { return m_nHighlight; }
+    // The item the keyboard is on (Up/Down move it, Enter or Space click it); -1 for none.
+    int GetFocusItem() const { return m_nFocusItem; }
     // The folder header and the item under the pointer; -1 for none.
     int GetHoverFolder() const { return m_nHoverFolder; }
     int GetHoverItem() const { return m_nHoverItem; }
@@ -91,6 +93,10 @@ public:
     // answer is not heeded.
     bool RemoveItem(int nIndex);
     bool RemoveFolder(int nFolder);
+    // Removes every folder without asking: for an owner that fills the control afresh. Once
+    // no folder is left, the context menu offers the actions the owner added to the control
+    // (QWidget::addAction) after its own entries.
+    void RemoveAllFolders();
 
     // Opens the in-place editor on the label of item `nIndex` of the selected folder (of the
     // header of folder `nFolder`), its whole text selected. Return ends it and asks
@@ -152,6 +158,10 @@ protected:
     void timerEvent(QTimerEvent* pEvent) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    // OutBarCtrlKeys.cpp: the keyboard.
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void focusInEvent(QFocusEvent* pEvent) override;
+    void focusOutEvent(QFocusEvent* pEvent) override;
 
 private:
     struct SItem {
@@ -196,6 +206,9 @@ private:
     void DrawItem(QPainter& painter, int nIndex) const;
     void DrawItemFrame(QPainter& painter, const QRect& rect, int nIndex) const;
     void DrawArrow(QPainter& painter, bool bUp) const;
+    void DrawFocus(QPainter& painter) const;
+    void SetFocusItem(int nIndex);
+    void ClickFocusItem();
     // OutBarCtrlMouse.cpp: pointer, timers, menu and editor.
     void UpdateHover(const QPoint& point);
     void UpdatePress(const QPoint& point);
@@ -208,6 +221,7 @@ private:
     int m_nSelFolder = -1;
     int m_nFirstItem = 0;
     int m_nHighlight = -1;
+    int m_nFocusItem = -1;
     int m_nHoverFolder = -1;
     int m_nHoverItem = -1;
     SPress m_press;

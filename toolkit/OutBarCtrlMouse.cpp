@@ -214,6 +214,11 @@ void CXTOutBarCtrl::ShowContextMenu(const QPoint& point, const QPoint& globalPos
                             : AddMenuAction(menu, kRenameFolder, "outBarRenameFolder");
         }
     }
+    // With no folder left the menu offers the owner's actions too: the way back to them.
+    if (GetFolderCount() == 0 && !actions().isEmpty()) {
+        menu.addSeparator();
+        menu.addActions(actions());
+    }
     const QPointer<CXTOutBarCtrl> self(this);
     QAction* pChosen = menu.exec(globalPos);
     if (!self || pChosen == nullptr) {

@@ -76,6 +76,7 @@ void CXTOutBarCtrl::paintEvent(QPaintEvent* /*pEvent*/) {
     DrawItems(painter);
     DrawArrow(painter, true);
     DrawArrow(painter, false);
+    DrawFocus(painter);
 }
 
 void CXTOutBarCtrl::DrawBackground(QPainter& painter) const {

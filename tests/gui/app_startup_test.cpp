@@ -227,11 +227,12 @@ void CAppStartupTest::argumentsReachTheListBeforeTheWindowShows() {
     quorrel::CQuorrelView* pView = app.MainFrame()->GetActiveView();
     QCOMPARE(pView->GetItemCount(), 3);
     QCOMPARE(watcher.m_nRowsAtShow, 3);
-    // Left to right, each on top: the last path given is the top row.
-    QCOMPARE(pView->GetItemPath(0), QByteArray("-Embedding"));
-    QCOMPARE(pView->GetItemPath(1), QByteArray("folder"));
+    // Left to right, each on top: the last path given is the top row, in full.
+    const QByteArray cwd = QFile::encodeName(QDir::currentPath()) + '/';
+    QCOMPARE(pView->GetItemPath(0), cwd + "-Embedding");
+    QCOMPARE(pView->GetItemPath(1), cwd + "folder");
     QCOMPARE(pView->GetItemText(1, 2), QStringLiteral("Folder"));
-    QCOMPARE(pView->GetItemPath(2), QByteArray("a.txt"));
+    QCOMPARE(pView->GetItemPath(2), cwd + "a.txt");
     QCOMPARE(pView->GetItemText(2, 2), QStringLiteral("File"));
     // A switch that names a file is listed and still does what it asks.
     QVERIFY(!app.ShouldShowTipAtStartup());
@@ -242,8 +243,9 @@ void CAppStartupTest::argumentsThatLookLikeToolkitOptionsArePaths() {
     QVERIFY(app.InitInstance());
     quorrel::CQuorrelView* pView = app.MainFrame()->GetActiveView();
     QCOMPARE(pView->GetItemCount(), 2);
-    QCOMPARE(pView->GetItemPath(0), QByteArray("--platform"));
-    QCOMPARE(pView->GetItemPath(1), QByteArray("-style"));
+    const QByteArray cwd = QFile::encodeName(QDir::currentPath()) + '/';
+    QCOMPARE(pView->GetItemPath(0), cwd + "--platform");
+    QCOMPARE(pView->GetItemPath(1), cwd + "-style");
 }
 
 void CAppStartupTest::aNameThatIsNotUtf8ReachesTheListByteForByte() {

@@ -1,5 +1,7 @@
 // The main frame's command set: menus, toolbar, texts and prompts, the enabling rules of the
 // list commands on menus, toolbar and keys, and the list and help commands themselves.
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QDialog>
 #include <QMenuBar>
 #include <QToolBar>
@@ -35,6 +37,7 @@ private slots:
     void helpThatCannotOpenSaysSo();
     void frameKeysDoNothingInsideADialog();
     void exitClosesTheWindow();
+    void everyWidgetTheKeyboardReachesHasAName();
 
 private:
     QAction* Cmd(int nId) const { return m_pFrame->Action(nId); }
@@ -85,17 +88,18 @@ void CFrameCommandsTest::menusInOrder() {
     QCOMPARE(titles, QStringList({"&File", "&Edit", "&View", "&Help"}));
     QCOMPARE(quorrel_test::MenuTexts(*menus[0]->menu()),
              QStringList({"Add F&iles...", "Add F&older...", "-", "WIPE Selected", "WIPE All", "-",
-                          "WIPE Folder...", "WIPE Recycle Bin", "WIPE Free Space...", "-",
+                          "WIPE Folder...", "WIPE Recycle Bin", "WIPE Free &Space...", "-",
                           "Options...", "-", "E&xit"}));
     QCOMPARE(quorrel_test::MenuTexts(*menus[1]->menu()),
              QStringList({"&Remove Selected Items", "Remove All Items", "-", "Select All"}));
     QCOMPARE(quorrel_test::MenuTexts(*menus[2]->menu()),
-             QStringList({"&Toolbar", "&Status Bar", "-", "Action Log Window"}));
+             QStringList({"&Toolbar", "&Status Bar", "-", "Action Log Window", "-",
+                          "Restore Sidebar &Groups"}));
     QCOMPARE(quorrel_test::MenuTexts(*menus[3]->menu()),
              QStringList({"&Help Topics", "Tip of The Day...", "-", "&About Quorrel..."}));
     // The menu items are the commands themselves, shared with toolbar and context menu.
     QCOMPARE(menus[0]->menu()->actions().first(), Cmd(ID_ADD_FILES));
-    QCOMPARE(menus[2]->menu()->actions().last(), Cmd(ID_VIEW_OUTPUT_BAR));
+    QCOMPARE(menus[2]->menu()->actions().last(), Cmd(ID_VIEW_RESTORE_SIDEBAR));
 }
 
 void CFrameCommandsTest::acceleratorsOnTheirCommands() {
@@ -360,6 +364,24 @@ void CFrameCommandsTest::exitClosesTheWindow() {
     QVERIFY(m_pFrame->isVisible());
     Cmd(ID_APP_EXIT)->trigger();
     QVERIFY(!m_pFrame->isVisible());
+}
+
+// A screen reader names what the keyboard lands on: each shown widget that takes the focus has
+// a name of its own, or the text or tool tip it shows.
+void CFrameCommandsTest::everyWidgetTheKeyboardReachesHasAName() {
+    QStringList unnamed;
+    for (QWidget* pWidget : m_pFrame->findChildren<QWidget*>()) {
+        if (pWidget->focusPolicy() == Qt::NoFocus || !pWidget->isVisibleTo(m_pFrame.get()) ||
+            pWidget->focusProxy() != nullptr) {
+            continue;
+        }
+        QAccessibleInterface* pAccessible = QAccessible::queryAccessibleInterface(pWidget);
+        if (pAccessible == nullptr || pAccessible->text(QAccessible::Name).isEmpty()) {
+            unnamed.append(pWidget->objectName() + QLatin1Char(':') +
+                           QLatin1String(pWidget->metaObject()->className()));
+        }
+    }
+    QCOMPARE(unnamed, QStringList());
 }
 
 QTEST_MAIN(CFrameCommandsTest)

@@ -30,6 +30,8 @@ private slots:
     void itemsRunTheCommandOfTheirFolder();
     void shortcutsBelowARemovedOneKeepTheirCommands();
     void removingTheShownFolderShowsTheOtherOne();
+    void removedFoldersComeBackFromTheEmptyPaneOrTheViewMenu();
+    void keyboardReachesAndRunsTheShortcuts();
 
 private:
     CXTOutBarCtrl& Bar() const { return *m_pFrame->findChild<CXTOutBarCtrl*>("outBar"); }
@@ -77,7 +79,10 @@ void CFrameOutBarTest::ChooseFromMenu(const QPoint& point, const char* pszChoice
     bool bChosen = false;
     QTimer::singleShot(50, this, [&] {
         auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QAction* pAction = pMenu ? pMenu->findChild<QAction*>(QLatin1String(pszChoice)) : nullptr;
+        QAction* pAction = nullptr;
+        for (QAction* pEntry : pMenu != nullptr ? pMenu->actions() : QList<QAction*>()) {
+            pAction = pEntry->objectName() == QLatin1String(pszChoice) ? pEntry : pAction;
+        }
         if (pAction != nullptr) {
             bChosen = true;
             QTest::mouseClick(pMenu, Qt::LeftButton, {}, pMenu->actionGeometry(pAction).center());
@@ -217,6 +222,44 @@ void CFrameOutBarTest::removingTheShownFolderShowsTheOtherOne() {
     ClickItem(0);  // Remove Selected, not Add Files
     QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({"/nonexistent/a"}));
     QCOMPARE(CFileDialog::AskedCount(), 0);
+}
+
+void CFrameOutBarTest::removedFoldersComeBackFromTheEmptyPaneOrTheViewMenu() {
+    for (int i = 0; i < 2; ++i) {
+        CMessageBox::SetNextAnswer(CMessageBox::IdYes);
+        ChooseFromMenu(Bar().GetFolderRect(0).center(), "outBarRemoveFolder");
+    }
+    QCOMPARE(Bar().GetFolderCount(), 0);
+    // The empty pane's own menu offers the way back, and so does the View menu.
+    ChooseFromMenu(QPoint(Bar().width() / 2, Bar().height() / 2), "viewRestoreSidebar");
+    QCOMPARE(Bar().GetFolderCount(), 2);
+    QCOMPARE(Bar().GetSelFolder(), 0);
+    QCOMPARE(Bar().GetItemCount(), 7);
+    QCOMPARE(Bar().GetItemCount(1), 3);
+    CMessageBox::SetNextAnswer(CMessageBox::IdYes);
+    ChooseFromMenu(Bar().GetFolderRect(1).center(), "outBarRemoveFolder");
+    m_pFrame->findChild<QAction*>(QStringLiteral("viewRestoreSidebar"))->trigger();
+    QCOMPARE(Bar().GetFolderCount(), 2);
+    QCOMPARE(Bar().GetFolderText(1), QStringLiteral("Other"));
+}
+
+// Tab reaches the sidebar; Down moves between shortcuts, Right opens the other folder, and
+// Enter runs the shortcut the keyboard is on: "Remove selected items from list".
+void CFrameOutBarTest::keyboardReachesAndRunsTheShortcuts() {
+    QVERIFY(Bar().focusPolicy() & Qt::TabFocus);
+    QVERIFY(!Bar().accessibleName().isEmpty());
+    quorrel_test::AddRows(View(), {"/nonexistent/a", "/nonexistent/b"});
+    View().SetItemSelected(0, true);
+    Bar().setFocus(Qt::TabFocusReason);
+    QCOMPARE(Bar().GetFocusItem(), 0);
+    QTest::keyClick(&Bar(), Qt::Key_Down);
+    QCOMPARE(Bar().GetFocusItem(), 1);
+    QTest::keyClick(&Bar(), Qt::Key_Right);
+    QCOMPARE(Bar().GetSelFolder(), 1);
+    QCOMPARE(Bar().GetFocusItem(), 0);
+    QTest::keyClick(&Bar(), Qt::Key_Space);
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({"/nonexistent/a"}));
+    QCOMPARE(Bar().GetHighlightedItem(), 0);
 }
 
 QTEST_MAIN(CFrameOutBarTest)

@@ -28,7 +28,7 @@ private slots:
     void addLineSelectsAndShowsTheNewestLine();
     void linesKeepCallOrderEmptyAndRepeatedOnesIncluded();
     void engineBytesAreShownReadably();
-    void longLinesAreCutNotScrolledOrWrapped();
+    void longLinesScrollSidewaysNotWrapped();
     void tabStripStaysAtTheBottomWhenResized();
     void captionButtonsHideExpandAndContract();
     void viewMenuTogglesBarsWithCheckMarks_data();
@@ -91,7 +91,8 @@ void CFrameOutputBarTest::dockedAlongTheBottomOnAFirstStart() {
 void CFrameOutputBarTest::startsWithLogBeginNotSelected() {
     QCOMPARE(LogTexts(), QStringList({"Log Begin..."}));
     QVERIFY(Log().selectedItems().isEmpty());
-    QCOMPARE(Log().selectionMode(), QAbstractItemView::SingleSelection);
+    // Several lines may be selected, to be copied together.
+    QCOMPARE(Log().selectionMode(), QAbstractItemView::ExtendedSelection);
     QCOMPARE(Bar().TabCtrl().count(), 1);
     QCOMPARE(Bar().TabCtrl().tabText(0), QStringLiteral("Action Log"));
     QVERIFY(Log().isVisible());
@@ -140,16 +141,15 @@ void CFrameOutputBarTest::engineBytesAreShownReadably() {
              QStringLiteral("- Deleteing files using: Simple (1 pass: writes 0x00) algorithm."));
 }
 
-void CFrameOutputBarTest::longLinesAreCutNotScrolledOrWrapped() {
+void CFrameOutputBarTest::longLinesScrollSidewaysNotWrapped() {
     const QString longLine = QStringLiteral("* ") + QString(600, QLatin1Char('x'));
     Bar().AddLine(longLine);
     Bar().AddLine(QStringLiteral("short"));
     Log().setCurrentRow(1);
     Log().scrollToItem(Log().item(1), QAbstractItemView::PositionAtCenter);
     QCoreApplication::processEvents();
-    QCOMPARE(Log().horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    QCOMPARE(Log().horizontalScrollBar()->maximum(), 0);
-    QCOMPARE(Log().horizontalScrollBar()->value(), 0);
+    QCOMPARE(Log().horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+    QVERIFY(Log().horizontalScrollBar()->maximum() > 0);
     QVERIFY(!Log().wordWrap());
     QCOMPARE(Log().textElideMode(), Qt::ElideNone);
     // One line high, like every other line: not wrapped.

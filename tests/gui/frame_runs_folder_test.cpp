@@ -91,6 +91,7 @@ private slots:
     void addFilesTakesSelectionsBeyond260Characters();
     void addFolderRefusesTheSecondAndReachesOddNames();
     void cancelledChoosersAddNothing();
+    void addFolderStartsWhereLastChosenAndTakesOnlyAFolder();
 
 private:
     CQuorrelView& View() const { return *m_pFrame->GetActiveView(); }
@@ -396,6 +397,27 @@ void CFrameRunsFolderTest::cancelledChoosersAddNothing() {
     QCOMPARE(View().GetItemCount(), 0);
     QCOMPARE(NewLogLines(), QStringList());
     QCOMPARE(CMessageBox::ShownTexts(), QStringList());
+}
+
+// The chooser starts at the home folder, then where the user last chose; a name typed into it
+// that is no folder (missing, or a file) never reaches the list, and is said so in the log.
+void CFrameRunsFolderTest::addFolderStartsWhereLastChosenAndTakesOnlyAFolder() {
+    const QByteArray folder = PathOf("docs");
+    QVERIFY(QDir().mkpath(QFile::decodeName(folder)));
+    QVERIFY(MakeFile(PathOf("plain.txt"), 10));
+    const QByteArray missing = PathOf("docs/not-there");
+    CFileDialog::SetNextDirectory(Text(folder));
+    Command("addFolder")->trigger();
+    QCOMPARE(CFileDialog::LastStartDirectory(), QDir::homePath());
+    for (const QByteArray& wrong : {missing, PathOf("plain.txt")}) {
+        CFileDialog::SetNextDirectory(Text(wrong));
+        Command("addFolder")->trigger();
+        QCOMPARE(CFileDialog::LastStartDirectory(), Text(folder));
+    }
+    QCOMPARE(quorrel_test::RowPaths(View()), QList<QByteArray>({folder}));
+    QCOMPARE(NewLogLines(),
+             QStringList({"* " + Text(missing) + " is not a file system objekt",
+                          "* " + Text(PathOf("plain.txt")) + " is not a file system objekt"}));
 }
 
 QTEST_MAIN(CFrameRunsFolderTest)

@@ -48,7 +48,7 @@ private slots:
         const QStringList texts = quorrel_test::MenuTexts(*pFile);
         const int nBin = static_cast<int>(texts.indexOf(QStringLiteral("WIPE Recycle Bin")));
         QVERIFY(nBin >= 0);
-        QCOMPARE(texts.value(nBin + 1), QStringLiteral("WIPE Free Space..."));
+        QCOMPARE(texts.value(nBin + 1), QStringLiteral("WIPE Free &Space..."));
     }
 
     void kernelFileSystemIsRefusedWithoutAQuestion() {

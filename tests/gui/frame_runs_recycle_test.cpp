@@ -1,6 +1,7 @@
 // WIPE Recycle Bin from the window, over trash folders in a temporary home and two "mounted"
-// folders put in place of the system's bins: no question, the run protocol, entries
-// overwritten then emptied, and Cancel through the Abort dialog in the second of three bins.
+// folders put in place of the system's bins: the question that names each bin, the run
+// protocol, entries overwritten then emptied, and Cancel through the Abort dialog in the second
+// of three bins.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,7 +61,8 @@ private slots:
     void cleanup();
     void cleanupTestCase();
 
-    void shredsEveryBinWithoutAQuestionThenEmptiesIt();
+    void asksFirstNamingEachBinAndNoChangesNothing();
+    void shredsEveryBinOnYesThenEmptiesIt();
     void cancelInTheSecondOfThreeBins();
 
 private:
@@ -113,7 +115,8 @@ void CFrameRunsRecycleTest::cleanup() {
     QObject::disconnect(m_watch);
     m_pFrame.reset();
     quorrel_test::ExpectNoUnansweredBox();
-    QCOMPARE(CMessageBox::ShownTexts(), QStringList());  // a run never shows a box
+    // A run never shows a box: the one question comes before it.
+    QVERIFY(CMessageBox::ShownTexts().size() <= 1);
     CMessageBox::ClearShown();
     QDir(m_root.path()).removeRecursively();
     QVERIFY(QDir().mkpath(m_root.path()));
@@ -146,7 +149,36 @@ void CFrameRunsRecycleTest::WatchLog(std::function<void(const QString&)> onLine)
                                });
 }
 
-void CFrameRunsRecycleTest::shredsEveryBinWithoutAQuestionThenEmptiesIt() {
+// The question comes first, with No as the default, and names every bin that exists with its
+// entries (the bin's own bookkeeping left out) and their bytes, folders counted to the bottom.
+void CFrameRunsRecycleTest::asksFirstNamingEachBinAndNoChangesNothing() {
+    PutInTrash(Trash("home"), QStringLiteral("diary.txt"), QByteArray(1000, 'd'));
+    PutInTrash(Trash("home"), QStringLiteral("notes"), "12345");
+    QVERIFY(QDir().mkpath(Trash("home") + QStringLiteral("/files/album/2024")));
+    QFile photo(Trash("home") + QStringLiteral("/files/album/2024/p.jpg"));
+    QVERIFY(photo.open(QIODevice::WriteOnly) && photo.write(QByteArray(2000, 'p')) == 2000);
+    photo.close();
+    PutInTrash(Trash("vol1"), QStringLiteral("scan.pdf"), QByteArray(3 * 1024 * 1024, 's'));
+    CMessageBox::SetNextAnswer(CMessageBox::IdNo);
+    m_pFrame->Action(ID_WIPE_RECYCLE_BIN)->trigger();
+
+    const QStringList asked = CMessageBox::ShownTexts();
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(CMessageBox::ShownDefaults(), QList<int>{CMessageBox::IdNo});
+    const QStringList lines = asked[0].split(QLatin1Char('\n'));
+    QVERIFY2(lines[0].startsWith(QStringLiteral("Are you sure")), qPrintable(asked[0]));
+    QVERIFY2(lines.contains(Trash("home") + QStringLiteral("/files/: 3 entries, 2.9 KiB")),
+             qPrintable(asked[0]));
+    QVERIFY2(lines.contains(Trash("vol1") + QStringLiteral("/files/: 1 entry, 3.0 MiB")),
+             qPrintable(asked[0]));
+    QVERIFY2(!asked[0].contains(Trash("vol2")), qPrintable(asked[0]));  // it has no bin
+    QCOMPARE(NewLogLines(), QStringList());
+    QCOMPARE(Read(Trash("home") + QStringLiteral("/files/diary.txt")), QByteArray(1000, 'd'));
+    QCOMPARE(Entries(Trash("vol1") + QStringLiteral("/info")),
+             QStringList{QStringLiteral("scan.pdf.trashinfo")});
+}
+
+void CFrameRunsRecycleTest::shredsEveryBinOnYesThenEmptiesIt() {
     PutInTrash(Trash("home"), QStringLiteral("diary.txt"), "dear diary");
     PutInTrash(Trash("vol1"), QStringLiteral("scan.pdf"), QByteArray(5000, 's'));
     bool bDisabledDuringRun = false;
@@ -159,6 +191,7 @@ void CFrameRunsRecycleTest::shredsEveryBinWithoutAQuestionThenEmptiesIt() {
     });
     QAction* pAction = m_pFrame->findChild<QAction*>(QStringLiteral("wipeRecycleBin"));
     QVERIFY(pAction);
+    CMessageBox::SetNextAnswer(CMessageBox::IdYes);
     pAction->trigger();
 
     const QString home = Trash("home") + QStringLiteral("/files/diary.txt");
@@ -189,6 +222,7 @@ void CFrameRunsRecycleTest::cancelInTheSecondOfThreeBins() {
     PutInTrash(Trash("vol1"), QStringLiteral("big"), QByteArray(4 * 1024 * 1024, 'b'));
     PutInTrash(Trash("vol2"), QStringLiteral("three"), "333");
     WipeMethod() = 3;  // thirty passes: long enough to be cancelled in the middle
+    CMessageBox::SetNextAnswer(CMessageBox::IdYes);
     WatchLog([this](const QString& line) {
         if (line.startsWith(QStringLiteral("Shredding resycle bin file ") + Trash("vol1"))) {
             QTimer::singleShot(0, [this] {

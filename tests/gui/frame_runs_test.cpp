@@ -446,9 +446,9 @@ void CFrameRunsTest::runDisablesTheFrameAndBringsItBack() {
     QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(m_pFrame.get()));
 }
 
-// The window manager can still ask a disabled window to close. During a run the frame refuses:
-// closing it would hide the window, stop the run through the closing application and leave
-// the program running with no window at all.
+// The window manager can still ask a disabled window to close. During a run the frame does not
+// just close: that would hide the window, stop the run through the closing application and
+// leave the program running with no window at all. It asks; No lets the run go on.
 void CFrameRunsTest::frameRefusesToCloseDuringARun() {
     const QByteArray a = PathOf("a");
     QVERIFY(MakeFile(a, kBigFile));
@@ -462,6 +462,7 @@ void CFrameRunsTest::frameRefusesToCloseDuringARun() {
         if (line == "Wipeing file " + Text(a)) {
             QTimer::singleShot(0, &context, [&] {
                 bAsked = true;
+                AnswerNextQuestion(CMessageBox::IdNo);
                 QCloseEvent closeEvent;  // as the window manager's close box sends it
                 QCoreApplication::sendEvent(m_pFrame->windowHandle(), &closeEvent);
                 bAccepted = closeEvent.isAccepted();
@@ -475,6 +476,7 @@ void CFrameRunsTest::frameRefusesToCloseDuringARun() {
     Command("wipeSelected")->trigger();
 
     QVERIFY(bAsked);
+    QCOMPARE(CMessageBox::ShownTexts().last(), QString::fromUtf8(CWindowRunHost::kCloseQuestion));
     QVERIFY(!bAccepted);
     QVERIFY(bVisible);
     QCOMPARE(lastClosed.count(), 0);

@@ -47,7 +47,7 @@ private slots:
     void argvTokensKeepEveryArgument();
     void existingFileAndFolder();
     void missingAndDuplicateTokensAreSkipped();
-    void relativeTokenStaysRelative();
+    void relativeTokenShowsItsFullPath();
     void wildcardTokenTakesFirstMatchKind();
     void trailingSeparatorNamesTheFolderRootAndEmptyAreNotFound();
     void optionLikeNamesReachTheList();
@@ -172,16 +172,21 @@ void CListCommandLineTest::missingAndDuplicateTokensAreSkipped() {
     QCOMPARE(Paths(), (QList<QByteArray>{Temp("one"), Temp("two")}));
 }
 
-void CListCommandLineTest::relativeTokenStaysRelative() {
+// A relative path is shown as the full path it names; its Name stays the last part. ".." is
+// kept as written, since read by name it could lead elsewhere through a link.
+void CListCommandLineTest::relativeTokenShowsItsFullPath() {
     QVERIFY(MakeFolder(Temp("sub")));
     QVERIFY(MakeFile(Temp("sub/notes.txt")));
     QVERIFY(QDir::setCurrent(m_pTemp->path()));
-    quorrel::AddStartupPaths(*m_pView, {"sub/notes.txt", "./sub", "nothing.txt"});
-    QCOMPARE(Paths(), (QList<QByteArray>{"./sub", "sub/notes.txt"}));
-    QCOMPARE(m_pView->GetItemText(0, 2), QStringLiteral("Folder"));
-    QCOMPARE(m_pView->GetItemText(1, 0), QStringLiteral("notes.txt"));
-    // The same object written another way is another entry.
-    quorrel::AddStartupPaths(*m_pView, {Temp("sub/notes.txt")});
+    const QByteArray cwd = QFile::encodeName(QDir::currentPath());
+    quorrel::AddStartupPaths(*m_pView, {"sub/notes.txt", "./sub", "nothing.txt", "sub/../sub"});
+    QCOMPARE(Paths(),
+             (QList<QByteArray>{cwd + "/sub/../sub", cwd + "/sub", cwd + "/sub/notes.txt"}));
+    QCOMPARE(m_pView->GetItemText(2, 1), QString::fromUtf8(cwd + "/sub/notes.txt"));
+    QCOMPARE(m_pView->GetItemText(1, 2), QStringLiteral("Folder"));
+    QCOMPARE(m_pView->GetItemText(2, 0), QStringLiteral("notes.txt"));
+    // The same entry written in full is the same entry.
+    quorrel::AddStartupPaths(*m_pView, {cwd + "/sub/notes.txt"});
     QCOMPARE(m_pView->GetItemCount(), 3);
 }
 
@@ -213,7 +218,8 @@ void CListCommandLineTest::optionLikeNamesReachTheList() {
     QVERIFY(QDir::setCurrent(m_pTemp->path()));
     const char* argv[] = {"quorrel", "-style", "--platform", "-reverse"};
     quorrel::AddStartupPaths(*m_pView, quorrel::ArgvTokens(4, argv));
-    QCOMPARE(Paths(), (QList<QByteArray>{"--platform", "-style"}));
+    const QByteArray cwd = QFile::encodeName(QDir::currentPath());
+    QCOMPARE(Paths(), (QList<QByteArray>{cwd + "/--platform", cwd + "/-style"}));
     QCOMPARE(m_pView->GetItemText(1, 0), QStringLiteral("-style"));
 }
 

@@ -738,7 +738,7 @@ TEST_F(CliShred, InterruptAbortsTheRunAndKeepsTheFileWhole) {
     }
 }
 
-TEST_F(CliShred, RecycleBinShredsTheTrashWithoutAskingThenEmptiesIt) {
+TEST_F(CliShred, RecycleBinAsksFirstThenShredsTheTrashAndEmptiesIt) {
     // The home trash sits in the test's own data folder, and no real mount is looked at.
     const std::string trash = m_work / "data/Trash";
     MakeFolder(m_work / "data");
@@ -747,7 +747,11 @@ TEST_F(CliShred, RecycleBinShredsTheTrashWithoutAskingThenEmptiesIt) {
         {"XDG_DATA_HOME", m_work / "data"},
         {"QUORREL_TEST_MOUNT_PREFIX", m_work / "no-mounts-here"}};
 
-    const CRun run = Shred({"--recycle-bin"}, env);  // no --yes, no terminal: runs all the same
+    const CRun refused = Shred({"--recycle-bin"}, env);  // no --yes, no terminal: nothing done
+    EXPECT_EQ(refused.nExit, 2);
+    EXPECT_EQ(ReadFile(trash + "/files/secret.txt"), "trashed secret");
+
+    const CRun run = Shred({"--yes", "--recycle-bin"}, env);
     EXPECT_EQ(run.nExit, 0) << run.err;
     const std::string file = trash + "/files/secret.txt";
     EXPECT_EQ(run.LinesBeforeTime(),
