@@ -74,6 +74,15 @@ bool IsListedAt(int dirFd, const std::string& name, const CDirEntry& listed) {
            IsSameEntry(st, listed) && S_ISLNK(st.st_mode) == bLink;
 }
 
+// Why `name` in `dirFd` is not the entry `listed`: ENOENT when nothing has that name any more
+// (another program removed it), kErrReplaced when something else has.
+int NotListedReason(int dirFd, const std::string& name) {
+    struct stat st {};
+    return ::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT
+               ? ENOENT
+               : kErrReplaced;
+}
+
 // Writes `mode` to the entry `listed` behind the checked reference `pathFd`. Where the kernel
 // can change it neither through the reference nor through /proc, the name is changed relative
 // to the folder, checked to be the entry just before and just after.
@@ -292,7 +301,7 @@ public:
     bool RenameListed(const CDirEntry& listed, const std::string& to, CFileError& error) override {
         m_held.Reset();
         if (!IsListedAt(m_fd.Get(), listed.m_strName, listed)) {
-            error = ErrnoError(kErrReplaced);
+            error = ErrnoError(NotListedReason(m_fd.Get(), listed.m_strName));
             return false;
         }
         if (!Rename(listed.m_strName, to, error)) {
@@ -312,7 +321,7 @@ public:
                       CFileError& error) override {
         m_held.Reset();
         if (!IsListedAt(m_fd.Get(), name, listed)) {
-            error = ErrnoError(kErrReplaced);
+            error = ErrnoError(NotListedReason(m_fd.Get(), name));
             return false;
         }
         return Delete(name, error);

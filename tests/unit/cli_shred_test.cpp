@@ -785,7 +785,7 @@ TEST_F(CliShred, AFileLeftByAWalkOrInTheBinMakesTheExitStatusOne) {
     };
     for (const CCase& c :
          {CCase{{"--yes", "--folder", tree}, tree, refused}, CCase{{"--yes", tree}, tree, refused},
-          CCase{{"--recycle-bin"}, files, binRefused}}) {
+          CCase{{"--yes", "--recycle-bin"}, files, binRefused}}) {
         if (c.folder == tree && !Exists(tree)) {
             MakeFolder(tree);
         }
