@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "platform/FileSystem.h"
+#include "platform/posix/PosixSupport.h"
 
 namespace quorrel {
 
@@ -38,23 +39,6 @@ const std::set<std::string> kNotLocalTypes = {
     "smb3",        "smbfs",      "ncpfs",       "9p",           "afs",         "ceph",
     "glusterfs",   "lustre",     "davfs",       "fuse.sshfs",   "fuse.rclone", "fuse.gvfsd-fuse",
     "fuse.s3fs",   "fuse.lxcfs", "fuse.portal", "fuse.snapfuse"};
-
-// "\040" and the like back to the byte they stand for.
-std::string DecodeMountField(const std::string& field) {
-    std::string out;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        const bool bEscape =
-            field[i] == '\\' && i + 3 < field.size() &&
-            field.substr(i + 1, 3).find_first_not_of("01234567") == std::string::npos;
-        if (bEscape) {
-            out += static_cast<char>(std::strtol(field.substr(i + 1, 3).c_str(), nullptr, 8));
-            i += 3;
-        } else {
-            out += field[i];
-        }
-    }
-    return out;
-}
 
 bool HasOption(const std::string& options, const std::string& name) {
     std::stringstream stream(options);
@@ -262,8 +246,8 @@ std::vector<CMountEntry> ParseMountTable(const std::string& text) {
         CMountEntry mount;
         if (fields >> mount.m_strSource >> mount.m_strMountPoint >> mount.m_strType >>
             mount.m_strOptions) {
-            mount.m_strSource = DecodeMountField(mount.m_strSource);
-            mount.m_strMountPoint = DecodeMountField(mount.m_strMountPoint);
+            mount.m_strSource = posix::DecodeMountField(mount.m_strSource);
+            mount.m_strMountPoint = posix::DecodeMountField(mount.m_strMountPoint);
             mounts.push_back(std::move(mount));
         }
     }

@@ -20,23 +20,6 @@ namespace quorrel::posix {
 
 namespace {
 
-// "\054" and the like back to the byte they stand for.
-std::string DecodeOctal(const std::string& field) {
-    std::string out;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        const bool bEscape =
-            field[i] == '\\' && i + 3 < field.size() &&
-            field.substr(i + 1, 3).find_first_not_of("01234567") == std::string::npos;
-        if (bEscape) {
-            out += static_cast<char>(std::strtol(field.substr(i + 1, 3).c_str(), nullptr, 8));
-            i += 3;
-        } else {
-            out += field[i];
-        }
-    }
-    return out;
-}
-
 std::vector<std::string> SplitOn(const std::string& text, char separator) {
     std::vector<std::string> parts;
     std::stringstream stream(text);
@@ -138,12 +121,12 @@ bool ParseMountInfoLine(const std::string& line, std::uint64_t& nId, CMountRecor
     if (!(tail >> type >> source >> options)) {
         return false;
     }
-    record.m_strRoot = DecodeOctal(root);
-    record.m_strMountPoint = DecodeOctal(point);
+    record.m_strRoot = DecodeMountField(root);
+    record.m_strMountPoint = DecodeMountField(point);
     record.m_strType = type;
     record.m_superOptions.clear();
     for (const std::string& option : SplitOn(options, ',')) {
-        record.m_superOptions.push_back(DecodeOctal(option));
+        record.m_superOptions.push_back(DecodeMountField(option));
     }
     return true;
 }

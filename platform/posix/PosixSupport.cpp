@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -255,6 +256,22 @@ int CheckNoOtherLock(int fd, bool bTakeExclusive) {
         return EWOULDBLOCK;
     }
     return 0;
+}
+
+std::string DecodeMountField(const std::string& field) {
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        const bool bEscape =
+            field[i] == '\\' && i + 3 < field.size() &&
+            field.substr(i + 1, 3).find_first_not_of("01234567") == std::string::npos;
+        if (bEscape) {
+            out += static_cast<char>(std::strtol(field.substr(i + 1, 3).c_str(), nullptr, 8));
+            i += 3;
+        } else {
+            out += field[i];
+        }
+    }
+    return out;
 }
 
 }  // namespace quorrel::posix

@@ -91,4 +91,8 @@ std::unique_ptr<IFileHandle> CreateFileIn(int dirFd, const std::string& name,
 // same mount. `topPath` is the path /proc gives for it (empty where it can't).
 std::unique_ptr<IFolder> OpenTopOf(int fd, std::string& topPath, CFileError& error);
 
+// A field of the mount table with its octal escapes ("\040" for a space and the like) turned
+// back into the bytes they stand for.
+std::string DecodeMountField(const std::string& field);
+
 }  // namespace quorrel::posix
