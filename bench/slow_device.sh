@@ -69,7 +69,9 @@ while [[ $# -gt 0 ]]; do
     esac
 done
 [[ $runs =~ ^[1-9][0-9]*$ ]] || die "--runs needs a whole number above 0"
-[[ $image_mib =~ ^[1-9][0-9]*$ ]] && (( image_mib >= 64 )) || die "--image-mib needs 64 or more"
+if [[ ! $image_mib =~ ^[1-9][0-9]*$ ]] || (( image_mib < 64 )); then
+    die "--image-mib needs a whole number of 64 or more"
+fi
 
 # A case: profile, file count, file size in KiB, method.
 declare -A case_spec=(
@@ -164,7 +166,8 @@ yardstick=$scratch/yardstick
 # written there.
 is_mounted_as() {
     local dir=$1 source=$2 type=$3 line
-    line=$(findmnt -n -o SOURCE,FSTYPE --mountpoint "$dir" 2>/dev/null | tail -n 1) || return 1
+    # Raw output: one space between the columns, whatever their widths.
+    line=$(findmnt -n -r -o SOURCE,FSTYPE --mountpoint "$dir" 2>/dev/null | tail -n 1) || return 1
     [[ $line == "$source $type"* ]] || return 1
     [[ $(stat -c %d -- "$dir") != $(stat -c %d -- "$dir/..") ]]
 }
@@ -185,7 +188,7 @@ build_device() {
     "$latency_dev" -r "$read_ms" -w "$write_ms" -s "$flush_ms" "$image" "$fuse_dir" \
         -o "fsname=$fs_name,max_idle_threads=64" &
     fuse_pid=$!
-    for i in $(seq 1 50); do
+    for ((i = 0; i < 50; ++i)); do
         is_mounted_as "$fuse_dir" "$fs_name" fuse && break
         kill -0 "$fuse_pid" 2>/dev/null || die "latency_dev stopped before its file system was mounted"
         sleep 0.1
@@ -249,7 +252,7 @@ shred_folder() {
     "$shred_bin" "$@" -u -- "${files[@]}" && rmdir -- "$work"
 }
 
-tools=(quorrel yard1 yard$in_flight shred)
+tools=(quorrel yard1 "yard$in_flight" shred)
 declare -A tool_label=([quorrel]=quorrel-shred [yard1]="yardstick -j 1" [yard$in_flight]="yardstick -j $in_flight" [shred]="GNU shred")
 
 # Times one tool on the filled folder under method $2 ($1 the tool).
