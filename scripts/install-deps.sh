@@ -14,7 +14,7 @@ for need in "$@"; do
         # The 32-bit Windows cross build and Wine to run it (Wine's 32-bit half needs the i386
         # architecture); GoogleTest's sources are built for the target.
         win32) packages+=(g++-mingw-w64-i686-posix wine wine32:i386 googletest) ;;
-        bench) packages+=(coreutils python3) ;;
+        bench) packages+=(coreutils python3 libfuse3-dev pkg-config fuse3 e2fsprogs util-linux) ;;
         run) packages+=(xvfb xauth) ;;
         screenshot) packages+=(xvfb xauth xterm imagemagick) ;;
         # The window built against Qt 5.15 as well (scripts/test-qt5.sh).
