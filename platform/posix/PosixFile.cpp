@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "platform/posix/PosixFd.h"
 #include "platform/posix/PosixLayers.h"
@@ -29,9 +30,9 @@ constexpr std::size_t kReadWindowBytes = 8 * 1024 * 1024;
 
 class CPosixFile final : public IFileHandle {
 public:
-    CPosixFile(int fd, std::string strFullPath, const struct stat* opened, CFd folder,
+    CPosixFile(CFd fd, std::string strFullPath, const struct stat* opened, CFd folder,
                std::string strName)
-        : m_fd(fd),
+        : m_fd(std::move(fd)),
           m_folder(std::move(folder)),
           m_strName(std::move(strName)),
           m_strFullPath(std::move(strFullPath)) {
@@ -40,14 +41,7 @@ public:
             m_bOpenedFresh = true;
         }
     }
-    ~CPosixFile() override {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-        if (m_readFd >= 0) {
-            ::close(m_readFd);
-        }
-    }
+    ~CPosixFile() override = default;
     CPosixFile(const CPosixFile&) = delete;
     CPosixFile& operator=(const CPosixFile&) = delete;
 
@@ -61,8 +55,8 @@ public:
     }
 
     bool SeekTo(std::int64_t nOffset, CFileError& error) override {
-        if (m_fd < 0 || nOffset < 0) {
-            error = ErrnoError(m_fd < 0 ? EBADF : EINVAL);
+        if (m_fd.Get() < 0 || nOffset < 0) {
+            error = ErrnoError(m_fd.Get() < 0 ? EBADF : EINVAL);
             return false;
         }
         m_nPos = nOffset;
@@ -75,7 +69,7 @@ public:
         m_nWindowStart = -1;  // what was read back is no longer what the file holds
         const char* pNext = static_cast<const char*>(pData);
         while (nBytes > 0) {
-            const ssize_t written = ::pwrite(m_fd, pNext, nBytes, static_cast<off_t>(m_nPos));
+            const ssize_t written = ::pwrite(m_fd.Get(), pNext, nBytes, static_cast<off_t>(m_nPos));
             if (written < 0 && errno == EINTR) {
                 continue;
             }
@@ -97,14 +91,15 @@ public:
     bool StartFlush(CFileError& error) override {
         const off_t start = static_cast<off_t>(m_nSliceStart);
         const off_t length = static_cast<off_t>(m_nPos - m_nSliceStart);
-        if (length > 0 && ::sync_file_range(m_fd, start, length, SYNC_FILE_RANGE_WRITE) != 0) {
+        if (length > 0 &&
+            ::sync_file_range(m_fd.Get(), start, length, SYNC_FILE_RANGE_WRITE) != 0) {
             return Flush(error);  // a file system without ranged write-back
         }
         if (m_nPrevLength > 0) {
             ::sync_file_range(
-                m_fd, m_nPrevStart, m_nPrevLength,
+                m_fd.Get(), m_nPrevStart, m_nPrevLength,
                 SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
-            ::posix_fadvise(m_fd, m_nPrevStart, m_nPrevLength, POSIX_FADV_DONTNEED);
+            ::posix_fadvise(m_fd.Get(), m_nPrevStart, m_nPrevLength, POSIX_FADV_DONTNEED);
         }
         m_nPrevStart = start;
         m_nPrevLength = length;
@@ -113,12 +108,12 @@ public:
     }
 
     bool Flush(CFileError& error) override {
-        if (::fdatasync(m_fd) != 0) {
+        if (::fdatasync(m_fd.Get()) != 0) {
             error = ErrnoError(errno, m_strFullPath);
             return false;
         }
         if (m_nWritten >= kDropCacheBytes) {
-            ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_DONTNEED);
+            ::posix_fadvise(m_fd.Get(), 0, 0, POSIX_FADV_DONTNEED);
         }
         m_nWritten = 0;
         m_nPrevLength = 0;
@@ -128,7 +123,7 @@ public:
 
     bool Truncate(std::int64_t nLength, CFileError& error) override {
         m_bOpenedFresh = false;
-        if (::ftruncate(m_fd, static_cast<off_t>(nLength)) != 0) {
+        if (::ftruncate(m_fd.Get(), static_cast<off_t>(nLength)) != 0) {
             error = ErrnoError(errno);
             return false;
         }
@@ -136,10 +131,8 @@ public:
     }
 
     bool Close(CFileError& error) override {
-        const int fd = m_fd;
-        m_fd = -1;
-        if (fd < 0 || ::close(fd) != 0) {
-            error = ErrnoError(fd < 0 ? EBADF : errno);
+        if (m_fd.Close() != 0) {
+            error = ErrnoError(errno);
             return false;
         }
         return true;
@@ -149,7 +142,7 @@ public:
     // written.
     bool GetFacts(CFileFacts& facts, CFileError& error) override {
         struct stat st {};
-        if (::fstat(m_fd, &st) != 0) {
+        if (::fstat(m_fd.Get(), &st) != 0) {
             error = ErrnoError(errno);
             return false;
         }
@@ -164,7 +157,7 @@ public:
         ranges.clear();
         off_t pos = 0;
         while (pos < nLength) {
-            const off_t data = ::lseek(m_fd, pos, SEEK_DATA);
+            const off_t data = ::lseek(m_fd.Get(), pos, SEEK_DATA);
             if (data < 0) {
                 if (errno == ENXIO) {
                     break;  // nothing but a hole from here on
@@ -179,7 +172,7 @@ public:
             if (data >= nLength) {
                 break;
             }
-            off_t hole = ::lseek(m_fd, data, SEEK_HOLE);
+            off_t hole = ::lseek(m_fd.Get(), data, SEEK_HOLE);
             if (hole < 0 || hole > nLength) {
                 hole = static_cast<off_t>(nLength);
             }
@@ -189,8 +182,8 @@ public:
         return true;
     }
 
-    CVolumeFacts GetVolume() override { return VolumeOf(m_fd); }
-    EKeptCopy GetKeptCopy() override { return KeptCopyOf(m_fd); }
+    CVolumeFacts GetVolume() override { return VolumeOf(m_fd.Get()); }
+    EKeptCopy GetKeptCopy() override { return KeptCopyOf(m_fd.Get()); }
 
     bool HasSharedData() override {
         constexpr unsigned kBatch = 64;
@@ -203,7 +196,7 @@ public:
             map->fm_length = FIEMAP_MAX_OFFSET - start;
             map->fm_flags = 0;  // shared extents are allocated already: no need to sync first
             map->fm_extent_count = kBatch;
-            if (::ioctl(m_fd, FS_IOC_FIEMAP, map) != 0 || map->fm_mapped_extents == 0) {
+            if (::ioctl(m_fd.Get(), FS_IOC_FIEMAP, map) != 0 || map->fm_mapped_extents == 0) {
                 return false;
             }
             for (unsigned i = 0; i < map->fm_mapped_extents; ++i) {
@@ -245,7 +238,7 @@ private:
             st = m_opened;
             return true;
         }
-        if (::fstat(m_fd, &st) != 0) {
+        if (::fstat(m_fd.Get(), &st) != 0) {
             error = ErrnoError(errno);
             return false;
         }
@@ -256,11 +249,11 @@ private:
     // file system allows it, else dropping the cached pages before each read.
     bool OpenForReadBack(CFileError& error) {
         m_readFd = OpenForReading(O_DIRECT);
-        m_bDirect = m_readFd >= 0;
-        if (m_readFd < 0 && errno == EINVAL) {
+        m_bDirect = m_readFd.Get() >= 0;
+        if (m_readFd.Get() < 0 && errno == EINVAL) {
             m_readFd = OpenForReading(0);
         }
-        if (m_readFd < 0) {
+        if (m_readFd.Get() < 0) {
             error = ErrnoError(errno, m_strFullPath);
             return false;
         }
@@ -270,20 +263,19 @@ private:
     // Opens the file again for reading with `flags`: through /proc, checked to be this file;
     // where there is no real /proc, by its name in its folder (never following a link),
     // checked the same way.
-    int OpenForReading(int flags) {
-        const int again = ReopenThroughProc(m_fd, O_RDONLY | flags);
-        if (again >= 0 || m_folder.Get() < 0 || ProcFdFolder() >= 0) {
+    CFd OpenForReading(int flags) {
+        CFd again = ReopenThroughProc(m_fd.Get(), O_RDONLY | flags);
+        if (again.IsOpen() || m_folder.Get() < 0 || ProcFdFolder() >= 0) {
             return again;
         }
-        const int fd = ::openat(m_folder.Get(), m_strName.c_str(),
-                                O_RDONLY | flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+        CFd fd(::openat(m_folder.Get(), m_strName.c_str(),
+                        O_RDONLY | flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
         struct stat was {};
         struct stat now {};
-        if (fd >= 0 && (::fstat(m_fd, &was) != 0 || ::fstat(fd, &now) != 0 ||
-                        was.st_dev != now.st_dev || was.st_ino != now.st_ino)) {
-            ::close(fd);
+        if (fd.IsOpen() && (::fstat(m_fd.Get(), &was) != 0 || ::fstat(fd.Get(), &now) != 0 ||
+                            was.st_dev != now.st_dev || was.st_ino != now.st_ino)) {
+            fd.Reset();
             errno = kErrReplaced;
-            return -1;
         }
         return fd;
     }
@@ -291,7 +283,7 @@ private:
     // Reads `nBytes` from `nOffset` on (widened to the alignment direct reads need) into the
     // window, from the medium itself.
     bool ReadWindow(std::int64_t nOffset, std::size_t nBytes, CFileError& error) {
-        if (m_readFd < 0 && !OpenForReadBack(error)) {
+        if (m_readFd.Get() < 0 && !OpenForReadBack(error)) {
             return false;
         }
         const std::int64_t alignedStart =
@@ -300,7 +292,8 @@ private:
         if (m_bDirect) {
             nSpan = (nSpan + kDirectAlign - 1) & ~(kDirectAlign - 1);
         } else {
-            ::posix_fadvise(m_readFd, alignedStart, static_cast<off_t>(nSpan), POSIX_FADV_DONTNEED);
+            ::posix_fadvise(m_readFd.Get(), alignedStart, static_cast<off_t>(nSpan),
+                            POSIX_FADV_DONTNEED);
         }
         if (m_readBuffer.size() < nSpan + kDirectAlign) {
             m_readBuffer.resize(nSpan + kDirectAlign);
@@ -309,7 +302,7 @@ private:
         std::size_t nGot = 0;
         while (nGot < nSpan) {
             const ssize_t got =
-                ::pread(m_readFd, pAligned + nGot, nSpan - nGot,
+                ::pread(m_readFd.Get(), pAligned + nGot, nSpan - nGot,
                         static_cast<off_t>(alignedStart + static_cast<std::int64_t>(nGot)));
             if (got < 0 && errno == EINTR) {
                 continue;
@@ -334,12 +327,12 @@ private:
         return m_readBuffer.data() + (aligned - address);
     }
 
-    int m_fd;
+    CFd m_fd;
     CFd m_folder;           // where there is no /proc: the file's folder, to read it back by
     std::string m_strName;  // its name there
     struct stat m_opened {};
     bool m_bOpenedFresh = false;  // nothing written or cut since m_opened was taken
-    int m_readFd = -1;
+    CFd m_readFd;
     bool m_bDirect = false;
     std::string m_strFullPath;
     std::int64_t m_nPos = 0;
@@ -354,10 +347,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IFileHandle> MakeFile(int fd, std::string fullPath, const struct stat* opened,
-                                      int folderFd, std::string name) {
-    return std::make_unique<CPosixFile>(fd, std::move(fullPath), opened, CFd(folderFd),
-                                        std::move(name));
+std::unique_ptr<IFileHandle> MakeFile(CFd fd, std::string fullPath, const struct stat* opened,
+                                      CFd folderFd, std::string name) {
+    return std::make_unique<CPosixFile>(std::move(fd), std::move(fullPath), opened,
+                                        std::move(folderFd), std::move(name));
 }
 
 }  // namespace quorrel::posix

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "platform/posix/PosixSupport.h"
 
@@ -11,12 +12,11 @@ namespace quorrel {
 namespace {
 
 // Opens the folder `path` names, following links in it (the user named it), as a bare
-// reference. -1 with errno set when it can't.
-int OpenNamedFolder(const std::string& path, struct stat& st) {
-    const int fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0 && ::fstat(fd, &st) != 0) {
-        ::close(fd);
-        return -1;
+// reference. None with errno set when it can't.
+posix::CFd OpenNamedFolder(const std::string& path, struct stat& st) {
+    posix::CFd fd(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (fd.IsOpen() && ::fstat(fd.Get(), &st) != 0) {
+        fd.Reset();
     }
     return fd;
 }
@@ -32,12 +32,12 @@ public:
             return nullptr;
         }
         struct stat st {};
-        const int fd = OpenNamedFolder(ParentFolder(path), st);
-        if (fd < 0) {
+        posix::CFd fd = OpenNamedFolder(ParentFolder(path), st);
+        if (!fd.IsOpen()) {
             error = ErrnoError(errno);
             return nullptr;
         }
-        return posix::MakeFolder(fd, posix::IdOfStat(st));
+        return posix::MakeFolder(std::move(fd), posix::IdOfStat(st));
     }
 
     bool GetStatus(const std::string& path, CFileStatus& status, CFileError& error) override {
@@ -73,12 +73,12 @@ public:
 
     std::unique_ptr<IFolder> OpenFolder(const std::string& path, CFileError& error) override {
         struct stat st {};
-        const int fd = OpenNamedFolder(path, st);
-        if (fd < 0) {
+        posix::CFd fd = OpenNamedFolder(path, st);
+        if (!fd.IsOpen()) {
             error = ErrnoError(errno);
             return nullptr;
         }
-        return posix::MakeFolder(fd, posix::IdOfStat(st));
+        return posix::MakeFolder(std::move(fd), posix::IdOfStat(st));
     }
 };
 

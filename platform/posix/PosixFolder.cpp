@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "platform/posix/PosixFd.h"
 #include "platform/posix/PosixLayers.h"
@@ -25,16 +26,12 @@ namespace {
 constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // Opens the entry `listed` of `dirFd` as a bare reference and checks it is the one listed,
-// leaving its status in `st`. -1 with errno set otherwise.
-int OpenListed(int dirFd, const CDirEntry& listed, struct stat& st) {
-    const int fd = ::openat(dirFd, listed.m_strName.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        return -1;
-    }
-    if (::fstat(fd, &st) != 0 || !IsSameEntry(st, listed)) {
-        ::close(fd);
+// leaving its status in `st`. None with errno set otherwise.
+CFd OpenListed(int dirFd, const CDirEntry& listed, struct stat& st) {
+    CFd fd(::openat(dirFd, listed.m_strName.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.IsOpen() && (::fstat(fd.Get(), &st) != 0 || !IsSameEntry(st, listed))) {
+        fd.Reset();
         errno = kErrReplaced;
-        return -1;
     }
     return fd;
 }
@@ -42,18 +39,16 @@ int OpenListed(int dirFd, const CDirEntry& listed, struct stat& st) {
 // Opens the object behind the bare reference `pathFd` again with `flags`, checked to be that
 // object. Where no real /proc is mounted (a chroot, a small container) the name is opened
 // again relative to the folder, never following a link, and checked once more.
-int Reopen(int pathFd, int dirFd, const CDirEntry& listed, int flags) {
-    const int again = ReopenThroughProc(pathFd, flags);
-    if (again >= 0 || ProcFdFolder() >= 0) {
+CFd Reopen(int pathFd, int dirFd, const CDirEntry& listed, int flags) {
+    CFd again = ReopenThroughProc(pathFd, flags);
+    if (again.IsOpen() || ProcFdFolder() >= 0) {
         return again;
     }
-    const int fd =
-        ::openat(dirFd, listed.m_strName.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    CFd fd(::openat(dirFd, listed.m_strName.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
     struct stat st {};
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !IsSameEntry(st, listed))) {
-        ::close(fd);
+    if (fd.IsOpen() && (::fstat(fd.Get(), &st) != 0 || !IsSameEntry(st, listed))) {
+        fd.Reset();
         errno = kErrReplaced;
-        return -1;
     }
     return fd;
 }
@@ -106,7 +101,8 @@ bool ChangeEntryMode(int pathFd, int dirFd, const CDirEntry& listed, std::uint32
 
 class CPosixFolder final : public IFolder {
 public:
-    CPosixFolder(int fd, const CFileId& id) : m_fd(fd), m_id(id), m_nMount(MountOf(fd)) {}
+    CPosixFolder(CFd fd, const CFileId& id)
+        : m_fd(std::move(fd)), m_id(id), m_nMount(MountOf(m_fd.Get())) {}
 
     CFileId GetId() const override { return m_id; }
     std::uint64_t GetMount() const override { return m_nMount; }
@@ -123,15 +119,13 @@ public:
     }
 
     bool List(std::vector<CDirEntry>& entries, CFileError& error) override {
-        const int listFd = ::openat(m_fd.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
+        CFd listFd(::openat(m_fd.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        DIR* dir = listFd.IsOpen() ? ::fdopendir(listFd.Get()) : nullptr;
         if (dir == nullptr) {
             error = ErrnoError(errno);
-            if (listFd >= 0) {
-                ::close(listFd);
-            }
             return false;
         }
+        listFd.Release();  // the stream owns it now: closedir() closes it
         entries.clear();
         while (const dirent* item = ::readdir(dir)) {
             const std::string name = item->d_name;
@@ -168,7 +162,7 @@ public:
             error = ErrnoError(kErrReplaced);
             return nullptr;
         }
-        return MakeFolder(fd.Release(), IdOfStat(st));
+        return MakeFolder(std::move(fd), IdOfStat(st));
     }
 
     std::unique_ptr<IFolder> OpenParent(const CFileId& expected, CFileError& error) override {
@@ -182,7 +176,7 @@ public:
             error = ErrnoError(kErrReplaced);
             return nullptr;
         }
-        return MakeFolder(fd.Release(), expected);
+        return MakeFolder(std::move(fd), expected);
     }
 
     bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
@@ -205,11 +199,10 @@ public:
         }
         // What matters is that the file can be opened while nobody holds it: open it for
         // reading (or, for a file its owner may only write, for writing) and look for locks.
-        int probeFd = Reopen(bare.Get(), m_fd.Get(), listed, O_RDONLY | O_NONBLOCK);
-        if (probeFd < 0 && errno == EACCES) {
-            probeFd = Reopen(bare.Get(), m_fd.Get(), listed, O_WRONLY | O_NONBLOCK);
+        CFd probe = Reopen(bare.Get(), m_fd.Get(), listed, O_RDONLY | O_NONBLOCK);
+        if (!probe.IsOpen() && errno == EACCES) {
+            probe = Reopen(bare.Get(), m_fd.Get(), listed, O_WRONLY | O_NONBLOCK);
         }
-        CFd probe(probeFd);
         if (probe.Get() < 0) {
             error = ErrnoError(errno);
             return false;
@@ -273,7 +266,7 @@ public:
             error = ErrnoError(refusal, displayPath);
             return nullptr;
         }
-        return WrapFile(fd.Release(), displayPath, st, listed);
+        return WrapFile(std::move(fd), displayPath, st, listed);
     }
 
     bool Rename(const std::string& from, const std::string& to, CFileError& error) override {
@@ -377,7 +370,7 @@ private:
         if (fd.Get() < 0 || CheckNoOtherLock(fd.Get(), true) != 0) {
             return false;
         }
-        m_held.Reset(fd.Release());
+        m_held = std::move(fd);
         m_strHeldName = listed.m_strName;
         m_heldId = listed.m_id;
         return true;
@@ -388,22 +381,23 @@ private:
     // OpenForWrite() requires; null otherwise, the kept file let go, for the caller to open and
     // check the entry afresh.
     std::unique_ptr<IFileHandle> TakeHeld(const CDirEntry& listed, const std::string& displayPath) {
-        CFd fd(m_held.Release());
+        CFd fd = std::move(m_held);
         struct stat st {};
         if (listed.m_strName != m_strHeldName || listed.m_id != m_heldId ||
             ::fstatat(m_fd.Get(), listed.m_strName.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
             !IsSameEntry(st, listed) || !S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) == 0) {
             return nullptr;
         }
-        return WrapFile(fd.Release(), displayPath, st, listed);
+        return WrapFile(std::move(fd), displayPath, st, listed);
     }
 
     // The open file `fd` of the entry `listed`; where there is no /proc it keeps its folder
     // and name, to be read back by them.
-    std::unique_ptr<IFileHandle> WrapFile(int fd, const std::string& displayPath,
+    std::unique_ptr<IFileHandle> WrapFile(CFd fd, const std::string& displayPath,
                                           const struct stat& st, const CDirEntry& listed) {
-        const int folderFd = ProcFdFolder() < 0 ? ::dup(m_fd.Get()) : -1;
-        return MakeFile(fd, FullPath(displayPath), &st, folderFd, listed.m_strName);
+        CFd folderFd(ProcFdFolder() < 0 ? ::dup(m_fd.Get()) : -1);
+        return MakeFile(std::move(fd), FullPath(displayPath), &st, std::move(folderFd),
+                        listed.m_strName);
     }
 
     // Sets or clears the owner's write bit of the entry `listed` (behind the checked reference
@@ -462,15 +456,15 @@ private:
     std::uint64_t m_nMount;
     bool m_bVolumeKnown = false;
     CVolumeFacts m_volume;
-    CFd m_held{-1};  // the file the last sharing check opened for writing, if any
+    CFd m_held;  // the file the last sharing check opened for writing, if any
     std::string m_strHeldName;
     CFileId m_heldId;
 };
 
 }  // namespace
 
-std::unique_ptr<IFolder> MakeFolder(int fd, const CFileId& id) {
-    return std::make_unique<CPosixFolder>(fd, id);
+std::unique_ptr<IFolder> MakeFolder(CFd fd, const CFileId& id) {
+    return std::make_unique<CPosixFolder>(std::move(fd), id);
 }
 
 }  // namespace quorrel::posix

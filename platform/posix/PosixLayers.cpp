@@ -190,18 +190,17 @@ EKeptCopy LayerCopyOf(int dirFd, const std::string& name) {
 bool SettleFolderInPlace(int dirFd) {
     // ext4's request to write its journal out to the blocks it stands for (Linux 5.14).
     constexpr unsigned long kExt4Checkpoint = _IOW('f', 43, std::uint32_t);
-    const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    const CFd fd(::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.IsOpen()) {
         return false;
     }
-    bool bDone = ::fsync(fd) == 0;
+    bool bDone = ::fsync(fd.Get()) == 0;
     CMountRecord mount;
-    if (bDone && MountRecord(MountOf(fd), mount) &&
+    if (bDone && MountRecord(MountOf(fd.Get()), mount) &&
         (mount.m_strType == "ext3" || mount.m_strType == "ext4")) {
         std::uint32_t flags = 0;
-        bDone = ::ioctl(fd, kExt4Checkpoint, &flags) == 0;
+        bDone = ::ioctl(fd.Get(), kExt4Checkpoint, &flags) == 0;
     }
-    ::close(fd);
     return bDone;
 }
 

@@ -166,42 +166,43 @@ CVolumeFacts VolumeOf(int fd) {
 
 int ProcFdFolder() {
     static std::mutex lock;
+    // Held for the life of the process, never closed by an owner: every reopen through /proc
+    // uses it, from any thread, up to the very end, and the system closes it at exit. Tearing
+    // it down with the other statics could pull it from under a thread still writing.
     static int folder = -1;
     static pid_t owner = 0;
     const std::lock_guard<std::mutex> guard(lock);
     // /proc/self is the process that opened it: a child made by fork looks its own up.
     if (owner != ::getpid()) {
-        if (folder >= 0) {
-            ::close(folder);
-        }
+        CFd inherited(folder);  // the parent's: closed as this goes
         owner = ::getpid();
-        folder = ::open("/proc/self/fd", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        CFd found(::open("/proc/self/fd", O_PATH | O_DIRECTORY | O_CLOEXEC));
         struct statfs sfs {};
-        if (folder >= 0 && (::fstatfs(folder, &sfs) != 0 || sfs.f_type != PROC_SUPER_MAGIC)) {
-            ::close(folder);
-            folder = -1;
+        if (found.IsOpen() &&
+            (::fstatfs(found.Get(), &sfs) != 0 || sfs.f_type != PROC_SUPER_MAGIC)) {
+            found.Reset();
         }
+        folder = found.Release();
     }
     return folder;
 }
 
-int ReopenThroughProc(int fd, int flags) {
+CFd ReopenThroughProc(int fd, int flags) {
     const int folder = ProcFdFolder();
     if (folder < 0) {
         errno = ENOENT;
-        return -1;
+        return CFd();
     }
-    const int again = ::openat(folder, std::to_string(fd).c_str(), flags | O_CLOEXEC | O_NOCTTY);
-    if (again < 0) {
-        return -1;
+    CFd again(::openat(folder, std::to_string(fd).c_str(), flags | O_CLOEXEC | O_NOCTTY));
+    if (!again.IsOpen()) {
+        return again;
     }
     struct stat was {};
     struct stat now {};
-    if (::fstat(fd, &was) != 0 || ::fstat(again, &now) != 0 || was.st_dev != now.st_dev ||
+    if (::fstat(fd, &was) != 0 || ::fstat(again.Get(), &now) != 0 || was.st_dev != now.st_dev ||
         was.st_ino != now.st_ino) {
-        ::close(again);
+        again.Reset();
         errno = kErrReplaced;
-        return -1;
     }
     return again;
 }
@@ -215,11 +216,9 @@ bool ChangeModeOf(int fd, std::uint32_t mode) {
     }
     // An older kernel: the /proc entry is checked to lead to the object, then changed through
     // the checked descriptor folder by that entry's name.
-    const int again = ReopenThroughProc(fd, O_PATH);
-    if (again < 0) {
+    if (!ReopenThroughProc(fd, O_PATH).IsOpen()) {
         return false;
     }
-    ::close(again);
     return ::fchmodat(ProcFdFolder(), std::to_string(fd).c_str(), static_cast<mode_t>(mode & 07777),
                       0) == 0;
 }

@@ -13,6 +13,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/posix/PosixErrno.h"
+#include "platform/posix/PosixFd.h"
 
 namespace quorrel::posix {
 
@@ -41,10 +42,10 @@ CVolumeFacts VolumeOf(int fd);
 int ProcFdFolder();
 
 // Opens the object behind the descriptor `fd` again with `flags` through ProcFdFolder(), and
-// keeps what came back only when it is that very object (device and file number). -1 with
+// keeps what came back only when it is that very object (device and file number). None with
 // errno set otherwise: ENOENT where there is no real /proc (the caller then reaches the entry
 // another way), kErrReplaced when /proc gave back another object.
-int ReopenThroughProc(int fd, int flags);
+CFd ReopenThroughProc(int fd, int flags);
 
 // Writes the permission bits `mode` to the object behind the bare reference `fd`: with
 // fchmodat2 on the reference itself where the kernel has it, else through a /proc entry checked
@@ -61,15 +62,15 @@ CFileId IdOfStat(const struct stat& st);
 // True when `st` describes the entry `listed` (same device and file number, same kind).
 bool IsSameEntry(const struct stat& st, const CDirEntry& listed);
 
-// A folder opened from `fd` (owned from now on); `id` is its identity.
-std::unique_ptr<IFolder> MakeFolder(int fd, const CFileId& id);
+// A folder opened from `fd`, which it owns from now on; `id` is its identity.
+std::unique_ptr<IFolder> MakeFolder(CFd fd, const CFileId& id);
 
-// A file opened for writing from `fd` (owned from now on), its write failures naming
+// A file opened for writing from `fd`, which it owns from now on, its write failures naming
 // `fullPath`. `opened`, when given, is the file's status taken as it was opened: its first
 // GetLength() answers from it, before anything is written. `folderFd` (owned from now on) and
 // `name`, when given, are where the file is read back from where there is no /proc.
-std::unique_ptr<IFileHandle> MakeFile(int fd, std::string fullPath,
-                                      const struct stat* opened = nullptr, int folderFd = -1,
+std::unique_ptr<IFileHandle> MakeFile(CFd fd, std::string fullPath,
+                                      const struct stat* opened = nullptr, CFd folderFd = CFd(),
                                       std::string name = std::string());
 
 // Whether another holder has a lock of any kind on the open file `fd`: an flock, a POSIX

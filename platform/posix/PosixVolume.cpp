@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "platform/posix/PosixSupport.h"
 
@@ -55,64 +56,54 @@ std::unique_ptr<IFolder> CreateFolderIn(int dirFd, const std::string& name, std:
         error = ErrnoError(errno);
         return nullptr;
     }
-    const int fd = ::openat(dirFd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    CFd fd(::openat(dirFd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0) {
+    if (!fd.IsOpen() || ::fstat(fd.Get(), &st) != 0) {
         error = ErrnoError(errno);
-        if (fd >= 0) {
-            ::close(fd);
-        }
+        fd.Reset();
         ::unlinkat(dirFd, name.c_str(), AT_REMOVEDIR);  // made just now: it goes again
         return nullptr;
     }
     // The umask may have taken bits away; only the owner's bits are asked for anyway.
-    return MakeFolder(fd, IdOfStat(st));
+    return MakeFolder(std::move(fd), IdOfStat(st));
 }
 
 std::unique_ptr<IFileHandle> CreateFileIn(int dirFd, const std::string& name,
                                           const std::string& displayPath, CFileError& error) {
-    const int fd = ::openat(dirFd, name.c_str(),
-                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
-    if (fd < 0) {
+    CFd fd(::openat(dirFd, name.c_str(),
+                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
+    if (!fd.IsOpen()) {
         error = ErrnoError(errno, displayPath);
         return nullptr;
     }
-    return MakeFile(fd, FullPath(displayPath));
+    return MakeFile(std::move(fd), FullPath(displayPath));
 }
 
 std::unique_ptr<IFolder> OpenTopOf(int fd, std::string& topPath, CFileError& error) {
     const std::uint64_t nMount = MountOf(fd);
-    int current = ::openat(fd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    CFd current(::openat(fd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
     struct stat st {};
-    if (current < 0 || ::fstat(current, &st) != 0) {
+    if (!current.IsOpen() || ::fstat(current.Get(), &st) != 0) {
         error = ErrnoError(errno);
-        if (current >= 0) {
-            ::close(current);
-        }
         return nullptr;
     }
     for (;;) {
-        const int parent = ::openat(current, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        CFd parent(::openat(current.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
         struct stat up {};
-        if (parent < 0 || ::fstat(parent, &up) != 0) {
-            if (parent >= 0) {
-                ::close(parent);
-            }
+        if (!parent.IsOpen() || ::fstat(parent.Get(), &up) != 0) {
             break;
         }
         const bool bSame = up.st_dev == st.st_dev && up.st_ino == st.st_ino;  // the root
         const bool bOtherMount =
-            up.st_dev != st.st_dev || (nMount != 0 && MountOf(parent) != nMount);
+            up.st_dev != st.st_dev || (nMount != 0 && MountOf(parent.Get()) != nMount);
         if (bSame || bOtherMount) {
-            ::close(parent);
             break;
         }
-        ::close(current);
-        current = parent;
+        current = std::move(parent);
         st = up;
     }
-    topPath = PathOfFolder(current);
-    return MakeFolder(current, IdOfStat(st));
+    topPath = PathOfFolder(current.Get());
+    return MakeFolder(std::move(current), IdOfStat(st));
 }
 
 }  // namespace quorrel::posix
