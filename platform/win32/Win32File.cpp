@@ -16,7 +16,8 @@ constexpr DWORD kRangeBatch = 64;
 
 class CWin32File final : public IFileHandle {
 public:
-    CWin32File(HANDLE h, std::string strFullPath) : m_h(h), m_strFullPath(std::move(strFullPath)) {}
+    CWin32File(CHandle h, std::string strFullPath)
+        : m_h(std::move(h)), m_strFullPath(std::move(strFullPath)) {}
 
     bool GetLength(std::int64_t& nLength, CFileError& error) override {
         LARGE_INTEGER size{};
@@ -84,11 +85,7 @@ public:
     }
 
     bool Close(CFileError& error) override {
-        if (!m_h.IsValid()) {
-            error = Win32Error(ERROR_INVALID_HANDLE);
-            return false;
-        }
-        if (!::CloseHandle(m_h.Release())) {
+        if (!m_h.Close()) {
             error = LastError();
             return false;
         }
@@ -197,8 +194,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IFileHandle> MakeFile(HANDLE h, std::string fullPath) {
-    return std::make_unique<CWin32File>(h, std::move(fullPath));
+std::unique_ptr<IFileHandle> MakeFile(CHandle h, std::string fullPath) {
+    return std::make_unique<CWin32File>(std::move(h), std::move(fullPath));
 }
 
 }  // namespace quorrel::win32

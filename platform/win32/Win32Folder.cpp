@@ -23,20 +23,20 @@ constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_H
                                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 // Opens the entry `listed` of the open folder `folder` (known by `folderPath`) as itself, as
-// `how` asks, and checks it is the one listed, leaving what it is now in `now`. An invalid
-// handle, with the error set, otherwise.
-HANDLE OpenListed(HANDLE folder, const std::wstring& folderPath, const CDirEntry& listed,
-                  const CRelativeOpen& how, CDirEntry& now) {
-    CHandle h(OpenRelative(folder, listed.m_strName, how));
+// `how` asks, and checks it is the one listed, leaving what it is now in `now`. No handle,
+// with the error set, otherwise.
+CHandle OpenListed(HANDLE folder, const std::wstring& folderPath, const CDirEntry& listed,
+                   const CRelativeOpen& how, CDirEntry& now) {
+    CHandle h = OpenRelative(folder, listed.m_strName, how);
     if (!h.IsValid() ||
         !DescribeHandle(h.Get(), listed.m_strName, now, ChildPath(folderPath, listed.m_strName))) {
-        return INVALID_HANDLE_VALUE;
+        return CHandle();
     }
     if (!IsSameEntry(now, listed)) {
+        h.Reset();
         ::SetLastError(kErrReplaced);
-        return INVALID_HANDLE_VALUE;
     }
-    return h.Release();
+    return h;
 }
 
 // An open for reading or changing attributes, or with `nAccess` (DELETE to remove or rename).
@@ -79,8 +79,8 @@ bool WriteAttributes(HANDLE h, DWORD current, std::uint32_t attributes) {
 
 class CWin32Folder final : public IFolder {
 public:
-    CWin32Folder(HANDLE h, std::wstring path, const CDirEntry& self)
-        : m_h(h), m_strPath(std::move(path)), m_self(self) {}
+    CWin32Folder(CHandle h, std::wstring path, const CDirEntry& self)
+        : m_h(std::move(h)), m_strPath(std::move(path)), m_self(self) {}
 
     CFileId GetId() const override { return m_self.m_id; }
     std::uint64_t GetMount() const override { return m_self.m_nMount; }
@@ -95,9 +95,9 @@ public:
     bool List(std::vector<CDirEntry>& entries, CFileError& error) override {
         WIN32_FIND_DATAW found{};
         const std::wstring pattern = ChildPath(m_strPath, "*");
-        HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
-                                           FindExSearchNameMatch, nullptr, 0);
-        if (search == INVALID_HANDLE_VALUE) {
+        const CFindHandle search(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                                    FindExSearchNameMatch, nullptr, 0));
+        if (!search.IsValid()) {
             error = LastError();
             return false;
         }
@@ -114,9 +114,8 @@ public:
                 entry.m_attributes = found.dwFileAttributes;
             }
             entries.push_back(std::move(entry));
-        } while (::FindNextFileW(search, &found));
+        } while (::FindNextFileW(search.Get(), &found));
         const DWORD nEnd = ::GetLastError();
-        ::FindClose(search);
         if (nEnd != ERROR_NO_MORE_FILES) {
             error = Win32Error(nEnd);
             return false;
@@ -153,7 +152,7 @@ public:
             error = Win32Error(kErrReplaced);
             return nullptr;
         }
-        return MakeFolder(h.Release(), path, self);
+        return MakeFolder(std::move(h), path, self);
     }
 
     std::unique_ptr<IFolder> OpenParent(const CFileId& expected, CFileError& error) override {
@@ -223,7 +222,7 @@ public:
             error = Win32Error(ERROR_ACCESS_DENIED, displayPath);
             return nullptr;
         }
-        return MakeFile(h.Release(), FullPath(displayPath));
+        return MakeFile(std::move(h), FullPath(displayPath));
     }
 
     bool Rename(const std::string& from, const std::string& to, CFileError& error) override {
@@ -310,7 +309,7 @@ public:
             error = LastError();
             return nullptr;
         }
-        return MakeFolder(h.Release(), path, self);
+        return MakeFolder(std::move(h), path, self);
     }
 
     std::unique_ptr<IFileHandle> CreateNewFile(const std::string& name,
@@ -322,12 +321,12 @@ public:
         create.nShare = 0;
         create.bCreate = true;
         create.bFile = true;
-        HANDLE h = OpenRelative(m_h.Get(), name, create);
-        if (h == INVALID_HANDLE_VALUE) {
+        CHandle h = OpenRelative(m_h.Get(), name, create);
+        if (!h.IsValid()) {
             error = LastError(displayPath);
             return nullptr;
         }
-        return MakeFile(h, FullPath(displayPath));
+        return MakeFile(std::move(h), FullPath(displayPath));
     }
 
     std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) override {
@@ -405,8 +404,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IFolder> MakeFolder(HANDLE h, std::wstring path, const CDirEntry& self) {
-    return std::make_unique<CWin32Folder>(h, std::move(path), self);
+std::unique_ptr<IFolder> MakeFolder(CHandle h, std::wstring path, const CDirEntry& self) {
+    return std::make_unique<CWin32Folder>(std::move(h), std::move(path), self);
 }
 
 std::unique_ptr<IFolder> OpenFolderAt(const std::wstring& path, CFileError& error) {
@@ -438,7 +437,7 @@ std::unique_ptr<IFolder> OpenFolderAt(const std::wstring& path, CFileError& erro
     if (resolved.size() == 6 && resolved[5] == L':') {
         resolved += L'\\';
     }
-    return MakeFolder(h.Release(), resolved, self);
+    return MakeFolder(std::move(h), resolved, self);
 }
 
 }  // namespace quorrel::win32

@@ -35,17 +35,21 @@ public:
 
 class CSystemToken final : public IWindowsTokenFacts {
 public:
-    ~CSystemToken() override { Close(); }
     bool OpenProcessToken() override {
-        Close();
-        return ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &m_token) != 0;
+        m_token.Reset(nullptr);  // asked with no token, GetTokenInformation fails
+        HANDLE token = nullptr;
+        if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token) == 0) {
+            return false;
+        }
+        m_token.Reset(token);
+        return true;
     }
     bool GetTokenUser(CSid& sid) override {
         DWORD nBytes = 0;
-        ::GetTokenInformation(m_token, TokenUser, nullptr, 0, &nBytes);
+        ::GetTokenInformation(m_token.Get(), TokenUser, nullptr, 0, &nBytes);
         std::vector<BYTE> buffer(nBytes);
         if (nBytes == 0 ||
-            !::GetTokenInformation(m_token, TokenUser, buffer.data(), nBytes, &nBytes)) {
+            !::GetTokenInformation(m_token.Get(), TokenUser, buffer.data(), nBytes, &nBytes)) {
             return false;
         }
         PSID user = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
@@ -66,13 +70,7 @@ public:
     }
 
 private:
-    void Close() {
-        if (m_token != nullptr) {
-            ::CloseHandle(m_token);
-            m_token = nullptr;
-        }
-    }
-    HANDLE m_token = nullptr;
+    win32::CHandle m_token{nullptr};
 };
 
 // The shell library, loaded for a run: a system without it, or without the bin's entry

@@ -162,11 +162,11 @@ CFileError LastError(const std::string& name) {
     return Win32Error(::GetLastError(), name);
 }
 
-HANDLE OpenRelative(HANDLE folder, const std::string& name, const CRelativeOpen& how) {
+CHandle OpenRelative(HANDLE folder, const std::string& name, const CRelativeOpen& how) {
     std::wstring wide = Widen(name);
     if (name.empty() || IsDotName(name) || wide.find_first_of(L"\\/") != std::wstring::npos) {
         ::SetLastError(ERROR_INVALID_NAME);  // one entry of this folder, never a path
-        return INVALID_HANDLE_VALUE;
+        return CHandle();
     }
     UNICODE_STRING text{};
     text.Buffer = wide.data();
@@ -186,9 +186,9 @@ HANDLE OpenRelative(HANDLE folder, const std::string& name, const CRelativeOpen&
                        how.bCreate ? FILE_CREATE : FILE_OPEN, nOptions, nullptr, 0);
     if (nStatus < 0) {
         ::SetLastError(::RtlNtStatusToDosError(nStatus));
-        return INVALID_HANDLE_VALUE;
+        return CHandle();
     }
-    return h;
+    return CHandle(h);
 }
 
 bool DescribeHandle(HANDLE h, const std::string& name, CDirEntry& entry, const std::wstring& path) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/win32/Win32Handle.h"
 
 #ifndef ERROR_DISK_QUOTA_EXCEEDED
 #define ERROR_DISK_QUOTA_EXCEEDED 1295L
@@ -39,31 +40,6 @@ CFileError LastError(const std::string& name = kUnnamedFile);
 // The error a handle check reports: the entry at that name is no longer the one listed.
 constexpr DWORD kErrReplaced = ERROR_FILE_INVALID;
 
-// An owned handle, closed when it goes.
-class CHandle {
-public:
-    explicit CHandle(HANDLE h = INVALID_HANDLE_VALUE) : m_h(h) {}
-    ~CHandle() { Reset(); }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    HANDLE Get() const { return m_h; }
-    bool IsValid() const { return m_h != INVALID_HANDLE_VALUE && m_h != nullptr; }
-    HANDLE Release() {
-        HANDLE h = m_h;
-        m_h = INVALID_HANDLE_VALUE;
-        return h;
-    }
-    void Reset(HANDLE h = INVALID_HANDLE_VALUE) {
-        if (IsValid()) {
-            ::CloseHandle(m_h);
-        }
-        m_h = h;
-    }
-
-private:
-    HANDLE m_h;
-};
-
 // What an open relative to a folder asks for.
 struct CRelativeOpen {
     DWORD nAccess = FILE_READ_ATTRIBUTES;
@@ -74,9 +50,9 @@ struct CRelativeOpen {
 };
 
 // Opens the entry `name` of the open folder `folder` by the folder's handle, not by a path:
-// the entry itself (a link or junction is never followed), as `how` asks. An invalid handle,
-// with the system's error set, when it can't.
-HANDLE OpenRelative(HANDLE folder, const std::string& name, const CRelativeOpen& how);
+// the entry itself (a link or junction is never followed), as `how` asks. No handle, with the
+// system's error set, when it can't.
+CHandle OpenRelative(HANDLE folder, const std::string& name, const CRelativeOpen& how);
 
 // Identity, attributes and number of names of the open object `h`, as an entry of a folder
 // named `name`. With the entry's `path`, a link is told by its name too: Wine opens a POSIX
@@ -92,13 +68,14 @@ bool IsSameEntry(const CDirEntry& now, const CDirEntry& listed);
 // The file system the open object `h` lives on (ReFS writes new data to new blocks).
 CVolumeFacts VolumeOfHandle(HANDLE h);
 
-// A folder opened as `h` (owned from now on) at the extended path `path`.
-std::unique_ptr<IFolder> MakeFolder(HANDLE h, std::wstring path, const CDirEntry& self);
+// A folder opened as `h`, which it owns from now on, at the extended path `path`.
+std::unique_ptr<IFolder> MakeFolder(CHandle h, std::wstring path, const CDirEntry& self);
 // Opens the folder at the extended `path` (following links in it, the user named it) with
 // the sharing a held folder uses: readers and writers, not renaming or deleting it.
 std::unique_ptr<IFolder> OpenFolderAt(const std::wstring& path, CFileError& error);
 
-// A file opened for writing as `h` (owned), its write failures naming `fullPath`.
-std::unique_ptr<IFileHandle> MakeFile(HANDLE h, std::string fullPath);
+// A file opened for writing as `h`, which it owns from now on, its write failures naming
+// `fullPath`.
+std::unique_ptr<IFileHandle> MakeFile(CHandle h, std::string fullPath);
 
 }  // namespace quorrel::win32
