@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/WipeEngine.h"
-#include "platform/FaultFileSystem.h"
+#include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
@@ -37,7 +37,7 @@ protected:
     CTempDir m_dir;
     std::string m_path;
     CRecordingHost m_host;
-    CFaultFileSystem m_files;
+    CFakeFileSystem m_files;
     CWipeEngine m_engine;
 };
 

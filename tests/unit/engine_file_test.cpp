@@ -5,8 +5,7 @@
 #include <system_error>
 
 #include "engine/WipeEngine.h"
-#include "platform/FaultFileSystem.h"
-#include "tests/unit/RecordingFileSystem.h"
+#include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
@@ -37,13 +36,14 @@ protected:
     std::vector<std::string> PassesOf(int nMethod, std::size_t nLength) {
         WriteFile(m_dir / "f", std::string(nLength, 'S'));
         m_engine.SetWipeMethod(nMethod);
+        m_files.KeepPassBytes();
         EXPECT_EQ(m_engine.WipeFile(m_dir / "f", EWipeMode::RecycleBin), EWipeOutcome::Destroyed);
         return m_files.m_passes;
     }
 
     CTempDir m_dir;
     CRecordingHost m_host;
-    CRecordingFileSystem m_files;
+    CFakeFileSystem m_files;
     CWipeEngine m_engine;
 };
 
@@ -266,7 +266,7 @@ TEST(FileWipe, FirstRandomNameAfterStartIsAlwaysTheSame) {
     MakeFolder(dir / "sub");
     const std::string path = dir / "sub/victim.txt";
     WriteFile(path, "secret");
-    CFaultFileSystem files;
+    CFakeFileSystem files;
     files.FailOn(EFileOp::Delete, kCauseAccessDenied);
     CRecordingHost host;
     CWipeEngine engine(files, host);

@@ -12,7 +12,7 @@
 #include <cerrno>
 
 #include "engine/FreeSpaceRun.h"
-#include "platform/FaultFileSystem.h"
+#include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
@@ -57,7 +57,7 @@ protected:
     bool Run() { return RunWipeFreeSpace(m_engine, m_dir.Path()); }
 
     CTempDir m_dir;
-    CFaultFileSystem m_files;
+    CFakeFileSystem m_files;
     CRecordingHost m_host;
     CWipeEngine m_engine;
 };

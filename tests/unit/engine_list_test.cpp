@@ -4,7 +4,7 @@
 
 #include "engine/Runs.h"
 #include "engine/WipeEngine.h"
-#include "platform/FaultFileSystem.h"
+#include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
@@ -26,7 +26,7 @@ protected:
 
     CTempDir m_dir;
     CRecordingHost m_host;
-    CFaultFileSystem m_files;
+    CFakeFileSystem m_files;
     CWipeEngine m_engine;
     std::int64_t m_nNow = 500;
 };

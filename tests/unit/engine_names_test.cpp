@@ -7,7 +7,7 @@
 
 #include "engine/Runs.h"
 #include "engine/WipeEngine.h"
-#include "platform/FaultFileSystem.h"
+#include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
@@ -60,7 +60,7 @@ public:
 
     CTempDir m_dir;
     CRecordingHost m_host;
-    CFaultFileSystem m_files;
+    CFakeFileSystem m_files;
     CWipeEngine m_engine;
     std::unique_ptr<CRowList> m_list;
     bool m_bLinks = false;

@@ -7,8 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/WipeEngine.h"
-#include "platform/FaultFileSystem.h"
-#include "tests/unit/RecordingFileSystem.h"
+#include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
@@ -27,7 +26,7 @@ protected:
     CTempDir m_dir;
     std::string m_path;
     CRecordingHost m_host;
-    CFaultFileSystem m_files;
+    CFakeFileSystem m_files;
     CWipeEngine m_engine;
 };
 
@@ -104,7 +103,7 @@ TEST_F(OutcomeTest, OnlyTheDataOfASparseFileIsWritten) {
     const int fd = ::open(sparse.c_str(), O_WRONLY);
     ASSERT_EQ(::pwrite(fd, "tail data", 9, nHole), 9);
     ::close(fd);
-    CRecordingFileSystem recording;
+    CFakeFileSystem recording;
     CWipeEngine engine(recording, m_host);
     engine.SetWipeMethod(1);
     ASSERT_EQ(engine.WipeFile(sparse, EWipeMode::RecycleBin), EWipeOutcome::Destroyed);
@@ -139,7 +138,7 @@ TEST_F(OutcomeTest, CopyOnWriteAndSharedDataAreSaidPlainly) {
         "File " + m_path + " successfuly deleted "};
     EXPECT_EQ(m_host.Lines(), expected);
 
-    CFaultFileSystem shared;
+    CFakeFileSystem shared;
     shared.PretendSharedData();
     CWipeEngine engine(shared, m_host);
     WriteFile(m_path, kSecret);
@@ -190,7 +189,7 @@ TEST_F(OutcomeTest, CopiesOutOfReachAreSaidBeforeThePasses) {
     for (const CCase& c : cases) {
         SCOPED_TRACE(c.line);
         WriteFile(m_path, kSecret);
-        CFaultFileSystem files;
+        CFakeFileSystem files;
         files.PretendKeptCopy(c.kept);
         CRecordingHost host;
         CWipeEngine engine(files, host);

@@ -11,7 +11,7 @@
 
 #include "engine/RecycleBinRun.h"
 #include "engine/WipeEngine.h"
-#include "platform/FaultFileSystem.h"
+#include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 #include "tests/unit/TrashSupport.h"
 
@@ -80,7 +80,7 @@ protected:
     CTrashBins m_bins;
     CWatchedBins m_watched;
     CRecordingHost m_host;
-    CFaultFileSystem m_files;
+    CFakeFileSystem m_files;
     CWipeEngine m_engine;
     std::int64_t m_nNow = 500;
     std::string m_homeTrash;

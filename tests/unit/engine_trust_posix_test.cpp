@@ -17,7 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/WipeEngine.h"
-#include "platform/FaultFileSystem.h"
+#include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
@@ -107,7 +107,7 @@ protected:
 
     CTempDir m_dir;
     CPassHookHost m_host;
-    CFaultFileSystem m_files;
+    CFakeFileSystem m_files;
     CWipeEngine m_engine;
 };
 

@@ -1,4 +1,4 @@
-// The fault-injecting file system the engine tests stand on: a fault must fire on exactly the
+// The fake file system the engine tests stand on: a fault must fire on exactly the
 // call it was armed for, name the file as the real layer would, and leave the disk as a real
 // failure would.
 #include <functional>
@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/FaultFileSystem.h"
+#include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace quorrel::test {
@@ -24,11 +24,11 @@ bool Write(IFileHandle& file, const std::string& data, CFileError& error) {
     return file.Write(data.data(), data.size(), error);
 }
 
-TEST(PlatformFaultFileSystem, FaultFiresOnTheNthCallCountedFromArmingThenIsSpent) {
+TEST(FakeFileSystem, FaultFiresOnTheNthCallCountedFromArmingThenIsSpent) {
     CTempDir dir;
     WriteFile(dir / "a", "");
     WriteFile(dir / "b", "");
-    CFaultFileSystem fs;
+    CFakeFileSystem fs;
     std::unique_ptr<IFileHandle> a = Open(fs, dir / "a");
     std::unique_ptr<IFileHandle> b = Open(fs, dir / "b");
     ASSERT_TRUE(a && b);
@@ -61,13 +61,13 @@ TEST(PlatformFaultFileSystem, FaultFiresOnTheNthCallCountedFromArmingThenIsSpent
 
 // Each operation's fault names what the real layer names: the open the path as passed, a
 // write or flush the full path, everything else no file.
-TEST(PlatformFaultFileSystem, FaultNamesTheFileAsTheRealLayerWould) {
+TEST(FakeFileSystem, FaultNamesTheFileAsTheRealLayerWould) {
     CTempDir dir;
     MakeFolder(dir / "sub");
     WriteFile(dir / "f", "content");
     const std::string passed = dir.Path() + "/sub/../f";
     const std::string full = dir / "f";
-    CFaultFileSystem fs;
+    CFakeFileSystem fs;
     CFileError error;
 
     fs.FailOn(EFileOp::Open, kCauseSharingViolation);
@@ -120,11 +120,11 @@ TEST(PlatformFaultFileSystem, FaultNamesTheFileAsTheRealLayerWould) {
     EXPECT_EQ(error.m_nCause, kCauseSharingViolation);
 }
 
-TEST(PlatformFaultFileSystem, FailedRemovalsLeaveTheDiskAsItWas) {
+TEST(FakeFileSystem, FailedRemovalsLeaveTheDiskAsItWas) {
     CTempDir dir;
     WriteFile(dir / "f", "content");
     MakeFolder(dir / "empty");
-    CFaultFileSystem fs;
+    CFakeFileSystem fs;
     CFileError error;
 
     fs.FailOn(EFileOp::Rename, kCauseAccessDenied);
@@ -149,10 +149,10 @@ TEST(PlatformFaultFileSystem, FailedRemovalsLeaveTheDiskAsItWas) {
     EXPECT_TRUE(ListNames(dir.Path()).empty());
 }
 
-TEST(PlatformFaultFileSystem, DiskFullStoresWhatFitsThenFailsThatWrite) {
+TEST(FakeFileSystem, DiskFullStoresWhatFitsThenFailsThatWrite) {
     CTempDir dir;
     WriteFile(dir / "f", "");
-    CFaultFileSystem fs;
+    CFakeFileSystem fs;
     std::unique_ptr<IFileHandle> file = Open(fs, dir / "f");
     ASSERT_NE(file, nullptr);
     CFileError error;
@@ -178,11 +178,11 @@ TEST(PlatformFaultFileSystem, DiskFullStoresWhatFitsThenFailsThatWrite) {
     EXPECT_EQ(ReadOpen(*file), "111112223344");
 }
 
-TEST(PlatformFaultFileSystem, AddedAttributesShowWhereverTheEntryIsLookedAt) {
+TEST(FakeFileSystem, AddedAttributesShowWhereverTheEntryIsLookedAt) {
     CTempDir dir;
     MakeFolder(dir / "bin");
     MakeFolder(dir / "plain");
-    CFaultFileSystem fs;
+    CFakeFileSystem fs;
     fs.AddAttributes(dir / "bin", kAttrSystem);
     fs.AddAttributes(dir / "bin", kAttrHidden);
 

@@ -1,15 +1,18 @@
-// A file system for tests: the real one underneath, with failures injected on request.
+// The file system the tests stand on: the real one underneath, with failures injected on
+// request, pretended facts a test disk cannot show, and a record of what reaches each open file.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/FileSystem.h"
 
-namespace quorrel {
+namespace quorrel::test {
 
 // The operations a fault can be placed on.
 enum class EFileOp {
@@ -31,10 +34,11 @@ enum class EFileOp {
 
 // Passes every call to the real file system unless a fault was armed for it. A fault fails
 // the Nth call of its operation (counted over all files) with a cause and is then spent; the
-// failure names the file the way the real layer would for that operation.
-class CFaultFileSystem final : public IFileSystem {
+// failure names the file the way the real layer would for that operation. Every call that
+// reaches a file or changes a name is recorded, whether it fails or not.
+class CFakeFileSystem final : public IFileSystem {
 public:
-    explicit CFaultFileSystem(IFileSystem& real = SystemFileSystem()) : m_real(real) {}
+    explicit CFakeFileSystem(IFileSystem& real = SystemFileSystem()) : m_real(real) {}
 
     // Arms a failure of the `nCall`-th call (1-based, counted from now) of `op`.
     void FailOn(EFileOp op, int nCause, int nCall = 1);
@@ -70,6 +74,11 @@ public:
     // around it.
     void PretendCachedReadBack() { m_bCachedReadBack = true; }
     bool CachedReadBack() const { return m_bCachedReadBack; }
+    // Every entry looked up is a file of `nLength` bytes that stores nothing (for lengths no
+    // test disk should hold): the disk is not touched, only the byte counts of passes are kept.
+    void PretendLength(std::int64_t nLength) { m_nPretendLength = nLength; }
+    bool PretendsEntries() const { return m_nPretendLength >= 0; }
+    std::int64_t PretendedLength() const { return m_nPretendLength; }
     // Called with the entry's path just before an entry is opened, changed or entered: a test
     // swaps the entry here, as another process might between the listing and the open.
     void BeforeOpen(std::function<void(const std::string&)> hook) {
@@ -83,6 +92,15 @@ public:
     // How many calls of `op` were made so far.
     int CallCount(EFileOp op) const;
 
+    // What was recorded: the calls in order ("open", "seek", "write" once for a run of
+    // writes, "flush", "truncate", "close", "rename", "delete", "create"), the bytes written
+    // after each seek that starts a pass (a pass ends with its Flush), and their counts. The
+    // bytes themselves are kept only from KeepPassBytes() on: a fill would hold its every pass.
+    void KeepPassBytes() { m_bKeepPassBytes = true; }
+    std::vector<std::string> m_events;
+    std::vector<std::string> m_passes;
+    std::vector<std::int64_t> m_passBytes;
+
     std::unique_ptr<IFolder> OpenParentOf(const std::string& path, std::string& name,
                                           CFileError& error) override;
     bool GetStatus(const std::string& path, CFileStatus& status, CFileError& error) override;
@@ -90,6 +108,7 @@ public:
     bool IsFileSystemRoot(const std::string& path) override;
     std::unique_ptr<IFolder> OpenFolder(const std::string& path, CFileError& error) override;
 
+    // For the fake's folders and files.
     // The space GetSpace reports instead of the real one, if a test set it.
     bool SpaceFires(CVolumeSpace& space);
     const std::string& VolumeTop() const { return m_strVolumeTop; }
@@ -103,14 +122,15 @@ public:
     std::uint32_t ExtraAttributes(const std::string& path) const;
     // The hooks' calls, if a test set them.
     void NotifyOpen(const std::string& path) const;
-    void NotifyNameChange(const std::string& path) const {
-        if (m_beforeNameChange) {
-            m_beforeNameChange(path);
-        }
-    }
+    void NotifyNameChange(const std::string& path) const;
     // `real`, or the volume a test pretends; one that pretends shared data can share it.
     CVolumeFacts VolumeOver(CVolumeFacts real) const;
     bool SharedData() const { return m_bSharedData; }
+    // Records a call; a write adds `nBytes` to the pass under way, and its bytes when `pData`
+    // is given. A pass is started by StartPass().
+    void Record(const char* event) { m_events.emplace_back(event); }
+    void RecordWrite(const void* pData, std::size_t nBytes);
+    void StartPass();
 
 private:
     struct CFault {
@@ -134,8 +154,10 @@ private:
     EKeptCopy m_keptCopy = EKeptCopy::None;
     bool m_bCachedReadBack = false;
     bool m_bCreateLeavesEntry = false;
+    std::int64_t m_nPretendLength = -1;
+    bool m_bKeepPassBytes = false;
     std::function<void(const std::string&)> m_beforeOpen;
     std::function<void(const std::string&)> m_beforeNameChange;
 };
 
-}  // namespace quorrel
+}  // namespace quorrel::test

@@ -1,25 +1,47 @@
-#include "platform/FaultFileSystem.h"
+#include "tests/unit/FakeFileSystem.h"
 
-namespace quorrel {
+namespace quorrel::test {
 
 namespace {
 
-// An open file whose operations may fail on the fault file system's word.
-class CFaultFile final : public IFileHandle {
+bool IsLayerCopy(EKeptCopy kept) {
+    return kept == EKeptCopy::LowerLayer || kept == EKeptCopy::AlsoLowerLayer ||
+           kept == EKeptCopy::MaybeLowerLayer;
+}
+
+// An open file whose calls are recorded and may fail on the fake's word. With no real file
+// (the fake pretends the entry) it stores nothing and reports the pretended length.
+class CFakeFile final : public IFileHandle {
 public:
-    CFaultFile(CFaultFileSystem& owner, std::unique_ptr<IFileHandle> real, std::string fullPath)
+    CFakeFile(CFakeFileSystem& owner, std::unique_ptr<IFileHandle> real, std::string fullPath)
         : m_owner(owner), m_real(std::move(real)), m_strFullPath(std::move(fullPath)) {}
 
     bool GetLength(std::int64_t& nLength, CFileError& error) override {
-        return !m_owner.Fires(EFileOp::Length, kUnnamedFile, error) &&
-               m_real->GetLength(nLength, error);
+        if (m_owner.Fires(EFileOp::Length, kUnnamedFile, error)) {
+            return false;
+        }
+        if (!m_real) {
+            nLength = m_owner.PretendedLength();
+            return true;
+        }
+        return m_real->GetLength(nLength, error);
     }
     bool SeekTo(std::int64_t nOffset, CFileError& error) override {
-        return !m_owner.Fires(EFileOp::Seek, kUnnamedFile, error) && m_real->SeekTo(nOffset, error);
+        m_owner.Record("seek");
+        if (m_bPassEnded) {  // the first seek after a pass's flush starts the next one
+            m_owner.StartPass();
+            m_bPassEnded = false;
+        }
+        return !m_owner.Fires(EFileOp::Seek, kUnnamedFile, error) &&
+               (!m_real || m_real->SeekTo(nOffset, error));
     }
     bool Write(const void* pData, std::size_t nBytes, CFileError& error) override {
+        m_owner.RecordWrite(m_real ? pData : nullptr, nBytes);
         if (m_owner.Fires(EFileOp::Write, m_strFullPath, error)) {
             return false;
+        }
+        if (!m_real) {
+            return true;
         }
         std::size_t nStored = 0;
         int nOsError = 0;
@@ -43,55 +65,80 @@ public:
         return m_real->Write(pData, nBytes, error);
     }
     bool StartFlush(CFileError& error) override {
-        return !m_owner.Fires(EFileOp::Flush, m_strFullPath, error) && m_real->StartFlush(error);
+        m_owner.Record("flush");
+        return !m_owner.Fires(EFileOp::Flush, m_strFullPath, error) &&
+               (!m_real || m_real->StartFlush(error));
     }
     bool Flush(CFileError& error) override {
-        return !m_owner.Fires(EFileOp::Flush, m_strFullPath, error) && m_real->Flush(error);
+        m_owner.Record("flush");
+        m_bPassEnded = true;
+        return !m_owner.Fires(EFileOp::Flush, m_strFullPath, error) &&
+               (!m_real || m_real->Flush(error));
     }
     bool Truncate(std::int64_t nLength, CFileError& error) override {
+        m_owner.Record("truncate");
         return !m_owner.Fires(EFileOp::Truncate, kUnnamedFile, error) &&
-               m_real->Truncate(nLength, error);
+               (!m_real || m_real->Truncate(nLength, error));
     }
     bool Close(CFileError& error) override {
+        m_owner.Record("close");
         if (m_owner.Fires(EFileOp::Close, kUnnamedFile, error)) {
             CFileError ignored;
-            m_real->Close(ignored);  // the handle is gone either way, as after a failed close
+            if (m_real) {
+                m_real->Close(ignored);  // the handle is gone either way, as after a failed close
+            }
             return false;
         }
-        return m_real->Close(error);
+        return !m_real || m_real->Close(error);
     }
     bool GetFacts(CFileFacts& facts, CFileError& error) override {
+        if (!m_real) {
+            facts.m_size = m_owner.PretendedLength();
+            return true;
+        }
         return m_real->GetFacts(facts, error);
     }
     bool GetDataRanges(std::int64_t nLength, std::vector<CDataRange>& ranges,
                        CFileError& error) override {
+        if (!m_real) {
+            ranges.assign(1, CDataRange{0, nLength});
+            return true;
+        }
         return m_real->GetDataRanges(nLength, ranges, error);
     }
-    CVolumeFacts GetVolume() override { return m_owner.VolumeOver(m_real->GetVolume()); }
-    bool HasSharedData() override { return m_owner.SharedData() || m_real->HasSharedData(); }
+    CVolumeFacts GetVolume() override {
+        return m_owner.VolumeOver(m_real ? m_real->GetVolume() : CVolumeFacts{});
+    }
+    bool HasSharedData() override {
+        return m_owner.SharedData() || (m_real && m_real->HasSharedData());
+    }
     bool ReadBack(std::int64_t nOffset, void* pData, std::size_t nBytes,
                   CFileError& error) override {
-        return m_real->ReadBack(nOffset, pData, nBytes, error);
+        return m_real && m_real->ReadBack(nOffset, pData, nBytes, error);
     }
     bool ReadsBackFromMedium() const override {
-        return !m_owner.CachedReadBack() && m_real->ReadsBackFromMedium();
+        return !m_owner.CachedReadBack() && (!m_real || m_real->ReadsBackFromMedium());
     }
     EKeptCopy GetKeptCopy() override {
         const EKeptCopy kept = m_owner.KeptCopy();
-        return kept == EKeptCopy::Journal || kept == EKeptCopy::InlineData ? kept
-                                                                           : m_real->GetKeptCopy();
+        if (kept == EKeptCopy::Journal || kept == EKeptCopy::InlineData) {
+            return kept;
+        }
+        return m_real ? m_real->GetKeptCopy() : EKeptCopy::None;
     }
 
 private:
-    CFaultFileSystem& m_owner;
+    CFakeFileSystem& m_owner;
     std::unique_ptr<IFileHandle> m_real;
     std::string m_strFullPath;
+    bool m_bPassEnded = true;
 };
 
-// An open folder whose operations may fail on the fault file system's word.
-class CFaultFolder final : public IFolder {
+// An open folder whose calls may fail on the fake's word; it records opens, creates, renames
+// and deletions, and pretends its entries exist when the fake pretends a length.
+class CFakeFolder final : public IFolder {
 public:
-    CFaultFolder(CFaultFileSystem& owner, std::unique_ptr<IFolder> real, std::string path)
+    CFakeFolder(CFakeFileSystem& owner, std::unique_ptr<IFolder> real, std::string path)
         : m_owner(owner), m_real(std::move(real)), m_strPath(std::move(path)) {}
 
     CFileId GetId() const override { return m_real->GetId(); }
@@ -99,9 +146,10 @@ public:
     CVolumeFacts GetVolume() override { return m_owner.VolumeOver(m_real->GetVolume()); }
     EKeptCopy GetLayerCopy(const CDirEntry& listed) override {
         const EKeptCopy kept = m_owner.KeptCopy();
-        const bool bLayer = kept == EKeptCopy::LowerLayer || kept == EKeptCopy::AlsoLowerLayer ||
-                            kept == EKeptCopy::MaybeLowerLayer;
-        return bLayer ? kept : m_real->GetLayerCopy(listed);
+        if (IsLayerCopy(kept)) {
+            return kept;
+        }
+        return Pretending() ? EKeptCopy::None : m_real->GetLayerCopy(listed);
     }
     bool List(std::vector<CDirEntry>& entries, CFileError& error) override {
         if (m_owner.Fires(EFileOp::List, kUnnamedFile, error) || !m_real->List(entries, error)) {
@@ -113,6 +161,11 @@ public:
         return true;
     }
     bool Lookup(const std::string& name, CDirEntry& entry, CFileError& error) override {
+        if (Pretending()) {
+            entry = CDirEntry{};
+            entry.m_strName = name;
+            return true;
+        }
         if (!m_real->Lookup(name, entry, error)) {
             return false;
         }
@@ -131,7 +184,7 @@ public:
         m_owner.NotifyOpen(PathOf(listed.m_strName));
         return !m_owner.Fires(EFileOp::GetStatus, kUnnamedFile, error) &&
                !m_owner.Fires(EFileOp::SetStatus, kUnnamedFile, error) &&
-               m_real->SetReadOnlyAndCheckSharing(listed, attributes, error);
+               (Pretending() || m_real->SetReadOnlyAndCheckSharing(listed, attributes, error));
     }
     bool SetAttributes(const CDirEntry& listed, std::uint32_t attributes) override {
         return m_real->SetAttributes(listed, attributes);
@@ -141,35 +194,36 @@ public:
     std::unique_ptr<IFileHandle> OpenForWrite(const CDirEntry& listed,
                                               const std::string& displayPath,
                                               CFileError& error) override {
+        m_owner.Record("open");
         m_owner.NotifyOpen(PathOf(listed.m_strName));
         if (m_owner.Fires(EFileOp::Open, displayPath, error)) {
             return nullptr;
         }
-        std::unique_ptr<IFileHandle> real = m_real->OpenForWrite(listed, displayPath, error);
-        if (!real) {
-            return nullptr;
+        std::unique_ptr<IFileHandle> real;
+        if (!Pretending()) {
+            real = m_real->OpenForWrite(listed, displayPath, error);
+            if (!real) {
+                return nullptr;
+            }
         }
-        return std::make_unique<CFaultFile>(m_owner, std::move(real), FullPath(displayPath));
+        return std::make_unique<CFakeFile>(m_owner, std::move(real), FullPath(displayPath));
     }
     bool Rename(const std::string& from, const std::string& to, CFileError& error) override {
-        m_owner.NotifyNameChange(PathOf(from));
-        return !m_owner.Fires(EFileOp::Rename, kUnnamedFile, error) &&
-               m_real->Rename(from, to, error);
+        return MayChangeName("rename", from, EFileOp::Rename, error) &&
+               (Pretending() || m_real->Rename(from, to, error));
     }
     bool Delete(const std::string& name, CFileError& error) override {
-        m_owner.NotifyNameChange(PathOf(name));
-        return !m_owner.Fires(EFileOp::Delete, kUnnamedFile, error) && m_real->Delete(name, error);
+        return MayChangeName("delete", name, EFileOp::Delete, error) &&
+               (Pretending() || m_real->Delete(name, error));
     }
     bool RenameListed(const CDirEntry& listed, const std::string& to, CFileError& error) override {
-        m_owner.NotifyNameChange(PathOf(listed.m_strName));
-        return !m_owner.Fires(EFileOp::Rename, kUnnamedFile, error) &&
-               m_real->RenameListed(listed, to, error);
+        return MayChangeName("rename", listed.m_strName, EFileOp::Rename, error) &&
+               (Pretending() || m_real->RenameListed(listed, to, error));
     }
     bool DeleteListed(const CDirEntry& listed, const std::string& name,
                       CFileError& error) override {
-        m_owner.NotifyNameChange(PathOf(name));
-        return !m_owner.Fires(EFileOp::Delete, kUnnamedFile, error) &&
-               m_real->DeleteListed(listed, name, error);
+        return MayChangeName("delete", name, EFileOp::Delete, error) &&
+               (Pretending() || m_real->DeleteListed(listed, name, error));
     }
     CVolumeFacts GetEntryVolume(const CDirEntry& listed) override {
         return m_owner.VolumeOver(m_real->GetEntryVolume(listed));
@@ -189,6 +243,7 @@ public:
     std::unique_ptr<IFileHandle> CreateNewFile(const std::string& name,
                                                const std::string& displayPath,
                                                CFileError& error) override {
+        m_owner.Record("create");
         if (m_owner.Fires(EFileOp::Create, displayPath, error)) {
             if (m_owner.CreateLeavesEntry()) {
                 CFileError ignored;
@@ -200,7 +255,7 @@ public:
         if (!real) {
             return nullptr;
         }
-        return std::make_unique<CFaultFile>(m_owner, std::move(real), FullPath(displayPath));
+        return std::make_unique<CFakeFile>(m_owner, std::move(real), FullPath(displayPath));
     }
     std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) override {
         if (!m_owner.VolumeTop().empty()) {
@@ -211,38 +266,47 @@ public:
     }
 
 private:
+    bool Pretending() const { return m_owner.PretendsEntries(); }
     std::string PathOf(const std::string& name) const { return JoinPath(m_strPath, name); }
+
+    // Records a rename or delete of `name` and lets the test's hook and an armed fault act
+    // before it reaches the disk; false (with `error` filled) when the fault fires.
+    bool MayChangeName(const char* event, const std::string& name, EFileOp op, CFileError& error) {
+        m_owner.Record(event);
+        m_owner.NotifyNameChange(PathOf(name));
+        return !m_owner.Fires(op, kUnnamedFile, error);
+    }
 
     std::unique_ptr<IFolder> Wrap(std::unique_ptr<IFolder> real, std::string path) {
         if (!real) {
             return nullptr;
         }
-        return std::make_unique<CFaultFolder>(m_owner, std::move(real), std::move(path));
+        return std::make_unique<CFakeFolder>(m_owner, std::move(real), std::move(path));
     }
 
-    CFaultFileSystem& m_owner;
+    CFakeFileSystem& m_owner;
     std::unique_ptr<IFolder> m_real;
     std::string m_strPath;
 };
 
 }  // namespace
 
-void CFaultFileSystem::FailOn(EFileOp op, int nCause, int nCall) {
+void CFakeFileSystem::FailOn(EFileOp op, int nCause, int nCall) {
     m_faults[op] = CFault{nCause, m_calls[op] + nCall};
 }
 
-void CFaultFileSystem::FillDiskOn(int nCall, std::size_t nBytesStored, int nOsError) {
+void CFakeFileSystem::FillDiskOn(int nCall, std::size_t nBytesStored, int nOsError) {
     m_nDiskFullCall = m_calls[EFileOp::Write] + nCall;
     m_nDiskFullBytes = nBytesStored;
     m_nDiskFullErrno = nOsError;
 }
 
-void CFaultFileSystem::StayFullFrom(int nCall, int nOsError) {
+void CFakeFileSystem::StayFullFrom(int nCall, int nOsError) {
     m_nFullFromCall = m_calls[EFileOp::Write] + nCall;
     m_nDiskFullErrno = nOsError;
 }
 
-bool CFaultFileSystem::SpaceFires(CVolumeSpace& space) {
+bool CFakeFileSystem::SpaceFires(CVolumeSpace& space) {
     if (m_spaces.empty()) {
         return false;
     }
@@ -253,20 +317,20 @@ bool CFaultFileSystem::SpaceFires(CVolumeSpace& space) {
     return true;
 }
 
-void CFaultFileSystem::LieOnWrite(int nCall) {
+void CFakeFileSystem::LieOnWrite(int nCall) {
     m_nLieCall = m_calls[EFileOp::Write] + nCall;
 }
 
-void CFaultFileSystem::AddAttributes(const std::string& path, std::uint32_t attributes) {
+void CFakeFileSystem::AddAttributes(const std::string& path, std::uint32_t attributes) {
     m_extraAttributes[path] |= attributes;
 }
 
-int CFaultFileSystem::CallCount(EFileOp op) const {
+int CFakeFileSystem::CallCount(EFileOp op) const {
     const auto found = m_calls.find(op);
     return found == m_calls.end() ? 0 : found->second;
 }
 
-bool CFaultFileSystem::Fires(EFileOp op, const std::string& name, CFileError& error) {
+bool CFakeFileSystem::Fires(EFileOp op, const std::string& name, CFileError& error) {
     const int nCall = ++m_calls[op];
     const auto found = m_faults.find(op);
     if (found == m_faults.end() || found->second.nCall != nCall) {
@@ -277,7 +341,7 @@ bool CFaultFileSystem::Fires(EFileOp op, const std::string& name, CFileError& er
     return true;
 }
 
-bool CFaultFileSystem::DiskFullFires(std::size_t& nBytesStored, int& nOsError) {
+bool CFakeFileSystem::DiskFullFires(std::size_t& nBytesStored, int& nOsError) {
     if (m_nFullFromCall != 0 && m_calls[EFileOp::Write] >= m_nFullFromCall) {
         nBytesStored = 0;
         nOsError = m_nDiskFullErrno;
@@ -292,7 +356,7 @@ bool CFaultFileSystem::DiskFullFires(std::size_t& nBytesStored, int& nOsError) {
     return true;
 }
 
-bool CFaultFileSystem::LieFires() {
+bool CFakeFileSystem::LieFires() {
     if (m_nLieCall == 0 || m_calls[EFileOp::Write] != m_nLieCall) {
         return false;
     }
@@ -300,33 +364,56 @@ bool CFaultFileSystem::LieFires() {
     return true;
 }
 
-CVolumeFacts CFaultFileSystem::VolumeOver(CVolumeFacts real) const {
+CVolumeFacts CFakeFileSystem::VolumeOver(CVolumeFacts real) const {
     CVolumeFacts volume = m_volume ? *m_volume : std::move(real);
     volume.m_bCanShareData = volume.m_bCanShareData || m_bSharedData;
     return volume;
 }
 
-std::uint32_t CFaultFileSystem::ExtraAttributes(const std::string& path) const {
+std::uint32_t CFakeFileSystem::ExtraAttributes(const std::string& path) const {
     const auto extra = m_extraAttributes.find(path);
     return extra == m_extraAttributes.end() ? 0 : extra->second;
 }
 
-void CFaultFileSystem::NotifyOpen(const std::string& path) const {
+void CFakeFileSystem::NotifyOpen(const std::string& path) const {
     if (m_beforeOpen) {
         m_beforeOpen(path);
     }
 }
 
-std::unique_ptr<IFolder> CFaultFileSystem::OpenParentOf(const std::string& path, std::string& name,
-                                                        CFileError& error) {
+void CFakeFileSystem::NotifyNameChange(const std::string& path) const {
+    if (m_beforeNameChange) {
+        m_beforeNameChange(path);
+    }
+}
+
+void CFakeFileSystem::RecordWrite(const void* pData, std::size_t nBytes) {
+    if (m_events.empty() || m_events.back() != "write") {
+        m_events.emplace_back("write");
+    }
+    if (!m_passBytes.empty()) {
+        m_passBytes.back() += static_cast<std::int64_t>(nBytes);
+    }
+    if (pData != nullptr && m_bKeepPassBytes && !m_passes.empty()) {
+        m_passes.back().append(static_cast<const char*>(pData), nBytes);
+    }
+}
+
+void CFakeFileSystem::StartPass() {
+    m_passes.emplace_back();
+    m_passBytes.push_back(0);
+}
+
+std::unique_ptr<IFolder> CFakeFileSystem::OpenParentOf(const std::string& path, std::string& name,
+                                                       CFileError& error) {
     std::unique_ptr<IFolder> real = m_real.OpenParentOf(path, name, error);
     if (!real) {
         return nullptr;
     }
-    return std::make_unique<CFaultFolder>(*this, std::move(real), ParentFolder(path));
+    return std::make_unique<CFakeFolder>(*this, std::move(real), ParentFolder(path));
 }
 
-bool CFaultFileSystem::GetStatus(const std::string& path, CFileStatus& status, CFileError& error) {
+bool CFakeFileSystem::GetStatus(const std::string& path, CFileStatus& status, CFileError& error) {
     if (Fires(EFileOp::GetStatus, kUnnamedFile, error) || !m_real.GetStatus(path, status, error)) {
         return false;
     }
@@ -334,7 +421,7 @@ bool CFaultFileSystem::GetStatus(const std::string& path, CFileStatus& status, C
     return true;
 }
 
-bool CFaultFileSystem::FindEntry(const std::string& path, CDirEntry& entry) {
+bool CFakeFileSystem::FindEntry(const std::string& path, CDirEntry& entry) {
     if (!m_real.FindEntry(path, entry)) {
         return false;
     }
@@ -342,16 +429,16 @@ bool CFaultFileSystem::FindEntry(const std::string& path, CDirEntry& entry) {
     return true;
 }
 
-bool CFaultFileSystem::IsFileSystemRoot(const std::string& path) {
+bool CFakeFileSystem::IsFileSystemRoot(const std::string& path) {
     return m_real.IsFileSystemRoot(path);
 }
 
-std::unique_ptr<IFolder> CFaultFileSystem::OpenFolder(const std::string& path, CFileError& error) {
+std::unique_ptr<IFolder> CFakeFileSystem::OpenFolder(const std::string& path, CFileError& error) {
     std::unique_ptr<IFolder> real = m_real.OpenFolder(path, error);
     if (!real) {
         return nullptr;
     }
-    return std::make_unique<CFaultFolder>(*this, std::move(real), path);
+    return std::make_unique<CFakeFolder>(*this, std::move(real), path);
 }
 
-}  // namespace quorrel
+}  // namespace quorrel::test
