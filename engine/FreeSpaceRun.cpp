@@ -78,6 +78,7 @@ bool DescribeFreeSpace(IFileSystem& fileSystem, const std::string& folder, CFree
     }
     facts.strType = volume.m_strType;
     facts.nFreeBytes = Reachable(space);
+    facts.folderId = chosen->GetId();
     return true;
 }
 
@@ -85,8 +86,13 @@ std::string FreeSpaceQuestion(const CFreeSpaceFacts& facts) {
     return lines::FreeSpaceQuestion(facts.strTop, facts.strType, FormatBytes(facts.nFreeBytes));
 }
 
-CFreeSpaceFill::CFreeSpaceFill(CWipeEngine& engine, const std::string& folder)
-    : m_engine(engine), m_host(engine.Host()), m_strFolder(folder), m_strTopPath(folder) {}
+CFreeSpaceFill::CFreeSpaceFill(CWipeEngine& engine, const std::string& folder,
+                               const CFreeSpaceFacts* pKnown)
+    : m_engine(engine),
+      m_host(engine.Host()),
+      m_strFolder(folder),
+      m_strTopPath(folder),
+      m_pKnown(pKnown) {}
 
 bool CFreeSpaceFill::Run() {
     if (!Open()) {
@@ -116,11 +122,13 @@ bool CFreeSpaceFill::Run() {
     return bRemoved && !m_bFailed && !m_bLeftoverStays;
 }
 
-// Opens the chosen folder and the top of its file system, and refuses what may not be written.
+// Opens the chosen folder and the top of its file system, and refuses what may not be written:
+// by describing it first, or, where the question's facts are known, by checking that the
+// folder opened now is the one they describe.
 bool CFreeSpaceFill::Open() {
     CFreeSpaceFacts facts;
     std::string line;
-    if (!DescribeFreeSpace(m_engine.Files(), m_strFolder, facts, line)) {
+    if (m_pKnown == nullptr && !DescribeFreeSpace(m_engine.Files(), m_strFolder, facts, line)) {
         m_engine.Fail(line);
         return false;
     }
@@ -137,8 +145,26 @@ bool CFreeSpaceFill::Open() {
         m_strTopPath = m_strFolder;
     }
     m_volume = m_chosen->GetVolume();
+    if (m_pKnown != nullptr && !StillDescribed()) {
+        return false;
+    }
     m_nPasses = WipePassCount(m_engine.m_nWipeMethod);
     m_nRange = Reachable(m_start) * m_nPasses;
+    return true;
+}
+
+// The folder opened by handle is the one the question's facts were taken from (and so on the
+// file system it named, which was neither a kernel nor a read-only one), and it may still be
+// written. A folder swapped or remounted since is refused: the answer was about another.
+bool CFreeSpaceFill::StillDescribed() {
+    if (!(m_chosen->GetId() == m_pKnown->folderId)) {
+        m_engine.Fail(lines::NoLongerDescribed(m_strFolder));
+        return false;
+    }
+    if (m_start.m_bReadOnly) {
+        m_engine.Fail(lines::ReadOnly(m_strFolder));
+        return false;
+    }
     return true;
 }
 
@@ -312,12 +338,14 @@ bool CFreeSpaceFill::RemoveMaybeMade() {
     return bOk;
 }
 
-bool RunWipeFreeSpace(CWipeEngine& engine, const std::string& folder) {
+namespace {
+
+bool RunFill(CWipeEngine& engine, const std::string& folder, const CFreeSpaceFacts* pKnown) {
     IRunHost& host = engine.Host();
     host.AddLine(lines::FreeSpaceBanner(folder, WipeMethodName(engine.GetWipeMethod())));
     const std::int64_t nStart = engine.Now();
     host.BeginRun();
-    CFreeSpaceFill fill(engine, folder);
+    CFreeSpaceFill fill(engine, folder, pKnown);
     const bool bDone = fill.Run();
     host.EndRun();
     if (bDone) {
@@ -327,6 +355,17 @@ bool RunWipeFreeSpace(CWipeEngine& engine, const std::string& folder) {
     }
     host.AddLine(lines::TimeLine(engine.Now() - nStart));
     return bDone;
+}
+
+}  // namespace
+
+bool RunWipeFreeSpace(CWipeEngine& engine, const std::string& folder) {
+    return RunFill(engine, folder, nullptr);
+}
+
+bool RunWipeFreeSpace(CWipeEngine& engine, const std::string& folder,
+                      const CFreeSpaceFacts& facts) {
+    return RunFill(engine, folder, &facts);
 }
 
 }  // namespace quorrel

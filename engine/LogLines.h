@@ -271,6 +271,13 @@ inline constexpr char kSpaceUnreadable[] = "* Error reading the free space of ";
 inline constexpr char kCreateFolderFailed[] = "* Error creating folder ";
 inline constexpr char kCreateFileFailed[] = "* Error creating file ";
 
+// The chosen folder, opened for the run, is not the one whose file system the question named
+// (it was swapped for another since): nothing is written.
+inline std::string NoLongerDescribed(const std::string& folder) {
+    return "* " + folder +
+           " changed after its file system was looked at for the question; nothing was written";
+}
+
 // A chosen folder on a file system mounted read-only: nothing is written.
 inline std::string ReadOnly(const std::string& path) {
     return "* " + path + " is on a read-only file system; nothing there can be written";
