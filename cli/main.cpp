@@ -155,7 +155,8 @@ int RunFreeSpace(const CShredOptions& options) {
         return nStatus;
     }
     CTerminalRun run(options);
-    return Finished(run, Outcome(RunWipeFreeSpace(run.engine, options.strFreeSpace), run.engine));
+    return Finished(run,
+                    Outcome(RunWipeFreeSpace(run.engine, options.strFreeSpace, facts), run.engine));
 }
 
 // --recycle-bin: the question names each bin and what it holds, as the window's does.

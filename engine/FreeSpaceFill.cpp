@@ -6,6 +6,7 @@
 
 #include "engine/FileRun.h"
 #include "engine/FreeSpaceFill.h"
+#include "engine/LogLines.h"
 #include "engine/WipeMethod.h"
 
 namespace quorrel {
@@ -52,10 +53,7 @@ std::string CFreeSpaceFill::WorkPath(const std::string& name) const {
 void CFreeSpaceFill::FillBigFiles() {
     while (!m_bFull && !Stopped()) {
         if (m_nWritten > 2 * std::max<std::int64_t>(m_start.m_nTotalBytes, 1) * m_nPasses) {
-            m_engine.Warn("* " + m_strTopPath +
-                          " took more than twice its size without filling "
-                          "up (it may compress what it stores): what was deleted there may "
-                          "remain on the disk");
+            m_engine.Warn(lines::NeverFull(m_strTopPath));
             return;
         }
         const std::int64_t nRoom = std::min(RoomAboveReserve(), kFillFileBytes);
@@ -136,7 +134,7 @@ bool CFreeSpaceFill::CreateFill(const char* pszPrefix, CHeldFile& fill) {
             m_bFull = true;
         } else {
             m_bFailed = true;
-            m_engine.Fail(Quote("* Error creating file ", WorkPath(name), error));
+            m_engine.Fail(Quote(lines::kCreateFileFailed, WorkPath(name), error));
         }
         return false;
     }
@@ -156,7 +154,7 @@ bool CFreeSpaceFill::FinishFile(CHeldFile& fill) {
     }
     if (!fill.file->Close(error) && !(m_bFull && FullAnswer(error))) {
         m_bFailed = true;
-        m_engine.Fail(Quote("* Error closeing the file ", fill.path, error));
+        m_engine.Fail(Quote(lines::kCloseFailed, fill.path, error));
         return false;
     }
     fill.file.reset();
@@ -179,7 +177,7 @@ bool CFreeSpaceFill::WriteFirstPass(IFileHandle& file, const std::string& path, 
         }
         if (!FullAnswer(error) || !file.GetLength(nLength, error)) {
             m_bFailed = true;
-            m_engine.Fail(Quote("* Error writing to file ", path, error));
+            m_engine.Fail(Quote(lines::kWriteFailed, path, error));
             return false;
         }
         m_bFull = true;
@@ -214,7 +212,7 @@ bool CFreeSpaceFill::TopUp(IFileHandle& file, const std::string& path, std::int6
         if ((error.m_nCause != kCauseNone && !FullAnswer(error)) ||
             !file.GetLength(nLength, error)) {
             m_bFailed = true;
-            m_engine.Fail(Quote("* Error writing to file ", path, error));
+            m_engine.Fail(Quote(lines::kWriteFailed, path, error));
             return false;
         }
         if (nLength == nBefore) {
@@ -234,7 +232,7 @@ bool CFreeSpaceFill::WriteLaterPasses(IFileHandle& file, const std::string& path
         const std::uint8_t nByte = WipePassByte(m_engine.m_nWipeMethod, nPass);
         if (!WriteSpan(file, path, 0, nLength, nByte, nStored, error)) {
             m_bFailed = true;
-            m_engine.Fail(Quote("* Error writing to file ", path, error));
+            m_engine.Fail(Quote(lines::kWriteFailed, path, error));
             return false;
         }
         if (!FlushFile(file, path)) {
@@ -304,7 +302,7 @@ bool CFreeSpaceFill::FlushFile(IFileHandle& file, const std::string& path) {
         return true;
     }
     m_bFailed = true;
-    m_engine.Fail(Quote("* Error writing to file ", path, error));
+    m_engine.Fail(Quote(lines::kWriteFailed, path, error));
     return false;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/FreeSpaceRun.h"
 #include "engine/WipeEngine.h"
 
 namespace quorrel {
@@ -30,7 +31,8 @@ public:
     // bookkeeping takes a few while the run removes its files).
     static constexpr std::int64_t kSlackBlocks = 64;
 
-    CFreeSpaceFill(CWipeEngine& engine, const std::string& folder);
+    // `pKnown`: the facts the question was asked with, or null to describe the volume here.
+    CFreeSpaceFill(CWipeEngine& engine, const std::string& folder, const CFreeSpaceFacts* pKnown);
 
     // The whole run between the banner and the closing lines. True when the free space was
     // filled and everything the run made was removed again.
@@ -46,6 +48,7 @@ private:
     };
 
     bool Open();
+    bool StillDescribed();
     bool RemoveLeftover(IFolder& parent, const std::string& parentPath, const std::string& name);
     void NameForeign(const std::string& line);
     bool MakeWorkIn(IFolder& parent, const std::string& parentPath, bool bOthers, CFileError& error,
@@ -78,6 +81,7 @@ private:
     IRunHost& m_host;
     std::string m_strFolder;
     std::string m_strTopPath;
+    const CFreeSpaceFacts* m_pKnown;  // the question's facts; null when not asked here
     std::string m_strWorkName;
     std::string m_strWorkPath;
     std::unique_ptr<IFolder> m_chosen;

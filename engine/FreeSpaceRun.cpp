@@ -19,16 +19,6 @@ namespace {
 // The permission bits of the work folder: its owner's alone.
 constexpr std::uint32_t kWorkFolderMode = 0700;
 
-std::string ReadOnlyLine(const std::string& path) {
-    return "* " + path + " is on a read-only file system; nothing there can be written";
-}
-
-std::string CopyOnWriteLine(const std::string& top, const std::string& type) {
-    return "* Free space of " + top + " is on " + type +
-           ", which writes new data to new places: old copies of deleted files may remain on "
-           "the disk";
-}
-
 }  // namespace
 
 bool IsFillName(const std::string& name) {
@@ -65,7 +55,7 @@ bool DescribeFreeSpace(IFileSystem& fileSystem, const std::string& folder, CFree
     CFileError error;
     std::unique_ptr<IFolder> chosen = fileSystem.OpenFolder(folder, error);
     if (!chosen) {
-        line = "* Error opening folder " + folder + ": " + error.GetErrorMessage();
+        line = Quote(lines::kOpenFolderFailed, folder, error);
         return false;
     }
     const CVolumeFacts volume = chosen->GetVolume();
@@ -75,11 +65,11 @@ bool DescribeFreeSpace(IFileSystem& fileSystem, const std::string& folder, CFree
         return false;
     }
     if (!chosen->GetSpace(space, error)) {
-        line = "* Error reading the free space of " + folder + ": " + error.GetErrorMessage();
+        line = Quote(lines::kSpaceUnreadable, folder, error);
         return false;
     }
     if (space.m_bReadOnly) {
-        line = ReadOnlyLine(folder);
+        line = lines::ReadOnly(folder);
         return false;
     }
     std::unique_ptr<IFolder> top = chosen->OpenVolumeTop(facts.strTop, error);
@@ -88,18 +78,21 @@ bool DescribeFreeSpace(IFileSystem& fileSystem, const std::string& folder, CFree
     }
     facts.strType = volume.m_strType;
     facts.nFreeBytes = Reachable(space);
+    facts.folderId = chosen->GetId();
     return true;
 }
 
 std::string FreeSpaceQuestion(const CFreeSpaceFacts& facts) {
-    return "Are you sure that you want to wipe the free space of " + facts.strTop + " (" +
-           facts.strType + ", " + FormatBytes(facts.nFreeBytes) +
-           " free) ?\nThe disk will be full for a while: other programs may fail to write until "
-           "the run ends.";
+    return lines::FreeSpaceQuestion(facts.strTop, facts.strType, FormatBytes(facts.nFreeBytes));
 }
 
-CFreeSpaceFill::CFreeSpaceFill(CWipeEngine& engine, const std::string& folder)
-    : m_engine(engine), m_host(engine.Host()), m_strFolder(folder), m_strTopPath(folder) {}
+CFreeSpaceFill::CFreeSpaceFill(CWipeEngine& engine, const std::string& folder,
+                               const CFreeSpaceFacts* pKnown)
+    : m_engine(engine),
+      m_host(engine.Host()),
+      m_strFolder(folder),
+      m_strTopPath(folder),
+      m_pKnown(pKnown) {}
 
 bool CFreeSpaceFill::Run() {
     if (!Open()) {
@@ -108,9 +101,9 @@ bool CFreeSpaceFill::Run() {
     if (!CreateWorkFolder()) {
         return false;
     }
-    m_host.AddLine("Wipeing free space in " + m_strWorkPath);
+    m_host.AddLine(lines::WipeingFreeSpace(m_strWorkPath));
     if (m_volume.m_bCopyOnWrite) {
-        m_engine.Warn(CopyOnWriteLine(m_strTopPath, m_volume.m_strType));
+        m_engine.Warn(lines::FreeSpaceCopyOnWrite(m_strTopPath, m_volume.m_strType));
     }
     m_host.SetProgressRange(m_nRange);
     m_host.SetProgressPos(0);
@@ -123,19 +116,19 @@ bool CFreeSpaceFill::Run() {
     const bool bRemoved = RemoveWork();
     m_host.SetProgressPos(0);
     if (m_bAborted) {
-        m_engine.Fail("* Wiping free space of " + m_strTopPath +
-                      " is aborted; everything the run wrote was removed, but the free space was "
-                      "not all overwritten");
+        m_engine.Fail(lines::FreeSpaceAborted(m_strTopPath));
         return false;
     }
     return bRemoved && !m_bFailed && !m_bLeftoverStays;
 }
 
-// Opens the chosen folder and the top of its file system, and refuses what may not be written.
+// Opens the chosen folder and the top of its file system, and refuses what may not be written:
+// by describing it first, or, where the question's facts are known, by checking that the
+// folder opened now is the one they describe.
 bool CFreeSpaceFill::Open() {
     CFreeSpaceFacts facts;
     std::string line;
-    if (!DescribeFreeSpace(m_engine.Files(), m_strFolder, facts, line)) {
+    if (m_pKnown == nullptr && !DescribeFreeSpace(m_engine.Files(), m_strFolder, facts, line)) {
         m_engine.Fail(line);
         return false;
     }
@@ -145,15 +138,33 @@ bool CFreeSpaceFill::Open() {
         m_top = m_chosen->OpenVolumeTop(m_strTopPath, error);
     }
     if (!m_chosen || !m_top || !m_chosen->GetSpace(m_start, error)) {
-        m_engine.Fail("* Error opening folder " + m_strFolder + ": " + error.GetErrorMessage());
+        m_engine.Fail(Quote(lines::kOpenFolderFailed, m_strFolder, error));
         return false;
     }
     if (m_strTopPath.empty()) {
         m_strTopPath = m_strFolder;
     }
     m_volume = m_chosen->GetVolume();
+    if (m_pKnown != nullptr && !StillDescribed()) {
+        return false;
+    }
     m_nPasses = WipePassCount(m_engine.m_nWipeMethod);
     m_nRange = Reachable(m_start) * m_nPasses;
+    return true;
+}
+
+// The folder opened by handle is the one the question's facts were taken from (and so on the
+// file system it named, which was neither a kernel nor a read-only one), and it may still be
+// written. A folder swapped or remounted since is refused: the answer was about another.
+bool CFreeSpaceFill::StillDescribed() {
+    if (!(m_chosen->GetId() == m_pKnown->folderId)) {
+        m_engine.Fail(lines::NoLongerDescribed(m_strFolder));
+        return false;
+    }
+    if (m_start.m_bReadOnly) {
+        m_engine.Fail(lines::ReadOnly(m_strFolder));
+        return false;
+    }
     return true;
 }
 
@@ -176,31 +187,29 @@ bool CFreeSpaceFill::RemoveLeftover(IFolder& parent, const std::string& parentPa
         (entry.m_mode != 0 && (entry.m_mode & 0777) != kWorkFolderMode) ||
         (nUser >= 0 && entry.m_nOwner >= 0 && entry.m_nOwner != nUser) ||
         !(left = parent.OpenFolder(entry, error)) || !left->List(entries, error)) {
-        NameForeign("* " + path + " is not a work folder this program left; it was left alone");
+        NameForeign(lines::NotOurWorkFolder(path));
         return false;
     }
     for (const CDirEntry& item : entries) {
         if (!IsFillName(item.m_strName) || !IsPlainFile(item.m_attributes) || item.m_nLinks > 1) {
-            NameForeign("* " + path + " holds " + item.m_strName +
-                        ", which this program did not make; the folder was left alone");
+            NameForeign(lines::ForeignInWorkFolder(path, item.m_strName));
             return false;
         }
     }
     for (const CDirEntry& item : entries) {
         if (!left->DeleteListed(item, item.m_strName, error)) {
-            m_engine.Fail(
-                Quote("* Error deleteing the file ", JoinPath(path, item.m_strName), error));
+            m_engine.Fail(Quote(lines::kDeleteFailed, JoinPath(path, item.m_strName), error));
             m_bLeftoverStays = true;
             return false;
         }
     }
     left.reset();  // some systems refuse to remove a folder that is held open
     if (!parent.RemoveFolder(name, error)) {
-        m_engine.Fail("* Error removing folder " + path);
+        m_engine.Fail(lines::FolderNotRemoved(path));
         m_bLeftoverStays = true;
         return false;
     }
-    m_host.AddLine("Folder " + path + " left by an earlier run is removed");
+    m_host.AddLine(lines::LeftoverRemoved(path));
     return true;
 }
 
@@ -253,7 +262,7 @@ bool CFreeSpaceFill::CreateWorkFolder() {
         MakeWorkIn(*m_chosen, m_strFolder, true, error, bForeign);
     }
     if (!m_work) {
-        m_engine.Fail("* Error creating folder " + m_strWorkPath + ": " + error.GetErrorMessage());
+        m_engine.Fail(Quote(lines::kCreateFolderFailed, m_strWorkPath, error));
         return false;
     }
     // The work folder's first block may be one a deleted file left, and the fill can never
@@ -277,20 +286,14 @@ void CFreeSpaceFill::ReportUnreached() {
         // xfs hides its reserve pool from the free space it tells (5% of the disk, up to
         // 8192 blocks): no file reaches those blocks, so say so.
         if (m_volume.m_strType == "xfs") {
-            m_engine.Warn("* xfs keeps up to 32 MiB of the free space of " + m_strTopPath +
-                          " back for its own use, out of reach of any file; what was deleted "
-                          "there may remain on the disk");
+            m_engine.Warn(lines::XfsReserve(m_strTopPath));
         }
         return;
     }
     const std::int64_t nReserve = m_start.m_nFreeBytes - m_start.m_nAvailableBytes;
-    std::string why = "the file system keeps it back for its own use";
-    if (!m_start.m_bMayUseReserve && nReserve > nSlack) {
-        why = FormatBytes(nReserve) +
-              " of it is reserved for the administrator (run as root to reach it)";
-    }
-    m_engine.Warn("* " + FormatBytes(now.m_nFreeBytes) + " of the free space of " + m_strTopPath +
-                  " was not reached: " + why + "; what was deleted there may remain on the disk");
+    const bool bReserve = !m_start.m_bMayUseReserve && nReserve > nSlack;
+    m_engine.Warn(lines::FreeSpaceUnreached(FormatBytes(now.m_nFreeBytes), m_strTopPath,
+                                            bReserve ? FormatBytes(nReserve) : std::string()));
 }
 
 // Removes every file the run made and its work folder. False (with the lines written) when
@@ -301,20 +304,19 @@ bool CFreeSpaceFill::RemoveWork() {
     for (const std::string& name : m_created) {
         CFileError error;
         if (!m_work->Delete(name, error)) {
-            m_engine.Fail(Quote("* Error deleteing the file ", WorkPath(name), error));
+            m_engine.Fail(Quote(lines::kDeleteFailed, WorkPath(name), error));
             bOk = false;
         }
     }
     bOk = RemoveMaybeMade() && bOk;
-    m_host.AddLine("Wrote " + FormatBytes(m_nWritten) + " in " + std::to_string(m_nBigFiles) +
-                   " files and " + std::to_string(m_nTailFiles) + " small files");
+    m_host.AddLine(lines::FreeSpaceWritten(FormatBytes(m_nWritten), m_nBigFiles, m_nTailFiles));
     m_work.reset();
     CFileError error;
     if (!bOk || !m_pWorkParent->RemoveFolder(m_strWorkName, error)) {
-        m_engine.Fail("* Error removing folder " + m_strWorkPath);
+        m_engine.Fail(lines::FolderNotRemoved(m_strWorkPath));
         return false;
     }
-    m_host.AddLine("Folder " + m_strWorkPath + " is removed");
+    m_host.AddLine(lines::FolderRemoved(m_strWorkPath));
     return true;
 }
 
@@ -329,29 +331,41 @@ bool CFreeSpaceFill::RemoveMaybeMade() {
         CFileError error;
         if (m_work->Lookup(name, entry, error) && IsPlainFile(entry.m_attributes) &&
             !m_work->Delete(name, error)) {
-            m_engine.Fail(Quote("* Error deleteing the file ", WorkPath(name), error));
+            m_engine.Fail(Quote(lines::kDeleteFailed, WorkPath(name), error));
             bOk = false;
         }
     }
     return bOk;
 }
 
-bool RunWipeFreeSpace(CWipeEngine& engine, const std::string& folder) {
+namespace {
+
+bool RunFill(CWipeEngine& engine, const std::string& folder, const CFreeSpaceFacts* pKnown) {
     IRunHost& host = engine.Host();
-    host.AddLine("- Start wiping free space of " + folder +
-                 " using: " + WipeMethodName(engine.GetWipeMethod()) + " algorithm.");
+    host.AddLine(lines::FreeSpaceBanner(folder, WipeMethodName(engine.GetWipeMethod())));
     const std::int64_t nStart = engine.Now();
     host.BeginRun();
-    CFreeSpaceFill fill(engine, folder);
+    CFreeSpaceFill fill(engine, folder, pKnown);
     const bool bDone = fill.Run();
     host.EndRun();
     if (bDone) {
-        host.AddLine("- End wiping free space of " + fill.TopPath());
+        host.AddLine(lines::FreeSpaceEnd(fill.TopPath()));
     } else {
-        engine.Fail("* Error wiping free space of " + folder);
+        engine.Fail(lines::FreeSpaceFailed(folder));
     }
-    host.AddLine("- Time: " + std::to_string(engine.Now() - nStart) + " seconds.");
+    host.AddLine(lines::TimeLine(engine.Now() - nStart));
     return bDone;
+}
+
+}  // namespace
+
+bool RunWipeFreeSpace(CWipeEngine& engine, const std::string& folder) {
+    return RunFill(engine, folder, nullptr);
+}
+
+bool RunWipeFreeSpace(CWipeEngine& engine, const std::string& folder,
+                      const CFreeSpaceFacts& facts) {
+    return RunFill(engine, folder, &facts);
 }
 
 }  // namespace quorrel

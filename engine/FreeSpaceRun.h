@@ -18,6 +18,7 @@ struct CFreeSpaceFacts {
     std::string strTop;           // the top folder of the file system
     std::string strType;          // the file system's name
     std::int64_t nFreeBytes = 0;  // the free space this run can reach
+    CFileId folderId;             // the chosen folder as it was looked at
 };
 
 // Looks at the file system that holds `folder`. False, with the failure line in `line`, when
@@ -39,5 +40,10 @@ std::string FormatBytes(std::int64_t nBytes);
 // or failure. Never writes outside its work folder and never opens an existing file. Ask the
 // question first. True when the free space was filled and everything made was removed.
 bool RunWipeFreeSpace(CWipeEngine& engine, const std::string& folder);
+
+// The same run where DescribeFreeSpace of `folder` gave `facts` for the question: the run does
+// not look at the file system again. The fill still opens `folder` by handle, and refuses (with
+// its line) a folder that is no longer the one described or is now read-only.
+bool RunWipeFreeSpace(CWipeEngine& engine, const std::string& folder, const CFreeSpaceFacts& facts);
 
 }  // namespace quorrel

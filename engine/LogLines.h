@@ -253,4 +253,107 @@ inline std::string NoDataInBin(const std::string& path) {
            "removes it";
 }
 
+// WIPE Free Space: the question, the run's banner and end, and what its fill reports. `top` is
+// the top folder of the file system, `work` the run's own work folder in it.
+
+// The question asked before a run: the file system, its type and its free space (for people).
+inline std::string FreeSpaceQuestion(const std::string& top, const std::string& type,
+                                     const std::string& free) {
+    return "Are you sure that you want to wipe the free space of " + top + " (" + type + ", " +
+           free +
+           " free) ?\nThe disk will be full for a while: other programs may fail to write until "
+           "the run ends.";
+}
+
+// The prefixes of a failed operation of the run's own: prefix, path, ": ", the error's text.
+inline constexpr char kOpenFolderFailed[] = "* Error opening folder ";
+inline constexpr char kSpaceUnreadable[] = "* Error reading the free space of ";
+inline constexpr char kCreateFolderFailed[] = "* Error creating folder ";
+inline constexpr char kCreateFileFailed[] = "* Error creating file ";
+
+// The chosen folder, opened for the run, is not the one whose file system the question named
+// (it was swapped for another since): nothing is written.
+inline std::string NoLongerDescribed(const std::string& folder) {
+    return "* " + folder +
+           " changed after its file system was looked at for the question; nothing was written";
+}
+
+// A chosen folder on a file system mounted read-only: nothing is written.
+inline std::string ReadOnly(const std::string& path) {
+    return "* " + path + " is on a read-only file system; nothing there can be written";
+}
+
+inline std::string FreeSpaceBanner(const std::string& folder, const std::string& method) {
+    return "- Start wiping free space of " + folder + " using: " + method + " algorithm.";
+}
+inline std::string FreeSpaceEnd(const std::string& top) {
+    return "- End wiping free space of " + top;
+}
+inline std::string FreeSpaceFailed(const std::string& folder) {
+    return "* Error wiping free space of " + folder;
+}
+// Written once the work folder is made, before the first file.
+inline std::string WipeingFreeSpace(const std::string& work) {
+    return "Wipeing free space in " + work;
+}
+// Cancel during the fill: everything made is removed all the same.
+inline std::string FreeSpaceAborted(const std::string& top) {
+    return "* Wiping free space of " + top +
+           " is aborted; everything the run wrote was removed, but the free space was not all "
+           "overwritten";
+}
+
+// A free space on a copy-on-write or log-structured file system.
+inline std::string FreeSpaceCopyOnWrite(const std::string& top, const std::string& type) {
+    return "* Free space of " + top + " is on " + type +
+           ", which writes new data to new places: old copies of deleted files may remain on "
+           "the disk";
+}
+
+// A file system that kept taking data (one that compresses it): the fill stops there.
+inline std::string NeverFull(const std::string& top) {
+    return "* " + top +
+           " took more than twice its size without filling up (it may compress what it "
+           "stores): what was deleted there may remain on the disk";
+}
+
+// An entry of the work folder's name that is not a work folder this user's run left.
+inline std::string NotOurWorkFolder(const std::string& path) {
+    return "* " + path + " is not a work folder this program left; it was left alone";
+}
+// A work folder of that name holding `name`, which no run makes.
+inline std::string ForeignInWorkFolder(const std::string& path, const std::string& name) {
+    return "* " + path + " holds " + name +
+           ", which this program did not make; the folder was left alone";
+}
+// A work folder an earlier run left (a crash, a power cut), removed before the fill.
+inline std::string LeftoverRemoved(const std::string& path) {
+    return "Folder " + path + " left by an earlier run is removed";
+}
+
+// What the fill wrote, said before its work folder is removed. `written` is for people.
+inline std::string FreeSpaceWritten(const std::string& written, int nBigFiles, int nSmallFiles) {
+    return "Wrote " + written + " in " + std::to_string(nBigFiles) + " files and " +
+           std::to_string(nSmallFiles) + " small files";
+}
+
+// Free space the fill could not reach, both amounts for people. `reserved` is the
+// administrator's reserve when that is what stood in the way; empty when the file system
+// keeps the space back for its own use.
+inline std::string FreeSpaceUnreached(const std::string& unreached, const std::string& top,
+                                      const std::string& reserved) {
+    return "* " + unreached + " of the free space of " + top + " was not reached: " +
+           (reserved.empty() ? "the file system keeps it back for its own use"
+                             : reserved +
+                                   " of it is reserved for the administrator (run as "
+                                   "root to reach it)") +
+           "; what was deleted there may remain on the disk";
+}
+// The reserve pool xfs keeps out of the free space it tells, when the fill reached the rest.
+inline std::string XfsReserve(const std::string& top) {
+    return "* xfs keeps up to 32 MiB of the free space of " + top +
+           " back for its own use, out of reach of any file; what was deleted there may remain "
+           "on the disk";
+}
+
 }  // namespace quorrel::lines

@@ -32,7 +32,7 @@ void CMainFrame::OnWipeFreeSpace() {
                           CMessageBox::DefaultRefusal) != CMessageBox::IdYes) {
         return;
     }
-    RunWipeFreeSpace(engine, folder);
+    RunWipeFreeSpace(engine, folder, facts);
 }
 
 }  // namespace quorrel

@@ -3,7 +3,7 @@
 // an earlier run left is removed (and a folder it did not make is left alone), the reserve a
 // user cannot reach and xfs's hidden one are reported, a driver's "access denied" on a full disk
 // ends the fill, Cancel still cleans up, and kernel and read-only file systems
-// are refused.
+// are refused, also when the question was asked on a folder that was swapped since.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -203,6 +203,38 @@ TEST_F(FreeSpaceTest, KernelAndReadOnlyFileSystemsAreRefused) {
         EXPECT_FALSE(Run());
         EXPECT_TRUE(HasLine(m_host.Lines(), test.line)) << test.line;
         EXPECT_TRUE(ListNames(m_dir.Path()).empty());
+    }
+}
+
+// The question's facts are passed on, not looked up again; the folder the fill opens must
+// still be the one they describe, and writable.
+TEST_F(FreeSpaceTest, AFolderSwappedOrMadeReadOnlyAfterTheQuestionIsRefused) {
+    const std::string chosen = m_dir / "chosen";
+    for (const bool bSwap : {true, false}) {
+        m_host.ClearLines();
+        ASSERT_EQ(::mkdir(chosen.c_str(), 0700), 0);
+        CFreeSpaceFacts facts;
+        std::string line;
+        ASSERT_TRUE(DescribeFreeSpace(m_files, chosen, facts, line)) << line;
+        CVolumeSpace space = Space(kMiB, kMiB, true);
+        space.m_bReadOnly = !bSwap;
+        m_files.PretendSpace({space, Space(0, 0, true)});  // full at once, should a fill start
+        if (bSwap) {
+            ASSERT_EQ(::rename(chosen.c_str(), (m_dir / "moved").c_str()), 0);
+            ASSERT_EQ(::mkdir(chosen.c_str(), 0700), 0);
+        }
+        EXPECT_FALSE(RunWipeFreeSpace(m_engine, chosen, facts));
+        const std::string expected =
+            "* " + chosen +
+            (bSwap ? " changed after its file system was looked at for the question"
+                   : " is on a read-only file system");
+        EXPECT_TRUE(HasLine(m_host.Lines(), expected)) << expected;
+        EXPECT_EQ(ListNames(m_dir.Path()).size(), bSwap ? 2u : 1u);  // no work folder made
+        EXPECT_FALSE(HasLine(m_host.Lines(), "Wipeing free space in "));
+        ASSERT_EQ(::rmdir(chosen.c_str()), 0);
+        if (bSwap) {
+            ASSERT_EQ(::rmdir((m_dir / "moved").c_str()), 0);
+        }
     }
 }
 
