@@ -126,9 +126,7 @@ bool CXTOutBarCtrl::SetSelFolder(int nFolder) {
     // Folders are switched at once: with one column of shortcuts, an animated slide only
     // delays the click the user is about to make.
     m_nSelFolder = nFolder;
-    m_nFirstItem = 0;
-    m_nHighlight = -1;
-    m_nFocusItem = -1;
+    ShowFolderFromTop();
     m_nHoverItem = -1;
     update();
     return true;
@@ -183,9 +181,7 @@ bool CXTOutBarCtrl::RemoveFolder(int nFolder) {
         --m_nSelFolder;
     } else if (nFolder == m_nSelFolder) {
         m_nSelFolder = qMin(m_nSelFolder, GetFolderCount() - 1);
-        m_nFirstItem = 0;
-        m_nHighlight = -1;
-        m_nFocusItem = -1;
+        ShowFolderFromTop();
     }
     m_nHoverFolder = -1;
     m_nHoverItem = -1;
@@ -202,9 +198,7 @@ void CXTOutBarCtrl::RemoveAllFolders() {
     EndEdit(false);
     m_folders.clear();
     m_nSelFolder = -1;
-    m_nFirstItem = 0;
-    m_nHighlight = -1;
-    m_nFocusItem = -1;
+    ShowFolderFromTop();
     m_nHoverFolder = -1;
     m_nHoverItem = -1;
     update();
@@ -221,6 +215,13 @@ void CXTOutBarCtrl::ClampFirstItem() {
                nAreaBottom) {
         --m_nFirstItem;
     }
+}
+
+// A folder newly shown starts from its top, with no shortcut highlighted or in focus.
+void CXTOutBarCtrl::ShowFolderFromTop() {
+    m_nFirstItem = 0;
+    m_nHighlight = -1;
+    m_nFocusItem = -1;
 }
 
 void CXTOutBarCtrl::ClearHover() {

@@ -188,6 +188,7 @@ private:
     const SItem* Item(int nIndex) const;
     void SetHighlight(int nIndex);
     void ClampFirstItem();
+    void ShowFolderFromTop();
     void ClearHover();
     // OutBarCtrlLayout.cpp: geometry.
     int HeaderHeight() const;

@@ -118,6 +118,12 @@ void MakeFolder(const std::string& path) {
     }
 }
 
+unsigned ModeOf(const std::string& path) {
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(fs::u8path(path), error);
+    return error ? 0xFFFFFFFFu : static_cast<unsigned>(status.permissions() & fs::perms::mask);
+}
+
 void SetMode(const std::string& path, unsigned mode) {
     std::error_code error;
     fs::permissions(fs::u8path(path), static_cast<fs::perms>(mode), error);

@@ -2,6 +2,7 @@
 // and a plain list of rows.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -52,6 +53,12 @@ std::vector<std::string> ListNames(const std::string& folder);
 void MakeFolder(const std::string& path);
 // Sets the permission bits of `path`.
 void SetMode(const std::string& path, unsigned mode);
+// The permission bits of `path` itself (a link's own), 0xFFFFFFFF when it cannot be read.
+unsigned ModeOf(const std::string& path);
+// True when `lines` holds `line` whole.
+inline bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
 
 // Makes `link` a symbolic link to `target` (a folder link where `target` is a folder). False
 // when the system makes none. (Each system's own, as the held file below.)

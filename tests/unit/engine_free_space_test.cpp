@@ -31,7 +31,7 @@ CVolumeSpace Space(std::int64_t nFree, std::int64_t nAvailable, bool bRoot) {
     return space;
 }
 
-bool HasLine(const std::vector<std::string>& lines, const std::string& start) {
+bool HasLineStartingWith(const std::vector<std::string>& lines, const std::string& start) {
     for (const std::string& line : lines) {
         if (line.compare(0, start.size(), start) == 0) {
             return true;
@@ -71,8 +71,10 @@ TEST_F(FreeSpaceTest, DiskFullOrQuotaEndsTheFillAndEverythingMadeIsRemoved) {
         EXPECT_TRUE(Run());
         EXPECT_EQ(m_engine.FailureCount(), 0);
         EXPECT_EQ(m_engine.WarningCount(), 0);
-        EXPECT_TRUE(HasLine(m_host.Lines(), "Wrote 512.0 KiB in 1 files and 8 small files"));
-        EXPECT_TRUE(HasLine(m_host.Lines(), "- End wiping free space of " + m_dir.Path()));
+        EXPECT_TRUE(
+            HasLineStartingWith(m_host.Lines(), "Wrote 512.0 KiB in 1 files and 8 small files"));
+        EXPECT_TRUE(
+            HasLineStartingWith(m_host.Lines(), "- End wiping free space of " + m_dir.Path()));
         EXPECT_EQ(ListNames(m_dir.Path()), std::vector<std::string>{"kept.txt"});
         EXPECT_EQ(ReadFile(m_dir / "kept.txt"), "someone's file");
         FreeUntilFull(Space(0, 0, true));
@@ -104,7 +106,7 @@ TEST_F(FreeSpaceTest, AccessDeniedEndsTheFillOnlyOnAFullVolumeAndNothingStays) {
             m_files.FailOn(EFileOp::Create, kCauseAccessDenied, 2);
         }
         EXPECT_EQ(Run(), test.failLine.empty());
-        EXPECT_TRUE(test.failLine.empty() || HasLine(m_host.Lines(), test.failLine));
+        EXPECT_TRUE(test.failLine.empty() || HasLineStartingWith(m_host.Lines(), test.failLine));
         EXPECT_TRUE(ListNames(m_dir.Path()).empty());
     }
 }
@@ -140,9 +142,10 @@ TEST_F(FreeSpaceTest, LeftoverWorkFolderIsRemovedButAForeignOneIsLeftAlone) {
         FreeUntilFull(Space(0, 0, true));
         EXPECT_TRUE(Run());
         const bool bOwn = std::string(test.line).find("removed") != std::string::npos;
-        EXPECT_TRUE(HasLine(m_host.Lines(), (bOwn ? "Folder " : "* ") + Work() + test.line));
         EXPECT_TRUE(
-            HasLine(m_host.Lines(), "Folder " + Work() + (bOwn ? "" : "-2") + " is removed"));
+            HasLineStartingWith(m_host.Lines(), (bOwn ? "Folder " : "* ") + Work() + test.line));
+        EXPECT_TRUE(HasLineStartingWith(m_host.Lines(),
+                                        "Folder " + Work() + (bOwn ? "" : "-2") + " is removed"));
         EXPECT_EQ(Exists(Work() + "/" + test.entry), !bOwn);
         EXPECT_FALSE(Exists(Work() + "-2"));
         if (Exists(Work())) {
@@ -157,8 +160,8 @@ TEST_F(FreeSpaceTest, UnreachedReserveOfAUserIsReported) {
     m_files.StayFullFrom(2);
     EXPECT_TRUE(Run());
     EXPECT_EQ(m_engine.WarningCount(), 1);
-    EXPECT_TRUE(HasLine(m_host.Lines(),
-                        "* 2.0 MiB of the free space of " + m_dir.Path() +
+    EXPECT_TRUE(HasLineStartingWith(
+        m_host.Lines(), "* 2.0 MiB of the free space of " + m_dir.Path() +
                             " was not reached: 2.0 MiB of it is reserved for the administrator "
                             "(run as root to reach it); what was deleted there may remain"));
 
@@ -169,15 +172,17 @@ TEST_F(FreeSpaceTest, UnreachedReserveOfAUserIsReported) {
     FreeUntilFull(Space(0, 0, true));
     m_files.StayFullFrom(1);
     EXPECT_TRUE(Run());
-    EXPECT_TRUE(HasLine(m_host.Lines(), "* xfs keeps up to 32 MiB of the free space of " +
-                                            m_dir.Path() + " back for its own use"));
+    EXPECT_TRUE(HasLineStartingWith(
+        m_host.Lines(),
+        "* xfs keeps up to 32 MiB of the free space of " + m_dir.Path() + " back for its own use"));
 }
 
 TEST_F(FreeSpaceTest, CancelStopsTheFillAndStillRemovesEverything) {
     m_files.PretendSpace({Space(64 * kMiB, 64 * kMiB, true)});
     m_host.AbortAtCheck(6);
     EXPECT_FALSE(Run());
-    EXPECT_TRUE(HasLine(m_host.Lines(), "* Wiping free space of " + m_dir.Path() + " is aborted"));
+    EXPECT_TRUE(HasLineStartingWith(m_host.Lines(),
+                                    "* Wiping free space of " + m_dir.Path() + " is aborted"));
     EXPECT_TRUE(ListNames(m_dir.Path()).empty());
 }
 
@@ -201,7 +206,7 @@ TEST_F(FreeSpaceTest, KernelAndReadOnlyFileSystemsAreRefused) {
         space.m_bReadOnly = test.bReadOnly;
         m_files.PretendSpace({space});
         EXPECT_FALSE(Run());
-        EXPECT_TRUE(HasLine(m_host.Lines(), test.line)) << test.line;
+        EXPECT_TRUE(HasLineStartingWith(m_host.Lines(), test.line)) << test.line;
         EXPECT_TRUE(ListNames(m_dir.Path()).empty());
     }
 }
@@ -228,9 +233,9 @@ TEST_F(FreeSpaceTest, AFolderSwappedOrMadeReadOnlyAfterTheQuestionIsRefused) {
             "* " + chosen +
             (bSwap ? " changed after its file system was looked at for the question"
                    : " is on a read-only file system");
-        EXPECT_TRUE(HasLine(m_host.Lines(), expected)) << expected;
+        EXPECT_TRUE(HasLineStartingWith(m_host.Lines(), expected)) << expected;
         EXPECT_EQ(ListNames(m_dir.Path()).size(), bSwap ? 2u : 1u);  // no work folder made
-        EXPECT_FALSE(HasLine(m_host.Lines(), "Wipeing free space in "));
+        EXPECT_FALSE(HasLineStartingWith(m_host.Lines(), "Wipeing free space in "));
         ASSERT_EQ(::rmdir(chosen.c_str()), 0);
         if (bSwap) {
             ASSERT_EQ(::rmdir((m_dir / "moved").c_str()), 0);

@@ -29,10 +29,6 @@ std::size_t IndexOf(const std::vector<std::string>& lines, const std::string& li
     return static_cast<std::size_t>(found - lines.begin());
 }
 
-bool Contains(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 // "- Time: N seconds." with N a whole number.
 bool IsTimeLine(const std::string& line) {
     const std::string head = "- Time: ";
@@ -178,9 +174,9 @@ TEST_F(RecycleRunTest, AFailingEntryDoesNotKeepTheNextOnesFromBeingShredded) {
     EXPECT_EQ(m_watched.m_contentAtEmptying[files + first], "secret " + first);
     // the bin is emptied all the same, and the entry that went unshredded is named again
     EXPECT_TRUE(ListNames(m_homeTrash + "/files").empty());
-    EXPECT_TRUE(Contains(lines, "* " + files + first +
-                                    " was removed from the recycle bin without being "
-                                    "overwritten: its contents may remain on the disk"));
+    EXPECT_TRUE(HasLine(lines, "* " + files + first +
+                                   " was removed from the recycle bin without being "
+                                   "overwritten: its contents may remain on the disk"));
     EXPECT_EQ(m_engine.FailureCount(), 2);
     EXPECT_EQ(m_engine.RunOutcome(), EWipeOutcome::Failed);
 }
@@ -257,10 +253,10 @@ TEST_F(RecycleRunTest, AnEmptyingThatFailsOrLiesFailsTheRunForEveryEntryLeft) {
 
         const std::string failed =
             "* Error emptying the recycle bin " + files + ": the system reports it failed";
-        EXPECT_EQ(Contains(Lines(), failed), c.bSaysFailed);
+        EXPECT_EQ(HasLine(Lines(), failed), c.bSaysFailed);
         for (const char* name : {"a", "b"}) {
-            EXPECT_EQ(Contains(Lines(),
-                               "* " + files + name + " is still in the recycle bin after emptying"),
+            EXPECT_EQ(HasLine(Lines(),
+                              "* " + files + name + " is still in the recycle bin after emptying"),
                       c.bEntriesLeft)
                 << name;
         }
@@ -283,7 +279,7 @@ TEST_F(RecycleRunTest, ABinThatExistsButCannotBeReadIsAFailureAndIsNotEmptied) {
     m_files.FailOn(EFileOp::List, 5);  // the home bin's listing is refused
     EXPECT_FALSE(Run());
     EXPECT_EQ(m_engine.FailureCount(), 1);
-    EXPECT_TRUE(Contains(Lines(), "* Error: Could not access " + m_homeTrash + "/files/"));
+    EXPECT_TRUE(HasLine(Lines(), "* Error: Could not access " + m_homeTrash + "/files/"));
     EXPECT_EQ(ReadFile(m_homeTrash + "/files/kept"), "kept secret");
     EXPECT_EQ(ListNames(m_homeTrash + "/info"), std::vector<std::string>{"kept.trashinfo"});
 }
@@ -334,9 +330,9 @@ TEST_F(RecycleRunTest, ATrashFolderPlantedAfterTheScanIsNeverFollowed) {
             }
         });
         EXPECT_FALSE(RunWipeRecycleBin(m_engine, planting));
-        EXPECT_TRUE(Contains(Lines(), "* " + m_vol1Trash +
-                                          " changed after the recycle bins were looked for; it "
-                                          "was neither followed nor emptied"));
+        EXPECT_TRUE(HasLine(Lines(), "* " + m_vol1Trash +
+                                         " changed after the recycle bins were looked for; it "
+                                         "was neither followed nor emptied"));
         EXPECT_EQ(ReadFile(m_dir / "victim/files/precious"), "not the user's");
         EXPECT_EQ(ListNames(m_dir / "victim/info"), std::vector<std::string>{"precious.trashinfo"});
         for (const std::string& line : Lines()) {

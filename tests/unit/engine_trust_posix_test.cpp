@@ -24,15 +24,6 @@ namespace quorrel::test {
 
 namespace {
 
-unsigned ModeOf(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0xFFFFFFFFu;
-}
-
-bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 std::string HardLinkedLine(const std::string& path) {
     return "* File " + path +
            " has 2 names; its data belongs to the other names too, so it was left as it was";

@@ -18,15 +18,6 @@ namespace quorrel::test {
 
 namespace {
 
-unsigned ModeOf(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0xFFFFFFFFu;
-}
-
-bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 class WalkSafetyTest : public ::testing::Test {
 protected:
     WalkSafetyTest() : m_engine(m_files, m_host) {

@@ -27,11 +27,6 @@ CPathOps& Fs() {
     return ops;
 }
 
-unsigned ModeOf(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0xFFFFFFFFu;
-}
-
 std::uint32_t AttributesOf(const std::string& path) {
     CFileStatus status;
     CFileError error;
