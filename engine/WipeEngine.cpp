@@ -1,0 +1,113 @@
+// The engine's entry points: one file, one folder tree, one list entry.
+#include "engine/WipeEngine.h"
+
+#include "engine/LogLines.h"
+
+namespace quorrel {
+
+CWipeEngine::CWipeEngine(IFileSystem& fileSystem, IRunHost& host)
+    : m_fs(fileSystem), m_host(host), m_log(host) {}
+
+EWipeOutcome CWipeEngine::WipeFile(const std::string& path, EWipeMode mode) {
+    std::string name;
+    CFileError error;
+    std::unique_ptr<IFolder> folder = m_fs.OpenParentOf(path, name, error);
+    CDirEntry entry;
+    if (folder && folder->Lookup(name, entry, error)) {
+        return WipeFileEntry(*folder, entry, path, mode);
+    }
+    if (IsDotName(name)) {
+        Fail(lines::DotName(path));
+    } else if (mode == EWipeMode::Normal) {
+        error.m_strFileName = kUnnamedFile;  // the status step names no file
+        Fail(Quote(lines::kSetAttributeFailed, path, error));
+    } else {
+        error.m_strFileName = path;
+        Fail(Quote(lines::kOpenFailed, path, error));
+    }
+    return EWipeOutcome::Failed;
+}
+
+EWipeOutcome CWipeEngine::WipeEntry(IFolder& folder, const CDirEntry& entry,
+                                    const std::string& path, EWipeMode mode) {
+    if ((entry.m_attributes & kAttrDirectory) != 0) {
+        const int nWarnings = m_log.WarningCount();
+        return WalkOutcome(WalkFolder(folder, entry, path, mode), nWarnings);
+    }
+    return WipeFileEntry(folder, entry, path, mode);
+}
+
+// A walk that went through counts as removed (with the warnings its files gave); one that
+// did not was stopped by the user or could not list its folder.
+EWipeOutcome CWipeEngine::WalkOutcome(bool bWalked, int nWarningsBefore) const {
+    if (!bWalked) {
+        return m_log.WasAborted() ? EWipeOutcome::Aborted : EWipeOutcome::Failed;
+    }
+    return m_log.WarningCount() > nWarningsBefore ? EWipeOutcome::RemovedNotInPlace
+                                                  : EWipeOutcome::Destroyed;
+}
+
+// A file entry, shredded here and now.
+EWipeOutcome CWipeEngine::WipeFileEntry(IFolder& folder, const CDirEntry& entry,
+                                        const std::string& path, EWipeMode mode) {
+    CFileShredder shredder(m_log, m_writer, m_bVerify);
+    return shredder.Shred(folder, entry, path, mode, false);
+}
+
+// A file a walk found: a walk makes a read-only file writable in either mode.
+void CWipeEngine::ShredFile(IFolder& folder, const CDirEntry& entry, const std::string& path,
+                            EWipeMode mode) {
+    CFileShredder shredder(m_log, m_writer, m_bVerify);
+    shredder.Shred(folder, entry, path, mode, true);
+}
+
+bool CWipeEngine::WalkFolder(IFolder& parent, const CDirEntry& entry, const std::string& path,
+                             EWipeMode mode) {
+    CFolderWalk walk(m_log, *this, parent, mode);
+    return walk.Walk(entry, path);
+}
+
+bool CWipeEngine::WipeFolder(const std::string& path, EWipeMode mode) {
+    if (IsDriveRelative(path)) {
+        Fail(lines::DriveRelative(path));
+        return false;
+    }
+    if (m_fs.IsFileSystemRoot(path)) {  // "/", and any other way of naming it
+        Fail(lines::RootRefused(path));
+        return false;
+    }
+    std::string name;
+    CFileError error;
+    std::unique_ptr<IFolder> parent = m_fs.OpenParentOf(path, name, error);
+    if (IsDotName(name)) {
+        Fail(lines::DotName(path));
+        return false;
+    }
+    CDirEntry entry;
+    if (!parent || !parent->Lookup(name, entry, error)) {
+        return false;  // nothing of that name: the caller says so
+    }
+    if ((entry.m_attributes & kAttrReparsePoint) != 0) {
+        Fail(lines::FolderLink(path));
+        return false;
+    }
+    if ((entry.m_attributes & kAttrDirectory) == 0) {
+        return false;
+    }
+    return WalkFolder(*parent, entry, path, mode);
+}
+
+std::unique_ptr<IFolder> CWipeEngine::OpenFolderPath(const std::string& path, bool& bExists) {
+    std::string name;
+    CFileError error;
+    bExists = false;
+    std::unique_ptr<IFolder> parent = m_fs.OpenParentOf(path, name, error);
+    CDirEntry entry;
+    if (!parent || !parent->Lookup(name, entry, error)) {
+        return nullptr;
+    }
+    bExists = true;
+    return (entry.m_attributes & kAttrDirectory) != 0 ? parent->OpenFolder(entry, error) : nullptr;
+}
+
+}  // namespace quorrel
