@@ -112,6 +112,8 @@ struct CTerminalRun {
         CTerminalHost::InstallInterruptHandler();
         engine.SetWipeMethod(ChooseMethod(options));
         engine.SetVerify(options.bVerify);
+        engine.SetFilesInFlight(options.nFilesInFlight > 0 ? options.nFilesInFlight
+                                                           : CWipeEngine::kDefaultFilesInFlight);
     }
     CTerminalHost host;
     CWipeEngine engine;

@@ -109,14 +109,10 @@ bool CPassWriter::ReadBackMatches(IFileHandle& file, const std::vector<CDataRang
     return true;
 }
 
-CPassWriter CPassWriter::Fork() {
-    CPassWriter fork;
-    fork.m_nWipeMethod = m_nWipeMethod;
-    fork.m_clock = m_clock;
+std::uint32_t CPassWriter::DrawSeed() {
     const auto nHigh = static_cast<std::uint32_t>(m_random.Draw());
     const auto nLow = static_cast<std::uint32_t>(m_random.Draw());
-    fork.m_random.Seed((nHigh << 15) | nLow);
-    return fork;
+    return (nHigh << 15) | nLow;
 }
 
 }  // namespace quorrel

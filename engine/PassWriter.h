@@ -67,9 +67,9 @@ public:
                          const std::function<void(std::int64_t)>& step, std::int64_t& nMismatch,
                          CFileError& error);
 
-    // A writer with the same method and clock whose generator is seeded from this one's next
-    // draws: for a file shredded beside others, so that no two draw the same names.
-    CPassWriter Fork();
+    // A seed for the generator of a file shredded beside others, from this generator's next
+    // two draws: no two files in flight draw the same names.
+    std::uint32_t DrawSeed();
 
 private:
     const std::uint8_t* FillChunk(std::size_t nBytes, std::uint8_t nByte);

@@ -1,6 +1,9 @@
 // The engine's entry points: one file, one folder tree, one list entry.
 #include "engine/WipeEngine.h"
 
+#include <algorithm>
+
+#include "engine/FilesInFlight.h"
 #include "engine/LogLines.h"
 
 namespace quorrel {
@@ -63,7 +66,13 @@ void CWipeEngine::ShredFile(IFolder& folder, const CDirEntry& entry, const std::
 
 bool CWipeEngine::WalkFolder(IFolder& parent, const CDirEntry& entry, const std::string& path,
                              EWipeMode mode) {
-    CFolderWalk walk(m_log, *this, parent, mode);
+    const int nFiles = std::min(m_nFilesInFlight, m_fs.MaxFilesInFlight());
+    if (nFiles <= 1) {
+        CFolderWalk walk(m_log, *this, parent, mode);
+        return walk.Walk(entry, path);
+    }
+    CFilesInFlight inFlight(m_log, m_writer, m_bVerify, nFiles);
+    CFolderWalk walk(m_log, inFlight, parent, mode);
     return walk.Walk(entry, path);
 }
 

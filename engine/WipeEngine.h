@@ -25,6 +25,9 @@ public:
     static constexpr std::int64_t kFlushSliceBytes = CPassWriter::kFlushSliceBytes;
     static constexpr std::int64_t kTruncateStepBytes = CFileShredder::kTruncateStepBytes;
     static constexpr std::size_t kMaxOpenFolders = CFolderWalk::kMaxOpenFolders;
+    // Files in flight for the terminal and the window unless the user chooses: enough for a
+    // flash stick's flush waits to overlap, few enough to cost nothing on a fast disk.
+    static constexpr int kDefaultFilesInFlight = 8;
 
     CWipeEngine(IFileSystem& fileSystem, IRunHost& host);
 
@@ -34,6 +37,10 @@ public:
     // Whether every file is read back from the medium after its last pass and compared with
     // what that pass wrote.
     void SetVerify(bool bVerify) { m_bVerify = bVerify; }
+    // How many files of a folder a walk shreds at once (1: one after another), as far as the
+    // file system allows; the log is the same either way. See kDefaultFilesInFlight.
+    void SetFilesInFlight(int nFiles) { m_nFilesInFlight = nFiles < 1 ? 1 : nFiles; }
+    int GetFilesInFlight() const { return m_nFilesInFlight; }
     // The clock (whole seconds since 1970) used to reseed the random method and time runs.
     void SetClock(std::function<std::int64_t()> clock) { m_writer.SetClock(std::move(clock)); }
     std::int64_t Now() const { return m_writer.Now(); }
@@ -115,6 +122,7 @@ private:
     CRunLog m_log;
     CPassWriter m_writer;
     bool m_bVerify = false;
+    int m_nFilesInFlight = 1;
     // The full paths of the entries the list run destroyed so far, with what the log called them.
     std::map<std::string, std::string> m_shredded;
 };

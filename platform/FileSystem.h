@@ -268,6 +268,9 @@ public:
     // Opens the folder `path` names, following links in it (the user named it), the root
     // included. Fails when it is no folder.
     virtual std::unique_ptr<IFolder> OpenFolder(const std::string& path, CFileError& error) = 0;
+    // How many files of one folder may be shredded at once through this layer: its folders
+    // and files may then be used from that many threads together. 1 where they may not.
+    virtual int MaxFilesInFlight() const { return 1; }
 };
 
 // The file system of the machine this program runs on.
