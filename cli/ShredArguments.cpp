@@ -182,10 +182,11 @@ std::string ShredUsage() {
            "                 3  Strongest (30 passes: writes random data)\n"
            "                 any other whole number writes 10 passes of 0x55\n" +
            places.m_pszSetting +
-           "  --jobs N       shred up to N files of a folder at once (1 to 64; default 8), so\n"
-           "                 that a slow stick or card waits for several at a time; each\n"
+           "  --jobs N       shred up to N files of a folder at once (1 to 64), so that a\n"
+           "                 slow stick, card or hard disk waits for several at a time; each\n"
            "                 file's steps keep their order and the log is the same; 1 works\n"
-           "                 on one file at a time\n"
+           "                 on one file at a time. Without it a run begins one at a time and\n"
+           "                 puts up to 8 in flight once files wait for their device\n"
            "  --verify       read every file back from the disk after its last pass and\n"
            "                 compare it with what that pass wrote; a mismatch is a failure\n"
            "  --yes, -y      do not ask before shredding\n"

@@ -112,8 +112,11 @@ struct CTerminalRun {
         CTerminalHost::InstallInterruptHandler();
         engine.SetWipeMethod(ChooseMethod(options));
         engine.SetVerify(options.bVerify);
-        engine.SetFilesInFlight(options.nFilesInFlight > 0 ? options.nFilesInFlight
-                                                           : CWipeEngine::kDefaultFilesInFlight);
+        if (options.nFilesInFlight > 0) {  // the user's choice holds from the first file
+            engine.SetFilesInFlight(options.nFilesInFlight);
+        } else {
+            engine.SetFilesInFlight(CWipeEngine::kDefaultFilesInFlight, true);
+        }
     }
     CTerminalHost host;
     CWipeEngine engine;

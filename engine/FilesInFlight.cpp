@@ -73,12 +73,14 @@ private:
     CJob& m_job;
 };
 
-CFilesInFlight::CFilesInFlight(CRunLog& log, CPassWriter& writer, bool bVerify, int nFiles)
+CFilesInFlight::CFilesInFlight(CRunLog& log, CPassWriter& writer, bool bVerify, int nFiles,
+                               bool bOnlyWhenFilesWait)
     : m_log(log),
       m_host(log.Host()),
       m_writer(writer),
       m_bVerify(bVerify),
-      m_nFiles(static_cast<std::size_t>(nFiles < 1 ? 1 : nFiles)) {}
+      m_nFiles(static_cast<std::size_t>(nFiles < 1 ? 1 : nFiles)),
+      m_bOverlap(!bOnlyWhenFilesWait && nFiles > 1) {}
 
 CFilesInFlight::~CFilesInFlight() {
     Drain();
@@ -94,6 +96,10 @@ CFilesInFlight::~CFilesInFlight() {
 
 void CFilesInFlight::ShredFile(IFolder& folder, const CDirEntry& entry, const std::string& path,
                                EWipeMode mode) {
+    if (!m_bOverlap) {
+        ShredHere(folder, entry, path, mode);
+        return;
+    }
     WaitUntilInFlightBelow(m_nFiles);
     auto job = std::make_unique<CJob>();
     job->pFolder = &folder;
@@ -115,6 +121,22 @@ void CFilesInFlight::ShredFile(IFolder& folder, const CDirEntry& entry, const st
     }
     m_workReady.notify_one();
     PassOn();
+}
+
+// Shreds the file on this thread, with the run's own log and generator, as a walk without the
+// sink would, and notes whether it waited for its device.
+void CFilesInFlight::ShredHere(IFolder& folder, const CDirEntry& entry, const std::string& path,
+                               EWipeMode mode) {
+    const auto start = std::chrono::steady_clock::now();
+    CFileShredder shredder(m_log, m_writer, m_bVerify);
+    shredder.Shred(folder, entry, path, mode, true);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    // In a row: a busy processor makes a file now and then late without any device waiting.
+    if (elapsed < std::chrono::microseconds(kWaitingFileMicroseconds)) {
+        m_nWaitingFiles = 0;
+    } else if (++m_nWaitingFiles >= kWaitingFilesToOverlap) {
+        m_bOverlap = m_nFiles > 1;
+    }
 }
 
 void CFilesInFlight::Drain() {

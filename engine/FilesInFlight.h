@@ -28,8 +28,18 @@ public:
     // How often the caller looks at the host while it waits: the abort is passed on, and the
     // window painted, at least this often.
     static constexpr int kPollMilliseconds = 20;
+    // A file that takes this long is waiting for its device: a file of a few KiB takes tens of
+    // microseconds where flushes cost nothing (tmpfs, a disk behind a host's cache), and
+    // milliseconds on a stick, a card or a hard disk.
+    static constexpr int kWaitingFileMicroseconds = 300;
+    // Files in a row that waited before a sink that overlaps only when files wait begins to.
+    static constexpr int kWaitingFilesToOverlap = 4;
 
-    CFilesInFlight(CRunLog& log, CPassWriter& writer, bool bVerify, int nFiles);
+    // `bOnlyWhenFilesWait`: the files are shredded one at a time on the calling thread, as
+    // without the sink, until kWaitingFilesToOverlap in a row have waited for their device;
+    // where flushes cost nothing, handing files to other threads only costs time.
+    CFilesInFlight(CRunLog& log, CPassWriter& writer, bool bVerify, int nFiles,
+                   bool bOnlyWhenFilesWait);
     // Waits for every file handed over, then lets the workers go.
     ~CFilesInFlight() override;
     CFilesInFlight(const CFilesInFlight&) = delete;
@@ -45,6 +55,8 @@ private:
     struct CJob;
     class CJobHost;
 
+    void ShredHere(IFolder& folder, const CDirEntry& entry, const std::string& path,
+                   EWipeMode mode);
     void WaitUntilInFlightBelow(std::size_t nLimit);
     void PassOn();
     void Work();
@@ -54,7 +66,9 @@ private:
     CPassWriter& m_writer;
     bool m_bVerify;
     std::size_t m_nFiles;
-    std::mutex m_lock;  // guards everything below but the abort flag
+    bool m_bOverlap;          // files are handed to the workers
+    int m_nWaitingFiles = 0;  // files in a row shredded here that waited for their device
+    std::mutex m_lock;        // guards everything below but the abort flag
     std::condition_variable m_workReady;
     std::condition_variable m_jobDone;
     std::deque<CJob*> m_waiting;                // handed over, not yet taken by a worker

@@ -71,7 +71,7 @@ bool CWipeEngine::WalkFolder(IFolder& parent, const CDirEntry& entry, const std:
         CFolderWalk walk(m_log, *this, parent, mode);
         return walk.Walk(entry, path);
     }
-    CFilesInFlight inFlight(m_log, m_writer, m_bVerify, nFiles);
+    CFilesInFlight inFlight(m_log, m_writer, m_bVerify, nFiles, m_bOnlyWhenFilesWait);
     CFolderWalk walk(m_log, inFlight, parent, mode);
     return walk.Walk(entry, path);
 }

@@ -38,8 +38,14 @@ public:
     // what that pass wrote.
     void SetVerify(bool bVerify) { m_bVerify = bVerify; }
     // How many files of a folder a walk shreds at once (1: one after another), as far as the
-    // file system allows; the log is the same either way. See kDefaultFilesInFlight.
-    void SetFilesInFlight(int nFiles) { m_nFilesInFlight = nFiles < 1 ? 1 : nFiles; }
+    // file system allows; the log is the same either way. `bOnlyWhenFilesWait`: each walk
+    // begins with one file at a time and puts several in flight once files turn out to wait
+    // for their device (a stick, a card, a hard disk); on media where flushes cost nothing,
+    // other threads would only cost time. See kDefaultFilesInFlight.
+    void SetFilesInFlight(int nFiles, bool bOnlyWhenFilesWait = false) {
+        m_nFilesInFlight = nFiles < 1 ? 1 : nFiles;
+        m_bOnlyWhenFilesWait = bOnlyWhenFilesWait;
+    }
     int GetFilesInFlight() const { return m_nFilesInFlight; }
     // The clock (whole seconds since 1970) used to reseed the random method and time runs.
     void SetClock(std::function<std::int64_t()> clock) { m_writer.SetClock(std::move(clock)); }
@@ -123,6 +129,7 @@ private:
     CPassWriter m_writer;
     bool m_bVerify = false;
     int m_nFilesInFlight = 1;
+    bool m_bOnlyWhenFilesWait = false;
     // The full paths of the entries the list run destroyed so far, with what the log called them.
     std::map<std::string, std::string> m_shredded;
 };

@@ -57,7 +57,7 @@ CAbortDlg& CMainFrame::AbortDialog() const {
 // Every run starts here.
 CWipeEngine& CMainFrame::Engine() {
     m_pEngine->SetWipeMethod(WipeMethod());
-    m_pEngine->SetFilesInFlight(FilesInFlight());
+    m_pEngine->SetFilesInFlight(FilesInFlight(), true);
     return *m_pEngine;
 }
 

@@ -158,6 +158,29 @@ TEST_F(InFlightTest, CancelStopsEveryFileInFlightAndNoneAfter) {
     EXPECT_EQ(m_engine.RunOutcome(), EWipeOutcome::Aborted);
 }
 
+// By default a walk begins one file at a time and puts files in flight once several in a row
+// have waited for their device (here each flush takes 3 ms, as on a stick).
+TEST_F(InFlightTest, FilesThatWaitForTheirDeviceAreOverlappedByDefault) {
+    m_engine.SetFilesInFlight(kInFlight, true);
+    const std::vector<std::string> order = MakeFiles(16, 4096);
+    std::atomic<int> nFlushing{0};
+    std::atomic<int> nMost{0};
+    m_files.BeforeFlush([&](const std::string&) {
+        const int nNow = ++nFlushing;
+        nMost = std::max(nMost.load(), nNow);
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        --nFlushing;
+    });
+
+    EXPECT_TRUE(m_engine.WipeFolder(m_dir / "d", EWipeMode::Normal));
+
+    EXPECT_GT(nMost.load(), 1);
+    EXPECT_EQ(m_host.Lines().size(), 2 * order.size() + 2);
+    EXPECT_EQ(m_host.Lines()[1], lines::WipeingFile(m_dir / "d" / order[0]));
+    EXPECT_EQ(m_host.Lines()[2 * order.size()], lines::FileDeleted(m_dir / "d" / order.back()));
+    EXPECT_FALSE(Exists(m_dir / "d"));
+}
+
 // The descriptors open at once: listing this process's own.
 int OpenDescriptors() {
     int nOpen = 0;
