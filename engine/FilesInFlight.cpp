@@ -24,6 +24,10 @@ struct CFilesInFlight::CJob {
     CDirEntry entry;
     std::string path;
     EWipeMode mode = EWipeMode::Normal;
+    bool bWalked = false;                    // a walk found it (else the list named it)
+    std::unique_ptr<IFolder> ownedFolder;    // a list entry's folder, kept while it is shredded
+    std::function<void(EWipeOutcome)> then;  // told the outcome, on the caller's thread
+    EWipeOutcome outcome = EWipeOutcome::Aborted;  // not begun: the user aborted first
     int nMethod = 0;
     std::uint32_t nSeed = 0;
     std::int64_t nTime = 0;  // the clock as it was handed over, to seed the random method
@@ -96,16 +100,44 @@ CFilesInFlight::~CFilesInFlight() {
 
 void CFilesInFlight::ShredFile(IFolder& folder, const CDirEntry& entry, const std::string& path,
                                EWipeMode mode) {
-    if (!m_bOverlap) {
-        ShredHere(folder, entry, path, mode);
-        return;
-    }
-    WaitUntilInFlightBelow(m_nFiles);
     auto job = std::make_unique<CJob>();
     job->pFolder = &folder;
     job->entry = entry;
     job->path = path;
     job->mode = mode;
+    job->bWalked = true;
+    Shred(std::move(job));
+}
+
+void CFilesInFlight::ShredListed(std::unique_ptr<IFolder> folder, const CDirEntry& entry,
+                                 const std::string& path, std::function<void(EWipeOutcome)> then) {
+    auto job = std::make_unique<CJob>();
+    job->pFolder = folder.get();
+    job->ownedFolder = std::move(folder);
+    job->entry = entry;
+    job->path = path;
+    job->then = std::move(then);
+    Shred(std::move(job));
+}
+
+bool CFilesInFlight::IsInFlight(const CFileId& id) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    for (const std::unique_ptr<CJob>& job : m_order) {
+        if (job->entry.m_id == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Hands the job to a worker once fewer than m_nFiles are in flight, or, while files are not
+// overlapped, shreds it here.
+void CFilesInFlight::Shred(std::unique_ptr<CJob> job) {
+    if (!m_bOverlap) {
+        ShredHere(*job);
+        return;
+    }
+    WaitUntilInFlightBelow(m_nFiles);
     job->nMethod = m_writer.GetWipeMethod();
     job->nSeed = m_writer.DrawSeed();
     job->nTime = m_writer.Now();
@@ -123,19 +155,22 @@ void CFilesInFlight::ShredFile(IFolder& folder, const CDirEntry& entry, const st
     PassOn();
 }
 
-// Shreds the file on this thread, with the run's own log and generator, as a walk without the
-// sink would, and notes whether it waited for its device.
-void CFilesInFlight::ShredHere(IFolder& folder, const CDirEntry& entry, const std::string& path,
-                               EWipeMode mode) {
+// Shreds the file on this thread, with the run's own log and generator, as a walk or a list
+// run without the sink would, and notes whether it waited for its device.
+void CFilesInFlight::ShredHere(CJob& job) {
     const auto start = std::chrono::steady_clock::now();
     CFileShredder shredder(m_log, m_writer, m_bVerify);
-    shredder.Shred(folder, entry, path, mode, true);
+    const EWipeOutcome outcome =
+        shredder.Shred(*job.pFolder, job.entry, job.path, job.mode, job.bWalked);
     const auto elapsed = std::chrono::steady_clock::now() - start;
     // In a row: a busy processor makes a file now and then late without any device waiting.
     if (elapsed < std::chrono::microseconds(kWaitingFileMicroseconds)) {
         m_nWaitingFiles = 0;
     } else if (++m_nWaitingFiles >= kWaitingFilesToOverlap) {
         m_bOverlap = m_nFiles > 1;
+    }
+    if (job.then) {
+        job.then(outcome);
     }
 }
 
@@ -206,6 +241,9 @@ void CFilesInFlight::PassOn() {
             return;
         }
         m_log.Absorb(*done->log);
+        if (done->then) {
+            done->then(done->outcome);
+        }
         // Between two files, as a walk of one file at a time would: the window shows what is
         // new, and a Cancel reaches the files still in flight.
         if (m_host.IsAborted()) {
@@ -236,7 +274,8 @@ void CFilesInFlight::Work() {
             writer.SetClock([nTime] { return nTime; });
             writer.Random().Seed(pJob->nSeed);
             CFileShredder shredder(*pJob->log, writer, m_bVerify);
-            shredder.Shred(*pJob->pFolder, pJob->entry, pJob->path, pJob->mode, true);
+            pJob->outcome =
+                shredder.Shred(*pJob->pFolder, pJob->entry, pJob->path, pJob->mode, pJob->bWalked);
         }
         {
             std::lock_guard<std::mutex> guard(m_lock);

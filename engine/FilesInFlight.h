@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -49,14 +50,21 @@ public:
     void ShredFile(IFolder& folder, const CDirEntry& entry, const std::string& path,
                    EWipeMode mode) override;
     void Drain() override;
+    // Shreds a file the list named, in normal mode, with its own folder, which is kept until
+    // the file is done; `then` is told the outcome on the calling thread (from this call or a
+    // later one), in the order the files were handed over.
+    void ShredListed(std::unique_ptr<IFolder> folder, const CDirEntry& entry,
+                     const std::string& path, std::function<void(EWipeOutcome)> then);
+    // True when the file `id` is in flight: it is not handed over twice.
+    bool IsInFlight(const CFileId& id);
 
 private:
     struct CEvent;
     struct CJob;
     class CJobHost;
 
-    void ShredHere(IFolder& folder, const CDirEntry& entry, const std::string& path,
-                   EWipeMode mode);
+    void Shred(std::unique_ptr<CJob> job);
+    void ShredHere(CJob& job);
     void WaitUntilInFlightBelow(std::size_t nLimit);
     void PassOn();
     void Work();

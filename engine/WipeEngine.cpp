@@ -76,6 +76,52 @@ bool CWipeEngine::WalkFolder(IFolder& parent, const CDirEntry& entry, const std:
     return walk.Walk(entry, path);
 }
 
+void CWipeEngine::WipeListItemThen(const std::string& path,
+                                   std::function<void(EWipeOutcome)> then) {
+    const int nFiles = std::min(m_nFilesInFlight, m_fs.MaxFilesInFlight());
+    if (nFiles > 1) {
+        if (!m_listInFlight) {
+            m_listInFlight = std::make_unique<CFilesInFlight>(m_log, m_writer, m_bVerify, nFiles,
+                                                              m_bOnlyWhenFilesWait);
+        }
+        std::unique_ptr<IFolder> parent;
+        CDirEntry entry;
+        if (FindListedFile(path, parent, entry) && !m_listInFlight->IsInFlight(entry.m_id)) {
+            const std::string shown = CollapseSeparators(path);
+            m_listInFlight->ShredListed(std::move(parent), entry, shown,
+                                        [this, shown, then](EWipeOutcome outcome) {
+                                            if (IsRemoved(outcome)) {
+                                                NoteShredded(shown);
+                                            }
+                                            then(outcome);
+                                        });
+            return;
+        }
+        // A folder, a pattern, a name given twice: what it reaches may be in flight.
+        m_listInFlight->Drain();
+    }
+    then(WipeListItem(path));
+}
+
+void CWipeEngine::FinishListItems() {
+    m_listInFlight.reset();  // waits for the files in flight
+}
+
+// The plain file `path` names by its literal name, with the folder that holds it: the list
+// entries that may be shredded beside others. False for anything else, which WipeListItem()
+// looks at afresh.
+bool CWipeEngine::FindListedFile(const std::string& path, std::unique_ptr<IFolder>& parent,
+                                 CDirEntry& entry) {
+    const std::string name = LastPathPart(path);
+    if (IsDriveRelative(path) || EndsInSeparator(path) || IsDotName(name)) {
+        return false;
+    }
+    std::string ignored;
+    CFileError error;
+    parent = m_fs.OpenParentOf(path, ignored, error);
+    return parent && parent->Lookup(name, entry, error) && IsPlainFile(entry.m_attributes);
+}
+
 bool CWipeEngine::WipeFolder(const std::string& path, EWipeMode mode) {
     if (IsDriveRelative(path)) {
         Fail(lines::DriveRelative(path));

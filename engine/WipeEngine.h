@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/FileShredder.h"
+#include "engine/FilesInFlight.h"
 #include "engine/FolderWalk.h"
 #include "engine/PassWriter.h"
 #include "engine/RunLog.h"
@@ -88,6 +89,14 @@ public:
     // folder before it; runs of separators are shown as one.
     EWipeOutcome WipeListItem(const std::string& path);
 
+    // Shreds the list entry `path` as WipeListItem() does and tells `then` its outcome, on this
+    // thread. A file named as it is may still be in flight when this returns, beside the ones
+    // handed over before it: `then` is told later (during a later call, or FinishListItems()),
+    // always in the order the entries were given. Anything else waits for those files first.
+    void WipeListItemThen(const std::string& path, std::function<void(EWipeOutcome)> then);
+    // Waits for every list entry still in flight, telling each one's outcome.
+    void FinishListItems();
+
     // Forgets which entries the list entries so far destroyed: a new list run begins. Within
     // a run, an entry named again after it was destroyed (or one inside a folder destroyed
     // before) is said to be gone, and is no failure.
@@ -114,6 +123,8 @@ private:
     EWipeOutcome WipeMatches(IFolder& parent, const std::vector<CDirEntry>& matches,
                              const std::string& shown, bool bFolderOnly);
     EWipeOutcome NothingNamed(const std::string& path, const std::string& shown);
+    bool FindListedFile(const std::string& path, std::unique_ptr<IFolder>& parent,
+                        CDirEntry& entry);
     void NoteShredded(const std::string& shown);
     EWipeOutcome WipeFileEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
                                EWipeMode mode);
@@ -130,6 +141,7 @@ private:
     bool m_bVerify = false;
     int m_nFilesInFlight = 1;
     bool m_bOnlyWhenFilesWait = false;
+    std::unique_ptr<CFilesInFlight> m_listInFlight;  // a list run's files in flight
     // The full paths of the entries the list run destroyed so far, with what the log called them.
     std::map<std::string, std::string> m_shredded;
 };
