@@ -13,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/LogLines.h"
+#include "engine/Runs.h"
 #include "engine/WipeEngine.h"
+#include "engine/WipeMethod.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 
@@ -179,6 +181,50 @@ TEST_F(InFlightTest, FilesThatWaitForTheirDeviceAreOverlappedByDefault) {
     EXPECT_EQ(m_host.Lines()[1], lines::WipeingFile(m_dir / "d" / order[0]));
     EXPECT_EQ(m_host.Lines()[2 * order.size()], lines::FileDeleted(m_dir / "d" / order.back()));
     EXPECT_FALSE(Exists(m_dir / "d"));
+}
+
+// A list run puts the files its rows name in flight: the first row's flush is held back
+// until three later rows have flushed, and still every row's lines come in row order, the
+// rows destroyed leave the list, a row naming a file again waits for it and is said to be
+// gone, and a row naming nothing stays, deselected.
+TEST_F(InFlightTest, ListRowsInFlightKeepTheirOrderInTheLogAndTheList) {
+    m_engine.SetClock([] { return 0; });
+    const std::vector<std::string> order = MakeFiles(7, 4096);
+    const auto Row = [&](int i) { return m_dir / "d" / ("f" + std::to_string(i)); };
+    CRowList list(
+        {Row(0), Row(1), Row(2), Row(3), Row(4), Row(2), m_dir / "missing", Row(5), Row(6)});
+    list.SetSelected(8, false);
+    std::mutex lock;
+    std::condition_variable flushed;
+    std::set<std::string> others;
+    bool bOvertaken = false;
+    m_files.BeforeFlush([&](const std::string& path) {
+        std::unique_lock<std::mutex> guard(lock);
+        if (path != Row(0)) {
+            others.insert(path);
+            flushed.notify_all();
+            return;
+        }
+        bOvertaken =
+            flushed.wait_for(guard, std::chrono::seconds(20), [&] { return others.size() >= 3; });
+    });
+
+    EXPECT_TRUE(RunWipeSelected(m_engine, list));
+
+    EXPECT_TRUE(bOvertaken) << "no later row was shredded while the first one waited";
+    std::vector<std::string> expected{lines::ListBanner(WipeMethodName(1))};
+    for (int i : {0, 1, 2, 3, 4}) {
+        expected.push_back(lines::WipeingFile(Row(i)));
+        expected.push_back(lines::FileDeleted(Row(i)));
+    }
+    expected.push_back(lines::ShreddedEarlier(Row(2), Row(2)));
+    expected.push_back(lines::NotAnObject(m_dir / "missing"));
+    expected.push_back(lines::WipeingFile(Row(5)));
+    expected.push_back(lines::FileDeleted(Row(5)));
+    expected.push_back(lines::TimeLine(0));
+    EXPECT_EQ(m_host.Lines(), expected);
+    EXPECT_EQ(list.Rows(), (std::vector<std::string>{"-" + m_dir / "missing", "-" + Row(6)}));
+    EXPECT_EQ(ListNames(m_dir / "d"), std::vector<std::string>{"f6"});
 }
 
 // The descriptors open at once: listing this process's own.
