@@ -5,6 +5,7 @@
 
 #include "engine/FileRun.h"
 #include "engine/LogLines.h"
+#include "engine/NameTraces.h"
 #include "engine/WipeEngine.h"
 #include "engine/WipeMethod.h"
 
@@ -210,17 +211,18 @@ bool CWipeEngine::PrepareNormalMode(IFolder& folder, const CDirEntry& entry,
 // in meanwhile is left alone and named.
 EWipeOutcome CWipeEngine::RenameAndDelete(IFolder& folder, const CDirEntry& entry,
                                           const std::string& path, bool bChanged) {
+    const CDirEntry named = RenameInPlace(folder, entry);  // FAT: its name's slots written over
     CFileError error;
     std::string target;
     bool bRenamed = false;
     for (int nTry = 0; nTry < kRandomNameTries && !bRenamed; ++nTry) {
         target = RandomName();
-        bRenamed = folder.RenameListed(entry, target, error);
+        bRenamed = folder.RenameListed(named, target, error);
         if (!bRenamed && error.m_eFault != EFileFault::NameTaken) {
             break;
         }
     }
-    if (!bRenamed || !folder.DeleteListed(entry, target, error)) {
+    if (!bRenamed || !folder.DeleteListed(named, target, error)) {
         Fail(error.m_eFault == EFileFault::Replaced ? lines::Replaced(path)
                                                     : Quote(lines::kDeleteFailed, path, error));
         return EWipeOutcome::Failed;

@@ -5,6 +5,7 @@
 // are let go and reached again through "..", checked to be the very folder that was left.
 #include "engine/FileRun.h"
 #include "engine/LogLines.h"
+#include "engine/NameTraces.h"
 #include "engine/WipeEngine.h"
 
 namespace quorrel {
@@ -227,14 +228,22 @@ bool CWipeEngine::LeaveFolder(CWalk& walk) {
     }
     CFileError error;
     const bool bNormal = walk.mode == EWipeMode::Normal;
+    std::string name = done.strName;
+    if (bNormal) {
+        done.folder->WriteOutDeletions();           // ext4: the emptied blocks reach the disk first
+        name = RenameFolderInPlace(*parent, name);  // FAT: its name's slots written over
+    }
     if (bNormal && !done.bModeChanged) {
         done.folder.reset();  // some systems refuse to remove a folder that is held open
     }
-    if (bNormal && parent->RemoveFolder(done.strName, error)) {
+    if (bNormal && parent->RemoveFolder(name, error)) {
         m_host.AddLine(lines::FolderRemoved(path));
         return true;
     }
     if (bNormal) {
+        if (name != done.strName) {
+            parent->Rename(name, done.strName, error);  // a folder that stays keeps its name
+        }
         Fail(lines::FolderNotRemoved(path));
     }
     if (done.bModeChanged) {
