@@ -229,8 +229,10 @@ bool CWipeEngine::LeaveFolder(CWalk& walk) {
     CFileError error;
     const bool bNormal = walk.mode == EWipeMode::Normal;
     std::string name = done.strName;
+    if (bNormal && !done.entries.empty()) {
+        done.folder->WriteOutDeletions();  // ext4: the emptied blocks reach the disk first
+    }
     if (bNormal) {
-        done.folder->WriteOutDeletions();           // ext4: the emptied blocks reach the disk first
         name = RenameFolderInPlace(*parent, name);  // FAT: its name's slots written over
     }
     if (bNormal && !done.bModeChanged) {

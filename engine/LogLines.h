@@ -391,8 +391,8 @@ inline std::string JournalElsewhere(const std::string& top) {
 }
 // A journal whose size could not be read; `why` says what stood in the way.
 inline std::string JournalUnknown(const std::string& top, const std::string& why) {
-    return "* The journal of " + top + " could not be cleared (" + why +
-           "): old names may remain in it";
+    return "* The journal of " + top + " could not be cleared" +
+           (why.empty() ? std::string() : " (" + why + ")") + ": old names may remain in it";
 }
 inline std::string NamesAborted(const std::string& top) {
     return "* Clearing old names on " + top +
