@@ -79,7 +79,8 @@ void CFreeSpaceNames::RemoveLeftoverFolder(IFolder& parent, const std::string& p
         return;
     }
     for (const CDirEntry& entry : entries) {
-        if (!IsFillerName(entry.m_strName) || !IsPlainFile(entry.m_attributes)) {
+        // The run puts empty files and short links in its folders, never a folder.
+        if (!IsFillerName(entry.m_strName) || (entry.m_attributes & kAttrDirectory) != 0) {
             return;  // not of the run's making: left alone
         }
     }

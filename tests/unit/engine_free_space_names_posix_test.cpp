@@ -108,6 +108,10 @@ TEST_F(FreeSpaceNamesTest, FillersAKilledRunLeftAreRemovedAndNothingElse) {
     WriteFile(prefix + "aaaaaaaaaaaaaaa", "");
     MakeFolder(prefix + "bbbbbbbbbbbbbbb");
     WriteFile(prefix + "bbbbbbbbbbbbbbb/" + kFillerPrefix + "ccccccccccccccc", "");
+    ASSERT_EQ(
+        ::symlink("target",
+                  (prefix + "bbbbbbbbbbbbbbb/" + kFillerPrefix + "ggggggggg" + "gggggg").c_str()),
+        0);
     MakeFolder(prefix + "ddddddddddddddd");
     WriteFile(prefix + "ddddddddddddddd/notes.txt", "mine");
     WriteFile(prefix + "EEEEEEEEEEEEEEE", "");
