@@ -21,6 +21,15 @@ constexpr std::uint32_t kFillerFolderMode = 0700;
 // Changes between two looks at the journal's head, the progress and the abort check.
 constexpr int kChangesPerLook = 16;
 
+// True when a folder that measured `start` before the fillers, `last` before the latest one
+// and `now` after it has outgrown the room it had: it was given more or other space (a new
+// block; xfs moving its entries out of its record), its entries moved (NTFS's index, whose
+// size drops when its root is split), or a folder of whole blocks got longer.
+bool Outgrown(const CFolderSize& start, const CFolderSize& last, const CFolderSize& now) {
+    return now.m_nAllocatedBytes != start.m_nAllocatedBytes || now.m_nBytes < last.m_nBytes ||
+           (start.m_nAllocatedBytes > 0 && now.m_nBytes > start.m_nBytes);
+}
+
 }  // namespace
 
 CFreeSpaceNames::CFreeSpaceNames(CWipeEngine& engine, IFolder& chosen,
@@ -212,8 +221,8 @@ bool CFreeSpaceNames::MakeFillers(IFolder& folder, const std::string& path,
                                   std::vector<std::string>& made, std::int64_t nLinkBytes) {
     CFolderSize start;
     const bool bSized = folder.GetFolderSize(start);
-    const int nMost = bSized ? kMaxFillers : kUnsizedFillers;
-    for (int nFiller = 0; nFiller < nMost; ++nFiller) {
+    CFolderSize last = start;
+    for (int nFiller = 0; nFiller < kMaxFillers; ++nFiller) {
         if (nFiller % kChangesPerLook == 0 && Stopped()) {
             return false;
         }
@@ -235,9 +244,7 @@ bool CFreeSpaceNames::MakeFillers(IFolder& folder, const std::string& path,
         }
         made.push_back(name);
         CFolderSize now;
-        if (bSized && folder.GetFolderSize(now) &&
-            (now.m_nAllocatedBytes > start.m_nAllocatedBytes ||
-             (start.m_nAllocatedBytes > 0 && now.m_nBytes > start.m_nBytes))) {
+        if (bSized && folder.GetFolderSize(now) && Outgrown(start, last, now)) {
             // The filler that made the folder grow goes again at once: a folder kept inside
             // its record (xfs) moves back into it, filled to the last byte its entries take.
             if (folder.Delete(name, error)) {
@@ -245,6 +252,7 @@ bool CFreeSpaceNames::MakeFillers(IFolder& folder, const std::string& path,
             }
             return true;
         }
+        last = now;
     }
     return true;
 }

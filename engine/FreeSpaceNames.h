@@ -14,10 +14,10 @@ namespace quorrel {
 
 class CFreeSpaceNames {
 public:
-    // Fillers made in one folder at most: a folder whose size tells nothing ends there.
-    static constexpr int kMaxFillers = 4096;
-    // Fillers made where the folder's size cannot be read at all.
-    static constexpr int kUnsizedFillers = 512;
+    // Fillers made in one folder at most: a folder whose size tells nothing ends there. Enough
+    // for the last 4 KiB block of a folder's entries; few, as each filler may take a new file
+    // record that the file system never gives back (NTFS's MFT does not shrink).
+    static constexpr int kMaxFillers = 128;
 
     // `top` is the top folder of the file system, `chosen` the folder the run was given (the
     // same folder when `bSame`); both stay open for the step's life.
