@@ -138,7 +138,7 @@ bool CFreeSpaceNames::Run() {
     CFileError error;
     m_chosen.FlushEntries(error);
     m_top.FlushEntries(error);
-    if (bCycled) {
+    if (bCycled && !m_bHeadStuck) {
         m_host.AddLine(lines::JournalCleared(m_strTopPath, m_nChanges, m_engine.Now() - m_nStart));
     }
     return !m_bAborted && bOk && (bCycled || !bJournal);
@@ -362,6 +362,7 @@ bool CFreeSpaceNames::CycleJournal(const CJournalFacts& journal) {
     while (nDone < journal.m_nBytes) {
         if (nChanges >= nMost) {
             m_engine.Warn(lines::JournalUnknown(m_strTopPath, "its head did not move"));
+            m_bHeadStuck = true;
             return true;
         }
         if (!MakeChange()) {

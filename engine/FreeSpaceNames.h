@@ -86,6 +86,7 @@ private:
     CNameDrawer m_drawer;
     std::size_t m_nNextLength = 0;
     bool m_bAborted = false;
+    bool m_bHeadStuck = false;  // the journal's head did not move: said so, not cleared
 };
 
 }  // namespace quorrel

@@ -96,6 +96,8 @@ TEST_F(FreeSpaceNamesTest, JournalIsWrittenOverByItsSizeOrNamed) {
         EXPECT_TRUE(Logged(bOwnLine ? top + test.line : test.line));
         EXPECT_EQ(m_engine.WarningCount() - nWarnings, test.bWarned ? 1 : 0);
         EXPECT_EQ(m_engine.FailureCount(), 0);
+        EXPECT_EQ(Logged("Journal of " + top + " written over"),
+                  test.journal.m_eKind == EJournal::Internal && !test.bWarned);
         EXPECT_EQ(ListNames(m_dir.Path()), std::vector<std::string>{"kept.txt"});
     }
 }
