@@ -6,6 +6,7 @@
 #include "engine/FileRun.h"
 #include "engine/FileShredder.h"
 #include "engine/LogLines.h"
+#include "engine/NameTraces.h"
 
 namespace quorrel {
 
@@ -138,17 +139,18 @@ bool CFileShredder::PrepareNormalMode(IFolder& folder, const CDirEntry& entry,
 // in meanwhile is left alone and named.
 EWipeOutcome CFileShredder::RenameAndDelete(IFolder& folder, const CDirEntry& entry,
                                             const std::string& path, bool bChanged) {
+    const CDirEntry named = RenameInPlace(folder, entry);  // FAT: its name's slots written over
     CFileError error;
     std::string target;
     bool bRenamed = false;
     for (int nTry = 0; nTry < kRandomNameTries && !bRenamed; ++nTry) {
         target = RandomName();
-        bRenamed = folder.RenameListed(entry, target, error);
+        bRenamed = folder.RenameListed(named, target, error);
         if (!bRenamed && error.m_eFault != EFileFault::NameTaken) {
             break;
         }
     }
-    if (!bRenamed || !folder.DeleteListed(entry, target, error)) {
+    if (!bRenamed || !folder.DeleteListed(named, target, error)) {
         m_log.Fail(error.m_eFault == EFileFault::Replaced
                        ? lines::Replaced(path)
                        : Quote(lines::kDeleteFailed, path, error));

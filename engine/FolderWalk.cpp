@@ -2,6 +2,7 @@
 #include "engine/FolderWalk.h"
 
 #include "engine/LogLines.h"
+#include "engine/NameTraces.h"
 
 namespace quorrel {
 
@@ -162,14 +163,24 @@ bool CFolderWalk::Leave() {
     }
     CFileError error;
     const bool bNormal = m_mode == EWipeMode::Normal;
+    std::string name = done.strName;
+    if (bNormal && !done.entries.empty()) {
+        done.folder->WriteOutDeletions();  // ext4: the emptied blocks reach the disk first
+    }
+    if (bNormal) {
+        name = RenameFolderInPlace(*parent, name);  // FAT: its name's slots written over
+    }
     if (bNormal && !done.bModeChanged) {
         done.folder.reset();  // some systems refuse to remove a folder that is held open
     }
-    if (bNormal && parent->RemoveFolder(done.strName, error)) {
+    if (bNormal && parent->RemoveFolder(name, error)) {
         m_log.Add(lines::FolderRemoved(path));
         return true;
     }
     if (bNormal) {
+        if (name != done.strName) {
+            parent->Rename(name, done.strName, error);  // a folder that stays keeps its name
+        }
         m_log.Fail(lines::FolderNotRemoved(path));
     }
     if (done.bModeChanged) {

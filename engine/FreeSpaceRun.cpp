@@ -7,6 +7,7 @@
 
 #include "engine/FileShredder.h"
 #include "engine/FreeSpaceFill.h"
+#include "engine/FreeSpaceNames.h"
 #include "engine/LogLines.h"
 #include "engine/WipeMethod.h"
 
@@ -98,6 +99,9 @@ bool CFreeSpaceFill::Run() {
     if (!Open()) {
         return false;
     }
+    CFreeSpaceNames names(m_engine, *m_chosen, m_strFolder, *m_top, m_strTopPath,
+                          m_chosen->GetId() == m_top->GetId());
+    names.RemoveLeftovers();
     if (!CreateWorkFolder()) {
         return false;
     }
@@ -119,7 +123,10 @@ bool CFreeSpaceFill::Run() {
         m_engine.Fail(lines::FreeSpaceAborted(m_strTopPath));
         return false;
     }
-    return bRemoved && !m_bFailed && !m_bLeftoverStays;
+    // Old names are cleared once the fill went through: the journal's writing over also takes
+    // the fill's own work folder out of it.
+    const bool bFilled = bRemoved && !m_bFailed && !m_bLeftoverStays;
+    return bFilled && names.Run();
 }
 
 // Opens the chosen folder and the top of its file system, and refuses what may not be written:

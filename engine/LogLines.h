@@ -356,4 +356,47 @@ inline std::string XfsReserve(const std::string& top) {
            "on the disk";
 }
 
+// WIPE Free Space's names step: old names in folders' unused entry space and in the journal.
+inline std::string ClearingOldNames(const std::string& folder) {
+    return "- Clearing old names in " + folder;
+}
+// A folder the run may not make entries in: the old names in its unused space stay.
+inline std::string OldNamesStay(const std::string& folder, const std::string& error) {
+    return "* Old names in " + folder + " could not be cleared: " + error;
+}
+// A filler a run that was stopped short left, removed at the next run's start.
+inline std::string FillerLeftoverRemoved(const std::string& path) {
+    return "File " + path + " left by an earlier run is removed";
+}
+// Before freed file records are taken and written over; `nRecords` of them.
+inline std::string ClearingFreedRecords(const std::string& top, std::int64_t nRecords) {
+    return "- Clearing old names in " + std::to_string(nRecords) + " free file records of " + top;
+}
+inline std::string NoJournal(const std::string& top) {
+    return top + " keeps no journal of names";
+}
+// Before the journal is written over; `size` is for people.
+inline std::string ClearingJournal(const std::string& top, const std::string& size) {
+    return "- Clearing old names in the journal of " + top + " (" + size + ")";
+}
+inline std::string JournalCleared(const std::string& top, std::int64_t nChanges,
+                                  std::int64_t nSeconds) {
+    return "Journal of " + top + " written over with " + std::to_string(nChanges) + " changes in " +
+           std::to_string(nSeconds) + " seconds";
+}
+// A journal on a device of its own: a run reaches nothing there.
+inline std::string JournalElsewhere(const std::string& top) {
+    return "* The journal of " + top +
+           " is on another device and could not be cleared: old names may remain in it";
+}
+// A journal whose size could not be read; `why` says what stood in the way.
+inline std::string JournalUnknown(const std::string& top, const std::string& why) {
+    return "* The journal of " + top + " could not be cleared" +
+           (why.empty() ? std::string() : " (" + why + ")") + ": old names may remain in it";
+}
+inline std::string NamesAborted(const std::string& top) {
+    return "* Clearing old names on " + top +
+           " is aborted; every file the run made was removed, but old names may remain";
+}
+
 }  // namespace quorrel::lines

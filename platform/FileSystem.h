@@ -98,6 +98,34 @@ enum class EKeptCopy {
     InlineData,       // the data lives inside the inode, whose old copies the journal keeps
 };
 
+// Whether a file system keeps a journal (or log) of its metadata changes, which holds copies of
+// names that were deleted since, and what it takes to write every block of it over.
+enum class EJournal {
+    None,      // no journal of names: nothing to clear
+    Internal,  // a journal on the volume itself, whose size is known
+    External,  // a journal on another device: out of a run's reach
+    Unknown,   // there may be one, but its size cannot be read (no permission, unknown system)
+};
+
+// The journal of a file system, as far as writing it over cares.
+struct CJournalFacts {
+    EJournal m_eKind = EJournal::Unknown;
+    std::int64_t m_nBytes = 0;  // its size (Internal)
+    // The fewest bytes one change of the folder's entries (a file made and deleted, the folder
+    // flushed) adds to it: a run makes enough changes to write `m_nBytes` by this measure.
+    std::int64_t m_nMinChangeBytes = 0;
+    // The system tells how far the journal's head has moved (GetJournalHead): a run writes
+    // until it has moved `m_nBytes`, however much each change wrote.
+    bool m_bHasHead = false;
+    std::string m_strWhy;  // for Unknown: what kept the size from being read
+};
+
+// A folder's own size: what its entries take and the space given to it.
+struct CFolderSize {
+    std::int64_t m_nBytes = 0;
+    std::int64_t m_nAllocatedBytes = 0;
+};
+
 // What an open file is now: re-read after every pass to see whether it changed.
 struct CFileFacts {
     CFileId m_id;
@@ -240,6 +268,46 @@ public:
     // and a journaled block freed again before it was written there keeps that data. False
     // where it could not be done (a system without a journal to write out counts as done).
     virtual bool SettleInPlace() { return true; }
+    // Forces this folder's entries, as they are now, down to the medium (the folder's own
+    // flush). A system without such a flush counts it as done.
+    virtual bool FlushEntries(CFileError& error) {
+        (void)error;
+        return true;
+    }
+    // Writes the entries of this emptied folder out to the folder's own blocks before it is
+    // removed: a file system that would otherwise free those blocks with only the journal
+    // knowing of the deletions (ext4) leaves the old names in them for good. True where
+    // nothing needs doing.
+    virtual bool WriteOutDeletions() { return true; }
+    // This folder's own size. False where the system cannot tell.
+    virtual bool GetFolderSize(CFolderSize& size) {
+        (void)size;
+        return false;
+    }
+    // The journal of the file system this folder lives on.
+    virtual CJournalFacts GetJournal() { return CJournalFacts(); }
+    // How many file records (inodes) the file system has made and holds free now, and how
+    // many bytes of a record a short link's target fills: a record freed keeps what it held
+    // (a short folder's names) until it is used again. False where the system does not tell,
+    // or gives a freed record's space back.
+    virtual bool GetFreeRecords(std::int64_t& nRecords, std::int64_t& nInlineBytes) {
+        (void)nRecords;
+        (void)nInlineBytes;
+        return false;
+    }
+    // Creates the new symbolic link `name` to `target` (never replacing an entry: NameTaken).
+    virtual bool CreateLink(const std::string& name, const std::string& target, CFileError& error) {
+        (void)name;
+        (void)target;
+        error.m_nCause = kCauseGeneric;
+        return false;
+    }
+    // How many bytes the journal's head has moved since the file system was mounted (wrapping
+    // counted). False where the system does not tell (CJournalFacts::m_bHasHead).
+    virtual bool GetJournalHead(std::int64_t& nBytes) {
+        (void)nBytes;
+        return false;
+    }
     // Opens the top folder of the mount this folder belongs to, with the path the system
     // knows it by in `topPath` (empty when it can't tell).
     virtual std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) = 0;

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "platform/posix/PosixFd.h"
+#include "platform/posix/PosixJournal.h"
 #include "platform/posix/PosixLayers.h"
 #include "platform/posix/PosixSupport.h"
 
@@ -354,6 +355,18 @@ public:
         return CreateFileIn(m_fd.Get(), name, displayPath, error);
     }
     bool SettleInPlace() override { return SettleFolderInPlace(m_fd.Get()); }
+    bool FlushEntries(CFileError& error) override { return FlushFolder(m_fd.Get(), error); }
+    bool WriteOutDeletions() override { return WriteOutFolderDeletions(m_fd.Get()); }
+    bool GetFolderSize(CFolderSize& size) override { return FolderSizeOf(m_fd.Get(), size); }
+    CJournalFacts GetJournal() override { return JournalOf(m_fd.Get()); }
+    bool GetFreeRecords(std::int64_t& nRecords, std::int64_t& nInlineBytes) override {
+        return FreeRecordsOf(m_fd.Get(), nRecords, nInlineBytes);
+    }
+    bool CreateLink(const std::string& name, const std::string& target,
+                    CFileError& error) override {
+        return CreateLinkIn(m_fd.Get(), name, target, error);
+    }
+    bool GetJournalHead(std::int64_t& nBytes) override { return JournalHeadOf(m_fd.Get(), nBytes); }
     std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) override {
         return OpenTopOf(m_fd.Get(), topPath, error);
     }

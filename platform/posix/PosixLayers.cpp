@@ -30,30 +30,6 @@ std::vector<std::string> SplitOn(const std::string& text, char separator) {
     return parts;
 }
 
-// The mount `nMount` as the mount table gives it; read again when it is not known yet.
-bool MountRecord(std::uint64_t nMount, CMountRecord& record) {
-    static std::mutex lock;
-    static std::map<std::uint64_t, CMountRecord> records;
-    const std::lock_guard<std::mutex> guard(lock);
-    if (records.count(nMount) == 0) {
-        std::ifstream table("/proc/self/mountinfo");
-        std::string line;
-        std::uint64_t nId = 0;
-        CMountRecord read;
-        while (std::getline(table, line)) {
-            if (ParseMountInfoLine(line, nId, read)) {
-                records[nId] = read;
-            }
-        }
-    }
-    const auto found = records.find(nMount);
-    if (found == records.end()) {
-        return false;
-    }
-    record = found->second;
-    return true;
-}
-
 // The path the open folder `fd` has in this process's view; empty when it has none.
 std::string FolderPath(int fd) {
     const int procFd = ProcFdFolder();
@@ -124,10 +100,34 @@ bool ParseMountInfoLine(const std::string& line, std::uint64_t& nId, CMountRecor
     record.m_strRoot = DecodeMountField(root);
     record.m_strMountPoint = DecodeMountField(point);
     record.m_strType = type;
+    record.m_strSource = DecodeMountField(source);
     record.m_superOptions.clear();
     for (const std::string& option : SplitOn(options, ',')) {
         record.m_superOptions.push_back(DecodeMountField(option));
     }
+    return true;
+}
+
+bool MountRecord(std::uint64_t nMount, CMountRecord& record) {
+    static std::mutex lock;
+    static std::map<std::uint64_t, CMountRecord> records;
+    const std::lock_guard<std::mutex> guard(lock);
+    if (records.count(nMount) == 0) {
+        std::ifstream table("/proc/self/mountinfo");
+        std::string line;
+        std::uint64_t nId = 0;
+        CMountRecord read;
+        while (std::getline(table, line)) {
+            if (ParseMountInfoLine(line, nId, read)) {
+                records[nId] = read;
+            }
+        }
+    }
+    const auto found = records.find(nMount);
+    if (found == records.end()) {
+        return false;
+    }
+    record = found->second;
     return true;
 }
 

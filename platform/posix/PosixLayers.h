@@ -15,11 +15,15 @@ struct CMountRecord {
     std::string m_strRoot;        // the folder of the file system mounted here ("/" mostly)
     std::string m_strMountPoint;  // where it is mounted
     std::string m_strType;
+    std::string m_strSource;                  // what is mounted (a device, an image, a name)
     std::vector<std::string> m_superOptions;  // octal escapes decoded
 };
 
 // Reads one line of the mountinfo form; false for a line that is not one.
 bool ParseMountInfoLine(const std::string& line, std::uint64_t& nId, CMountRecord& record);
+
+// The mount `nMount` as the mount table gives it; read again when it is not known yet.
+bool MountRecord(std::uint64_t nMount, CMountRecord& record);
 
 // The lower layers (topmost first, data-only layers last) and the upper layer an overlay was
 // mounted with, from its super options; the upper is empty for an overlay without one.

@@ -91,6 +91,18 @@ public:
         }
         return m_volume;
     }
+    // FAT keeps no journal. NTFS and ReFS do, whose size and head this backend does not read:
+    // their journal is not written over, and the run says so.
+    CJournalFacts GetJournal() override {
+        CJournalFacts facts;
+        const std::string type = GetVolume().m_strType;
+        if (type == "FAT" || type == "FAT32" || type == "exFAT") {
+            facts.m_eKind = EJournal::None;
+        } else {
+            facts.m_strWhy = "its size is not read on this system";
+        }
+        return facts;
+    }
 
     bool List(std::vector<CDirEntry>& entries, CFileError& error) override {
         WIN32_FIND_DATAW found{};

@@ -61,9 +61,12 @@ populate_and_remove() {
 }
 
 check_back() {  # free space as before (within a few blocks), no work folder
-    local before=$1 after
+    local before=$1 after slack=16
+    # The files that clear old names from NTFS's index take file records; ntfs-3g extends its
+    # MFT for them (in steps of 64 KiB) and an MFT never shrinks.
+    [[ $fs != ntfs ]] || slack=48
     after=$(free_blocks | cut -d' ' -f1)
-    (( after >= before - 16 && after <= before + 16 )) ||
+    (( after >= before - slack && after <= before + slack )) ||
         fail "free blocks $after after the run, $before before"
     [[ ! -e "$mnt/.quorrel-free-space" ]] || fail "the work folder was left behind"
 }

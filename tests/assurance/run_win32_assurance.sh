@@ -121,7 +121,10 @@ grep -qF "* ${bin}\$RQUORREL.txt is still in the recycle bin after emptying" "$w
 [[ $(stat -c %s "$bin_dir/\$RQUORREL.txt") -gt 0 && -z "$(tr -d '\0' <"$bin_dir/\$RQUORREL.txt")" ]] ||
     fail "the bin entry was not overwritten in place"
 rm -rf "$WINEPREFIX/drive_c/\$Recycle.Bin"
-run --method 0 --free-space 'M:\'
+# This backend does not read the size of an NTFS journal: the run says so and exits 3.
+expected=3 run --method 0 --free-space 'M:\'
+grep -q "^\* The journal of .* could not be cleared" "$work/run.log" ||
+    fail "no line says the journal was not cleared"
 [[ -z "$(ls -A "$mnt" | grep -v '^lost+found$' || true)" ]] || fail "left on the volume: $(ls -A "$mnt")"
 
 unmount_synced

@@ -258,6 +258,17 @@ public:
         }
         return std::make_unique<CFakeFile>(m_owner, std::move(real), FullPath(displayPath));
     }
+    bool FlushEntries(CFileError& error) override {
+        m_owner.NoteEntriesFlushed();
+        return m_real->FlushEntries(error);
+    }
+    bool WriteOutDeletions() override { return m_real->WriteOutDeletions(); }
+    bool GetFolderSize(CFolderSize& size) override { return m_real->GetFolderSize(size); }
+    CJournalFacts GetJournal() override { return m_owner.Journal(); }
+    bool GetJournalHead(std::int64_t& nBytes) override {
+        nBytes = m_owner.JournalHead();
+        return m_owner.Journal().m_bHasHead;
+    }
     std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) override {
         if (!m_owner.VolumeTop().empty()) {
             topPath = m_owner.VolumeTop();

@@ -71,6 +71,22 @@ public:
     // through its folder, before it is opened, the journal kinds through the open file.
     void PretendKeptCopy(EKeptCopy kept) { m_keptCopy = kept; }
     EKeptCopy KeptCopy() const { return m_keptCopy; }
+    // The journal every folder reports from now on (at first: none, so that no test writes
+    // over the journal of the disk it runs on). Where the journal tells its head, the head
+    // moves by `nHeadStep` bytes with every flush of a folder's entries.
+    void PretendJournal(const CJournalFacts& journal, std::int64_t nHeadStep = 0) {
+        m_journal = journal;
+        m_nHeadStep = nHeadStep;
+    }
+    const CJournalFacts& Journal() const { return m_journal; }
+    static CJournalFacts NoJournal() {
+        CJournalFacts none;
+        none.m_eKind = EJournal::None;
+        return none;
+    }
+    // A flush of a folder's entries: moves the pretended journal's head.
+    void NoteEntriesFlushed() { m_nHead += m_nHeadStep; }
+    std::int64_t JournalHead() const { return m_nHead; }
     // Every file from now on reads back from the system's cache, as on a system with no way
     // around it.
     void PretendCachedReadBack() { m_bCachedReadBack = true; }
@@ -167,6 +183,9 @@ private:
     bool m_bSharedData = false;
     EKeptCopy m_keptCopy = EKeptCopy::None;
     bool m_bCachedReadBack = false;
+    CJournalFacts m_journal = NoJournal();
+    std::int64_t m_nHeadStep = 0;
+    std::int64_t m_nHead = 0;
     bool m_bCreateLeavesEntry = false;
     std::int64_t m_nPretendLength = -1;
     bool m_bKeepPassBytes = false;

@@ -1,0 +1,133 @@
+// Names of the program's own that take the place of old ones.
+#include "engine/NameTraces.h"
+
+#include <algorithm>
+
+namespace quorrel {
+
+const char* const kFillerPrefix = ".quorrel-name-";
+
+namespace {
+
+constexpr char kNameCharacters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::size_t kNameCharacterCount = sizeof kNameCharacters - 1;
+// Random names tried before a rename in place gives up (a name taken already is skipped).
+constexpr int kRenameTries = 8;
+// Same-length renames an entry gets. FAT gives a renamed entry the first free run of slots and
+// frees its old ones: the first rename moves the name out, the second moves a random one in.
+constexpr int kSlotRenames = 1;
+
+// The drawer of this thread's in-place renames.
+CNameDrawer& Drawer() {
+    thread_local CNameDrawer drawer;
+    return drawer;
+}
+
+bool IsNameCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+}  // namespace
+
+CNameDrawer::CNameDrawer() : m_generator(std::random_device{}()) {}
+
+std::string CNameDrawer::Draw(std::size_t nLength) {
+    std::string name(nLength, 'a');
+    for (char& c : name) {
+        c = kNameCharacters[m_generator() % kNameCharacterCount];
+    }
+    return name;
+}
+
+std::string CNameDrawer::Filler(std::size_t nLength) {
+    const std::string prefix(kFillerPrefix);
+    const std::size_t nTotal = std::max(nLength, kMinFillerLength);
+    return prefix + Draw(nTotal - prefix.size());
+}
+
+bool IsFillerName(const std::string& name) {
+    const std::string prefix(kFillerPrefix);
+    if (name.size() < kMinFillerLength || name.size() > kMaxFillerLength ||
+        name.compare(0, prefix.size(), prefix) != 0) {
+        return false;
+    }
+    for (std::size_t i = prefix.size(); i < name.size(); ++i) {
+        if (!IsNameCharacter(name[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t NameUnits(const std::string& name) {
+    std::size_t nUnits = 0;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80) {
+            nUnits += byte >= 0xF0 ? 2 : 1;  // four-byte sequences need a surrogate pair
+        }
+    }
+    return nUnits;
+}
+
+bool KeepsNamesInSlots(IFolder& folder) {
+    const std::string type = folder.GetVolume().m_strType;
+    return type == "vfat" || type == "msdos" || type == "fuse.fusefat" || type == "FAT" ||
+           type == "FAT32";
+}
+
+// Renames `from` in `folder` to a random name of `nUnits` characters by `rename`; the new name
+// in `to`. False when every name tried was taken or the rename failed.
+template <typename FRename>
+bool RenameToSameLength(const std::string& from, FRename rename, std::string& to) {
+    const std::size_t nUnits = NameUnits(from);
+    for (int nTry = 0; nTry < kRenameTries; ++nTry) {
+        to = Drawer().Draw(nUnits);
+        CFileError error;
+        if (rename(to, error)) {
+            return true;
+        }
+        if (error.m_eFault != EFileFault::NameTaken) {
+            break;
+        }
+    }
+    return false;
+}
+
+CDirEntry RenameInPlace(IFolder& folder, const CDirEntry& listed) {
+    if (!KeepsNamesInSlots(folder)) {
+        return listed;
+    }
+    CDirEntry renamed = listed;
+    for (int nRename = 0; nRename < kSlotRenames; ++nRename) {
+        std::string to;
+        const auto rename = [&](const std::string& name, CFileError& error) {
+            return folder.RenameListed(renamed, name, error);
+        };
+        if (!RenameToSameLength(renamed.m_strName, rename, to)) {
+            break;
+        }
+        renamed.m_strName = to;
+    }
+    return renamed;
+}
+
+std::string RenameFolderInPlace(IFolder& parent, const std::string& name) {
+    if (!KeepsNamesInSlots(parent)) {
+        return name;
+    }
+    std::string now = name;
+    for (int nRename = 0; nRename < kSlotRenames; ++nRename) {
+        std::string to;
+        const auto rename = [&](const std::string& target, CFileError& error) {
+            return parent.Rename(now, target, error);
+        };
+        if (!RenameToSameLength(now, rename, to)) {
+            break;
+        }
+        now = to;
+    }
+    return now;
+}
+
+}  // namespace quorrel
