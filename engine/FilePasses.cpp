@@ -79,7 +79,9 @@ bool CWipeEngine::WritePass(CFileRun& run, int nPass, CFileError& error) {
             }
         }
     }
-    return FlushPass();
+    // A pass that wrote nothing (an empty file, one that is all holes) has nothing to put on
+    // the medium, and its flush would still cost the device a cache flush.
+    return run.nWrittenEnd == 0 || FlushPass();
 }
 
 // True when someone else cut the file short of `nEnd` during the pass: writing on would only
