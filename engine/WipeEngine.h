@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/CrtRandom.h"
+#include "engine/ListPaths.h"
 #include "engine/RandomChunks.h"
 #include "engine/RunHost.h"
 #include "platform/FileSystem.h"
@@ -97,10 +98,14 @@ public:
     // folder before it; runs of separators are shown as one.
     EWipeOutcome WipeListItem(const std::string& path);
 
-    // Forgets which entries the list entries so far destroyed: a new list run begins. Within
-    // a run, an entry named again after it was destroyed (or one inside a folder destroyed
-    // before) is said to be gone, and is no failure.
-    void ForgetShredded() { m_shredded.clear(); }
+    // Forgets which entries the list entries so far destroyed, and closes the folder kept from
+    // the last one: a new list run begins, or one has ended. Within a run, an entry named
+    // again after it was destroyed (or one inside a folder destroyed before) is said to be
+    // gone, and is no failure.
+    void ForgetShredded() {
+        m_shredded.clear();
+        m_listPaths.Forget();
+    }
 
     // The same for an entry already listed in the open folder `folder`; `path` is what the log
     // calls it. A folder entry is walked, anything else wiped as a file.
@@ -177,6 +182,7 @@ private:
     std::function<std::int64_t()> m_clock;
     // The full paths of the entries the list run destroyed so far, with what the log called them.
     std::map<std::string, std::string> m_shredded;
+    CListPaths m_listPaths;  // the folder the last list entry was found in
 };
 
 }  // namespace quorrel
