@@ -41,8 +41,8 @@ public:
     // byte sequence a byte-by-byte write would give.
     static constexpr std::size_t kChunkBytes = 256 * 1024;
     // Bytes written between two flushes inside a pass, so that no single flush keeps the
-    // window from repainting for long.
-    static constexpr std::int64_t kFlushSliceBytes = 8 * 1024 * 1024;
+    // window from repainting for long (a few slices are in write-back at a time).
+    static constexpr std::int64_t kFlushSliceBytes = 4 * 1024 * 1024;
     // Bytes cut per step of the truncation: freeing a large file's blocks in one call can keep
     // the window from painting for a noticeable fraction of a second.
     static constexpr std::int64_t kTruncateStepBytes = 64 * 1024 * 1024;

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <utility>
 
 #include "platform/posix/PosixFd.h"
@@ -27,6 +28,10 @@ constexpr std::int64_t kDropCacheBytes = 1024 * 1024;
 constexpr std::size_t kDirectAlign = 4096;
 // How much is read back from the medium at once.
 constexpr std::size_t kReadWindowBytes = 8 * 1024 * 1024;
+// Slices of a pass left in write-back while the next one is written. One kept the device idle
+// whenever it finished a slice before the next was written (1 GiB, 3 passes, on a virtual
+// disk: 1.14 s against 0.99 s with 3 slices of half the size, the same bytes in flight).
+constexpr std::size_t kSlicesInWriteBack = 3;
 
 class CPosixFile final : public IFileHandle {
 public:
@@ -85,9 +90,10 @@ public:
         return true;
     }
 
-    // Starts write-back of the slice written since the last call, then waits for the slice
-    // before it and drops that one from the cache: at most two slices are ever in flight, so
-    // no wait is long and the pass's pages do not crowd out other files'.
+    // Starts write-back of the slice written since the last call, then waits for the oldest
+    // slices until kSlicesInWriteBack are left in flight, and drops those waited for from the
+    // cache: the device always has slices queued while the next one is written, no wait is
+    // long, and the pass's pages do not crowd out other files'.
     bool StartFlush(CFileError& error) override {
         const off_t start = static_cast<off_t>(m_nSliceStart);
         const off_t length = static_cast<off_t>(m_nPos - m_nSliceStart);
@@ -95,14 +101,17 @@ public:
             ::sync_file_range(m_fd.Get(), start, length, SYNC_FILE_RANGE_WRITE) != 0) {
             return Flush(error);  // a file system without ranged write-back
         }
-        if (m_nPrevLength > 0) {
-            ::sync_file_range(
-                m_fd.Get(), m_nPrevStart, m_nPrevLength,
-                SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
-            ::posix_fadvise(m_fd.Get(), m_nPrevStart, m_nPrevLength, POSIX_FADV_DONTNEED);
+        if (length > 0) {
+            m_inWriteBack.emplace_back(start, length);
         }
-        m_nPrevStart = start;
-        m_nPrevLength = length;
+        while (m_inWriteBack.size() > kSlicesInWriteBack) {
+            const auto [oldStart, oldLength] = m_inWriteBack.front();
+            ::sync_file_range(
+                m_fd.Get(), oldStart, oldLength,
+                SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+            ::posix_fadvise(m_fd.Get(), oldStart, oldLength, POSIX_FADV_DONTNEED);
+            m_inWriteBack.pop_front();
+        }
         m_nSliceStart = m_nPos;
         return true;
     }
@@ -116,7 +125,7 @@ public:
             ::posix_fadvise(m_fd.Get(), 0, 0, POSIX_FADV_DONTNEED);
         }
         m_nWritten = 0;
-        m_nPrevLength = 0;
+        m_inWriteBack.clear();
         m_nSliceStart = m_nPos;
         return true;
     }
@@ -338,8 +347,7 @@ private:
     std::int64_t m_nPos = 0;
     std::int64_t m_nWritten = 0;     // bytes written since the last full flush
     std::int64_t m_nSliceStart = 0;  // where the slice not yet handed to write-back begins
-    off_t m_nPrevStart = 0;          // the slice whose write-back was started last
-    off_t m_nPrevLength = 0;
+    std::deque<std::pair<off_t, off_t>> m_inWriteBack;  // slices started, not waited for
     std::vector<char> m_readBuffer;
     std::int64_t m_nWindowStart = -1;  // the file offset the read-back window starts at
     std::size_t m_nWindowBytes = 0;
