@@ -32,6 +32,21 @@ constexpr std::size_t kReadWindowBytes = 8 * 1024 * 1024;
 // whenever it finished a slice before the next was written (1 GiB, 3 passes, on a virtual
 // disk: 1.14 s against 0.99 s with 3 slices of half the size, the same bytes in flight).
 constexpr std::size_t kSlicesInWriteBack = 3;
+// A file found holding at most this share of the machine's memory keeps its pages from one
+// pass to the next, and each pass writes over them: dropping them after every slice made the
+// kernel free and take them again for every pass, a third of a pass's CPU time (1 GiB, three
+// passes: 0.75 s against 0.47 s, 1.29 s against 1.05 s on the clock). A larger file, or one
+// being filled, drops each slice once it is on the medium, so that it never crowds other
+// files out of the cache; a kept file's pages go with its truncation, or when it is closed.
+constexpr std::int64_t kKeepPagesMemoryShare = 8;  // one eighth
+
+// Whether a file of `nLength` bytes keeps its pages between passes.
+bool KeepsPages(std::int64_t nLength) {
+    const long nPages = ::sysconf(_SC_PHYS_PAGES);
+    const long nPageBytes = ::sysconf(_SC_PAGESIZE);
+    return nPages > 0 && nPageBytes > 0 &&
+           nLength <= std::int64_t{nPages} * nPageBytes / kKeepPagesMemoryShare;
+}
 
 class CPosixFile final : public IFileHandle {
 public:
@@ -44,6 +59,7 @@ public:
         if (opened != nullptr) {
             m_opened = *opened;
             m_bOpenedFresh = true;
+            m_bKeepPages = KeepsPages(static_cast<std::int64_t>(opened->st_size));
         }
     }
     ~CPosixFile() override = default;
@@ -109,7 +125,9 @@ public:
             ::sync_file_range(
                 m_fd.Get(), oldStart, oldLength,
                 SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
-            ::posix_fadvise(m_fd.Get(), oldStart, oldLength, POSIX_FADV_DONTNEED);
+            if (!m_bKeepPages) {
+                ::posix_fadvise(m_fd.Get(), oldStart, oldLength, POSIX_FADV_DONTNEED);
+            }
             m_inWriteBack.pop_front();
         }
         m_nSliceStart = m_nPos;
@@ -122,7 +140,11 @@ public:
             return false;
         }
         if (m_nWritten >= kDropCacheBytes) {
-            ::posix_fadvise(m_fd.Get(), 0, 0, POSIX_FADV_DONTNEED);
+            if (m_bKeepPages) {
+                m_bPagesKept = true;
+            } else {
+                ::posix_fadvise(m_fd.Get(), 0, 0, POSIX_FADV_DONTNEED);
+            }
         }
         m_nWritten = 0;
         m_inWriteBack.clear();
@@ -140,6 +162,9 @@ public:
     }
 
     bool Close(CFileError& error) override {
+        if (m_bPagesKept) {  // what a truncation left (a file kept at its length)
+            ::posix_fadvise(m_fd.Get(), 0, 0, POSIX_FADV_DONTNEED);
+        }
         if (m_fd.Close() != 0) {
             error = ErrnoError(errno);
             return false;
@@ -341,6 +366,8 @@ private:
     std::string m_strName;  // its name there
     struct stat m_opened {};
     bool m_bOpenedFresh = false;  // nothing written or cut since m_opened was taken
+    bool m_bKeepPages = false;    // the passes write over the pages the pass before left
+    bool m_bPagesKept = false;    // a pass ended with its pages kept in the cache
     CFd m_readFd;
     bool m_bDirect = false;
     std::string m_strFullPath;
