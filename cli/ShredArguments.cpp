@@ -74,6 +74,15 @@ bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& op
                 return false;
             }
             options.bHasMethod = true;
+        } else if (IsOption(arg, "--jobs")) {
+            int nFiles = 0;
+            if (!TakeValue(args, i, "--jobs", value) || !ParseMethod(value, nFiles) || nFiles < 1 ||
+                nFiles > kMaxFilesInFlight) {
+                error =
+                    "--jobs needs a whole number from 1 to " + std::to_string(kMaxFilesInFlight);
+                return false;
+            }
+            options.nFilesInFlight = nFiles;
         } else if (IsOption(arg, "--folder")) {
             if (!TakeValue(args, i, "--folder", value) || value.empty() || bHasFolder) {
                 error = "--folder needs one folder";
@@ -134,9 +143,9 @@ std::string ShredVersion(const std::string& version) {
 std::string ShredUsage() {
     const CHelpPlaces& places = SystemHelpPlaces();
     return std::string(
-               "Usage: quorrel-shred [--method N] [--verify] [--yes] PATH...\n"
-               "       quorrel-shred [--method N] [--verify] [--yes] --folder DIR\n"
-               "       quorrel-shred [--method N] [--verify] [--yes] --recycle-bin\n"
+               "Usage: quorrel-shred [--method N] [--jobs N] [--verify] [--yes] PATH...\n"
+               "       quorrel-shred [--method N] [--jobs N] [--verify] [--yes] --folder DIR\n"
+               "       quorrel-shred [--method N] [--jobs N] [--verify] [--yes] --recycle-bin\n"
                "       quorrel-shred [--method N] [--yes] --free-space DIR\n"
                "\n"
                "Destroys files so that their contents cannot be read back: every file is\n"
@@ -173,6 +182,11 @@ std::string ShredUsage() {
            "                 3  Strongest (30 passes: writes random data)\n"
            "                 any other whole number writes 10 passes of 0x55\n" +
            places.m_pszSetting +
+           "  --jobs N       shred up to N files of a folder at once (1 to 64), so that a\n"
+           "                 slow stick, card or hard disk waits for several at a time; each\n"
+           "                 file's steps keep their order and the log is the same; 1 works\n"
+           "                 on one file at a time. Without it a run begins one at a time and\n"
+           "                 puts up to 8 in flight once files wait for their device\n"
            "  --verify       read every file back from the disk after its last pass and\n"
            "                 compare it with what that pass wrote; a mismatch is a failure\n"
            "  --yes, -y      do not ask before shredding\n"

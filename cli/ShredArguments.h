@@ -14,6 +14,7 @@ struct CShredOptions {
     bool bVerify = false;      // read every file back after its last pass
     bool bHasMethod = false;
     int nMethod = 0;
+    int nFilesInFlight = 0;          // --jobs: files shredded at once; 0 for the default
     std::string strFolder;           // set for a folder run
     std::string strFreeSpace;        // set for a free-space run: a folder on that file system
     std::vector<std::string> paths;  // the entries of a list run, in the order given
@@ -21,6 +22,9 @@ struct CShredOptions {
 
 // Reads argv (without the program's own name). On a usage error returns false with `error`
 // saying what is wrong. Paths are kept byte for byte; "--" ends the options.
+// The most files --jobs may put in flight.
+constexpr int kMaxFilesInFlight = 64;
+
 bool ParseShredArguments(const std::vector<std::string>& args, CShredOptions& options,
                          std::string& error);
 

@@ -112,6 +112,11 @@ struct CTerminalRun {
         CTerminalHost::InstallInterruptHandler();
         engine.SetWipeMethod(ChooseMethod(options));
         engine.SetVerify(options.bVerify);
+        if (options.nFilesInFlight > 0) {  // the user's choice holds from the first file
+            engine.SetFilesInFlight(options.nFilesInFlight);
+        } else {
+            engine.SetFilesInFlight(CWipeEngine::kDefaultFilesInFlight, true);
+        }
     }
     CTerminalHost host;
     CWipeEngine engine;

@@ -2,97 +2,117 @@
 #include <algorithm>
 
 #include "engine/FileRun.h"
+#include "engine/FileShredder.h"
 #include "engine/LogLines.h"
-#include "engine/WipeEngine.h"
-#include "engine/WipeMethod.h"
 
 namespace quorrel {
+
+namespace {
+
+// Between the chunks of a file's pass: the user's abort, the progress display, and a file cut
+// short by someone else, where writing on would only lengthen it again over blocks that no
+// longer hold its old data.
+class CFileSpanControl : public ISpanControl {
+public:
+    CFileSpanControl(IRunHost& host, CFileRun& run) : m_host(host), m_run(run) {}
+
+    bool StopBefore(std::int64_t nEnd) override {
+        if (m_host.IsAborted()) {
+            return true;
+        }
+        if (m_bFirstChunk) {  // the file was looked at just before the pass
+            m_bFirstChunk = false;
+            return false;
+        }
+        return IsCutShort(nEnd);
+    }
+
+    void Wrote(std::int64_t nBytes) override { m_host.StepProgress(nBytes); }
+
+private:
+    bool IsCutShort(std::int64_t nEnd) {
+        CFileFacts now;
+        CFileError error;
+        if (!m_run.file->GetFacts(now, error) || now.m_size >= nEnd) {
+            return false;
+        }
+        m_run.bChanged = true;
+        return true;
+    }
+
+    IRunHost& m_host;
+    CFileRun& m_run;
+    bool m_bFirstChunk = true;
+};
+
+// The part of the last pass's ranges that it wrote and the file still holds: a file that
+// grew during that pass has a new end no pass wrote, one cut short lost what lay past its end.
+std::vector<CDataRange> WrittenByLastPass(const std::vector<CDataRange>& ranges,
+                                          std::int64_t nEnd) {
+    std::vector<CDataRange> written;
+    for (const CDataRange& range : ranges) {
+        const std::int64_t nLength = std::min(range.m_nLength, nEnd - range.m_nStart);
+        if (nLength > 0) {
+            written.push_back(CDataRange{range.m_nStart, nLength});
+        }
+    }
+    return written;
+}
+
+}  // namespace
 
 // Writes every pass of the current method over the ranges of the file that hold data, each
 // pass flushed to the medium before the next begins. Stops early, with true, when the user
 // aborts; false (with the line written) when a pass or its read-back failed.
-bool CWipeEngine::OverwriteFile(CFileRun& run) {
-    const int nPasses = WipePassCount(m_nWipeMethod);
-    if (m_nWipeMethod == kWipeMethodRandom) {
-        m_random.Seed(static_cast<std::uint32_t>(m_clock()));
-    }
+bool CFileShredder::OverwriteFile(CFileRun& run) {
+    const int nPasses = m_writer.PassCount();
+    m_writer.BeginFile();
     for (int nPass = 0; nPass < nPasses && !m_host.IsAborted(); ++nPass) {
-        run.lastPassRandom = m_random;
-        run.nLastPassByte = WipePassByte(m_nWipeMethod, nPass);
+        run.lastPassRandom = m_writer.Random();
+        run.nLastPassByte = m_writer.PassByte(nPass);
         run.lastPassRanges = run.ranges;
         m_host.OnPassStart(run.path, nPass, nPasses);
         m_host.SetProgressRange(run.DataBytes());
         m_host.SetProgressPos(0);
-        CFileError error;
-        if (GainedOtherNames(run) || !WritePass(run, nPass, error) || !CheckUnchanged(run)) {
+        if (GainedOtherNames(run) || !WritePass(run, nPass) || !CheckUnchanged(run)) {
             return false;
         }
     }
     return !m_bVerify || m_host.IsAborted() || VerifyLastPass(run);
 }
 
-// One pass: chunks of the pass pattern over every data range, an abort check before and a
-// progress step after each chunk, write-back started every slice and waited for at the end.
-bool CWipeEngine::WritePass(CFileRun& run, int nPass, CFileError& error) {
-    const std::uint8_t nByte = WipePassByte(m_nWipeMethod, nPass);
+// One pass over every data range, then flushed: the span loop stops at an abort or where the
+// file was cut short, and the pass is flushed as far as it got.
+bool CFileShredder::WritePass(CFileRun& run, int nPass) {
+    CFileSpanControl control(m_host, run);
     IFileHandle& file = *run.file;
-    const auto FlushPass = [&] {
-        if (!file.Flush(error)) {
-            Fail(Quote(lines::kWriteFailed, run.path, error));
-            return false;
-        }
-        return true;
-    };
-    std::vector<std::uint8_t> chunk;
-    std::int64_t nSinceFlush = 0;
-    bool bFirstChunk = true;
+    CFileError error;
     run.nWrittenEnd = 0;
     for (const CDataRange& range : run.ranges) {
         if (!file.SeekTo(range.m_nStart, error)) {
-            Fail(Quote(lines::kSeekFailed, run.path, error));
+            m_log.Fail(Quote(lines::kSeekFailed, run.path, error));
             return false;
         }
-        std::int64_t nDone = 0;
-        while (nDone < range.m_nLength && !m_host.IsAborted()) {
-            const std::size_t nBytes = static_cast<std::size_t>(std::min<std::int64_t>(
-                static_cast<std::int64_t>(kChunkBytes), range.m_nLength - nDone));
-            if (!bFirstChunk &&
-                IsCutShort(run, range.m_nStart + nDone + static_cast<std::int64_t>(nBytes))) {
-                return FlushPass();
-            }
-            bFirstChunk = false;
-            const std::uint8_t* pBytes = FillChunk(chunk, nBytes, nByte);
-            if (!file.Write(pBytes, nBytes, error)) {
-                Fail(Quote(lines::kWriteFailed, run.path, error));
-                return false;
-            }
-            nDone += static_cast<std::int64_t>(nBytes);
-            run.nWrittenEnd = range.m_nStart + nDone;
-            nSinceFlush += static_cast<std::int64_t>(nBytes);
-            m_host.StepProgress(static_cast<std::int64_t>(nBytes));
-            if (nSinceFlush >= kFlushSliceBytes && nDone < range.m_nLength) {
-                if (!file.StartFlush(error)) {
-                    Fail(Quote(lines::kWriteFailed, run.path, error));
-                    return false;
-                }
-                nSinceFlush = 0;
-            }
+        std::int64_t nStored = 0;
+        const bool bWritten = m_writer.WriteSpan(file, range.m_nStart, range.m_nLength,
+                                                 m_writer.PassByte(nPass), control, nStored, error);
+        if (nStored > 0) {
+            run.nWrittenEnd = range.m_nStart + nStored;
+        }
+        if (!bWritten) {
+            m_log.Fail(Quote(lines::kWriteFailed, run.path, error));
+            return false;
+        }
+        if (nStored < range.m_nLength) {
+            break;  // stopped: aborted or cut short
         }
     }
     // A pass that wrote nothing (an empty file, one that is all holes) has nothing to put on
     // the medium, and its flush would still cost the device a cache flush.
-    return run.nWrittenEnd == 0 || FlushPass();
-}
-
-// True when someone else cut the file short of `nEnd` during the pass: writing on would only
-// lengthen it again, over blocks that no longer hold its old data.
-bool CWipeEngine::IsCutShort(CFileRun& run, std::int64_t nEnd) {
-    CFileFacts now;
-    CFileError error;
-    if (!run.file->GetFacts(now, error) || now.m_size >= nEnd) {
+    if (run.nWrittenEnd > 0 && !file.Flush(error)) {
+        m_log.Fail(Quote(lines::kWriteFailed, run.path, error));
         return false;
     }
-    run.bChanged = true;
     return true;
 }
 
@@ -100,15 +120,15 @@ bool CWipeEngine::IsCutShort(CFileRun& run, std::int64_t nEnd) {
 // passes still to come; one that shrank is noted: it no longer gets the success line, as part
 // of it may remain on the disk. One that gained a name stops here, with its length: the data
 // is that name's too.
-bool CWipeEngine::CheckUnchanged(CFileRun& run) {
+bool CFileShredder::CheckUnchanged(CFileRun& run) {
     CFileFacts now;
     CFileError error;
     if (!run.file->GetFacts(now, error)) {
-        Fail(Quote(lines::kSeekFailed, run.path, error));
+        m_log.Fail(Quote(lines::kSeekFailed, run.path, error));
         return false;
     }
     if (now.m_nLinks > 1) {
-        Fail(lines::HardLinked(run.path, now.m_nLinks));
+        m_log.Fail(lines::HardLinked(run.path, now.m_nLinks));
         return false;
     }
     if (now.m_id != run.facts.m_id || now.m_nLinks != run.facts.m_nLinks) {
@@ -125,30 +145,26 @@ bool CWipeEngine::CheckUnchanged(CFileRun& run) {
     return true;
 }
 
-// The part of the last pass's ranges that it wrote and the file still holds: a file that
-// grew during that pass has a new end no pass wrote, one cut short lost what lay past its end.
-namespace {
-std::vector<CDataRange> WrittenByLastPass(const std::vector<CDataRange>& ranges,
-                                          std::int64_t nEnd) {
-    std::vector<CDataRange> written;
-    for (const CDataRange& range : ranges) {
-        const std::int64_t nLength = std::min(range.m_nLength, nEnd - range.m_nStart);
-        if (nLength > 0) {
-            written.push_back(CDataRange{range.m_nStart, nLength});
-        }
+// True (with the line written) when the open file has a name besides the one being shredded,
+// asked of the open file itself: its data belongs to that name too, so the file is left with
+// the length it has.
+bool CFileShredder::GainedOtherNames(CFileRun& run) {
+    CFileFacts now;
+    CFileError error;
+    if (!run.file->GetFacts(now, error)) {
+        m_log.Fail(Quote(lines::kSeekFailed, run.path, error));
+        return true;
     }
-    return written;
+    if (now.m_nLinks <= 1) {
+        return false;
+    }
+    m_log.Fail(lines::HardLinked(run.path, now.m_nLinks));
+    return true;
 }
-}  // namespace
 
 // Reads the file back from the medium and compares it with what the last pass wrote. A file
 // that does not read back as written is left in place, overwritten, and counts as failed.
-bool CWipeEngine::VerifyLastPass(CFileRun& run) {
-    std::swap(m_random, run.lastPassRandom);  // the generator as the last pass found it
-    std::vector<std::uint8_t> expected;
-    std::vector<std::uint8_t> actual;
-    bool bSame = true;
-    CFileError error;
+bool CFileShredder::VerifyLastPass(CFileRun& run) {
     const std::vector<CDataRange> written =
         WrittenByLastPass(run.lastPassRanges, std::min(run.nWrittenEnd, run.facts.m_size));
     std::int64_t nBytesToRead = 0;
@@ -157,52 +173,21 @@ bool CWipeEngine::VerifyLastPass(CFileRun& run) {
     }
     m_host.SetProgressRange(nBytesToRead);
     m_host.SetProgressPos(0);
-    for (const CDataRange& range : written) {
-        for (std::int64_t nDone = 0; bSame && nDone < range.m_nLength;) {
-            const std::size_t nBytes = static_cast<std::size_t>(std::min<std::int64_t>(
-                static_cast<std::int64_t>(kChunkBytes), range.m_nLength - nDone));
-            const std::uint8_t* pExpected = FillChunk(expected, nBytes, run.nLastPassByte);
-            actual.resize(nBytes);
-            const std::int64_t nOffset = range.m_nStart + nDone;
-            if (!run.file->ReadBack(nOffset, actual.data(), nBytes, error)) {
-                std::swap(m_random, run.lastPassRandom);
-                Fail(lines::VerifyError(run.path, error.GetErrorMessage()));
-                return false;
-            }
-            const auto diff = std::mismatch(actual.begin(), actual.end(), pExpected);
-            if (diff.first != actual.end()) {
-                bSame = false;
-                nDone += diff.first - actual.begin();
-                std::swap(m_random, run.lastPassRandom);
-                Fail(lines::VerifyMismatch(run.path, range.m_nStart + nDone));
-                return false;
-            }
-            nDone += static_cast<std::int64_t>(nBytes);
-            m_host.StepProgress(static_cast<std::int64_t>(nBytes));
-        }
+    std::int64_t nMismatch = -1;
+    CFileError error;
+    if (!m_writer.ReadBackMatches(
+            *run.file, written, run.lastPassRandom, run.nLastPassByte,
+            [this](std::int64_t nBytes) { m_host.StepProgress(nBytes); }, nMismatch, error)) {
+        m_log.Fail(nMismatch >= 0 ? lines::VerifyMismatch(run.path, nMismatch)
+                                  : lines::VerifyError(run.path, error.GetErrorMessage()));
+        return false;
     }
-    std::swap(m_random, run.lastPassRandom);
     if (!run.file->ReadsBackFromMedium()) {
         // Said, not counted: the file is as destroyed as without the read-back, but the read
         // proves less than asked.
         m_host.AddLine(lines::VerifiedFromCache(run.path));
     }
     return true;
-}
-
-// The bytes of the next chunk, `nBytes` of them: one draw per byte, in order, under the random
-// method (read afresh for every chunk, as the method is read before every byte), each chunk
-// drawn on from the one before; the pass byte otherwise, in `chunk`, written only when the
-// chunk does not hold it already. Valid until the next call but one.
-const std::uint8_t* CWipeEngine::FillChunk(std::vector<std::uint8_t>& chunk, std::size_t nBytes,
-                                           std::uint8_t nByte) {
-    if (m_nWipeMethod == kWipeMethodRandom) {
-        return m_randomChunks.Next(m_random, nBytes);
-    }
-    if (chunk.size() < nBytes || chunk.front() != nByte || chunk.back() != nByte) {
-        chunk.assign(std::max(chunk.size(), nBytes), nByte);
-    }
-    return chunk.data();
 }
 
 }  // namespace quorrel

@@ -6,12 +6,11 @@
 #include <vector>
 
 #include "engine/CrtRandom.h"
-#include "engine/WipeEngine.h"
 #include "platform/FileSystem.h"
 
 namespace quorrel {
 
-struct CWipeEngine::CFileRun {
+struct CFileRun {
     CFileRun(IFolder& owner, const CDirEntry& listed, const std::string& shown)
         : folder(owner), entry(listed), path(shown) {}
 
@@ -42,8 +41,5 @@ struct CWipeEngine::CFileRun {
 inline bool HasOtherNames(const CDirEntry& entry) {
     return IsPlainFile(entry.m_attributes) && entry.m_nLinks > 1;
 }
-
-// The log line of a failed file operation: prefix, path, ": ", the error's text.
-std::string Quote(const std::string& prefix, const std::string& path, const CFileError& error);
 
 }  // namespace quorrel

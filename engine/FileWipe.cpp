@@ -4,9 +4,8 @@
 #include <ctime>
 
 #include "engine/FileRun.h"
+#include "engine/FileShredder.h"
 #include "engine/LogLines.h"
-#include "engine/WipeEngine.h"
-#include "engine/WipeMethod.h"
 
 namespace quorrel {
 
@@ -26,74 +25,12 @@ std::string Quote(const std::string& prefix, const std::string& path, const CFil
     return prefix + path + ": " + error.GetErrorMessage();
 }
 
-CWipeEngine::CWipeEngine(IFileSystem& fileSystem, IRunHost& host)
-    : m_fs(fileSystem), m_host(host), m_clock([] { return std::int64_t{std::time(nullptr)}; }) {}
-
-void CWipeEngine::Fail(const std::string& line) {
-    ++m_nFailures;
-    m_host.AddLine(line);
-}
-
-void CWipeEngine::Warn(const std::string& line) {
-    ++m_nWarnings;
-    m_host.AddLine(line);
-}
-
-EWipeOutcome CWipeEngine::RunOutcome() const {
-    if (m_bAborted) {
-        return EWipeOutcome::Aborted;
-    }
-    if (m_nFailures > 0) {
-        return EWipeOutcome::Failed;
-    }
-    return m_nWarnings > 0 ? EWipeOutcome::RemovedNotInPlace : EWipeOutcome::Destroyed;
-}
-
-EWipeOutcome CWipeEngine::WipeFile(const std::string& path, EWipeMode mode) {
-    std::string name;
-    CFileError error;
-    std::unique_ptr<IFolder> folder = m_fs.OpenParentOf(path, name, error);
-    CDirEntry entry;
-    if (folder && folder->Lookup(name, entry, error)) {
-        return WipeFileEntry(*folder, entry, path, mode);
-    }
-    if (IsDotName(name)) {
-        Fail(lines::DotName(path));
-    } else if (mode == EWipeMode::Normal) {
-        error.m_strFileName = kUnnamedFile;  // the status step names no file
-        Fail(Quote(lines::kSetAttributeFailed, path, error));
-    } else {
-        error.m_strFileName = path;
-        Fail(Quote(lines::kOpenFailed, path, error));
-    }
-    return EWipeOutcome::Failed;
-}
-
-EWipeOutcome CWipeEngine::WipeEntry(IFolder& folder, const CDirEntry& entry,
-                                    const std::string& path, EWipeMode mode) {
-    if ((entry.m_attributes & kAttrDirectory) != 0) {
-        const int nWarnings = m_nWarnings;
-        return WalkOutcome(WalkFolder(folder, entry, path, mode), nWarnings);
-    }
-    return WipeFileEntry(folder, entry, path, mode);
-}
-
-// A walk that went through counts as removed (with the warnings its files gave); one that
-// did not was stopped by the user or could not list its folder.
-EWipeOutcome CWipeEngine::WalkOutcome(bool bWalked, int nWarningsBefore) const {
-    if (!bWalked) {
-        return m_bAborted ? EWipeOutcome::Aborted : EWipeOutcome::Failed;
-    }
-    return m_nWarnings > nWarningsBefore ? EWipeOutcome::RemovedNotInPlace
-                                         : EWipeOutcome::Destroyed;
-}
-
 // Refusals come before any change. A walk makes a read-only file writable in either mode; a
 // file the run does not finish gets its read-only bit back, so that a failure or Cancel leaves
 // it as it was found.
-EWipeOutcome CWipeEngine::WipeFileEntry(IFolder& folder, const CDirEntry& entry,
-                                        const std::string& path, EWipeMode mode, bool bWalked) {
-    if (RefuseEntry(folder, entry, path)) {
+EWipeOutcome CFileShredder::Shred(IFolder& folder, const CDirEntry& entry, const std::string& path,
+                                  EWipeMode mode, bool bWalked) {
+    if (Refuse(folder, entry, path)) {
         return EWipeOutcome::Failed;
     }
     if (IsPlainFile(entry.m_attributes) && folder.GetLayerCopy(entry) == EKeptCopy::LowerLayer) {
@@ -103,7 +40,7 @@ EWipeOutcome CWipeEngine::WipeFileEntry(IFolder& folder, const CDirEntry& entry,
     if (bWalked && bReadOnly) {
         folder.SetAttributes(entry, entry.m_attributes & ~kAttrReadOnly);
     }
-    const EWipeOutcome outcome = WipeAcceptedEntry(folder, entry, path, mode);
+    const EWipeOutcome outcome = WipeAccepted(folder, entry, path, mode);
     if (bReadOnly && !IsRemoved(outcome)) {
         folder.SetAttributes(entry, entry.m_attributes);
     }
@@ -111,8 +48,8 @@ EWipeOutcome CWipeEngine::WipeFileEntry(IFolder& folder, const CDirEntry& entry,
 }
 
 // The file wipe of an entry no refusal applies to.
-EWipeOutcome CWipeEngine::WipeAcceptedEntry(IFolder& folder, const CDirEntry& entry,
-                                            const std::string& path, EWipeMode mode) {
+EWipeOutcome CFileShredder::WipeAccepted(IFolder& folder, const CDirEntry& entry,
+                                         const std::string& path, EWipeMode mode) {
     if (mode == EWipeMode::Normal) {
         if (!PrepareNormalMode(folder, entry, path)) {
             return EWipeOutcome::Failed;
@@ -124,32 +61,32 @@ EWipeOutcome CWipeEngine::WipeAcceptedEntry(IFolder& folder, const CDirEntry& en
         m_host.AddLine(lines::NoDataInBin(path));
         return EWipeOutcome::Destroyed;
     }
-    const int nWarnings = m_nWarnings;
+    const int nWarnings = m_log.WarningCount();
     const EWipeOutcome outcome = OverwriteAndFinish(folder, entry, path, mode);
-    return outcome == EWipeOutcome::Destroyed && m_nWarnings > nWarnings
+    return outcome == EWipeOutcome::Destroyed && m_log.WarningCount() > nWarnings
                ? EWipeOutcome::RemovedNotInPlace
                : outcome;
 }
 
 // Opens the file, overwrites it and finishes it in its mode.
-EWipeOutcome CWipeEngine::OverwriteAndFinish(IFolder& folder, const CDirEntry& entry,
-                                             const std::string& path, EWipeMode mode) {
+EWipeOutcome CFileShredder::OverwriteAndFinish(IFolder& folder, const CDirEntry& entry,
+                                               const std::string& path, EWipeMode mode) {
     CFileRun run(folder, entry, path);
     CFileError error;
     run.file = folder.OpenForWrite(entry, path, error);
     if (!run.file) {
-        Fail(Quote(lines::kOpenFailed, path, error));
+        m_log.Fail(Quote(lines::kOpenFailed, path, error));
         return EWipeOutcome::Failed;
     }
     if (!run.file->GetLength(run.nLength, error) || !run.file->GetFacts(run.facts, error)) {
-        Fail(Quote(lines::kSeekFailed, path, error));
+        m_log.Fail(Quote(lines::kSeekFailed, path, error));
         return EWipeOutcome::Failed;
     }
     if (GainedOtherNames(run)) {  // a name added since the listing
         return EWipeOutcome::Failed;
     }
     if (!run.file->GetDataRanges(run.nLength, run.ranges, error)) {
-        Fail(Quote(lines::kSeekFailed, path, error));
+        m_log.Fail(Quote(lines::kSeekFailed, path, error));
         return EWipeOutcome::Failed;
     }
     WarnAboutCopies(run);
@@ -162,40 +99,31 @@ EWipeOutcome CWipeEngine::OverwriteAndFinish(IFolder& folder, const CDirEntry& e
 // Entries no mode may write: those on a kernel file system (judged by the entry's own: a
 // kernel file can be bind-mounted anywhere), and files whose data other names share. True
 // (with the line written) when the entry is refused.
-bool CWipeEngine::RefuseEntry(IFolder& folder, const CDirEntry& entry, const std::string& path) {
+bool CFileShredder::Refuse(IFolder& folder, const CDirEntry& entry, const std::string& path) {
     const CVolumeFacts volume = folder.GetEntryVolume(entry);
     if (volume.m_bPseudo) {
-        Fail(lines::PseudoFileSystem(path, volume.m_strType));
+        m_log.Fail(lines::PseudoFileSystem(path, volume.m_strType));
         return true;
     }
     if (HasOtherNames(entry)) {
-        Fail(lines::HardLinked(path, entry.m_nLinks));
+        m_log.Fail(lines::HardLinked(path, entry.m_nLinks));
         return true;
     }
     return false;
 }
 
-bool CWipeEngine::RefusePseudo(IFolder& folder, const std::string& path) {
-    const CVolumeFacts volume = folder.GetVolume();
-    if (!volume.m_bPseudo) {
-        return false;
-    }
-    Fail(lines::PseudoFileSystem(path, volume.m_strType));
-    return true;
-}
-
 // Step one of normal mode: clear the read-only bit (keeping the rest of the status) and
 // announce the file. Links and special files have no status of their own to change.
-bool CWipeEngine::PrepareNormalMode(IFolder& folder, const CDirEntry& entry,
-                                    const std::string& path) {
+bool CFileShredder::PrepareNormalMode(IFolder& folder, const CDirEntry& entry,
+                                      const std::string& path) {
     CFileError error;
     if (!HasNoData(entry) &&
         !folder.SetReadOnlyAndCheckSharing(entry, entry.m_attributes & ~kAttrReadOnly, error)) {
         if (error.m_eFault == EFileFault::Replaced) {
-            Fail(lines::Replaced(path));
+            m_log.Fail(lines::Replaced(path));
         } else {
             error.m_strFileName = kUnnamedFile;
-            Fail(Quote(lines::kSetAttributeFailed, path, error));
+            m_log.Fail(Quote(lines::kSetAttributeFailed, path, error));
         }
         return false;
     }
@@ -208,8 +136,8 @@ bool CWipeEngine::PrepareNormalMode(IFolder& folder, const CDirEntry& entry,
 // come here straight from step one: never opened, their targets never touched.
 // Both steps act only while the name still leads to the entry that was written: one swapped
 // in meanwhile is left alone and named.
-EWipeOutcome CWipeEngine::RenameAndDelete(IFolder& folder, const CDirEntry& entry,
-                                          const std::string& path, bool bChanged) {
+EWipeOutcome CFileShredder::RenameAndDelete(IFolder& folder, const CDirEntry& entry,
+                                            const std::string& path, bool bChanged) {
     CFileError error;
     std::string target;
     bool bRenamed = false;
@@ -221,12 +149,13 @@ EWipeOutcome CWipeEngine::RenameAndDelete(IFolder& folder, const CDirEntry& entr
         }
     }
     if (!bRenamed || !folder.DeleteListed(entry, target, error)) {
-        Fail(error.m_eFault == EFileFault::Replaced ? lines::Replaced(path)
-                                                    : Quote(lines::kDeleteFailed, path, error));
+        m_log.Fail(error.m_eFault == EFileFault::Replaced
+                       ? lines::Replaced(path)
+                       : Quote(lines::kDeleteFailed, path, error));
         return EWipeOutcome::Failed;
     }
     if (bChanged) {
-        Warn(lines::Changed(path));
+        m_log.Warn(lines::Changed(path));
     } else {
         m_host.AddLine(lines::FileDeleted(path));
     }
@@ -239,37 +168,37 @@ EWipeOutcome CWipeEngine::RenameAndDelete(IFolder& folder, const CDirEntry& entr
 // opened: its entry is removed (an overlay leaves a whiteout, which copies no data), with the
 // line that says what stays. A name that is in the lower layer anyway is not renamed first,
 // as renaming would copy the file up. In recycle-bin mode the emptying removes it.
-EWipeOutcome CWipeEngine::LeaveInLowerLayer(IFolder& folder, const CDirEntry& entry,
-                                            const std::string& path, EWipeMode mode) {
+EWipeOutcome CFileShredder::LeaveInLowerLayer(IFolder& folder, const CDirEntry& entry,
+                                              const std::string& path, EWipeMode mode) {
     if (mode == EWipeMode::Normal) {
         m_host.AddLine(lines::WipeingFile(path));
     }
-    Warn(lines::LowerLayer(path, false));
+    m_log.Warn(lines::LowerLayer(path, false));
     CFileError error;
     if (mode == EWipeMode::Normal && !folder.Delete(entry.m_strName, error)) {
-        Fail(Quote(lines::kDeleteFailed, path, error));
+        m_log.Fail(Quote(lines::kDeleteFailed, path, error));
         return EWipeOutcome::Failed;
     }
     return EWipeOutcome::RemovedNotInPlace;
 }
 
 // Says so when overwriting in place cannot reach every old copy of the file's contents.
-void CWipeEngine::WarnAboutCopies(CFileRun& run) {
+void CFileShredder::WarnAboutCopies(CFileRun& run) {
     // A file is on its folder's file system unless something is mounted on it.
     const bool bOwnMount = run.entry.m_nMount != 0 && run.entry.m_nMount != run.folder.GetMount();
     const CVolumeFacts volume = bOwnMount ? run.file->GetVolume() : run.folder.GetVolume();
     const EKeptCopy layer = bOwnMount ? EKeptCopy::None : run.folder.GetLayerCopy(run.entry);
     const EKeptCopy journal = run.file->GetKeptCopy();
     if (volume.m_bCopyOnWrite) {
-        Warn(lines::CopyOnWrite(run.path, volume.m_strType));
+        m_log.Warn(lines::CopyOnWrite(run.path, volume.m_strType));
     } else if (layer == EKeptCopy::AlsoLowerLayer || layer == EKeptCopy::LowerLayer) {
-        Warn(lines::LowerLayer(run.path, true));
+        m_log.Warn(lines::LowerLayer(run.path, true));
     } else if (layer == EKeptCopy::MaybeLowerLayer) {
-        Warn(lines::MaybeLowerLayer(run.path));
+        m_log.Warn(lines::MaybeLowerLayer(run.path));
     } else if (journal == EKeptCopy::Journal || journal == EKeptCopy::InlineData) {
-        Warn(lines::JournalCopy(run.path, journal == EKeptCopy::InlineData));
+        m_log.Warn(lines::JournalCopy(run.path, journal == EKeptCopy::InlineData));
     } else if (volume.m_bCanShareData && run.file->HasSharedData()) {
-        Warn(lines::SharedData(run.path));
+        m_log.Warn(lines::SharedData(run.path));
     }
 }
 
@@ -281,12 +210,12 @@ void CWipeEngine::WarnAboutCopies(CFileRun& run) {
 // pass's bytes, never its old contents. A flush here made ext4 commit its journal for every
 // file, as long as a pass's own flush on a slow device, and protected nothing the passes had
 // not.
-EWipeOutcome CWipeEngine::FinishFile(CFileRun& run, EWipeMode mode) {
+EWipeOutcome CFileShredder::FinishFile(CFileRun& run, EWipeMode mode) {
     CFileError error;
     if (m_host.IsAborted()) {
         run.file->Close(error);
-        Fail(lines::FileAborted(run.path));
-        m_bAborted = true;
+        m_log.Fail(lines::FileAborted(run.path));
+        m_log.NoteAborted();
         m_host.SetProgressPos(0);
         return EWipeOutcome::Aborted;
     }
@@ -300,12 +229,12 @@ EWipeOutcome CWipeEngine::FinishFile(CFileRun& run, EWipeMode mode) {
     }
     bOk = bOk && run.file->Close(error);
     if (!bOk) {
-        Fail(Quote(lines::kCloseFailed, run.path, error));
+        m_log.Fail(Quote(lines::kCloseFailed, run.path, error));
         return EWipeOutcome::Failed;
     }
     if (bRecycleBin) {
         if (run.bChanged) {
-            Warn(lines::Changed(run.path));
+            m_log.Warn(lines::Changed(run.path));
         } else {
             m_host.AddLine(lines::FileShreddedInBin(run.path));
         }
@@ -315,26 +244,9 @@ EWipeOutcome CWipeEngine::FinishFile(CFileRun& run, EWipeMode mode) {
     return RenameAndDelete(run.folder, run.entry, run.path, run.bChanged);
 }
 
-// True (with the line written) when the open file has a name besides the one being shredded,
-// asked of the open file itself: its data belongs to that name too, so the file is left with
-// the length it has.
-bool CWipeEngine::GainedOtherNames(CFileRun& run) {
-    CFileFacts now;
-    CFileError error;
-    if (!run.file->GetFacts(now, error)) {
-        Fail(Quote(lines::kSeekFailed, run.path, error));
-        return true;
-    }
-    if (now.m_nLinks <= 1) {
-        return false;
-    }
-    Fail(lines::HardLinked(run.path, now.m_nLinks));
-    return true;
-}
-
 // Cuts the file to length 0 from its end, a step at a time, letting the window breathe between
 // steps.
-bool CWipeEngine::TruncateInSteps(IFileHandle& file, std::int64_t nLength, CFileError& error) {
+bool CFileShredder::TruncateInSteps(IFileHandle& file, std::int64_t nLength, CFileError& error) {
     std::int64_t nLeft = nLength;
     do {
         nLeft = nLeft > kTruncateStepBytes ? nLeft - kTruncateStepBytes : 0;
@@ -349,11 +261,11 @@ bool CWipeEngine::TruncateInSteps(IFileHandle& file, std::int64_t nLength, CFile
 }
 
 // Eight letters, a period, three letters; each letter "a" + draw % 20.
-std::string CWipeEngine::RandomName() {
+std::string CFileShredder::RandomName() {
     std::string name(12, '.');
     for (std::size_t i = 0; i < name.size(); ++i) {
         if (i != 8) {
-            name[i] = static_cast<char>('a' + m_random.Draw() % kNameLetters);
+            name[i] = static_cast<char>('a' + m_writer.Random().Draw() % kNameLetters);
         }
     }
     return name;

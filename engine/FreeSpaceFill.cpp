@@ -4,10 +4,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/FileRun.h"
+#include "engine/FileShredder.h"
 #include "engine/FreeSpaceFill.h"
 #include "engine/LogLines.h"
-#include "engine/WipeMethod.h"
 
 namespace quorrel {
 
@@ -140,9 +139,7 @@ bool CFreeSpaceFill::CreateFill(const char* pszPrefix, CHeldFile& fill) {
     }
     m_created.push_back(name);
     fill.path = WorkPath(name);
-    if (m_engine.m_nWipeMethod == kWipeMethodRandom) {
-        m_engine.m_random.Seed(static_cast<std::uint32_t>(m_engine.m_clock()));
-    }
+    m_engine.Writer().BeginFile();
     return true;
 }
 
@@ -165,13 +162,13 @@ bool CFreeSpaceFill::FinishFile(CHeldFile& fill) {
 // finds no room for its offer is offered half as much, down to kMinTailBytes.
 bool CFreeSpaceFill::WriteFirstPass(IFileHandle& file, const std::string& path, std::int64_t nLimit,
                                     bool bTail, std::int64_t& nLength) {
-    const std::uint8_t nByte = WipePassByte(m_engine.m_nWipeMethod, 0);
+    const std::uint8_t nByte = m_engine.Writer().PassByte(0);
     m_host.OnPassStart(path, 0, m_nPasses);
     std::int64_t nOffer = nLimit;
     for (;;) {
         CFileError error;
         std::int64_t nStored = 0;
-        if (WriteSpan(file, path, 0, nOffer, nByte, nStored, error)) {
+        if (WriteSpan(file, 0, nOffer, nByte, nStored, error)) {
             nLength = nStored;
             return FlushFile(file, path);
         }
@@ -194,7 +191,7 @@ bool CFreeSpaceFill::WriteFirstPass(IFileHandle& file, const std::string& path, 
 // at a time into that, until a round gains nothing.
 bool CFreeSpaceFill::TopUp(IFileHandle& file, const std::string& path, std::int64_t nLimit,
                            std::int64_t& nLength) {
-    const std::uint8_t nByte = WipePassByte(m_engine.m_nWipeMethod, 0);
+    const std::uint8_t nByte = m_engine.Writer().PassByte(0);
     const std::int64_t nBlock = std::max<std::int64_t>(m_start.m_nBlockBytes, 512);
     for (int nRound = 0; nRound < kTopUpRounds && nLength < nLimit && !Stopped(); ++nRound) {
         CFileError error;
@@ -204,9 +201,9 @@ bool CFreeSpaceFill::TopUp(IFileHandle& file, const std::string& path, std::int6
         error = CFileError();
         const std::int64_t nBefore = nLength;
         std::int64_t nStored = 1;
-        while (nStored > 0 && nLength < nLimit && !Stopped() &&
-               WriteSpan(file, path, nLength, std::min(nBlock, nLimit - nLength), nByte, nStored,
-                         error)) {
+        while (
+            nStored > 0 && nLength < nLimit && !Stopped() &&
+            WriteSpan(file, nLength, std::min(nBlock, nLimit - nLength), nByte, nStored, error)) {
             nLength += nStored;
         }
         if ((error.m_nCause != kCauseNone && !FullAnswer(error)) ||
@@ -229,8 +226,8 @@ bool CFreeSpaceFill::WriteLaterPasses(IFileHandle& file, const std::string& path
         m_host.OnPassStart(path, nPass, m_nPasses);
         CFileError error;
         std::int64_t nStored = 0;
-        const std::uint8_t nByte = WipePassByte(m_engine.m_nWipeMethod, nPass);
-        if (!WriteSpan(file, path, 0, nLength, nByte, nStored, error)) {
+        const std::uint8_t nByte = m_engine.Writer().PassByte(nPass);
+        if (!WriteSpan(file, 0, nLength, nByte, nStored, error)) {
             m_bFailed = true;
             m_engine.Fail(Quote(lines::kWriteFailed, path, error));
             return false;
@@ -242,36 +239,15 @@ bool CFreeSpaceFill::WriteLaterPasses(IFileHandle& file, const std::string& path
     return true;
 }
 
-// Writes `nBytes` of the pass from `nStart` in chunks, with an abort check before and a
-// progress step after each, write-back started every slice. True when all were written or the
-// run stopped; false with `error` when a write failed (`nStored` tells how far it got).
-bool CFreeSpaceFill::WriteSpan(IFileHandle& file, const std::string& path, std::int64_t nStart,
-                               std::int64_t nBytes, std::uint8_t nByte, std::int64_t& nStored,
-                               CFileError& error) {
-    (void)path;
+// Writes `nBytes` of the pass from `nStart` with the engine's writer, which asks before each
+// chunk whether the run stopped and reports each chunk to the progress. True when all were
+// written or the run stopped; false with `error` when a write failed (`nStored` tells how far
+// it got).
+bool CFreeSpaceFill::WriteSpan(IFileHandle& file, std::int64_t nStart, std::int64_t nBytes,
+                               std::uint8_t nByte, std::int64_t& nStored, CFileError& error) {
     nStored = 0;
-    if (!file.SeekTo(nStart, error)) {
-        return false;
-    }
-    std::int64_t nSinceFlush = 0;
-    while (nStored < nBytes && !Stopped()) {
-        const std::size_t nChunk = static_cast<std::size_t>(std::min<std::int64_t>(
-            static_cast<std::int64_t>(CWipeEngine::kChunkBytes), nBytes - nStored));
-        const std::uint8_t* pBytes = m_engine.FillChunk(m_chunk, nChunk, nByte);
-        if (!file.Write(pBytes, nChunk, error)) {
-            return false;
-        }
-        nStored += static_cast<std::int64_t>(nChunk);
-        nSinceFlush += static_cast<std::int64_t>(nChunk);
-        Step(static_cast<std::int64_t>(nChunk));
-        if (nSinceFlush >= CWipeEngine::kFlushSliceBytes && nStored < nBytes) {
-            if (!file.StartFlush(error)) {
-                return false;
-            }
-            nSinceFlush = 0;
-        }
-    }
-    return true;
+    return file.SeekTo(nStart, error) &&
+           m_engine.Writer().WriteSpan(file, nStart, nBytes, nByte, *this, nStored, error);
 }
 
 // True when `error` says the disk is full. fusefat answers a full disk with "access denied"

@@ -12,7 +12,7 @@
 
 namespace quorrel {
 
-class CFreeSpaceFill {
+class CFreeSpaceFill : private ISpanControl {
 public:
     // Bytes one fill file holds at most: below every file system's largest file (FAT: 4 GiB),
     // and short enough that a file's later passes start soon.
@@ -65,9 +65,13 @@ private:
     bool WriteLaterPasses(IFileHandle& file, const std::string& path, std::int64_t nLength);
     bool TopUp(IFileHandle& file, const std::string& path, std::int64_t nLimit,
                std::int64_t& nLength);
-    bool WriteSpan(IFileHandle& file, const std::string& path, std::int64_t nStart,
-                   std::int64_t nBytes, std::uint8_t nByte, std::int64_t& nStored,
-                   CFileError& error);
+    bool WriteSpan(IFileHandle& file, std::int64_t nStart, std::int64_t nBytes, std::uint8_t nByte,
+                   std::int64_t& nStored, CFileError& error);
+    bool StopBefore(std::int64_t nEnd) override {
+        (void)nEnd;
+        return Stopped();
+    }
+    void Wrote(std::int64_t nBytes) override { Step(nBytes); }
     bool FlushFile(IFileHandle& file, const std::string& path);
     void ReportUnreached();
     bool RemoveWork();
@@ -106,7 +110,6 @@ private:
     bool m_bAborted = false;
     bool m_bLeftoverStays = false;         // a leftover of this user's could not be removed
     std::set<std::string> m_foreignNamed;  // the lines about others' entries, each said once
-    std::vector<std::uint8_t> m_chunk;
 };
 
 // The free space a run can reach: the reserve too when this process may write it.

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "engine/FileRun.h"
+#include "engine/FileShredder.h"
 #include "engine/FreeSpaceFill.h"
 #include "engine/LogLines.h"
 #include "engine/WipeMethod.h"
@@ -148,7 +148,7 @@ bool CFreeSpaceFill::Open() {
     if (m_pKnown != nullptr && !StillDescribed()) {
         return false;
     }
-    m_nPasses = WipePassCount(m_engine.m_nWipeMethod);
+    m_nPasses = m_engine.Writer().PassCount();
     m_nRange = Reachable(m_start) * m_nPasses;
     return true;
 }

@@ -45,7 +45,7 @@ EWipeOutcome CWipeEngine::WipeListItem(const std::string& path) {
     }
     const bool bFolderOnly = EndsInSeparator(path);
     CFileError error;
-    IFolder* parent = m_listPaths.OpenParentOf(m_fs, path, error);
+    std::shared_ptr<IFolder> parent = m_listPaths.OpenParentOf(m_fs, path, error);
     CDirEntry entry;
     std::vector<CDirEntry> matches;
     EWipeOutcome outcome = EWipeOutcome::Failed;
@@ -87,7 +87,7 @@ EWipeOutcome CWipeEngine::WipeNamed(IFolder& parent, const CDirEntry& entry,
     // A folder the system keeps for itself (a bin) is only overwritten, never removed.
     const EWipeMode mode =
         (entry.m_attributes & kAttrSystem) != 0 ? EWipeMode::RecycleBin : EWipeMode::Normal;
-    const int nWarnings = m_nWarnings;
+    const int nWarnings = m_log.WarningCount();
     return WalkOutcome(WalkFolder(parent, entry, shown, mode), nWarnings);
 }
 
@@ -102,7 +102,7 @@ EWipeOutcome CWipeEngine::WipeMatches(IFolder& parent, const std::vector<CDirEnt
     EWipeOutcome worst = EWipeOutcome::Destroyed;
     for (std::size_t i = 0; i < matches.size(); ++i) {
         if (i > 0 && m_host.IsAborted()) {
-            m_bAborted = true;
+            m_log.NoteAborted();
             return EWipeOutcome::Aborted;
         }
         const std::string matchShown = head + matches[i].m_strName + tail;

@@ -2,19 +2,20 @@
 
 namespace quorrel {
 
-IFolder* CListPaths::OpenParentOf(IFileSystem& fs, const std::string& path, CFileError& error) {
+std::shared_ptr<IFolder> CListPaths::OpenParentOf(IFileSystem& fs, const std::string& path,
+                                                  CFileError& error) {
     const std::string folder = ParentFolder(path);
     const std::string name = LastPathPart(path);
     // A path without a last part of its own is refused by the open, as always.
     if (m_folder && folder == m_strFolder && !name.empty() && !IsDotName(name) &&
         fs.LeadsToFolder(folder, *m_folder)) {
-        return m_folder.get();
+        return m_folder;
     }
     m_folder.reset();
     std::string ignored;
     m_folder = fs.OpenParentOf(path, ignored, error);
     m_strFolder = m_folder ? folder : std::string();
-    return m_folder.get();
+    return m_folder;
 }
 
 std::string CListPaths::FullPath(const std::string& path) {

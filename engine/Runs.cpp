@@ -1,5 +1,7 @@
 #include "engine/Runs.h"
 
+#include <deque>
+
 #include "engine/LogLines.h"
 #include "engine/WipeMethod.h"
 
@@ -18,13 +20,32 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
     host.AddLine(lines::ListBanner(MethodName(engine)));
     engine.ForgetShredded();
     const std::int64_t nStart = engine.Now();
-    int nRow = list.GetNextSelected(-1);
     host.BeginRun();
     list.HoldRemovals();
     bool bAborted = false;
     EWipeOutcome last = EWipeOutcome::Destroyed;
-    while (nRow != -1) {
+    // The rows handed over and not yet done, in order; a row done leaves the list or is
+    // deselected, and the rows below it move up. The search for the next row goes on after
+    // nAfter, the last row handed over: every selected row above it is handed over already.
+    std::deque<int> inFlight;
+    int nAfter = -1;
+    const auto Done = [&](EWipeOutcome outcome) {
+        const int nDone = inFlight.front();
+        inFlight.pop_front();
+        last = outcome;
+        if (!IsRemoved(outcome)) {
+            list.SetSelected(nDone, false);
+            return;
+        }
+        list.DeleteItem(nDone);
+        for (int& nRow : inFlight) {
+            nRow -= nRow > nDone ? 1 : 0;
+        }
+        nAfter -= nAfter >= nDone ? 1 : 0;
+    };
+    for (int nRow = list.GetNextSelected(-1); nRow != -1; nRow = list.GetNextSelected(nAfter)) {
         if (host.IsAborted()) {
+            engine.FinishListItems();  // the rows in flight stop at their next chunk
             bAborted = true;
             engine.NoteAborted();
             if (last != EWipeOutcome::Aborted) {  // Cancel came between two rows: say so
@@ -32,17 +53,11 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
             }
             break;
         }
-        // Every row above nRow is deleted or deselected, so the next selected row is the
-        // first one at or after nRow: the search goes on from there, not from the top.
-        last = engine.WipeListItem(list.GetItemPath(nRow));
-        if (IsRemoved(last)) {
-            list.DeleteItem(nRow);
-            nRow = list.GetNextSelected(nRow - 1);
-        } else {
-            list.SetSelected(nRow, false);
-            nRow = list.GetNextSelected(nRow);
-        }
+        inFlight.push_back(nRow);
+        nAfter = nRow;
+        engine.WipeListItemThen(list.GetItemPath(nRow), Done);
     }
+    engine.FinishListItems();
     list.FinishRemovals();
     engine.ForgetShredded();  // no folder of the list stays open after the run
     host.EndRun();

@@ -8,74 +8,66 @@
 #include <string>
 #include <vector>
 
-#include "engine/CrtRandom.h"
+#include "engine/FileShredder.h"
+#include "engine/FilesInFlight.h"
+#include "engine/FolderWalk.h"
 #include "engine/ListPaths.h"
-#include "engine/RandomChunks.h"
-#include "engine/RunHost.h"
+#include "engine/PassWriter.h"
+#include "engine/RunLog.h"
 #include "platform/FileSystem.h"
 
 namespace quorrel {
 
-// How an entry is shredded: normal mode destroys it (overwrite, truncate, random name,
-// delete); recycle-bin mode only overwrites it in place, for the bin's own emptying to remove.
-enum class EWipeMode { Normal, RecycleBin };
-
-// What became of an entry, or of a whole run.
-enum class EWipeOutcome {
-    Destroyed,          // overwritten where it lay and removed (recycle-bin mode: overwritten)
-    RemovedNotInPlace,  // removed, but old copies of its contents may remain on the disk
-    Failed,             // not destroyed; a "* " line says why
-    Aborted,            // the user stopped it
-};
-
-// True when the entry is gone from where it was (recycle-bin mode: overwritten).
-inline bool IsRemoved(EWipeOutcome outcome) {
-    return outcome == EWipeOutcome::Destroyed || outcome == EWipeOutcome::RemovedNotInPlace;
-}
-
 // The engine a window (or the terminal) keeps for its whole life: it owns the generator, whose
 // sequence runs on from one file to the next, and the current overwrite method.
-class CWipeEngine {
+class CWipeEngine : private IFileSink {
 public:
-    // Bytes written per write call. Passes are written in chunks of this size with the same
-    // byte sequence a byte-by-byte write would give.
-    static constexpr std::size_t kChunkBytes = 256 * 1024;
-    // Bytes written between two flushes inside a pass, so that no single flush keeps the
-    // window from repainting for long (a few slices are in write-back at a time).
-    static constexpr std::int64_t kFlushSliceBytes = 4 * 1024 * 1024;
-    // Bytes cut per step of the truncation: freeing a large file's blocks in one call can keep
-    // the window from painting for a noticeable fraction of a second.
-    static constexpr std::int64_t kTruncateStepBytes = 64 * 1024 * 1024;
-    // Random names tried before a rename gives up: a name already taken is skipped.
-    static constexpr int kRandomNameTries = 16;
-    // Folders of a walk held open at once; deeper ones are reached again from below.
-    static constexpr std::size_t kMaxOpenFolders = 64;
+    // Bytes per write call, see CPassWriter.
+    static constexpr std::size_t kChunkBytes = CPassWriter::kChunkBytes;
+    static constexpr std::int64_t kFlushSliceBytes = CPassWriter::kFlushSliceBytes;
+    static constexpr std::int64_t kTruncateStepBytes = CFileShredder::kTruncateStepBytes;
+    static constexpr std::size_t kMaxOpenFolders = CFolderWalk::kMaxOpenFolders;
+    // Files in flight for the terminal and the window unless the user chooses: enough for a
+    // flash stick's flush waits to overlap, few enough to cost nothing on a fast disk.
+    static constexpr int kDefaultFilesInFlight = 8;
 
     CWipeEngine(IFileSystem& fileSystem, IRunHost& host);
 
     // The overwrite method every later file is shredded with (any value; see WipeMethod.h).
-    void SetWipeMethod(int nMethod) { m_nWipeMethod = nMethod; }
-    int GetWipeMethod() const { return m_nWipeMethod; }
+    void SetWipeMethod(int nMethod) { m_writer.SetWipeMethod(nMethod); }
+    int GetWipeMethod() const { return m_writer.GetWipeMethod(); }
     // Whether every file is read back from the medium after its last pass and compared with
     // what that pass wrote.
     void SetVerify(bool bVerify) { m_bVerify = bVerify; }
+    // How many files of a folder a walk shreds at once (1: one after another), as far as the
+    // file system allows; the log is the same either way. `bOnlyWhenFilesWait`: each walk
+    // begins with one file at a time and puts several in flight once files turn out to wait
+    // for their device (a stick, a card, a hard disk); on media where flushes cost nothing,
+    // other threads would only cost time. See kDefaultFilesInFlight.
+    void SetFilesInFlight(int nFiles, bool bOnlyWhenFilesWait = false) {
+        m_nFilesInFlight = nFiles < 1 ? 1 : nFiles;
+        m_bOnlyWhenFilesWait = bOnlyWhenFilesWait;
+    }
+    int GetFilesInFlight() const { return m_nFilesInFlight; }
     // The clock (whole seconds since 1970) used to reseed the random method and time runs.
-    void SetClock(std::function<std::int64_t()> clock) { m_clock = std::move(clock); }
-    std::int64_t Now() const { return m_clock(); }
-    CCrtRandom& Random() { return m_random; }
+    void SetClock(std::function<std::int64_t()> clock) { m_writer.SetClock(std::move(clock)); }
+    std::int64_t Now() const { return m_writer.Now(); }
+    CCrtRandom& Random() { return m_writer.Random(); }
+    // The method, generator and chunk loop every pass is written with.
+    CPassWriter& Writer() { return m_writer; }
     IRunHost& Host() { return m_host; }
     IFileSystem& Files() { return m_fs; }
     // How many failure lines ("* ...") the engine has written since it was made.
-    int FailureCount() const { return m_nFailures; }
+    int FailureCount() const { return m_log.FailureCount(); }
     // How many files were removed, but may have left copies of their contents on the disk
     // (copy-on-write file system, shared data, changed while shredded).
-    int WarningCount() const { return m_nWarnings; }
+    int WarningCount() const { return m_log.WarningCount(); }
     // What everything since the engine was made came to: aborted when the user stopped a
     // file or a walk; else failed when any line reported a failure; else removed-not-in-place
     // when any warning was given; else destroyed. quorrel-shred's exit status follows it.
-    EWipeOutcome RunOutcome() const;
+    EWipeOutcome RunOutcome() const { return m_log.Outcome(); }
     // Notes that the user stopped the run (the runs call it when they end early).
-    void NoteAborted() { m_bAborted = true; }
+    void NoteAborted() { m_log.NoteAborted(); }
 
     // Destroys one file: overwrites it with every pass of the method, then (normal mode)
     // truncates it, renames it to a random name in its own folder and deletes it. In
@@ -98,6 +90,14 @@ public:
     // folder before it; runs of separators are shown as one.
     EWipeOutcome WipeListItem(const std::string& path);
 
+    // Shreds the list entry `path` as WipeListItem() does and tells `then` its outcome, on this
+    // thread. A file named as it is may still be in flight when this returns, beside the ones
+    // handed over before it: `then` is told later (during a later call, or FinishListItems()),
+    // always in the order the entries were given. Anything else waits for those files first.
+    void WipeListItemThen(const std::string& path, std::function<void(EWipeOutcome)> then);
+    // Waits for every list entry still in flight, telling each one's outcome.
+    void FinishListItems();
+
     // Forgets which entries the list entries so far destroyed, and closes the folder kept from
     // the last one: a new list run begins, or one has ended. Within a run, an entry named
     // again after it was destroyed (or one inside a folder destroyed before) is said to be
@@ -118,68 +118,35 @@ public:
     std::unique_ptr<IFolder> OpenFolderPath(const std::string& path, bool& bExists);
 
     // Appends a failure line to the log and counts it.
-    void Fail(const std::string& line);
+    void Fail(const std::string& line) { m_log.Fail(line); }
     // Appends a warning line (data may remain on the disk) and counts it.
-    void Warn(const std::string& line);
+    void Warn(const std::string& line) { m_log.Warn(line); }
 
 private:
-    friend class CFreeSpaceFill;  // fills free space with the passes files get
-    struct CWalkFrame;
-    struct CFileRun;
-
     EWipeOutcome WipeNamed(IFolder& parent, const CDirEntry& entry, const std::string& path,
                            const std::string& shown, bool bFolderOnly);
     EWipeOutcome WipeMatches(IFolder& parent, const std::vector<CDirEntry>& matches,
                              const std::string& shown, bool bFolderOnly);
     EWipeOutcome NothingNamed(const std::string& path, const std::string& shown);
+    bool FindListedFile(const std::string& path, std::shared_ptr<IFolder>& parent,
+                        CDirEntry& entry);
     void NoteShredded(const std::string& shown);
     EWipeOutcome WipeFileEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
-                               EWipeMode mode, bool bWalked = false);
-    EWipeOutcome WipeAcceptedEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
-                                   EWipeMode mode);
-    bool GainedOtherNames(CFileRun& run);
-    EWipeOutcome WalkOutcome(bool bWalked, int nWarningsBefore) const;
-    EWipeOutcome OverwriteAndFinish(IFolder& folder, const CDirEntry& entry,
-                                    const std::string& path, EWipeMode mode);
-    bool RefuseEntry(IFolder& folder, const CDirEntry& entry, const std::string& path);
-    bool PrepareNormalMode(IFolder& folder, const CDirEntry& entry, const std::string& path);
-    EWipeOutcome RenameAndDelete(IFolder& folder, const CDirEntry& entry, const std::string& path,
-                                 bool bChanged);
-    bool OverwriteFile(CFileRun& run);
-    bool WritePass(CFileRun& run, int nPass, CFileError& error);
-    bool CheckUnchanged(CFileRun& run);
-    bool IsCutShort(CFileRun& run, std::int64_t nEnd);
-    bool VerifyLastPass(CFileRun& run);
-    const std::uint8_t* FillChunk(std::vector<std::uint8_t>& chunk, std::size_t nBytes,
-                                  std::uint8_t nByte);
-    EWipeOutcome FinishFile(CFileRun& run, EWipeMode mode);
-    bool TruncateInSteps(IFileHandle& file, std::int64_t nLength, CFileError& error);
-    void WarnAboutCopies(CFileRun& run);
-    EWipeOutcome LeaveInLowerLayer(IFolder& folder, const CDirEntry& entry, const std::string& path,
-                                   EWipeMode mode);
-    std::string RandomName();
-
-    struct CWalk;
+                               EWipeMode mode);
     bool WalkFolder(IFolder& parent, const CDirEntry& entry, const std::string& path,
                     EWipeMode mode);
-    bool EnterFolder(CWalk& walk, CWalkFrame& frame);
-    bool StepWalk(CWalk& walk);
-    bool LeaveFolder(CWalk& walk);
-    void BoundOpenFolders(CWalk& walk);
-    void RestoreWalkModes(CWalk& walk);
-    bool IsOtherMount(const IFolder& folder, const CDirEntry& entry) const;
-    bool RefusePseudo(IFolder& folder, const std::string& path);
+    EWipeOutcome WalkOutcome(bool bWalked, int nWarningsBefore) const;
+    void ShredFile(IFolder& folder, const CDirEntry& entry, const std::string& path,
+                   EWipeMode mode) override;
 
     IFileSystem& m_fs;
     IRunHost& m_host;
-    CCrtRandom m_random;
-    CRandomChunks m_randomChunks;  // the random method's bytes, drawn through m_random
-    int m_nWipeMethod = 0;
+    CRunLog m_log;
+    CPassWriter m_writer;
     bool m_bVerify = false;
-    int m_nFailures = 0;
-    int m_nWarnings = 0;
-    bool m_bAborted = false;
-    std::function<std::int64_t()> m_clock;
+    int m_nFilesInFlight = 1;
+    bool m_bOnlyWhenFilesWait = false;
+    std::unique_ptr<CFilesInFlight> m_listInFlight;  // a list run's files in flight
     // The full paths of the entries the list run destroyed so far, with what the log called them.
     std::map<std::string, std::string> m_shredded;
     CListPaths m_listPaths;  // the folder the last list entry was found in

@@ -276,6 +276,9 @@ public:
         (void)folder;
         return false;
     }
+    // How many files of one folder may be shredded at once through this layer: its folders
+    // and files may then be used from that many threads together. 1 where they may not.
+    virtual int MaxFilesInFlight() const { return 1; }
 };
 
 // The file system of the machine this program runs on.

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 
+#include "engine/WipeEngine.h"
 #include "platform/Settings.h"
 
 namespace quorrel {
@@ -22,6 +23,11 @@ bool FromText(const QString& text, int& nMethod) {
 int& WipeMethod() {
     static int nWipeMethod = 0;
     return nWipeMethod;
+}
+
+int& FilesInFlight() {
+    static int nFiles = CWipeEngine::kDefaultFilesInFlight;
+    return nFiles;
 }
 
 std::unique_ptr<QSettings> OpenProfile() {

@@ -11,6 +11,11 @@ namespace quorrel {
 // by the Options dialog closed with OK. Any value may stand here (see WipeMethod.h).
 int& WipeMethod();
 
+// The process-wide number of files of a folder a run shreds at once (1: one after another);
+// read by every run as it starts. Not stored: a run one file at a time is for tests that must
+// know which file a Cancel lands in.
+int& FilesInFlight();
+
 // The profile: the settings object of the system's own format, an INI file
 // $XDG_CONFIG_HOME/Tellmoor/Quorrel.conf here (the registry key HKCU\Software\Tellmoor\Quorrel
 // on Windows). Default-constructed settings objects reach the same place once InitInstance has

@@ -54,8 +54,10 @@ CAbortDlg& CMainFrame::AbortDialog() const {
 }
 
 // The engine, told the method chosen now: Options may have changed it since the last run.
+// Every run starts here.
 CWipeEngine& CMainFrame::Engine() {
     m_pEngine->SetWipeMethod(WipeMethod());
+    m_pEngine->SetFilesInFlight(FilesInFlight(), true);
     return *m_pEngine;
 }
 

@@ -11,6 +11,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "platform/posix/PosixFd.h"
@@ -107,6 +110,7 @@ public:
     CFileId GetId() const override { return m_id; }
     std::uint64_t GetMount() const override { return m_nMount; }
     CVolumeFacts GetVolume() override {
+        std::lock_guard<std::mutex> guard(m_lock);
         if (!m_bVolumeKnown) {  // asked for every file of the folder
             m_volume = VolumeOf(m_fd.Get());
             m_bVolumeKnown = true;
@@ -181,7 +185,7 @@ public:
 
     bool SetReadOnlyAndCheckSharing(const CDirEntry& listed, std::uint32_t attributes,
                                     CFileError& error) override {
-        m_held.Reset();
+        ResetHeld();
         struct stat st {};
         CFd bare(OpenListed(m_fd.Get(), listed, st));
         if (bare.Get() < 0) {
@@ -216,7 +220,7 @@ public:
     }
 
     bool SetAttributes(const CDirEntry& listed, std::uint32_t attributes) override {
-        m_held.Reset();
+        ResetHeld();
         struct stat st {};
         CFd bare(OpenListed(m_fd.Get(), listed, st));
         CFileError ignored;
@@ -238,7 +242,7 @@ public:
     std::unique_ptr<IFileHandle> OpenForWrite(const CDirEntry& listed,
                                               const std::string& displayPath,
                                               CFileError& error) override {
-        if (m_held.Get() >= 0) {
+        {
             std::unique_ptr<IFileHandle> held = TakeHeld(listed, displayPath);
             if (held) {
                 return held;
@@ -270,7 +274,7 @@ public:
     }
 
     bool Rename(const std::string& from, const std::string& to, CFileError& error) override {
-        m_held.Reset();
+        ResetHeld();
         const int dirFd = m_fd.Get();
         if (::renameat2(dirFd, from.c_str(), dirFd, to.c_str(), RENAME_NOREPLACE) == 0) {
             return true;
@@ -283,7 +287,7 @@ public:
     }
 
     bool Delete(const std::string& name, CFileError& error) override {
-        m_held.Reset();
+        ResetHeld();
         if (::unlinkat(m_fd.Get(), name.c_str(), 0) != 0) {
             error = ErrnoError(errno);
             return false;
@@ -292,7 +296,7 @@ public:
     }
 
     bool RenameListed(const CDirEntry& listed, const std::string& to, CFileError& error) override {
-        m_held.Reset();
+        ResetHeld();
         if (!IsListedAt(m_fd.Get(), listed.m_strName, listed)) {
             error = ErrnoError(NotListedReason(m_fd.Get(), listed.m_strName));
             return false;
@@ -312,7 +316,7 @@ public:
 
     bool DeleteListed(const CDirEntry& listed, const std::string& name,
                       CFileError& error) override {
-        m_held.Reset();
+        ResetHeld();
         if (!IsListedAt(m_fd.Get(), name, listed)) {
             error = ErrnoError(NotListedReason(m_fd.Get(), name));
             return false;
@@ -355,6 +359,18 @@ public:
     }
 
 private:
+    struct CHeld {
+        CFd fd;
+        std::string strName;
+        CFileId id;
+    };
+
+    // Lets go of the file this thread's last sharing check kept.
+    void ResetHeld() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_held.erase(std::this_thread::get_id());
+    }
+
     // The sharing check of a plain file that is to be written: opens it for writing through
     // the checked reference `bareFd` and takes the exclusive lock the write open takes. When
     // both succeed the open file is kept for OpenForWrite() of the same entry, which follows,
@@ -370,9 +386,8 @@ private:
         if (fd.Get() < 0 || CheckNoOtherLock(fd.Get(), true) != 0) {
             return false;
         }
-        m_held = std::move(fd);
-        m_strHeldName = listed.m_strName;
-        m_heldId = listed.m_id;
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_held[std::this_thread::get_id()] = CHeld{std::move(fd), listed.m_strName, listed.m_id};
         return true;
     }
 
@@ -381,9 +396,19 @@ private:
     // OpenForWrite() requires; null otherwise, the kept file let go, for the caller to open and
     // check the entry afresh.
     std::unique_ptr<IFileHandle> TakeHeld(const CDirEntry& listed, const std::string& displayPath) {
-        CFd fd = std::move(m_held);
+        CHeld held;
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            const auto found = m_held.find(std::this_thread::get_id());
+            if (found == m_held.end()) {
+                return nullptr;
+            }
+            held = std::move(found->second);
+            m_held.erase(found);
+        }
+        CFd& fd = held.fd;
         struct stat st {};
-        if (listed.m_strName != m_strHeldName || listed.m_id != m_heldId ||
+        if (listed.m_strName != held.strName || listed.m_id != held.id ||
             ::fstatat(m_fd.Get(), listed.m_strName.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
             !IsSameEntry(st, listed) || !S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) == 0) {
             return nullptr;
@@ -456,9 +481,10 @@ private:
     std::uint64_t m_nMount;
     bool m_bVolumeKnown = false;
     CVolumeFacts m_volume;
-    CFd m_held;  // the file the last sharing check opened for writing, if any
-    std::string m_strHeldName;
-    CFileId m_heldId;
+    // The file the last sharing check opened for writing, per thread: several files of the
+    // folder may be shredded at once, each by its own thread.
+    std::map<std::thread::id, CHeld> m_held;
+    std::mutex m_lock;  // guards m_held and the volume facts
 };
 
 }  // namespace

@@ -35,6 +35,10 @@ _quorrel_shred() {
             COMPREPLY=($(compgen -W '0 1 2 3' -- "$cur"))
             return 0
             ;;
+        --jobs)
+            COMPREPLY=($(compgen -W '1 2 4 8 16' -- "$cur"))
+            return 0
+            ;;
         --folder | --free-space)
             _quorrel_shred_paths -d "$cur"
             return 0
@@ -42,7 +46,7 @@ _quorrel_shred() {
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--method --folder --free-space --recycle-bin --verify --yes --help
+        COMPREPLY=($(compgen -W '--method --jobs --folder --free-space --recycle-bin --verify --yes --help
                                 --version --' -- "$cur"))
         return 0
     fi

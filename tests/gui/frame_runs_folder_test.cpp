@@ -118,6 +118,7 @@ void CFrameRunsFolderTest::initTestCase() {
 void CFrameRunsFolderTest::init() {
     quorrel_test::ClearProfile(m_config);
     WipeMethod() = 0;
+    FilesInFlight() = CWipeEngine::kDefaultFilesInFlight;
     m_pFrame = quorrel_test::MakeFrame();
     QVERIFY(m_pFrame);
     m_nLogStart = m_pFrame->OutputBar().LogList().count();
@@ -283,6 +284,7 @@ void CFrameRunsFolderTest::wipeFolderCancelledWritesItsErrorLine() {
     QVERIFY(QDir().mkpath(QFile::decodeName(folder)));
     QVERIFY(MakeFile(a, 8 * 1024 * 1024));
     QVERIFY(MakeFile(b, 8 * 1024 * 1024));
+    FilesInFlight() = 1;  // the Cancel lands in the first file's pass, before the second begins
     QString firstFile;
     QObject context;
     CLogWatch watch(m_pFrame->OutputBar(), [&](const QString& line) {

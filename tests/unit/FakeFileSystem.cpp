@@ -70,6 +70,7 @@ public:
                (!m_real || m_real->StartFlush(error));
     }
     bool Flush(CFileError& error) override {
+        m_owner.NotifyFlush(m_strFullPath);
         m_owner.Record("flush");
         m_bPassEnded = true;
         return !m_owner.Fires(EFileOp::Flush, m_strFullPath, error) &&
@@ -292,21 +293,25 @@ private:
 }  // namespace
 
 void CFakeFileSystem::FailOn(EFileOp op, int nCause, int nCall) {
+    const std::lock_guard<std::mutex> guard(m_lock);
     m_faults[op] = CFault{nCause, m_calls[op] + nCall};
 }
 
 void CFakeFileSystem::FillDiskOn(int nCall, std::size_t nBytesStored, int nOsError) {
+    const std::lock_guard<std::mutex> guard(m_lock);
     m_nDiskFullCall = m_calls[EFileOp::Write] + nCall;
     m_nDiskFullBytes = nBytesStored;
     m_nDiskFullErrno = nOsError;
 }
 
 void CFakeFileSystem::StayFullFrom(int nCall, int nOsError) {
+    const std::lock_guard<std::mutex> guard(m_lock);
     m_nFullFromCall = m_calls[EFileOp::Write] + nCall;
     m_nDiskFullErrno = nOsError;
 }
 
 bool CFakeFileSystem::SpaceFires(CVolumeSpace& space) {
+    const std::lock_guard<std::mutex> guard(m_lock);
     if (m_spaces.empty()) {
         return false;
     }
@@ -318,19 +323,23 @@ bool CFakeFileSystem::SpaceFires(CVolumeSpace& space) {
 }
 
 void CFakeFileSystem::LieOnWrite(int nCall) {
+    const std::lock_guard<std::mutex> guard(m_lock);
     m_nLieCall = m_calls[EFileOp::Write] + nCall;
 }
 
 void CFakeFileSystem::AddAttributes(const std::string& path, std::uint32_t attributes) {
+    const std::lock_guard<std::mutex> guard(m_lock);
     m_extraAttributes[path] |= attributes;
 }
 
 int CFakeFileSystem::CallCount(EFileOp op) const {
+    const std::lock_guard<std::mutex> guard(m_lock);
     const auto found = m_calls.find(op);
     return found == m_calls.end() ? 0 : found->second;
 }
 
 bool CFakeFileSystem::Fires(EFileOp op, const std::string& name, CFileError& error) {
+    const std::lock_guard<std::mutex> guard(m_lock);
     const int nCall = ++m_calls[op];
     const auto found = m_faults.find(op);
     if (found == m_faults.end() || found->second.nCall != nCall) {
@@ -342,6 +351,7 @@ bool CFakeFileSystem::Fires(EFileOp op, const std::string& name, CFileError& err
 }
 
 bool CFakeFileSystem::DiskFullFires(std::size_t& nBytesStored, int& nOsError) {
+    const std::lock_guard<std::mutex> guard(m_lock);
     if (m_nFullFromCall != 0 && m_calls[EFileOp::Write] >= m_nFullFromCall) {
         nBytesStored = 0;
         nOsError = m_nDiskFullErrno;
@@ -357,6 +367,7 @@ bool CFakeFileSystem::DiskFullFires(std::size_t& nBytesStored, int& nOsError) {
 }
 
 bool CFakeFileSystem::LieFires() {
+    const std::lock_guard<std::mutex> guard(m_lock);
     if (m_nLieCall == 0 || m_calls[EFileOp::Write] != m_nLieCall) {
         return false;
     }
@@ -371,6 +382,7 @@ CVolumeFacts CFakeFileSystem::VolumeOver(CVolumeFacts real) const {
 }
 
 std::uint32_t CFakeFileSystem::ExtraAttributes(const std::string& path) const {
+    const std::lock_guard<std::mutex> guard(m_lock);
     const auto extra = m_extraAttributes.find(path);
     return extra == m_extraAttributes.end() ? 0 : extra->second;
 }
@@ -387,7 +399,19 @@ void CFakeFileSystem::NotifyNameChange(const std::string& path) const {
     }
 }
 
+void CFakeFileSystem::NotifyFlush(const std::string& path) const {
+    if (m_beforeFlush) {
+        m_beforeFlush(path);
+    }
+}
+
+void CFakeFileSystem::Record(const char* event) {
+    const std::lock_guard<std::mutex> guard(m_lock);
+    m_events.emplace_back(event);
+}
+
 void CFakeFileSystem::RecordWrite(const void* pData, std::size_t nBytes) {
+    const std::lock_guard<std::mutex> guard(m_lock);
     if (m_events.empty() || m_events.back() != "write") {
         m_events.emplace_back("write");
     }
@@ -400,6 +424,7 @@ void CFakeFileSystem::RecordWrite(const void* pData, std::size_t nBytes) {
 }
 
 void CFakeFileSystem::StartPass() {
+    const std::lock_guard<std::mutex> guard(m_lock);
     m_passes.emplace_back();
     m_passBytes.push_back(0);
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -89,6 +90,18 @@ public:
     void BeforeNameChange(std::function<void(const std::string&)> hook) {
         m_beforeNameChange = std::move(hook);
     }
+    // Called with the file's full path just before each flush that ends a pass, outside the
+    // fake's lock: a test holds one file's flush back here while others go on.
+    void BeforeFlush(std::function<void(const std::string&)> hook) {
+        m_beforeFlush = std::move(hook);
+    }
+    // From now on the engine may shred several files at once through the fake (as many as the
+    // real layer allows); until then one at a time, so that counted faults hit a known file.
+    void AllowFilesInFlight() { m_bFilesInFlight = true; }
+    int MaxFilesInFlight() const override {
+        return m_bFilesInFlight ? m_real.MaxFilesInFlight() : 1;
+    }
+
     // How many calls of `op` were made so far.
     int CallCount(EFileOp op) const;
 
@@ -126,12 +139,13 @@ public:
     // The hooks' calls, if a test set them.
     void NotifyOpen(const std::string& path) const;
     void NotifyNameChange(const std::string& path) const;
+    void NotifyFlush(const std::string& path) const;
     // `real`, or the volume a test pretends; one that pretends shared data can share it.
     CVolumeFacts VolumeOver(CVolumeFacts real) const;
     bool SharedData() const { return m_bSharedData; }
     // Records a call; a write adds `nBytes` to the pass under way, and its bytes when `pData`
     // is given. A pass is started by StartPass().
-    void Record(const char* event) { m_events.emplace_back(event); }
+    void Record(const char* event);
     void RecordWrite(const void* pData, std::size_t nBytes);
     void StartPass();
 
@@ -161,6 +175,10 @@ private:
     bool m_bKeepPassBytes = false;
     std::function<void(const std::string&)> m_beforeOpen;
     std::function<void(const std::string&)> m_beforeNameChange;
+    std::function<void(const std::string&)> m_beforeFlush;
+    bool m_bFilesInFlight = false;
+    // The counts and records are shared by files shredded at once.
+    mutable std::mutex m_lock;
 };
 
 }  // namespace quorrel::test

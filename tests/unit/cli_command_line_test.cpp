@@ -80,7 +80,9 @@ TEST(CliCommandLine, HelpNeedsNothingElse) {
         EXPECT_TRUE(parsed.options.bHelp);
     }
     const std::string usage = ShredUsage();
-    EXPECT_EQ(usage.rfind("Usage: quorrel-shred [--method N] [--verify] [--yes] PATH...\n", 0), 0u);
+    EXPECT_EQ(
+        usage.rfind("Usage: quorrel-shred [--method N] [--jobs N] [--verify] [--yes] PATH...\n", 0),
+        0u);
     EXPECT_NE(usage.find("--folder DIR"), std::string::npos);
     // what overwriting gives on flash, and what to do instead
     EXPECT_NE(usage.find("Encrypt the whole disk"), std::string::npos);

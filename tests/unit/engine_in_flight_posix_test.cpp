@@ -1,0 +1,231 @@
+// Several files of a folder shredded at once: the log as one at a time would write it, Cancel
+// reaching every file in flight, and descriptors bounded by the files in flight.
+#include <dirent.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "engine/LogLines.h"
+#include "engine/WipeEngine.h"
+#include "tests/unit/FakeFileSystem.h"
+#include "tests/unit/TestSupport.h"
+
+namespace quorrel::test {
+namespace {
+
+constexpr int kInFlight = 4;
+
+// The names of `folder`'s entries in the order a walk meets them.
+std::vector<std::string> WalkOrder(const std::string& folder) {
+    CFileError error;
+    std::unique_ptr<IFolder> opened = SystemFileSystem().OpenFolder(folder, error);
+    std::vector<CDirEntry> entries;
+    std::vector<std::string> names;
+    if (opened && opened->List(entries, error)) {
+        for (const CDirEntry& entry : entries) {
+            names.push_back(entry.m_strName);
+        }
+    }
+    return names;
+}
+
+// The host of these tests: Cancel can be pressed from any thread, and counts how often the
+// run was told so.
+class CPressableHost : public CRecordingHost {
+public:
+    bool IsAborted() override {
+        if (m_bPressed) {
+            ++m_nToldAborted;
+            return true;
+        }
+        return CRecordingHost::IsAborted();
+    }
+    std::atomic<bool> m_bPressed{false};
+    std::atomic<int> m_nToldAborted{0};
+};
+
+class InFlightTest : public ::testing::Test {
+protected:
+    InFlightTest() : m_engine(m_files, m_host) {
+        m_files.AllowFilesInFlight();
+        m_engine.SetFilesInFlight(kInFlight);
+        m_engine.SetWipeMethod(1);
+    }
+
+    // `nFiles` files of `nBytes` in the folder "d", and the order the walk will meet them in.
+    std::vector<std::string> MakeFiles(int nFiles, std::size_t nBytes) {
+        MakeFolder(m_dir / "d");
+        for (int i = 0; i < nFiles; ++i) {
+            WriteFile(m_dir / "d" / ("f" + std::to_string(i)), std::string(nBytes, 's'));
+        }
+        return WalkOrder(m_dir / "d");
+    }
+
+    CTempDir m_dir;
+    CFakeFileSystem m_files;
+    CPressableHost m_host;
+    CWipeEngine m_engine;
+};
+
+// The first file's flush is held back until three later files have flushed past it; one file
+// has a second name and is refused. The log still holds every file's lines together, in the
+// walk's order, and the refusal makes the run fail without stopping the others.
+TEST_F(InFlightTest, TheLogKeepsTheWalkOrderWhileFilesOvertakeEachOther) {
+    const std::vector<std::string> order = MakeFiles(8, 4096);
+    const std::string held = m_dir / "d" / order[0];
+    const std::string linked = m_dir / "d" / order[5];
+    ASSERT_EQ(::link(linked.c_str(), (m_dir / "other-name").c_str()), 0);
+    std::mutex lock;
+    std::condition_variable flushed;
+    std::set<std::string> others;
+    bool bOvertaken = false;
+    m_files.BeforeFlush([&](const std::string& path) {
+        std::unique_lock<std::mutex> guard(lock);
+        if (path != held) {
+            others.insert(path);
+            flushed.notify_all();
+            return;
+        }
+        bOvertaken =
+            flushed.wait_for(guard, std::chrono::seconds(20), [&] { return others.size() >= 3; });
+    });
+
+    EXPECT_TRUE(m_engine.WipeFolder(m_dir / "d", EWipeMode::Normal));
+
+    EXPECT_TRUE(bOvertaken) << "no later file was shredded while the first one waited";
+    std::vector<std::string> expected{lines::WipeingFolder(m_dir / "d")};
+    for (const std::string& name : order) {
+        const std::string path = m_dir / "d" / name;
+        if (path == linked) {
+            expected.push_back(lines::HardLinked(path, 2));
+            continue;
+        }
+        expected.push_back(lines::WipeingFile(path));
+        expected.push_back(lines::FileDeleted(path));
+    }
+    expected.push_back(lines::FolderNotRemoved(m_dir / "d"));
+    EXPECT_EQ(m_host.Lines(), expected);
+    EXPECT_EQ(m_engine.RunOutcome(), EWipeOutcome::Failed);
+    EXPECT_EQ(ListNames(m_dir / "d"), std::vector<std::string>{order[5]});
+    EXPECT_EQ(ReadFile(linked), std::string(4096, 's'));
+}
+
+// Cancel is pressed once four files are in flight, each at the end of its first pass: every
+// one stops there, keeps its length and gets its abort line, in the walk's order; the files
+// not yet begun are neither mentioned nor touched.
+TEST_F(InFlightTest, CancelStopsEveryFileInFlightAndNoneAfter) {
+    const std::string original(3 * CWipeEngine::kChunkBytes, 's');
+    const std::vector<std::string> order = MakeFiles(7, original.size());
+    std::mutex lock;
+    std::condition_variable arrived;
+    int nArrived = 0;
+    m_files.BeforeFlush([&](const std::string&) {
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            if (++nArrived == kInFlight) {
+                m_host.m_bPressed = true;
+                arrived.notify_all();
+            }
+            arrived.wait_for(guard, std::chrono::seconds(20),
+                             [&] { return m_host.m_bPressed.load(); });
+        }
+        // Told twice: the first answer is passed on to the files before the run asks again.
+        for (int i = 0; i < 2000 && m_host.m_nToldAborted < 2; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+
+    EXPECT_FALSE(m_engine.WipeFolder(m_dir / "d", EWipeMode::Normal));
+
+    std::vector<std::string> expected{lines::WipeingFolder(m_dir / "d")};
+    for (int i = 0; i < kInFlight; ++i) {
+        const std::string path = m_dir / "d" / order[static_cast<std::size_t>(i)];
+        expected.push_back(lines::WipeingFile(path));
+        expected.push_back(lines::FileAborted(path));
+        EXPECT_EQ(ReadFile(path), std::string(original.size(), '\0')) << path;
+    }
+    EXPECT_EQ(m_host.Lines(), expected);
+    for (std::size_t i = kInFlight; i < order.size(); ++i) {
+        EXPECT_EQ(ReadFile(m_dir / "d" / order[i]), original) << order[i];
+    }
+    EXPECT_EQ(m_engine.RunOutcome(), EWipeOutcome::Aborted);
+}
+
+// By default a walk begins one file at a time and puts files in flight once several in a row
+// have waited for their device (here each flush takes 3 ms, as on a stick).
+TEST_F(InFlightTest, FilesThatWaitForTheirDeviceAreOverlappedByDefault) {
+    m_engine.SetFilesInFlight(kInFlight, true);
+    const std::vector<std::string> order = MakeFiles(16, 4096);
+    std::atomic<int> nFlushing{0};
+    std::atomic<int> nMost{0};
+    m_files.BeforeFlush([&](const std::string&) {
+        const int nNow = ++nFlushing;
+        nMost = std::max(nMost.load(), nNow);
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        --nFlushing;
+    });
+
+    EXPECT_TRUE(m_engine.WipeFolder(m_dir / "d", EWipeMode::Normal));
+
+    EXPECT_GT(nMost.load(), 1);
+    EXPECT_EQ(m_host.Lines().size(), 2 * order.size() + 2);
+    EXPECT_EQ(m_host.Lines()[1], lines::WipeingFile(m_dir / "d" / order[0]));
+    EXPECT_EQ(m_host.Lines()[2 * order.size()], lines::FileDeleted(m_dir / "d" / order.back()));
+    EXPECT_FALSE(Exists(m_dir / "d"));
+}
+
+// The descriptors open at once: listing this process's own.
+int OpenDescriptors() {
+    int nOpen = 0;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (::readdir(dir) != nullptr) {
+            ++nOpen;
+        }
+        ::closedir(dir);
+    }
+    return nOpen;
+}
+
+// A host that looks at the open descriptors every thousandth line.
+class CCountingHost : public IRunHost {
+public:
+    void AddLine(const std::string&) override {
+        if (++m_nLines % 1000 == 0) {
+            m_nMostOpen = std::max(m_nMostOpen, OpenDescriptors());
+        }
+    }
+    bool IsAborted() override { return false; }
+    int m_nLines = 0;
+    int m_nMostOpen = 0;
+};
+
+// 100,000 files in one folder: the run never holds more descriptors than its files in flight
+// (a file and its read-back each) and a few of its own.
+TEST(InFlightScale, DescriptorsStayBoundedOverAHundredThousandFiles) {
+    CTempDir dir;
+    MakeFolder(dir / "d");
+    for (int i = 0; i < 100000; ++i) {
+        WriteFile(dir / "d" / std::to_string(i), "x");
+    }
+    CCountingHost host;
+    CWipeEngine engine(SystemFileSystem(), host);
+    engine.SetFilesInFlight(CWipeEngine::kDefaultFilesInFlight);
+    const int nBefore = OpenDescriptors();
+
+    EXPECT_TRUE(engine.WipeFolder(dir / "d", EWipeMode::Normal));
+
+    EXPECT_EQ(host.m_nLines, 2 * 100000 + 2);
+    EXPECT_GT(host.m_nMostOpen, 0);
+    EXPECT_LE(host.m_nMostOpen, nBefore + 2 * CWipeEngine::kDefaultFilesInFlight + 4);
+    EXPECT_FALSE(Exists(dir / "d"));
+}
+
+}  // namespace
+}  // namespace quorrel::test
