@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,26 @@ public:
     int m_nPasses = 0;
     int m_nRangesAfter = 0;
     std::function<void()> m_at;
+};
+
+// A list whose run calls `change` just before it asks for the row `path`: what another
+// process does between two entries, whichever way the run hands them over.
+class CChangeBeforePath final : public CRowList {
+public:
+    CChangeBeforePath(const std::vector<std::string>& paths, std::string path,
+                      std::function<void()> change)
+        : CRowList(paths), m_strPath(std::move(path)), m_change(std::move(change)) {}
+    std::string GetItemPath(int nRow) override {
+        std::string path = CRowList::GetItemPath(nRow);
+        if (path == m_strPath && m_change) {
+            std::exchange(m_change, nullptr)();
+        }
+        return path;
+    }
+
+private:
+    std::string m_strPath;
+    std::function<void()> m_change;
 };
 
 class TrustTest : public ::testing::Test {
@@ -370,41 +391,39 @@ TEST_F(TrustTest, AListEntryIsLookedForWhereItsPathLeadsNow) {
          },
          false},
     };
-    for (const CCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string folder = m_dir / (std::string("tree/") + c.name);
-        MakeFolder(folder);
-        WriteFile(folder / "a", "a");
-        WriteFile(folder / "b", "old");
-        std::vector<std::string> lines;
-        const bool bRan = RunInPrivateMounts(
-            m_dir.Path(),
-            [&](CRecordingHost& host) {
-                bool bChanged = false;
-                host.AbortWhen([&] {  // between the two entries
-                    if (!bChanged && !Exists(folder / "a")) {
-                        bChanged = true;
+    for (const int nFiles : {1, 8}) {  // one at a time, and files in flight
+        for (const CCase& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + ", files in flight: " + std::to_string(nFiles));
+            const std::string folder =
+                m_dir / ("tree/" + std::string(c.name) + "-" + std::to_string(nFiles));
+            MakeFolder(folder);
+            WriteFile(folder / "a", "a");
+            WriteFile(folder / "b", "old");
+            std::vector<std::string> lines;
+            const bool bRan = RunInPrivateMounts(
+                m_dir.Path(),
+                [&](CRecordingHost& host) {
+                    CChangeBeforePath list({folder / "a", folder / "b"}, folder / "b", [&] {
                         if (!c.change(folder)) {
                             ::_exit(81);
                         }
-                    }
-                    return false;
-                });
-                CWipeEngine engine(SystemFileSystem(), host);
-                CRowList list({folder / "a", folder / "b"});
-                RunWipeSelected(engine, list);
-            },
-            lines);
-        ASSERT_TRUE(bRan) << "no private mount namespace, or the change could not be made";
-        if (c.bShredded) {
-            EXPECT_FALSE(Exists(folder / "b"));
-            EXPECT_EQ(ReadFile(folder + "-moved/b"), "old");
-        } else {
-            EXPECT_EQ(ReadFile(folder / "b"), "old");
+                    });
+                    CWipeEngine engine(SystemFileSystem(), host);
+                    engine.SetFilesInFlight(nFiles);
+                    RunWipeSelected(engine, list);
+                },
+                lines);
+            ASSERT_TRUE(bRan) << "no private mount namespace, or the change could not be made";
             const std::string b = folder / "b";
-            EXPECT_TRUE(
-                HasLine(lines, "* Error opening file " + b + ": Access to " + b + " was denied."))
-                << ::testing::PrintToString(lines);
+            if (c.bShredded) {
+                EXPECT_FALSE(Exists(b));
+                EXPECT_EQ(ReadFile(folder + "-moved/b"), "old");
+            } else {
+                EXPECT_EQ(ReadFile(b), "old");
+                EXPECT_TRUE(HasLine(
+                    lines, "* Error opening file " + b + ": Access to " + b + " was denied."))
+                    << ::testing::PrintToString(lines);
+            }
         }
     }
 }
@@ -412,15 +431,19 @@ TEST_F(TrustTest, AListEntryIsLookedForWhereItsPathLeadsNow) {
 // Once a list run has ended no folder of its entries stays open: a stick could not be
 // unmounted, nor (on Windows) a folder renamed.
 TEST_F(TrustTest, AListRunLeavesNoFolderOpen) {
-    WriteFile(m_dir / "tree/a", "a");
-    WriteFile(m_dir / "tree/b", "b");
-    CRowList list({m_dir / "tree/a", m_dir / "tree/b", m_dir / "tree/none"});
-    RunWipeSelected(m_engine, list);
-    ASSERT_EQ(list.Rows(), std::vector<std::string>{"-" + (m_dir / "tree/none")});
     const std::filesystem::path tree = std::filesystem::canonical(m_dir / "tree");
-    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
-        std::error_code error;
-        EXPECT_NE(std::filesystem::read_symlink(fd.path(), error), tree) << fd.path();
+    for (const int nFiles : {1, 8}) {
+        SCOPED_TRACE(nFiles);
+        WriteFile(m_dir / "tree/a", "a");
+        WriteFile(m_dir / "tree/b", "b");
+        CRowList list({m_dir / "tree/a", m_dir / "tree/b", m_dir / "tree/none"});
+        m_engine.SetFilesInFlight(nFiles);
+        RunWipeSelected(m_engine, list);
+        ASSERT_EQ(list.Rows(), std::vector<std::string>{"-" + (m_dir / "tree/none")});
+        for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code error;
+            EXPECT_NE(std::filesystem::read_symlink(fd.path(), error), tree) << fd.path();
+        }
     }
 }
 
