@@ -15,10 +15,12 @@ runs=${BENCH_RUNS:-5}
 base=${BENCH_DIR:-${TMPDIR:-/tmp}}
 cases=${BENCH_CASES:-large,small}
 large_mib=${BENCH_LARGE_MIB:-256}
+minimal_mib=${BENCH_MINIMAL_MIB:-1024}
 small_count=${BENCH_SMALL_COUNT:-2000}
 small_kib=${BENCH_SMALL_KIB:-4}
 random_mib=${BENCH_RANDOM_MIB:-64}
 list_counts=${BENCH_LIST_COUNTS:-10000,50000,100000}
+list_base=${BENCH_LIST_DIR:-}
 quorrel=${QUORREL_SHRED:-}
 shred_bin=${SHRED:-shred}
 shred_first=0
@@ -29,7 +31,7 @@ target_large=1.0
 target_small=1.5
 target_random=1.0    # method 3 against shred -n 30 -u
 target_random_dd=1.2 # method 3 against 30 dd passes
-target_minimal=1.2   # method 1 against the minimal writer (a floor, not a rival)
+target_minimal=1.1   # method 1 against the minimal writer (a floor, not a rival)
 target_list=1.2      # the list run against the folder run over the same files
 
 usage() {
@@ -41,7 +43,8 @@ Cases (quorrel-shred against a peer on the same input):
   small      --method 1 --folder against 'shred -n 3 -u' on every file, many small files
   random     --method 3 (30 random passes) against 'shred -n 30 -u', one file
   random-dd  --method 3 against 30 passes of dd (zeros, fdatasync each) on the same file
-  minimal    --method 1 against min_writer: 3 passes, one fdatasync each, truncate, unlink
+  minimal    --method 1 against min_writer: 3 passes, one fdatasync each, truncate, unlink,
+             one file of --minimal-mib
   list       the list run 'quorrel-shred PATH...' against '--folder' over the same
              1-byte files, once per count of --list-counts
 
@@ -53,10 +56,14 @@ Cases (quorrel-shred against a peer on the same input):
   -c, --cases LIST     comma-separated cases from the list above, or verify (--verify
                        against the same run without it) (BENCH_CASES, default $cases)
       --large-mib N    size of the large file in MiB (BENCH_LARGE_MIB, default $large_mib)
+      --minimal-mib N  size of the minimal case's file in MiB (BENCH_MINIMAL_MIB, default
+                       $minimal_mib)
       --small-count N  number of small files (BENCH_SMALL_COUNT, default $small_count)
       --small-kib N    size of each small file in KiB (BENCH_SMALL_KIB, default $small_kib)
       --random-mib N   size of the file of the random cases (BENCH_RANDOM_MIB, default $random_mib)
       --list-counts L  file counts of the list case (BENCH_LIST_COUNTS, default $list_counts)
+      --list-dir DIR   folder the list case's files are made in (BENCH_LIST_DIR, default: the
+                       scratch folder); /dev/shm measures the system calls, not the disk
       --shred-first    start every pair with shred instead of quorrel-shred
       --strict         exit with status 3 when a ratio misses its target
   -h, --help           show this text
@@ -81,10 +88,12 @@ while [[ $# -gt 0 ]]; do
         -d | --dir) need_value "$@"; base=$2; shift 2 ;;
         -c | --cases) need_value "$@"; cases=$2; shift 2 ;;
         --large-mib) need_value "$@"; large_mib=$2; shift 2 ;;
+        --minimal-mib) need_value "$@"; minimal_mib=$2; shift 2 ;;
         --small-count) need_value "$@"; small_count=$2; shift 2 ;;
         --small-kib) need_value "$@"; small_kib=$2; shift 2 ;;
         --random-mib) need_value "$@"; random_mib=$2; shift 2 ;;
         --list-counts) need_value "$@"; list_counts=$2; shift 2 ;;
+        --list-dir) need_value "$@"; list_base=$2; shift 2 ;;
         --shred-first) shred_first=1; shift ;;
         --strict) strict=1; shift ;;
         -h | --help) usage; exit 0 ;;
@@ -93,7 +102,7 @@ while [[ $# -gt 0 ]]; do
     esac
 done
 
-for pair in "runs:$runs" "large-mib:$large_mib" "small-count:$small_count" \
+for pair in "runs:$runs" "large-mib:$large_mib" "minimal-mib:$minimal_mib" "small-count:$small_count" \
             "small-kib:$small_kib" "random-mib:$random_mib"; do
     [[ ${pair#*:} =~ ^[1-9][0-9]*$ ]] || die "--${pair%%:*} needs a whole number above 0"
 done
@@ -127,6 +136,7 @@ for n in "${list_count_list[@]}"; do (( n > list_max )) && list_max=$n; done
 (( do_list == 1 )) || list_max=0
 
 [[ -d $base ]] || die "no such folder: $base"
+[[ -z $list_base || -d $list_base ]] || die "no such folder: $list_base"
 command -v "$shred_bin" >/dev/null || die "GNU shred not found ($shred_bin)"
 command -v awk >/dev/null || die "awk is needed"
 if (( do_minimal == 1 )); then
@@ -144,15 +154,27 @@ fi
 quorrel=$(cd "$(dirname "$quorrel")" && pwd)/$(basename "$quorrel")
 
 scratch=$(mktemp -d "$base/quorrel-bench.XXXXXX")
-cleanup() { rm -rf -- "$scratch"; }
+list_scratch=$scratch
+cleanup() {
+    rm -rf -- "$scratch"
+    [[ $list_scratch == "$scratch" ]] || rm -rf -- "$list_scratch"
+}
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 # Room for the master copy and the working copy of each case, plus some slack.
-need_kib=$(( (( do_large | do_minimal | do_verify ) * 2 * large_mib * 1024) + (do_small * 2 * small_count * (small_kib + 4)) \
-             + (do_random_file * 2 * random_mib * 1024) + list_max * 8 + 65536 ))
+if [[ -n $list_base && $do_list -eq 1 ]]; then
+    list_scratch=$(mktemp -d "$list_base/quorrel-bench-list.XXXXXX")
+fi
+need_kib=$(( (( do_large | do_verify ) * 2 * large_mib * 1024) + (do_minimal * 2 * minimal_mib * 1024) \
+             + (do_small * 2 * small_count * (small_kib + 4)) + (do_random_file * 2 * random_mib * 1024) + 65536 ))
+[[ $list_scratch == "$scratch" ]] && need_kib=$(( need_kib + list_max * 8 ))
 free_kib=$(df -Pk "$scratch" | awk 'NR == 2 { print $4 }')
 (( free_kib > need_kib )) || die "$scratch has ${free_kib} KiB free, needs about ${need_kib} KiB"
+if [[ $list_scratch != "$scratch" ]]; then
+    free_kib=$(df -Pk "$list_scratch" | awk 'NR == 2 { print $4 }')
+    (( free_kib > list_max * 8 + 65536 )) || die "$list_scratch has ${free_kib} KiB free, needs about $(( list_max * 8 + 65536 )) KiB"
+fi
 
 fs_type=$(df -PT "$scratch" | awk 'NR == 2 { print $2 }')
 fs_source=$(df -PT "$scratch" | awk 'NR == 2 { print $1 }')
@@ -164,6 +186,9 @@ if (( do_minimal == 1 )); then
     echo "min_writer:    $root/bench/min_writer.c, built with ${CC:-cc} -O2"
 fi
 echo "scratch:       $scratch (file system $fs_type on $fs_source)"
+if [[ $list_scratch != "$scratch" ]]; then
+    echo "list case:     $list_scratch (file system $(df -PT "$list_scratch" | awk 'NR == 2 { print $2 }'))"
+fi
 echo "kernel:        $(uname -r), $(nproc 2>/dev/null || echo '?') CPUs"
 echo "runs:          $runs of each tool per case, alternating"
 if [[ $fs_type == tmpfs || $fs_type == ramfs ]]; then
@@ -216,15 +241,20 @@ shred_folder() {
 
 large_master=$scratch/large.master
 large_file=$scratch/large.dat
+minimal_master=$scratch/minimal.master
+minimal_file=$scratch/minimal.dat
 small_master=$scratch/small.master
 small_dir=$scratch/smallfiles
 random_master=$scratch/random.master
 random_file=$scratch/random.dat
-list_dir=$scratch/listfiles
+list_dir=$list_scratch/listfiles
 
 make_masters() {
-    if (( do_large == 1 || do_minimal == 1 || do_verify == 1 )); then
+    if (( do_large == 1 || do_verify == 1 )); then
         head -c "$((large_mib * 1024 * 1024))" /dev/urandom >"$large_master"
+    fi
+    if (( do_minimal == 1 )); then
+        head -c "$((minimal_mib * 1024 * 1024))" /dev/urandom >"$minimal_master"
     fi
     if (( do_random_file == 1 )); then
         head -c "$((random_mib * 1024 * 1024))" /dev/urandom >"$random_master"
@@ -238,6 +268,12 @@ make_masters() {
 prepare_large() {
     rm -f -- "$large_file"
     cp --reflink=never -- "$large_master" "$large_file"
+    sync
+}
+
+prepare_minimal() {
+    rm -f -- "$minimal_file"
+    cp --reflink=never -- "$minimal_master" "$minimal_file"
     sync
 }
 
@@ -286,6 +322,12 @@ list_run() {
     return $status
 }
 
+# The load average (1, 5 and 15 minutes): the machine may be shared, and its load moves the
+# times; the ratios of neighbouring runs hold up better.
+load_average() {
+    cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo '? ? ?'
+}
+
 check_gone() {
     if [[ -e $1 ]]; then
         echo "compare_shred: $2 left $1 behind" >&2
@@ -308,7 +350,8 @@ peer_of() {
 # Makes case $1's input, untimed.
 prepare_case() {
     case $1 in
-        large | minimal) prepare_large ;;
+        large) prepare_large ;;
+        minimal) prepare_minimal ;;
         small) prepare_small ;;
         random | random-dd) prepare_random ;;
         list*) prepare_list "${1#list}" ;;
@@ -319,9 +362,10 @@ prepare_case() {
 run_tool() {
     local name=$1 tool=$2
     case $name:$tool in
-        large:quorrel | minimal:quorrel) time_command "$quorrel" --yes --method 1 -- "$large_file" ;;
+        large:quorrel) time_command "$quorrel" --yes --method 1 -- "$large_file" ;;
         large:peer) time_command "$shred_bin" -n 3 -u -- "$large_file" ;;
-        minimal:peer) time_command "$min_writer" "$large_file" ;;
+        minimal:quorrel) time_command "$quorrel" --yes --method 1 -- "$minimal_file" ;;
+        minimal:peer) time_command "$min_writer" "$minimal_file" ;;
         small:quorrel) time_command "$quorrel" --yes --method 1 --folder "$small_dir" ;;
         small:peer)
             local -a files=("$small_dir"/f*)
@@ -333,7 +377,8 @@ run_tool() {
         list*:peer) time_command "$quorrel" --yes --method 1 --folder "$list_dir" ;;
     esac
     case $name in
-        large | minimal) check_gone "$large_file" "$tool" ;;
+        large) check_gone "$large_file" "$tool" ;;
+        minimal) check_gone "$minimal_file" "$tool" ;;
         small) check_gone "$small_dir" "$tool" ;;
         random | random-dd) check_gone "$random_file" "$tool" ;;
         list*)
@@ -350,7 +395,8 @@ run_case() {
     local name=$1 target=$2 peer
     peer=$(peer_of "$name")
     local -a q_times=() s_times=() pair_ratios=()
-    local i step tool q s
+    local i step tool q s load_start
+    load_start=$(load_average)
     for ((i = 1; i <= runs; ++i)); do
         for step in 0 1; do
             if (( step == shred_first )); then tool=quorrel; else tool=peer; fi
@@ -376,15 +422,19 @@ run_case() {
     printf '%-9s median quorrel-shred %s s, %s %s s\n' "$name" "$q_med" "$peer" "$s_med"
     printf '%-9s ratio quorrel/%s: %s (median of the %d run pairs: %s); ratio of medians %s\n' \
         "$name" "$peer" "$pair_med" "$runs" "${pair_ratios[*]}" "$med_ratio"
-    printf '%-9s %s\n\n' "$name" "$verdict"
-    summary+=("$(printf '%-9s %-44s ratio %s  %s' "$name" "$3 vs $peer" "$pair_med" "$verdict")")
+    printf '%-9s %s\n' "$name" "$verdict"
+    printf '%-9s load average (1/5/15 min) %s at the start, %s at the end\n\n' "$name" \
+        "$load_start" "$(load_average)"
+    summary+=("$(printf '%-9s %-44s ratio %s  %s  (load %s)' "$name" "$3 vs $peer" "$pair_med" \
+        "$verdict" "$(load_average)")")
 }
 
 # The cost of --verify: one pass of zeros read back from the disk, against the same pass
 # without the read-back. Fills the summary like run_case.
 run_verify_case() {
     local -a v_times=() p_times=() pair_ratios=()
-    local i v p
+    local i v p load_start
+    load_start=$(load_average)
     for ((i = 1; i <= runs; ++i)); do
         prepare_large
         time_command "$quorrel" --yes --method 0 -- "$large_file"
@@ -406,9 +456,12 @@ run_verify_case() {
         verdict="MISSES target <= 1.5"
         missed=1
     fi
-    printf 'verify ratio --verify/plain: %s (median of %d pairs: %s)\n\n' "$pair_med" "$runs" \
+    printf 'verify ratio --verify/plain: %s (median of %d pairs: %s)\n' "$pair_med" "$runs" \
         "${pair_ratios[*]}"
-    summary+=("$(printf '%-6s %-40s ratio %s  %s' verify "1 pass of zeros, read back" "$pair_med" "$verdict")")
+    printf 'verify load average (1/5/15 min) %s at the start, %s at the end\n\n' "$load_start" \
+        "$(load_average)"
+    summary+=("$(printf '%-6s %-40s ratio %s  %s  (load %s)' verify "1 pass of zeros, read back" \
+        "$pair_med" "$verdict" "$(load_average)")")
 }
 
 missed=0
@@ -435,8 +488,8 @@ if [[ $do_random_dd -eq 1 ]]; then
     run_case random-dd "$target_random_dd" "method 3, 1 file of $random_mib MiB"
 fi
 if [[ $do_minimal -eq 1 ]]; then
-    echo "Case minimal: one file of $large_mib MiB, method 1 against min_writer"
-    run_case minimal "$target_minimal" "method 1, 1 file of $large_mib MiB"
+    echo "Case minimal: one file of $minimal_mib MiB, method 1 against min_writer"
+    run_case minimal "$target_minimal" "method 1, 1 file of $minimal_mib MiB"
 fi
 if [[ $do_list -eq 1 ]]; then
     for n in "${list_count_list[@]}"; do
@@ -450,7 +503,11 @@ if [[ $do_verify -eq 1 ]]; then
     run_verify_case
 fi
 
-echo "Summary ($fs_type, $runs runs each)"
+list_note=
+if [[ $do_list -eq 1 && $list_scratch != "$scratch" ]]; then
+    list_note="; the list case on $(df -PT "$list_scratch" | awk 'NR == 2 { print $2 }')"
+fi
+echo "Summary ($fs_type, $runs runs each$list_note)"
 printf '%s\n' "${summary[@]}"
 
 if [[ $strict -eq 1 && $missed -eq 1 ]]; then

@@ -107,7 +107,9 @@ bool CFileShredder::WritePass(CFileRun& run, int nPass) {
             break;  // stopped: aborted or cut short
         }
     }
-    if (!file.Flush(error)) {
+    // A pass that wrote nothing (an empty file, one that is all holes) has nothing to put on
+    // the medium, and its flush would still cost the device a cache flush.
+    if (run.nWrittenEnd > 0 && !file.Flush(error)) {
         m_log.Fail(Quote(lines::kWriteFailed, run.path, error));
         return false;
     }

@@ -25,7 +25,7 @@ struct CFilesInFlight::CJob {
     std::string path;
     EWipeMode mode = EWipeMode::Normal;
     bool bWalked = false;                    // a walk found it (else the list named it)
-    std::unique_ptr<IFolder> ownedFolder;    // a list entry's folder, kept while it is shredded
+    std::shared_ptr<IFolder> ownedFolder;    // a list entry's folder, kept while it is shredded
     std::function<void(EWipeOutcome)> then;  // told the outcome, on the caller's thread
     EWipeOutcome outcome = EWipeOutcome::Aborted;  // not begun: the user aborted first
     int nMethod = 0;
@@ -109,7 +109,7 @@ void CFilesInFlight::ShredFile(IFolder& folder, const CDirEntry& entry, const st
     Shred(std::move(job));
 }
 
-void CFilesInFlight::ShredListed(std::unique_ptr<IFolder> folder, const CDirEntry& entry,
+void CFilesInFlight::ShredListed(std::shared_ptr<IFolder> folder, const CDirEntry& entry,
                                  const std::string& path, std::function<void(EWipeOutcome)> then) {
     auto job = std::make_unique<CJob>();
     job->pFolder = folder.get();

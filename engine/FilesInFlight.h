@@ -50,10 +50,10 @@ public:
     void ShredFile(IFolder& folder, const CDirEntry& entry, const std::string& path,
                    EWipeMode mode) override;
     void Drain() override;
-    // Shreds a file the list named, in normal mode, with its own folder, which is kept until
-    // the file is done; `then` is told the outcome on the calling thread (from this call or a
-    // later one), in the order the files were handed over.
-    void ShredListed(std::unique_ptr<IFolder> folder, const CDirEntry& entry,
+    // Shreds a file the list named, in normal mode, in `folder`, which is kept until the file
+    // is done (the list's next entries may share it); `then` is told the outcome on the calling
+    // thread (from this call or a later one), in the order the files were handed over.
+    void ShredListed(std::shared_ptr<IFolder> folder, const CDirEntry& entry,
                      const std::string& path, std::function<void(EWipeOutcome)> then);
     // True when the file `id` is in flight: it is not handed over twice.
     bool IsInFlight(const CFileId& id);

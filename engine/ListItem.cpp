@@ -1,9 +1,11 @@
 // Shredding one list entry: what a path the user named comes to on the disk now.
 //
-// The path is resolved once: the folder that holds its last part is opened, and the entry of
-// that literal name is looked up in it; only when there is none, a last part holding `*` or
-// `?` is a pattern, and every entry it matches in that folder is shredded as if it had been
-// named, in the listing's order. A path that ends in a separator names the folder before it.
+// The path is resolved once: the folder that holds its last part is opened (or kept from the
+// entry before, when that named it by the same string and the string still leads to it), and
+// the entry of that literal name is looked up in it; only when there is none, a last part
+// holding `*` or `?` is a pattern, and every entry it matches in that folder is shredded as if
+// it had been named, in the listing's order. A path that ends in a separator names the folder
+// before it.
 #include <algorithm>
 
 #include "engine/LogLines.h"
@@ -42,9 +44,8 @@ EWipeOutcome CWipeEngine::WipeListItem(const std::string& path) {
         return EWipeOutcome::Failed;
     }
     const bool bFolderOnly = EndsInSeparator(path);
-    std::string ignored;
     CFileError error;
-    std::unique_ptr<IFolder> parent = m_fs.OpenParentOf(path, ignored, error);
+    std::shared_ptr<IFolder> parent = m_listPaths.OpenParentOf(m_fs, path, error);
     CDirEntry entry;
     std::vector<CDirEntry> matches;
     EWipeOutcome outcome = EWipeOutcome::Failed;
@@ -121,7 +122,7 @@ EWipeOutcome CWipeEngine::WipeMatches(IFolder& parent, const std::vector<CDirEnt
 // A path that names nothing now: gone with an entry shredded earlier in this run (said, not
 // a failure), the root, or nothing at all.
 EWipeOutcome CWipeEngine::NothingNamed(const std::string& path, const std::string& shown) {
-    std::string full = FullPath(shown);
+    std::string full = m_listPaths.FullPath(shown);
     for (;;) {
         const auto found = m_shredded.find(full);
         if (found != m_shredded.end()) {
@@ -140,7 +141,7 @@ EWipeOutcome CWipeEngine::NothingNamed(const std::string& path, const std::strin
 
 // Notes an entry this run destroyed, under its full path, for the entries named after it.
 void CWipeEngine::NoteShredded(const std::string& shown) {
-    m_shredded.emplace(FullPath(shown), shown);
+    m_shredded.emplace(m_listPaths.FullPath(shown), shown);
 }
 
 }  // namespace quorrel

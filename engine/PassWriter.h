@@ -32,8 +32,8 @@ public:
     // byte sequence a byte-by-byte write would give.
     static constexpr std::size_t kChunkBytes = 256 * 1024;
     // Bytes written between two starts of write-back inside a span, so that no single flush
-    // keeps the window from repainting for long.
-    static constexpr std::int64_t kFlushSliceBytes = 8 * 1024 * 1024;
+    // keeps the window from repainting for long (a few slices are in write-back at a time).
+    static constexpr std::int64_t kFlushSliceBytes = 4 * 1024 * 1024;
 
     CPassWriter();
 

@@ -59,6 +59,7 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
     }
     engine.FinishListItems();
     list.FinishRemovals();
+    engine.ForgetShredded();  // no folder of the list stays open after the run
     host.EndRun();
     host.AddLine(lines::TimeLine(engine.Now() - nStart));
     return !bAborted;

@@ -84,7 +84,7 @@ void CWipeEngine::WipeListItemThen(const std::string& path,
             m_listInFlight = std::make_unique<CFilesInFlight>(m_log, m_writer, m_bVerify, nFiles,
                                                               m_bOnlyWhenFilesWait);
         }
-        std::unique_ptr<IFolder> parent;
+        std::shared_ptr<IFolder> parent;
         CDirEntry entry;
         if (FindListedFile(path, parent, entry) && !m_listInFlight->IsInFlight(entry.m_id)) {
             const std::string shown = CollapseSeparators(path);
@@ -110,15 +110,14 @@ void CWipeEngine::FinishListItems() {
 // The plain file `path` names by its literal name, with the folder that holds it: the list
 // entries that may be shredded beside others. False for anything else, which WipeListItem()
 // looks at afresh.
-bool CWipeEngine::FindListedFile(const std::string& path, std::unique_ptr<IFolder>& parent,
+bool CWipeEngine::FindListedFile(const std::string& path, std::shared_ptr<IFolder>& parent,
                                  CDirEntry& entry) {
     const std::string name = LastPathPart(path);
     if (IsDriveRelative(path) || EndsInSeparator(path) || IsDotName(name)) {
         return false;
     }
-    std::string ignored;
     CFileError error;
-    parent = m_fs.OpenParentOf(path, ignored, error);
+    parent = m_listPaths.OpenParentOf(m_fs, path, error);
     return parent && parent->Lookup(name, entry, error) && IsPlainFile(entry.m_attributes);
 }
 

@@ -11,6 +11,7 @@
 #include "engine/FileShredder.h"
 #include "engine/FilesInFlight.h"
 #include "engine/FolderWalk.h"
+#include "engine/ListPaths.h"
 #include "engine/PassWriter.h"
 #include "engine/RunLog.h"
 #include "platform/FileSystem.h"
@@ -97,10 +98,14 @@ public:
     // Waits for every list entry still in flight, telling each one's outcome.
     void FinishListItems();
 
-    // Forgets which entries the list entries so far destroyed: a new list run begins. Within
-    // a run, an entry named again after it was destroyed (or one inside a folder destroyed
-    // before) is said to be gone, and is no failure.
-    void ForgetShredded() { m_shredded.clear(); }
+    // Forgets which entries the list entries so far destroyed, and closes the folder kept from
+    // the last one: a new list run begins, or one has ended. Within a run, an entry named
+    // again after it was destroyed (or one inside a folder destroyed before) is said to be
+    // gone, and is no failure.
+    void ForgetShredded() {
+        m_shredded.clear();
+        m_listPaths.Forget();
+    }
 
     // The same for an entry already listed in the open folder `folder`; `path` is what the log
     // calls it. A folder entry is walked, anything else wiped as a file.
@@ -123,7 +128,7 @@ private:
     EWipeOutcome WipeMatches(IFolder& parent, const std::vector<CDirEntry>& matches,
                              const std::string& shown, bool bFolderOnly);
     EWipeOutcome NothingNamed(const std::string& path, const std::string& shown);
-    bool FindListedFile(const std::string& path, std::unique_ptr<IFolder>& parent,
+    bool FindListedFile(const std::string& path, std::shared_ptr<IFolder>& parent,
                         CDirEntry& entry);
     void NoteShredded(const std::string& shown);
     EWipeOutcome WipeFileEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
@@ -144,6 +149,7 @@ private:
     std::unique_ptr<CFilesInFlight> m_listInFlight;  // a list run's files in flight
     // The full paths of the entries the list run destroyed so far, with what the log called them.
     std::map<std::string, std::string> m_shredded;
+    CListPaths m_listPaths;  // the folder the last list entry was found in
 };
 
 }  // namespace quorrel

@@ -336,6 +336,14 @@ public:
     // Opens the folder `path` names, following links in it (the user named it), the root
     // included. Fails when it is no folder.
     virtual std::unique_ptr<IFolder> OpenFolder(const std::string& path, CFileError& error) = 0;
+    // True when `path`, resolved now as OpenFolder() resolves it, leads to the open folder
+    // `folder` (the same folder on the same mount), so that `folder` may stand for `path`
+    // instead of a second open. False when it leads elsewhere or the system can't tell.
+    virtual bool LeadsToFolder(const std::string& path, const IFolder& folder) {
+        (void)path;
+        (void)folder;
+        return false;
+    }
     // How many files of one folder may be shredded at once through this layer: its folders
     // and files may then be used from that many threads together. 1 where they may not.
     virtual int MaxFilesInFlight() const { return 1; }

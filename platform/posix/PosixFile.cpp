@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <utility>
 
 #include "platform/posix/PosixFd.h"
@@ -27,6 +28,25 @@ constexpr std::int64_t kDropCacheBytes = 1024 * 1024;
 constexpr std::size_t kDirectAlign = 4096;
 // How much is read back from the medium at once.
 constexpr std::size_t kReadWindowBytes = 8 * 1024 * 1024;
+// Slices of a pass left in write-back while the next one is written. One kept the device idle
+// whenever it finished a slice before the next was written (1 GiB, 3 passes, on a virtual
+// disk: 1.14 s against 0.99 s with 3 slices of half the size, the same bytes in flight).
+constexpr std::size_t kSlicesInWriteBack = 3;
+// A file found holding at most this share of the machine's memory keeps its pages from one
+// pass to the next, and each pass writes over them: dropping them after every slice made the
+// kernel free and take them again for every pass, a third of a pass's CPU time (1 GiB, three
+// passes: 0.75 s against 0.47 s, 1.29 s against 1.05 s on the clock). A larger file, or one
+// being filled, drops each slice once it is on the medium, so that it never crowds other
+// files out of the cache; a kept file's pages go with its truncation, or when it is closed.
+constexpr std::int64_t kKeepPagesMemoryShare = 8;  // one eighth
+
+// Whether a file of `nLength` bytes keeps its pages between passes.
+bool KeepsPages(std::int64_t nLength) {
+    const long nPages = ::sysconf(_SC_PHYS_PAGES);
+    const long nPageBytes = ::sysconf(_SC_PAGESIZE);
+    return nPages > 0 && nPageBytes > 0 &&
+           nLength <= std::int64_t{nPages} * nPageBytes / kKeepPagesMemoryShare;
+}
 
 class CPosixFile final : public IFileHandle {
 public:
@@ -39,6 +59,7 @@ public:
         if (opened != nullptr) {
             m_opened = *opened;
             m_bOpenedFresh = true;
+            m_bKeepPages = KeepsPages(static_cast<std::int64_t>(opened->st_size));
         }
     }
     ~CPosixFile() override = default;
@@ -85,9 +106,10 @@ public:
         return true;
     }
 
-    // Starts write-back of the slice written since the last call, then waits for the slice
-    // before it and drops that one from the cache: at most two slices are ever in flight, so
-    // no wait is long and the pass's pages do not crowd out other files'.
+    // Starts write-back of the slice written since the last call, then waits for the oldest
+    // slices until kSlicesInWriteBack are left in flight, and drops those waited for from the
+    // cache: the device always has slices queued while the next one is written, no wait is
+    // long, and the pass's pages do not crowd out other files'.
     bool StartFlush(CFileError& error) override {
         const off_t start = static_cast<off_t>(m_nSliceStart);
         const off_t length = static_cast<off_t>(m_nPos - m_nSliceStart);
@@ -95,14 +117,19 @@ public:
             ::sync_file_range(m_fd.Get(), start, length, SYNC_FILE_RANGE_WRITE) != 0) {
             return Flush(error);  // a file system without ranged write-back
         }
-        if (m_nPrevLength > 0) {
-            ::sync_file_range(
-                m_fd.Get(), m_nPrevStart, m_nPrevLength,
-                SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
-            ::posix_fadvise(m_fd.Get(), m_nPrevStart, m_nPrevLength, POSIX_FADV_DONTNEED);
+        if (length > 0) {
+            m_inWriteBack.emplace_back(start, length);
         }
-        m_nPrevStart = start;
-        m_nPrevLength = length;
+        while (m_inWriteBack.size() > kSlicesInWriteBack) {
+            const auto [oldStart, oldLength] = m_inWriteBack.front();
+            ::sync_file_range(
+                m_fd.Get(), oldStart, oldLength,
+                SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+            if (!m_bKeepPages) {
+                ::posix_fadvise(m_fd.Get(), oldStart, oldLength, POSIX_FADV_DONTNEED);
+            }
+            m_inWriteBack.pop_front();
+        }
         m_nSliceStart = m_nPos;
         return true;
     }
@@ -113,10 +140,14 @@ public:
             return false;
         }
         if (m_nWritten >= kDropCacheBytes) {
-            ::posix_fadvise(m_fd.Get(), 0, 0, POSIX_FADV_DONTNEED);
+            if (m_bKeepPages) {
+                m_bPagesKept = true;
+            } else {
+                ::posix_fadvise(m_fd.Get(), 0, 0, POSIX_FADV_DONTNEED);
+            }
         }
         m_nWritten = 0;
-        m_nPrevLength = 0;
+        m_inWriteBack.clear();
         m_nSliceStart = m_nPos;
         return true;
     }
@@ -131,6 +162,9 @@ public:
     }
 
     bool Close(CFileError& error) override {
+        if (m_bPagesKept) {  // what a truncation left (a file kept at its length)
+            ::posix_fadvise(m_fd.Get(), 0, 0, POSIX_FADV_DONTNEED);
+        }
         if (m_fd.Close() != 0) {
             error = ErrnoError(errno);
             return false;
@@ -332,14 +366,15 @@ private:
     std::string m_strName;  // its name there
     struct stat m_opened {};
     bool m_bOpenedFresh = false;  // nothing written or cut since m_opened was taken
+    bool m_bKeepPages = false;    // the passes write over the pages the pass before left
+    bool m_bPagesKept = false;    // a pass ended with its pages kept in the cache
     CFd m_readFd;
     bool m_bDirect = false;
     std::string m_strFullPath;
     std::int64_t m_nPos = 0;
     std::int64_t m_nWritten = 0;     // bytes written since the last full flush
     std::int64_t m_nSliceStart = 0;  // where the slice not yet handed to write-back begins
-    off_t m_nPrevStart = 0;          // the slice whose write-back was started last
-    off_t m_nPrevLength = 0;
+    std::deque<std::pair<off_t, off_t>> m_inWriteBack;  // slices started, not waited for
     std::vector<char> m_readBuffer;
     std::int64_t m_nWindowStart = -1;  // the file offset the read-back window starts at
     std::size_t m_nWindowBytes = 0;

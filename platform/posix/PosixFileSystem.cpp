@@ -1,5 +1,6 @@
 // The POSIX backend of the file layer: where a path from the user is resolved, once.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -81,6 +82,18 @@ public:
         return posix::MakeFolder(std::move(fd), posix::IdOfStat(st));
     }
 
+    // One look at the path, where opening it as a folder costs an open, a status, the mount
+    // and later the volume's facts and a close.
+    bool LeadsToFolder(const std::string& path, const IFolder& folder) override {
+        struct statx stx {};
+        if (::statx(AT_FDCWD, path.c_str(), 0, STATX_TYPE | STATX_INO | STATX_MNT_ID, &stx) != 0 ||
+            (stx.stx_mask & STATX_MNT_ID) == 0 || !S_ISDIR(stx.stx_mode)) {
+            return false;
+        }
+        const CFileId id{(std::uint64_t{stx.stx_dev_major} << 32) | stx.stx_dev_minor, stx.stx_ino};
+        return id == folder.GetId() && folder.GetMount() != 0 &&
+               stx.stx_mnt_id == folder.GetMount();
+    }
     // Folders guard what they keep between calls, files are each one thread's, and every
     // step reaches the system through the descriptors alone.
     int MaxFilesInFlight() const override { return 64; }

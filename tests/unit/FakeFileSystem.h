@@ -136,6 +136,9 @@ public:
     bool FindEntry(const std::string& path, CDirEntry& entry) override;
     bool IsFileSystemRoot(const std::string& path) override;
     std::unique_ptr<IFolder> OpenFolder(const std::string& path, CFileError& error) override;
+    bool LeadsToFolder(const std::string& path, const IFolder& folder) override {
+        return m_real.LeadsToFolder(path, folder);
+    }
 
     // For the fake's folders and files.
     // The space GetSpace reports instead of the real one, if a test set it.

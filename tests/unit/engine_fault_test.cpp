@@ -1,6 +1,8 @@
 // Every failure of the file layer, injected: the exact line and what is left on disk.
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "engine/WipeEngine.h"
@@ -112,11 +114,12 @@ TEST_F(FaultTest, TruncatingLeavesTheOverwrittenFileAtFullLength) {
     EXPECT_EQ(ReadFile(m_path), std::string(kSecret.size(), '\0'));
 }
 
-TEST_F(FaultTest, FlushingTheTruncationNamesNoFile) {
-    m_files.FailOn(EFileOp::Flush, kCauseHardIO, 4);  // three passes, then the truncation
-    EXPECT_EQ(Fails(), "* Error closeing the file " + m_path +
-                           ": A hardware I/O error was reported while accessing an unnamed file.");
-    EXPECT_TRUE(Exists(m_path));
+TEST_F(FaultTest, AFailedLastFlushStopsBeforeTheTruncation) {
+    m_files.FailOn(EFileOp::Flush, kCauseHardIO, 3);  // the third pass's
+    EXPECT_EQ(Fails(), "* Error writing to file " + m_path +
+                           ": A hardware I/O error was reported while accessing " + m_path + ".");
+    EXPECT_EQ(ReadFile(m_path), std::string(kSecret.size(), '\0'));
+    EXPECT_EQ(std::count(m_files.m_events.begin(), m_files.m_events.end(), "truncate"), 0);
 }
 
 TEST_F(FaultTest, ClosingLeavesAnEmptyFile) {

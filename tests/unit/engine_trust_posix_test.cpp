@@ -1,6 +1,7 @@
 // Every way back to an entry is checked: a reopen through /proc, a name added while the file is
 // written, a mode changed before a refusal, a kernel file mounted over a plain one, a name
-// swapped before the rename or the delete, and the modes an aborted deep walk gave its folders.
+// swapped before the rename or the delete, the modes an aborted deep walk gave its folders, and
+// the folder a list run keeps from one entry for the next.
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -11,11 +12,14 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <utility>
 
 #include <gtest/gtest.h>
 
+#include "engine/Runs.h"
 #include "engine/WipeEngine.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
@@ -86,6 +90,26 @@ public:
     int m_nPasses = 0;
     int m_nRangesAfter = 0;
     std::function<void()> m_at;
+};
+
+// A list whose run calls `change` just before it asks for the row `path`: what another
+// process does between two entries, whichever way the run hands them over.
+class CChangeBeforePath final : public CRowList {
+public:
+    CChangeBeforePath(const std::vector<std::string>& paths, std::string path,
+                      std::function<void()> change)
+        : CRowList(paths), m_strPath(std::move(path)), m_change(std::move(change)) {}
+    std::string GetItemPath(int nRow) override {
+        std::string path = CRowList::GetItemPath(nRow);
+        if (path == m_strPath && m_change) {
+            std::exchange(m_change, nullptr)();
+        }
+        return path;
+    }
+
+private:
+    std::string m_strPath;
+    std::function<void()> m_change;
 };
 
 class TrustTest : public ::testing::Test {
@@ -337,6 +361,89 @@ TEST_F(TrustTest, AnAbortedDeepWalkGivesEveryFolderItsModeBack) {
     EXPECT_EQ(ReadFile(path + "/f"), "secret");
     for (const std::string& folder : folders) {
         SetMode(folder, 0700);
+    }
+}
+
+// The folder kept from one list entry stands for the next entry's folder only while that
+// entry's path still leads to it: a folder renamed and replaced between the two, or covered by
+// a read-only mount of itself, is reached as the path leads now.
+TEST_F(TrustTest, AListEntryIsLookedForWhereItsPathLeadsNow) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "mounting needs root";
+    }
+    struct CCase {
+        const char* name;
+        std::function<bool(const std::string&)> change;  // false when it could not be made
+        bool bShredded;  // the second entry, where its path leads now, is destroyed
+    };
+    const CCase cases[] = {
+        {"replaced",
+         [](const std::string& folder) {
+             return ::rename(folder.c_str(), (folder + "-moved").c_str()) == 0 &&
+                    ::mkdir(folder.c_str(), 0755) == 0 && (WriteFile(folder / "b", "new"), true);
+         },
+         true},
+        {"read-only",
+         [](const std::string& folder) {
+             return ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+                    ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
+                            nullptr) == 0;
+         },
+         false},
+    };
+    for (const int nFiles : {1, 8}) {  // one at a time, and files in flight
+        for (const CCase& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + ", files in flight: " + std::to_string(nFiles));
+            const std::string folder =
+                m_dir / ("tree/" + std::string(c.name) + "-" + std::to_string(nFiles));
+            MakeFolder(folder);
+            WriteFile(folder / "a", "a");
+            WriteFile(folder / "b", "old");
+            std::vector<std::string> lines;
+            const bool bRan = RunInPrivateMounts(
+                m_dir.Path(),
+                [&](CRecordingHost& host) {
+                    CChangeBeforePath list({folder / "a", folder / "b"}, folder / "b", [&] {
+                        if (!c.change(folder)) {
+                            ::_exit(81);
+                        }
+                    });
+                    CWipeEngine engine(SystemFileSystem(), host);
+                    engine.SetFilesInFlight(nFiles);
+                    RunWipeSelected(engine, list);
+                },
+                lines);
+            ASSERT_TRUE(bRan) << "no private mount namespace, or the change could not be made";
+            const std::string b = folder / "b";
+            if (c.bShredded) {
+                EXPECT_FALSE(Exists(b));
+                EXPECT_EQ(ReadFile(folder + "-moved/b"), "old");
+            } else {
+                EXPECT_EQ(ReadFile(b), "old");
+                EXPECT_TRUE(HasLine(
+                    lines, "* Error opening file " + b + ": Access to " + b + " was denied."))
+                    << ::testing::PrintToString(lines);
+            }
+        }
+    }
+}
+
+// Once a list run has ended no folder of its entries stays open: a stick could not be
+// unmounted, nor (on Windows) a folder renamed.
+TEST_F(TrustTest, AListRunLeavesNoFolderOpen) {
+    const std::filesystem::path tree = std::filesystem::canonical(m_dir / "tree");
+    for (const int nFiles : {1, 8}) {
+        SCOPED_TRACE(nFiles);
+        WriteFile(m_dir / "tree/a", "a");
+        WriteFile(m_dir / "tree/b", "b");
+        CRowList list({m_dir / "tree/a", m_dir / "tree/b", m_dir / "tree/none"});
+        m_engine.SetFilesInFlight(nFiles);
+        RunWipeSelected(m_engine, list);
+        ASSERT_EQ(list.Rows(), std::vector<std::string>{"-" + (m_dir / "tree/none")});
+        for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code error;
+            EXPECT_NE(std::filesystem::read_symlink(fd.path(), error), tree) << fd.path();
+        }
     }
 }
 
