@@ -70,6 +70,25 @@ protected:
         return WalkOrder(m_dir / "d");
     }
 
+    // Holds the flush of the file `held` back until three other files have flushed (at most
+    // 20 s); m_bOvertaken says whether they did.
+    void HoldBackUntilOvertaken(const std::string& held) {
+        m_files.BeforeFlush([this, held](const std::string& path) {
+            std::unique_lock<std::mutex> guard(m_lock);
+            if (path != held) {
+                m_others.insert(path);
+                m_flushed.notify_all();
+                return;
+            }
+            m_bOvertaken = m_flushed.wait_for(guard, std::chrono::seconds(20),
+                                              [this] { return m_others.size() >= 3; });
+        });
+    }
+
+    std::mutex m_lock;
+    std::condition_variable m_flushed;
+    std::set<std::string> m_others;
+    bool m_bOvertaken = false;
     CTempDir m_dir;
     CFakeFileSystem m_files;
     CPressableHost m_host;
@@ -84,24 +103,11 @@ TEST_F(InFlightTest, TheLogKeepsTheWalkOrderWhileFilesOvertakeEachOther) {
     const std::string held = m_dir / "d" / order[0];
     const std::string linked = m_dir / "d" / order[5];
     ASSERT_EQ(::link(linked.c_str(), (m_dir / "other-name").c_str()), 0);
-    std::mutex lock;
-    std::condition_variable flushed;
-    std::set<std::string> others;
-    bool bOvertaken = false;
-    m_files.BeforeFlush([&](const std::string& path) {
-        std::unique_lock<std::mutex> guard(lock);
-        if (path != held) {
-            others.insert(path);
-            flushed.notify_all();
-            return;
-        }
-        bOvertaken =
-            flushed.wait_for(guard, std::chrono::seconds(20), [&] { return others.size() >= 3; });
-    });
+    HoldBackUntilOvertaken(held);
 
     EXPECT_TRUE(m_engine.WipeFolder(m_dir / "d", EWipeMode::Normal));
 
-    EXPECT_TRUE(bOvertaken) << "no later file was shredded while the first one waited";
+    EXPECT_TRUE(m_bOvertaken) << "no later file was shredded while the first one waited";
     std::vector<std::string> expected{lines::WipeingFolder(m_dir / "d")};
     for (const std::string& name : order) {
         const std::string path = m_dir / "d" / name;
@@ -194,24 +200,11 @@ TEST_F(InFlightTest, ListRowsInFlightKeepTheirOrderInTheLogAndTheList) {
     CRowList list(
         {Row(0), Row(1), Row(2), Row(3), Row(4), Row(2), m_dir / "missing", Row(5), Row(6)});
     list.SetSelected(8, false);
-    std::mutex lock;
-    std::condition_variable flushed;
-    std::set<std::string> others;
-    bool bOvertaken = false;
-    m_files.BeforeFlush([&](const std::string& path) {
-        std::unique_lock<std::mutex> guard(lock);
-        if (path != Row(0)) {
-            others.insert(path);
-            flushed.notify_all();
-            return;
-        }
-        bOvertaken =
-            flushed.wait_for(guard, std::chrono::seconds(20), [&] { return others.size() >= 3; });
-    });
+    HoldBackUntilOvertaken(Row(0));
 
     EXPECT_TRUE(RunWipeSelected(m_engine, list));
 
-    EXPECT_TRUE(bOvertaken) << "no later row was shredded while the first one waited";
+    EXPECT_TRUE(m_bOvertaken) << "no later row was shredded while the first one waited";
     std::vector<std::string> expected{lines::ListBanner(WipeMethodName(1))};
     for (int i : {0, 1, 2, 3, 4}) {
         expected.push_back(lines::WipeingFile(Row(i)));
