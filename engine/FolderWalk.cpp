@@ -7,21 +7,10 @@
 namespace quorrel {
 
 bool CFolderWalk::Walk(const CDirEntry& entry, const std::string& path) {
-    CFileError error;
     CFrame top;
-    top.folder = m_topParent.OpenFolder(entry, error);
-    if (!top.folder) {
-        m_log.Fail(error.m_eFault == EFileFault::Replaced
-                       ? lines::Replaced(path)
-                       : lines::Unlistable(path, error.GetErrorMessage()));
+    if (!OpenFrame(m_topParent, entry, path, top) || RefusePseudo(*top.folder, path)) {
         return false;
     }
-    if (RefusePseudo(*top.folder, path)) {
-        return false;
-    }
-    top.id = top.folder->GetId();
-    top.strName = entry.m_strName;
-    top.nPathLength = path.size();
     m_path = path;
     m_frames.push_back(std::move(top));
     if (!Enter(m_frames.back())) {
@@ -34,6 +23,24 @@ bool CFolderWalk::Walk(const CDirEntry& entry, const std::string& path) {
     m_files.Drain();
     RestoreModes();  // cut short: every folder left stays
     return bGoing;
+}
+
+// Opens the folder `entry` of `parent`, called `path`, as a frame of the walk. False (with the
+// line naming it: replaced, or not listable) when it cannot be opened.
+bool CFolderWalk::OpenFrame(IFolder& parent, const CDirEntry& entry, const std::string& path,
+                            CFrame& frame) {
+    CFileError error;
+    frame.folder = parent.OpenFolder(entry, error);
+    if (!frame.folder) {
+        m_log.Fail(error.m_eFault == EFileFault::Replaced
+                       ? lines::Replaced(path)
+                       : lines::Unlistable(path, error.GetErrorMessage()));
+        return false;
+    }
+    frame.id = frame.folder->GetId();
+    frame.strName = entry.m_strName;
+    frame.nPathLength = path.size();
+    return true;
 }
 
 // Gives every folder still on the walk's path the mode it had before the walk opened it up,
@@ -112,18 +119,10 @@ bool CFolderWalk::Step() {
         return true;
     }
     m_files.Drain();
-    CFileError error;
     CFrame child;
-    child.folder = folder.OpenFolder(entry, error);
-    if (!child.folder) {
-        m_log.Fail(error.m_eFault == EFileFault::Replaced
-                       ? lines::Replaced(m_path)
-                       : lines::Unlistable(m_path, error.GetErrorMessage()));
+    if (!OpenFrame(folder, entry, m_path, child)) {
         return true;
     }
-    child.id = child.folder->GetId();
-    child.strName = entry.m_strName;
-    child.nPathLength = m_path.size();
     m_frames.push_back(std::move(child));
     BoundOpenFolders();
     if (!Enter(m_frames.back())) {

@@ -61,6 +61,7 @@ private:
         std::uint32_t nOldMode = 0;
     };
 
+    bool OpenFrame(IFolder& parent, const CDirEntry& entry, const std::string& path, CFrame& frame);
     bool Enter(CFrame& frame);
     bool Step();
     bool Leave();
