@@ -204,13 +204,14 @@ void CFileShredder::WarnAboutCopies(CFileRun& run) {
     }
 }
 
-// The abort check, then truncation (normal mode, flushed) and close, then the random name and
-// the deletion, with the outcome's line. An aborted file keeps its length, so that a later
-// run reaches every block it still holds.
-// The truncation's flush makes the file system commit the freeing of the file's blocks before
-// the run goes on. Without it a WIPE Free Space right after a run (ext4 through the Windows
-// layer) left blocks of a file deleted before the run unreached in 4 runs of 6; with it in
-// none. With files in flight the commits of several files are served together.
+// The abort check, then truncation (normal mode) and close, then the random name and the
+// deletion, with the outcome's line. An aborted file keeps its length, so that a later run
+// reaches every block it still holds.
+// The truncation is not flushed: every pass is on the medium already, so a crash before the
+// file system's next commit can only bring back the file at its length holding the last
+// pass's bytes, never its old contents. A flush here made ext4 commit its journal for every
+// file, as long as a pass's own flush on a slow device, and protected nothing the passes had
+// not.
 EWipeOutcome CFileShredder::FinishFile(CFileRun& run, EWipeMode mode) {
     CFileError error;
     if (m_host.IsAborted()) {
@@ -224,8 +225,7 @@ EWipeOutcome CFileShredder::FinishFile(CFileRun& run, EWipeMode mode) {
     if (!bRecycleBin && GainedOtherNames(run)) {  // cutting it would empty the other name too
         return EWipeOutcome::Failed;
     }
-    bool bOk =
-        bRecycleBin || (TruncateInSteps(*run.file, run.nLength, error) && run.file->Flush(error));
+    bool bOk = bRecycleBin || TruncateInSteps(*run.file, run.nLength, error);
     if (!bOk) {
         error.m_strFileName = kUnnamedFile;  // part of the truncation, which names no file
     }

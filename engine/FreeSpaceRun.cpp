@@ -117,6 +117,10 @@ bool CFreeSpaceFill::Run() {
     if (!m_bAborted && !m_bFailed) {
         ReportUnreached();
     }
+    // The blocks the work folder and the fill files' own bookkeeping took during the fill were
+    // free before it, and a journaled file system writes them in place only when its journal is
+    // written out, which their removal cancels: so it is written out now.
+    m_work->SettleInPlace();
     const bool bRemoved = RemoveWork();
     m_host.SetProgressPos(0);
     if (m_bAborted) {

@@ -306,6 +306,23 @@ public:
         return true;
     }
 
+    bool SettleInPlace() override {
+        // The volume's own flush (administrators only) writes everything the system holds for
+        // it, a journal's blocks to the places they stand for included.
+        std::wstring root;
+        if (!VolumeRoot(root)) {
+            return false;
+        }
+        root.pop_back();
+        if (root.rfind(L"\\\\?\\", 0) == 0) {
+            root.erase(0, 4);
+        }
+        const CHandle h(::CreateFileW((L"\\\\.\\" + root).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                      nullptr));
+        return h.IsValid() && ::FlushFileBuffers(h.Get());
+    }
+
     std::unique_ptr<IFolder> CreateNewFolder(const std::string& name, std::uint32_t,
                                              CFileError& error) override {
         // A new folder only: an existing entry of that name, a link included, is never opened.
@@ -342,18 +359,12 @@ public:
     }
 
     std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) override {
-        std::vector<wchar_t> root(m_strPath.size() + 2);
-        const std::wstring folder = m_strPath + L'\\';
-        if (!::GetVolumePathNameW(folder.c_str(), root.data(), static_cast<DWORD>(root.size()))) {
+        std::wstring rootPath;
+        if (!VolumeRoot(rootPath)) {
             error = LastError();
             topPath.clear();
             return nullptr;
         }
-        std::wstring rootPath(root.data());
-        while (!rootPath.empty() && rootPath.back() == L'\\') {
-            rootPath.pop_back();
-        }
-        rootPath += L'\\';  // a root is named with one separator at its end
         std::unique_ptr<IFolder> top = OpenFolderAt(rootPath, error);
         topPath = top ? Narrow(rootPath.rfind(L"\\\\?\\", 0) == 0 ? rootPath.substr(4) : rootPath)
                       : std::string();
@@ -361,6 +372,22 @@ public:
     }
 
 private:
+    // The root of the volume this folder is on, with one separator at its end. False (with
+    // the system's last error set) when the system does not say.
+    bool VolumeRoot(std::wstring& root) const {
+        std::vector<wchar_t> name(m_strPath.size() + 2);
+        const std::wstring folder = m_strPath + L'\\';
+        if (!::GetVolumePathNameW(folder.c_str(), name.data(), static_cast<DWORD>(name.size()))) {
+            return false;
+        }
+        root = name.data();
+        while (!root.empty() && root.back() == L'\\') {
+            root.pop_back();
+        }
+        root += L'\\';
+        return true;
+    }
+
     // Renames the open entry `h` to a name in this held folder; an existing name is never
     // replaced. (The new name is given as the folder's full path and the name: not every
     // system takes one relative to the folder's handle.)

@@ -263,6 +263,10 @@ public:
         return m_real->FlushEntries(error);
     }
     bool WriteOutDeletions() override { return m_real->WriteOutDeletions(); }
+    bool SettleInPlace() override {
+        m_owner.Record("settle");
+        return m_real->SettleInPlace();
+    }
     bool GetFolderSize(CFolderSize& size) override { return m_real->GetFolderSize(size); }
     CJournalFacts GetJournal() override { return m_owner.Journal(); }
     bool GetJournalHead(std::int64_t& nBytes) override {

@@ -114,13 +114,6 @@ TEST_F(FaultTest, TruncatingLeavesTheOverwrittenFileAtFullLength) {
     EXPECT_EQ(ReadFile(m_path), std::string(kSecret.size(), '\0'));
 }
 
-TEST_F(FaultTest, FlushingTheTruncationNamesNoFile) {
-    m_files.FailOn(EFileOp::Flush, kCauseHardIO, 4);  // three passes, then the truncation
-    EXPECT_EQ(Fails(), "* Error closeing the file " + m_path +
-                           ": A hardware I/O error was reported while accessing an unnamed file.");
-    EXPECT_TRUE(Exists(m_path));
-}
-
 TEST_F(FaultTest, AFailedLastFlushStopsBeforeTheTruncation) {
     m_files.FailOn(EFileOp::Flush, kCauseHardIO, 3);  // the third pass's
     EXPECT_EQ(Fails(), "* Error writing to file " + m_path +

@@ -5,6 +5,7 @@
 // ends the fill, Cancel still cleans up, and kernel and read-only file systems
 // are refused, also when the question was asked on a folder that was swapped since.
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,6 +80,23 @@ TEST_F(FreeSpaceTest, DiskFullOrQuotaEndsTheFillAndEverythingMadeIsRemoved) {
         EXPECT_EQ(ReadFile(m_dir / "kept.txt"), "someone's file");
         FreeUntilFull(Space(0, 0, true));
     }
+}
+
+// The work folder and the blocks the fill's bookkeeping took are written in place before the
+// first file is made and again after the last is written, before anything is removed.
+TEST_F(FreeSpaceTest, TheWorkFolderIsSettledInPlaceBeforeTheFillAndBeforeItsRemoval) {
+    m_files.StayFullFrom(3, ENOSPC);
+    ASSERT_TRUE(Run());
+    const std::vector<std::string>& events = m_files.m_events;
+    const auto first = [&](const char* event) {
+        return std::find(events.begin(), events.end(), event) - events.begin();
+    };
+    const auto last = [&](const char* event) {
+        return events.rend() - std::find(events.rbegin(), events.rend(), event) - 1;
+    };
+    EXPECT_LT(first("settle"), first("create"));
+    EXPECT_GT(last("settle"), last("flush"));
+    EXPECT_LT(last("settle"), first("delete"));
 }
 
 // fusefat answers a full disk with EPERM, on writes and on creates: that ends the fill only
