@@ -4,12 +4,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
 #include <algorithm>
+#include <cmath>
 
 namespace quorrel {
 
@@ -53,13 +55,43 @@ CXTListBox::CXTListBox(QWidget* parent) : QListWidget(parent) {
 }
 
 void CXTListBox::AddLine(const QString& line) {
-    const int nWidth = fontMetrics().horizontalAdvance(line);
+    const int nWidth = LineWidth(line);
     if (nWidth > m_nWidest) {
         m_nWidest = nWidth;
         // The equal size of every line is measured again at the next layout.
         scheduleDelayedItemsLayout();
     }
     addItem(line);
+}
+
+// The width of `line` in the box's font. A long run adds tens of thousands of lines, nearly all
+// of them ASCII, and shaping each one cost the window more than the shredding: so those are
+// summed from each character's advance, measured once per font. Kerning, which that leaves out,
+// moves a line's end by a pixel or two, well inside the margins around the text.
+int CXTListBox::LineWidth(const QString& line) {
+    constexpr char16_t kFirst = 0x20;
+    constexpr char16_t kLast = 0x7e;
+    if (m_asciiAdvances.empty()) {
+        const QFontMetricsF metrics(font());
+        for (char16_t c = kFirst; c <= kLast; ++c) {
+            m_asciiAdvances.push_back(metrics.horizontalAdvance(QChar(c)));
+        }
+    }
+    qreal fWidth = 0;
+    for (const QChar c : line) {
+        if (c.unicode() < kFirst || c.unicode() > kLast) {
+            return fontMetrics().horizontalAdvance(line);
+        }
+        fWidth += m_asciiAdvances[c.unicode() - kFirst];
+    }
+    return static_cast<int>(std::ceil(fWidth));
+}
+
+void CXTListBox::changeEvent(QEvent* pEvent) {
+    if (pEvent->type() == QEvent::FontChange) {
+        m_asciiAdvances.clear();
+    }
+    QListWidget::changeEvent(pEvent);
 }
 
 QString CXTListBox::SelectedText() const {

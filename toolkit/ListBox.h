@@ -5,6 +5,8 @@
 
 #include <QListWidget>
 
+#include <vector>
+
 class QAction;
 
 namespace quorrel {
@@ -27,11 +29,16 @@ public:
 
 protected:
     bool viewportEvent(QEvent* pEvent) override;
+    void changeEvent(QEvent* pEvent) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
+    int LineWidth(const QString& line);
+
     QAction* m_pCopy;
     int m_nWidest = 0;
+    // The advance of each printable ASCII character in the box's font; empty until measured.
+    std::vector<qreal> m_asciiAdvances;
 };
 
 }  // namespace quorrel

@@ -12,6 +12,7 @@
 #include "shell/CommandIds.h"
 #include "shell/OutputBar.h"
 #include "tests/gui/gui_test_support.h"
+#include "toolkit/ListBox.h"
 
 using namespace quorrel;
 
@@ -29,6 +30,8 @@ private slots:
     void linesKeepCallOrderEmptyAndRepeatedOnesIncluded();
     void engineBytesAreShownReadably();
     void longLinesScrollSidewaysNotWrapped();
+    void theWidestLineIsMeasuredAsItIsDrawn_data();
+    void theWidestLineIsMeasuredAsItIsDrawn();
     void tabStripStaysAtTheBottomWhenResized();
     void captionButtonsHideExpandAndContract();
     void viewMenuTogglesBarsWithCheckMarks_data();
@@ -156,6 +159,38 @@ void CFrameOutputBarTest::longLinesScrollSidewaysNotWrapped() {
     QCOMPARE(Log().visualItemRect(Log().item(1)).height(),
              Log().visualItemRect(Log().item(2)).height());
     QCOMPARE(Log().item(1)->text(), longLine);
+}
+
+void CFrameOutputBarTest::theWidestLineIsMeasuredAsItIsDrawn_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("nPointSize");
+    const QString path = QStringLiteral(
+        "File /home/user/Documents/Taxes 2026/payroll (AVa) "
+        "~final~.xlsx successfuly deleted ");
+    QTest::newRow("path") << path << 0;
+    QTest::newRow("path, larger font") << path << 17;
+    QTest::newRow("wide letters") << QString(200, QLatin1Char('W')) << 0;
+    QTest::newRow("narrow letters") << QString(200, QLatin1Char('i')) << 0;
+    QTest::newRow("beyond ASCII") << QStringLiteral("Wipeing file /m/Größe-日本-Ωmega.txt") << 0;
+}
+
+// However a line's width is found, the line fits in it as it is drawn, after a change of font
+// too.
+void CFrameOutputBarTest::theWidestLineIsMeasuredAsItIsDrawn() {
+    QFETCH(QString, line);
+    QFETCH(int, nPointSize);
+    CXTListBox box;
+    box.AddLine(QStringLiteral("x"));
+    if (nPointSize > 0) {
+        QFont font = box.font();
+        font.setPointSize(nPointSize);
+        box.setFont(font);
+    }
+    box.AddLine(line);
+    // Never narrower (its end can always be scrolled to); wider by what kerning takes back.
+    const int nDrawn = box.fontMetrics().horizontalAdvance(line);
+    QVERIFY2(box.WidestLine() >= nDrawn - 1 && box.WidestLine() <= nDrawn + nDrawn / 50 + 2,
+             qPrintable(QStringLiteral("measured %1, drawn %2").arg(box.WidestLine()).arg(nDrawn)));
 }
 
 void CFrameOutputBarTest::tabStripStaysAtTheBottomWhenResized() {
