@@ -41,8 +41,9 @@ def main():
         total += count
         lines.append("%d %s%s" % (count, name, "" if not count else " at " + " ".join(map(str, where))))
         where.clear()
-    print(total, inside)
-    print("\n".join(lines))
+    # One write: a reader that stops after the first line (head -1) must not make a later
+    # write fail.
+    sys.stdout.write("%d %d\n%s\n" % (total, inside, "\n".join(lines)))
 
 
 main()
