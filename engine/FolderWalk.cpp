@@ -2,9 +2,24 @@
 #include "engine/FolderWalk.h"
 
 #include "engine/LogLines.h"
+#include "engine/NameRefill.h"
 #include "engine/NameTraces.h"
 
 namespace quorrel {
+
+namespace {
+
+// The lengths of the fillers that take the places of the names a folder listed.
+std::vector<std::size_t> NameLengths(const std::vector<CDirEntry>& entries) {
+    std::vector<std::size_t> lengths;
+    lengths.reserve(entries.size());
+    for (const CDirEntry& entry : entries) {
+        lengths.push_back(FillerLengthFor(entry.m_strName));
+    }
+    return lengths;
+}
+
+}  // namespace
 
 bool CFolderWalk::Walk(const CDirEntry& entry, const std::string& path) {
     CFrame top;
@@ -164,10 +179,12 @@ bool CFolderWalk::Leave() {
     const bool bNormal = m_mode == EWipeMode::Normal;
     std::string name = done.strName;
     if (bNormal && !done.entries.empty()) {
+        // FAT, NTFS: its freed slots, index and file records hold fillers' names only.
+        RefillEntrySpace(*done.folder, path, NameLengths(done.entries), m_log);
         done.folder->WriteOutDeletions();  // ext4: the emptied blocks reach the disk first
     }
     if (bNormal) {
-        name = RenameFolderInPlace(*parent, name);  // FAT: its name's slots written over
+        name = RenameFolderInPlace(*parent, name);  // FAT, NTFS: its old name written over
     }
     if (bNormal && !done.bModeChanged) {
         done.folder.reset();  // some systems refuse to remove a folder that is held open

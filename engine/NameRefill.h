@@ -1,0 +1,68 @@
+// The refill a plain run gives a folder it deleted entries from, where the file system keeps
+// the deleted names in the entry space they leave (FAT, NTFS): fillers as long as the names
+// take that space, and are removed again, so that it holds nothing but fillers' names.
+// Internal to the engine.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/Fillers.h"
+#include "engine/RunLog.h"
+#include "platform/FileSystem.h"
+
+namespace quorrel {
+
+// Fillers one refill makes beyond one for each deleted name: a rename or a deletion may leave
+// a gap the names' own lengths do not fit.
+constexpr int kRefillMargin = 4;
+
+// The name length of the filler that takes the place of `name`.
+std::size_t FillerLengthFor(const std::string& name);
+
+// Refills `folder` (called `path`), which a plain run deleted entries from, with one filler
+// for each of `lengths` and kRefillMargin more (kMaxFillers at most), and removes them: where
+// its file system keeps old names in the entry space (KeepsNamesInEntrySpace), else nothing.
+// A filler that cannot be made ends the refill without a line; one that cannot be removed is
+// a failure line in `log`. False then.
+bool RefillEntrySpace(IFolder& folder, const std::string& path,
+                      const std::vector<std::size_t>& lengths, CRunLog& log);
+
+// The folders a plain list run deleted entries from, each refilled once after the run's last
+// entry in it.
+class CStayFolders {
+public:
+    // Folders held at once; one more refills those held first.
+    static constexpr std::size_t kMaxHeld = 16;
+
+    // Notes that the run deletes `name` from `folder`, called `path`: kept (open) where its file
+    // system keeps old names in the entry space, else forgotten at once.
+    void Note(const std::shared_ptr<IFolder>& folder, const std::string& path,
+              const std::string& name);
+    // True when the next folder noted would be one more than kMaxHeld.
+    bool IsFull() const { return m_folders.size() >= kMaxHeld; }
+    // Refills every folder noted, in the order they were first noted, and lets them go. Only
+    // once no file of theirs is in flight any more. False when a filler stays.
+    bool Refill(CRunLog& log);
+    // Lets every folder noted go without refilling it (a run the user stopped).
+    void Forget() {
+        m_folders.clear();
+        m_bPlainKnown = false;
+    }
+
+private:
+    struct CStay {
+        std::shared_ptr<IFolder> folder;
+        CFileId id;
+        std::string path;
+        std::vector<std::size_t> lengths;
+    };
+
+    std::vector<CStay> m_folders;
+    CFileId m_plainId;  // the last folder found to keep no names, looked at once
+    bool m_bPlainKnown = false;
+};
+
+}  // namespace quorrel
