@@ -9,14 +9,14 @@ namespace quorrel {
 
 namespace {
 
-// The lengths of the fillers that take the places of the names a folder listed.
-std::vector<std::size_t> NameLengths(const std::vector<CDirEntry>& entries) {
-    std::vector<std::size_t> lengths;
-    lengths.reserve(entries.size());
+// The names a folder listed.
+std::vector<std::string> NamesOf(const std::vector<CDirEntry>& entries) {
+    std::vector<std::string> names;
+    names.reserve(entries.size());
     for (const CDirEntry& entry : entries) {
-        lengths.push_back(FillerLengthFor(entry.m_strName));
+        names.push_back(entry.m_strName);
     }
-    return lengths;
+    return names;
 }
 
 }  // namespace
@@ -180,7 +180,7 @@ bool CFolderWalk::Leave() {
     std::string name = done.strName;
     if (bNormal && !done.entries.empty()) {
         // FAT, NTFS: its freed slots, index and file records hold fillers' names only.
-        RefillEntrySpace(*done.folder, path, NameLengths(done.entries), m_log);
+        RefillEntrySpace(*done.folder, path, NamesOf(done.entries), true, m_log);
         done.folder->WriteOutDeletions();  // ext4: the emptied blocks reach the disk first
     }
     if (bNormal) {

@@ -15,20 +15,22 @@
 
 namespace quorrel {
 
-// Fillers one refill makes beyond one for each deleted name: a rename or a deletion may leave
-// a gap the names' own lengths do not fit.
+// Fillers one refill makes beyond one for each deleted name where the folder may grow (NTFS):
+// the run's renames free file records and index space of their own.
 constexpr int kRefillMargin = 4;
 
 // The name length of the filler that takes the place of `name`.
 std::size_t FillerLengthFor(const std::string& name);
 
-// Refills `folder` (called `path`), which a plain run deleted entries from, with one filler
-// for each of `lengths` and kRefillMargin more (kMaxFillers at most), and removes them: where
-// its file system keeps old names in the entry space (KeepsNamesInEntrySpace), else nothing.
+// Refills `folder` (called `path`), which a plain run deleted the entries `names` from, and
+// removes the fillers again: where its file system keeps old names in the entry space
+// (KeepsNamesInEntrySpace), else nothing. There is one filler as long as each name and
+// kRefillMargin more; on FAT the fillers take as many slots as the names did, and a folder
+// `bEmptied` of all its entries gets no margin, so that it does not grow. kMaxFillers at most.
 // A filler that cannot be made ends the refill without a line; one that cannot be removed is
 // a failure line in `log`. False then.
 bool RefillEntrySpace(IFolder& folder, const std::string& path,
-                      const std::vector<std::size_t>& lengths, CRunLog& log);
+                      const std::vector<std::string>& names, bool bEmptied, CRunLog& log);
 
 // The folders a plain list run deleted entries from, each refilled once after the run's last
 // entry in it.
@@ -57,7 +59,7 @@ private:
         std::shared_ptr<IFolder> folder;
         CFileId id;
         std::string path;
-        std::vector<std::size_t> lengths;
+        std::vector<std::string> names;  // the names deleted from it
     };
 
     std::vector<CStay> m_folders;

@@ -172,7 +172,7 @@ bool CWipeEngine::WipeFolder(const std::string& path, EWipeMode mode) {
     const bool bWalked = WalkFolder(*parent, entry, path, mode);
     if (bWalked && mode == EWipeMode::Normal) {
         // The folder that held it stays: its freed entry space (FAT, NTFS) gets fillers' names.
-        RefillEntrySpace(*parent, ParentFolder(path), {FillerLengthFor(name)}, m_log);
+        RefillEntrySpace(*parent, ParentFolder(path), {name}, false, m_log);
     }
     return bWalked;
 }
