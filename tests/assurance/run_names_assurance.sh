@@ -83,9 +83,15 @@ seq 1 2000 >"$mnt/${names[0]}"
 seq 1 3000 >"$mnt/${names[1]}"
 mkdir "$mnt/${names[2]}"
 for i in 3 4 5; do seq 1 $((i * 500)) >"$mnt/${names[2]}/${names[$i]}"; done
-mkdir -p "$mnt/${names[6]}/${names[7]}"
-seq 1 700 >"$mnt/${names[6]}/${names[8]}"
-seq 1 900 >"$mnt/${names[6]}/${names[7]}/${names[9]}"
+# The folder run's tree is in a folder of its own, which stays with a bystander in it, after
+# a gap an ordinary deletion left (where FAT moves a renamed entry).
+mkdir "$mnt/shelf"
+: >"$mnt/shelf/scratch-removed-the-ordinary-way.tmp"
+mkdir -p "$mnt/shelf/${names[6]}/${names[7]}"
+echo "another bystander" >"$mnt/shelf/bystander.txt"
+seq 1 700 >"$mnt/shelf/${names[6]}/${names[8]}"
+seq 1 900 >"$mnt/shelf/${names[6]}/${names[7]}/${names[9]}"
+rm "$mnt/shelf/scratch-removed-the-ordinary-way.tmp"
 mkdir "$mnt/keep" && echo "a bystander" >"$mnt/keep/bystander.txt"
 unmount_synced
 count=$(count_names | head -1)
@@ -100,11 +106,11 @@ timeout 300 "$shred" --yes --method 0 --jobs 4 "$mnt/${names[0]}" "$mnt/${names[
     "$mnt/${names[2]}" >"$work/plain.log" 2>&1 </dev/null || status=$?
 cat "$work/plain.log"
 (( status == 0 )) || fail "the plain run exited $status"
-timeout 300 "$shred" --yes --method 0 --folder "$mnt/${names[6]}" >"$work/folder.log" 2>&1 \
+timeout 300 "$shred" --yes --method 0 --folder "$mnt/shelf/${names[6]}" >"$work/folder.log" 2>&1 \
     </dev/null || status=$?
 cat "$work/folder.log"
 (( status == 0 )) || fail "the plain folder run exited $status"
-! ls -A "$mnt" | grep -q '^\.quorrel-name-' || fail "a plain run left a filler behind"
+! ls -A "$mnt" "$mnt/shelf" | grep -q '^\.quorrel-name-' || fail "a plain run left a filler behind"
 plain_time=$((SECONDS - start))
 # A killed run's filler, and (where files have owners) one of another user's with a filler's
 # name, which this program did not make.
@@ -139,6 +145,8 @@ case "$fs" in
 esac
 rm -f "$lookalike"
 grep -qx "a bystander" "$mnt/keep/bystander.txt" || fail "a bystander file changed"
+[[ $(ls -A "$mnt/shelf") == bystander.txt ]] && grep -qx "another bystander" "$mnt/shelf/bystander.txt" ||
+    fail "the folder that held the shredded tree changed"
 ! ls -A "$mnt" | grep -q '^\.quorrel-name-' || fail "a filler was left behind"
 unmount_synced
 after=$(count_names)
