@@ -133,6 +133,12 @@ void CStayFolders::Note(const std::shared_ptr<IFolder>& folder, const std::strin
     m_folders.push_back({folder, id, path, {name}});
 }
 
+bool CStayFolders::IsFullFor(const CFileId& id) const {
+    return m_folders.size() >= kMaxHeld &&
+           std::none_of(m_folders.begin(), m_folders.end(),
+                        [&id](const CStay& stay) { return stay.id == id; });
+}
+
 bool CStayFolders::Refill(CRunLog& log) {
     bool bOk = true;
     for (CStay& stay : m_folders) {

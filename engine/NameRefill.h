@@ -43,8 +43,8 @@ public:
     // system keeps old names in the entry space, else forgotten at once.
     void Note(const std::shared_ptr<IFolder>& folder, const std::string& path,
               const std::string& name);
-    // True when the next folder noted would be one more than kMaxHeld.
-    bool IsFull() const { return m_folders.size() >= kMaxHeld; }
+    // True when noting an entry of the folder `id` would hold one folder more than kMaxHeld.
+    bool IsFullFor(const CFileId& id) const;
     // Refills every folder noted, in the order they were first noted, and lets them go. Only
     // once no file of theirs is in flight any more. False when a filler stays.
     bool Refill(CRunLog& log);

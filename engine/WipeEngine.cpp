@@ -119,7 +119,7 @@ void CWipeEngine::FinishListItems() {
 // in flight (which may be in any of them) are done.
 void CWipeEngine::NoteStayFolder(const std::shared_ptr<IFolder>& folder, const std::string& shown,
                                  const std::string& name) {
-    if (m_stayFolders.IsFull()) {
+    if (m_stayFolders.IsFullFor(folder->GetId())) {
         if (m_listInFlight) {
             m_listInFlight->Drain();
         }
