@@ -78,4 +78,33 @@ bool RemoveFillers(IFolder& folder, const std::string& path, const std::vector<s
     return bOk;
 }
 
+std::set<std::string> FillerNamesIn(IFolder& folder) {
+    std::set<std::string> names;
+    std::vector<CDirEntry> entries;
+    CFileError error;
+    if (folder.List(entries, error)) {
+        for (const CDirEntry& entry : entries) {
+            if (IsFillerName(entry.m_strName)) {
+                names.insert(entry.m_strName);
+            }
+        }
+    }
+    return names;
+}
+
+bool NoFillerStays(IFolder& folder, const std::string& path, const std::set<std::string>& before,
+                   const std::function<void(const std::string&)>& fail) {
+    bool bNone = true;
+    for (const std::string& name : FillerNamesIn(folder)) {
+        if (before.count(name) == 0) {
+            CFileError error;
+            error.m_nCause = kCauseGeneric;
+            error.m_strFileName = JoinPath(path, name);
+            fail(Quote(lines::kDeleteFailed, JoinPath(path, name), error));
+            bNone = false;
+        }
+    }
+    return bNone;
+}
+
 }  // namespace quorrel

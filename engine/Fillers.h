@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,17 @@ EFillerEnd MakeFillers(IFolder& folder, const std::string& path, CFillerPlan& pl
 // Removes the fillers `made` from `folder`; each that stays gets its "* " line through `fail`.
 // False when one stays.
 bool RemoveFillers(IFolder& folder, const std::string& path, const std::vector<std::string>& made,
+                   const std::function<void(const std::string&)>& fail);
+
+// The names of `folder`'s entries that are fillers' names (none where it cannot be listed).
+std::set<std::string> FillerNamesIn(IFolder& folder);
+
+// Lists `folder` (called `path`) again after RemoveFillers(): an entry with a filler's name
+// that `before` (FillerNamesIn() before the fillers were made) did not hold stayed although its
+// removal was told done. fusefat does that with an entry it put at the start of a folder's new
+// cluster, and may show it under a name pieced together from several. Each gets its "* " line
+// through `fail`. False when one stayed.
+bool NoFillerStays(IFolder& folder, const std::string& path, const std::set<std::string>& before,
                    const std::function<void(const std::string&)>& fail);
 
 }  // namespace quorrel

@@ -117,6 +117,11 @@ bool CFreeSpaceNames::Run() {
     if (bJournal && !m_bAborted) {
         bOk = MakeChangesFolder() && bOk;
     }
+    // FAT: fusefat may keep a filler it was told to remove, which is looked for afterwards.
+    const bool bFat = KeepsNamesInSlots(m_chosen);
+    const std::set<std::string> chosenBefore =
+        bFat ? FillerNamesIn(m_chosen) : std::set<std::string>();
+    const std::set<std::string> topBefore = bFat ? FillerNamesIn(m_top) : std::set<std::string>();
     if (!m_bAborted) {
         m_host.AddLine(lines::ClearingOldNames(m_strChosenPath));
         MakeFillers(m_chosen, m_strChosenPath, m_chosenFillers);
@@ -129,6 +134,13 @@ bool CFreeSpaceNames::Run() {
     bOk = RemoveChangesFolder() && bOk;
     bOk = RemoveFillers(m_chosen, m_strChosenPath, m_chosenFillers) && bOk;
     bOk = RemoveFillers(m_top, m_strTopPath, m_topFillers) && bOk;
+    if (bFat && bOk) {
+        const auto fail = [this](const std::string& line) { m_engine.Fail(line); };
+        bOk = NoFillerStays(m_chosen, m_strChosenPath, chosenBefore, fail) && bOk;
+        if (!m_bSame) {
+            bOk = NoFillerStays(m_top, m_strTopPath, topBefore, fail) && bOk;
+        }
+    }
     CFileError error;
     m_chosen.FlushEntries(error);
     m_top.FlushEntries(error);

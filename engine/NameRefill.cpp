@@ -103,12 +103,16 @@ bool RefillEntrySpace(IFolder& folder, const std::string& path,
     }
     plan.nMost = static_cast<int>(std::min<std::size_t>(plan.lengths.size(), kMaxFillers));
     plan.bUntilOutgrown = false;
+    // FAT: fusefat may keep a filler it was told to remove, which is looked for afterwards.
+    const std::set<std::string> before = bFat ? FillerNamesIn(folder) : std::set<std::string>();
     CNameDrawer drawer;
     std::vector<std::string> made;
     CFileError error;
     MakeFillers(
         folder, path, plan, drawer, [] { return false; }, made, error);
-    return RemoveFillers(folder, path, made, [&log](const std::string& line) { log.Fail(line); });
+    const auto fail = [&log](const std::string& line) { log.Fail(line); };
+    const bool bRemoved = RemoveFillers(folder, path, made, fail);
+    return bRemoved && (!bFat || made.empty() || NoFillerStays(folder, path, before, fail));
 }
 
 void CStayFolders::Note(const std::shared_ptr<IFolder>& folder, const std::string& path,
