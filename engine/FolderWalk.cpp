@@ -2,9 +2,24 @@
 #include "engine/FolderWalk.h"
 
 #include "engine/LogLines.h"
+#include "engine/NameRefill.h"
 #include "engine/NameTraces.h"
 
 namespace quorrel {
+
+namespace {
+
+// The names a folder listed.
+std::vector<std::string> NamesOf(const std::vector<CDirEntry>& entries) {
+    std::vector<std::string> names;
+    names.reserve(entries.size());
+    for (const CDirEntry& entry : entries) {
+        names.push_back(entry.m_strName);
+    }
+    return names;
+}
+
+}  // namespace
 
 bool CFolderWalk::Walk(const CDirEntry& entry, const std::string& path) {
     CFrame top;
@@ -164,10 +179,12 @@ bool CFolderWalk::Leave() {
     const bool bNormal = m_mode == EWipeMode::Normal;
     std::string name = done.strName;
     if (bNormal && !done.entries.empty()) {
+        // FAT, NTFS: its freed slots, index and file records hold fillers' names only.
+        RefillEntrySpace(*done.folder, path, NamesOf(done.entries), true, m_log);
         done.folder->WriteOutDeletions();  // ext4: the emptied blocks reach the disk first
     }
     if (bNormal) {
-        name = RenameFolderInPlace(*parent, name);  // FAT: its name's slots written over
+        name = RenameFolderInPlace(*parent, name);  // FAT, NTFS: its old name written over
     }
     if (bNormal && !done.bModeChanged) {
         done.folder.reset();  // some systems refuse to remove a folder that is held open

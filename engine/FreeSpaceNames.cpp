@@ -2,7 +2,10 @@
 // journal written over with the run's own changes.
 #include "engine/FreeSpaceNames.h"
 
+#include <iterator>
+
 #include "engine/FileRun.h"
+#include "engine/Fillers.h"
 #include "engine/FreeSpaceRun.h"
 #include "engine/LogLines.h"
 
@@ -20,15 +23,6 @@ constexpr std::int64_t kRecordSlack = 1024;
 constexpr std::uint32_t kFillerFolderMode = 0700;
 // Changes between two looks at the journal's head, the progress and the abort check.
 constexpr int kChangesPerLook = 16;
-
-// True when a folder that measured `start` before the fillers, `last` before the latest one
-// and `now` after it has outgrown the room it had: it was given more or other space (a new
-// block; xfs moving its entries out of its record), its entries moved (NTFS's index, whose
-// size drops when its root is split), or a folder of whole blocks got longer.
-bool Outgrown(const CFolderSize& start, const CFolderSize& last, const CFolderSize& now) {
-    return now.m_nAllocatedBytes != start.m_nAllocatedBytes || now.m_nBytes < last.m_nBytes ||
-           (start.m_nAllocatedBytes > 0 && now.m_nBytes > start.m_nBytes);
-}
 
 }  // namespace
 
@@ -123,6 +117,11 @@ bool CFreeSpaceNames::Run() {
     if (bJournal && !m_bAborted) {
         bOk = MakeChangesFolder() && bOk;
     }
+    // FAT: fusefat may keep a filler it was told to remove, which is looked for afterwards.
+    const bool bFat = KeepsNamesInSlots(m_chosen);
+    const std::set<std::string> chosenBefore =
+        bFat ? FillerNamesIn(m_chosen) : std::set<std::string>();
+    const std::set<std::string> topBefore = bFat ? FillerNamesIn(m_top) : std::set<std::string>();
     if (!m_bAborted) {
         m_host.AddLine(lines::ClearingOldNames(m_strChosenPath));
         MakeFillers(m_chosen, m_strChosenPath, m_chosenFillers);
@@ -135,6 +134,13 @@ bool CFreeSpaceNames::Run() {
     bOk = RemoveChangesFolder() && bOk;
     bOk = RemoveFillers(m_chosen, m_strChosenPath, m_chosenFillers) && bOk;
     bOk = RemoveFillers(m_top, m_strTopPath, m_topFillers) && bOk;
+    if (bFat && bOk) {
+        const auto fail = [this](const std::string& line) { m_engine.Fail(line); };
+        bOk = NoFillerStays(m_chosen, m_strChosenPath, chosenBefore, fail) && bOk;
+        if (!m_bSame) {
+            bOk = NoFillerStays(m_top, m_strTopPath, topBefore, fail) && bOk;
+        }
+    }
     CFileError error;
     m_chosen.FlushEntries(error);
     m_top.FlushEntries(error);
@@ -219,67 +225,30 @@ bool CFreeSpaceNames::RemoveRecordFolders() {
 // more. A folder this run may not write in is said so once; its old names stay.
 bool CFreeSpaceNames::MakeFillers(IFolder& folder, const std::string& path,
                                   std::vector<std::string>& made, std::int64_t nLinkBytes) {
-    CFolderSize start;
-    const bool bSized = folder.GetFolderSize(start);
-    CFolderSize last = start;
-    for (int nFiller = 0; nFiller < kMaxFillers; ++nFiller) {
-        if (nFiller % kChangesPerLook == 0 && Stopped()) {
-            return false;
+    CFillerPlan plan;
+    plan.lengths.assign(std::begin(kFillerLengths), std::end(kFillerLengths));
+    plan.nNext = m_nNextLength;
+    plan.nLinkBytes = nLinkBytes;
+    CFileError error;
+    const std::size_t nBefore = made.size();
+    const EFillerEnd end = quorrel::MakeFillers(
+        folder, path, plan, m_drawer, [this] { return Stopped(); }, made, error);
+    m_nNextLength = plan.nNext;
+    if (end == EFillerEnd::Refused && made.size() == nBefore) {
+        // Not even one: the folder may not be written here.
+        if (&folder == &m_top && !m_bSame) {
+            m_pCycle = &m_chosen;
         }
-        const std::size_t nLength =
-            kFillerLengths[m_nNextLength++ % (sizeof kFillerLengths / sizeof kFillerLengths[0])];
-        const std::string name = m_drawer.Filler(nLength);
-        CFileError error;
-        if (!MakeFiller(folder, path, name, nLinkBytes, error)) {
-            if (error.m_eFault == EFileFault::NameTaken) {
-                continue;
-            }
-            if (made.empty()) {  // not even one: the folder may not be written here
-                if (&folder == &m_top && !m_bSame) {
-                    m_pCycle = &m_chosen;
-                }
-                m_engine.Warn(lines::OldNamesStay(path, error.GetErrorMessage()));
-            }
-            return true;  // a folder of fixed size (FAT's root) is full: every slot was taken
-        }
-        made.push_back(name);
-        CFolderSize now;
-        if (bSized && folder.GetFolderSize(now) && Outgrown(start, last, now)) {
-            // The filler that made the folder grow goes again at once: a folder kept inside
-            // its record (xfs) moves back into it, filled to the last byte its entries take.
-            if (folder.Delete(name, error)) {
-                made.pop_back();
-            }
-            return true;
-        }
-        last = now;
+        m_engine.Warn(lines::OldNamesStay(path, error.GetErrorMessage()));
     }
-    return true;
-}
-
-// Makes the filler `name` in `folder`: a short link whose target is `nLinkBytes` long where
-// that is given, an empty file otherwise.
-bool CFreeSpaceNames::MakeFiller(IFolder& folder, const std::string& path, const std::string& name,
-                                 std::int64_t nLinkBytes, CFileError& error) {
-    if (nLinkBytes > 0) {
-        return folder.CreateLink(name, m_drawer.Draw(static_cast<std::size_t>(nLinkBytes)), error);
-    }
-    std::unique_ptr<IFileHandle> file = folder.CreateNewFile(name, JoinPath(path, name), error);
-    return file && file->Close(error);
+    return end != EFillerEnd::Stopped;
 }
 
 // Removes the fillers `made`; a filler that stays is named as a failure.
 bool CFreeSpaceNames::RemoveFillers(IFolder& folder, const std::string& path,
                                     const std::vector<std::string>& made) {
-    bool bOk = true;
-    for (const std::string& name : made) {
-        CFileError error;
-        if (!folder.Delete(name, error)) {
-            m_engine.Fail(Quote(lines::kDeleteFailed, JoinPath(path, name), error));
-            bOk = false;
-        }
-    }
-    return bOk;
+    return quorrel::RemoveFillers(folder, path, made,
+                                  [this](const std::string& line) { m_engine.Fail(line); });
 }
 
 // Reads what the journal is, and says so where it is none or cannot be written over. True

@@ -14,11 +14,6 @@ namespace quorrel {
 
 class CFreeSpaceNames {
 public:
-    // Fillers made in one folder at most: a folder whose size tells nothing ends there. Enough
-    // for the last 4 KiB block of a folder's entries; few, as each filler may take a new file
-    // record that the file system never gives back (NTFS's MFT does not shrink).
-    static constexpr int kMaxFillers = 128;
-
     // `top` is the top folder of the file system, `chosen` the folder the run was given (the
     // same folder when `bSame`); both stay open for the step's life.
     CFreeSpaceNames(CWipeEngine& engine, IFolder& chosen, const std::string& chosenPath,
@@ -45,8 +40,6 @@ private:
 
     bool MakeFillers(IFolder& folder, const std::string& path, std::vector<std::string>& made,
                      std::int64_t nLinkBytes = 0);
-    bool MakeFiller(IFolder& folder, const std::string& path, const std::string& name,
-                    std::int64_t nLinkBytes, CFileError& error);
     bool RemoveFillers(IFolder& folder, const std::string& path,
                        const std::vector<std::string>& made);
     void RemoveLeftoversIn(IFolder& folder, const std::string& path);

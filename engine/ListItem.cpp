@@ -50,9 +50,13 @@ EWipeOutcome CWipeEngine::WipeListItem(const std::string& path) {
     std::vector<CDirEntry> matches;
     EWipeOutcome outcome = EWipeOutcome::Failed;
     if (parent && parent->Lookup(name, entry, error)) {
+        NoteStayFolder(parent, shown, entry.m_strName);
         outcome = WipeNamed(*parent, entry, path, shown, bFolderOnly);
     } else if (parent && HasPattern(name) &&
                ListMatches(*parent, name, bFolderOnly, matches, error) && !matches.empty()) {
+        for (const CDirEntry& match : matches) {
+            NoteStayFolder(parent, shown, match.m_strName);
+        }
         outcome = WipeMatches(*parent, matches, shown, bFolderOnly);
     } else {
         return NothingNamed(path, shown);

@@ -76,6 +76,14 @@ bool KeepsNamesInSlots(IFolder& folder) {
            type == "FAT32";
 }
 
+bool KeepsNamesInEntrySpace(IFolder& folder) {
+    if (KeepsNamesInSlots(folder)) {
+        return true;
+    }
+    const std::string type = folder.GetVolume().m_strType;
+    return type == "ntfs" || type == "ntfs3" || type == "fuseblk" || type == "fuse";
+}
+
 // Renames `from` in `folder` to a random name of `nUnits` characters by `rename`; the new name
 // in `to`. False when every name tried was taken or the rename failed.
 template <typename FRename>
@@ -113,7 +121,7 @@ CDirEntry RenameInPlace(IFolder& folder, const CDirEntry& listed) {
 }
 
 std::string RenameFolderInPlace(IFolder& parent, const std::string& name) {
-    if (!KeepsNamesInSlots(parent)) {
+    if (!KeepsNamesInEntrySpace(parent)) {
         return name;
     }
     std::string now = name;

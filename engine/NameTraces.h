@@ -41,6 +41,12 @@ std::size_t NameUnits(const std::string& name);
 // had until something else takes them (FAT): there a name is renamed in place first.
 bool KeepsNamesInSlots(IFolder& folder);
 
+// True where a file system keeps the names of deleted entries in the entry space the deletions
+// free until new entries take it: FAT's slots, NTFS's index and freed file records (ntfs-3g,
+// which shows as a plain FUSE mount when it serves an image file, and the kernel's drivers).
+// There a plain run refills a folder's entry space with fillers before it is left.
+bool KeepsNamesInEntrySpace(IFolder& folder);
+
 // Renames the entry `listed` of `folder` in place to a random name of as many characters, so
 // that the slots its name had are written over with the new one (FAT). Gives the entry as it is
 // named now; where the folder's file system needs no such step, or the rename fails, `listed`
@@ -48,7 +54,8 @@ bool KeepsNamesInSlots(IFolder& folder);
 CDirEntry RenameInPlace(IFolder& folder, const CDirEntry& listed);
 
 // The same for the sub-folder `name` of `parent` just before it is removed: gives the name it
-// has now.
+// has now. Also where the system keeps a removed folder's own name in its freed file record
+// (NTFS, which writes the new name there).
 std::string RenameFolderInPlace(IFolder& parent, const std::string& name);
 
 }  // namespace quorrel

@@ -5,6 +5,7 @@
 
 #include "engine/FilesInFlight.h"
 #include "engine/LogLines.h"
+#include "engine/NameRefill.h"
 
 namespace quorrel {
 
@@ -88,6 +89,7 @@ void CWipeEngine::WipeListItemThen(const std::string& path,
         CDirEntry entry;
         if (FindListedFile(path, parent, entry) && !m_listInFlight->IsInFlight(entry.m_id)) {
             const std::string shown = CollapseSeparators(path);
+            NoteStayFolder(parent, shown, entry.m_strName);
             m_listInFlight->ShredListed(std::move(parent), entry, shown,
                                         [this, shown, then](EWipeOutcome outcome) {
                                             if (IsRemoved(outcome)) {
@@ -105,6 +107,25 @@ void CWipeEngine::WipeListItemThen(const std::string& path,
 
 void CWipeEngine::FinishListItems() {
     m_listInFlight.reset();  // waits for the files in flight
+    if (m_host.IsAborted()) {
+        m_stayFolders.Forget();  // stopped: the user is not kept waiting for the refills
+    } else {
+        m_stayFolders.Refill(m_log);
+    }
+}
+
+// Notes that a plain list run deletes `name` from `folder`, which `shown` named it in. A
+// folder more than the run holds at once makes those held be refilled first, once the files
+// in flight (which may be in any of them) are done.
+void CWipeEngine::NoteStayFolder(const std::shared_ptr<IFolder>& folder, const std::string& shown,
+                                 const std::string& name) {
+    if (m_stayFolders.IsFullFor(folder->GetId())) {
+        if (m_listInFlight) {
+            m_listInFlight->Drain();
+        }
+        m_stayFolders.Refill(m_log);
+    }
+    m_stayFolders.Note(folder, ParentFolder(shown), name);
 }
 
 // The plain file `path` names by its literal name, with the folder that holds it: the list
@@ -148,7 +169,12 @@ bool CWipeEngine::WipeFolder(const std::string& path, EWipeMode mode) {
     if ((entry.m_attributes & kAttrDirectory) == 0) {
         return false;
     }
-    return WalkFolder(*parent, entry, path, mode);
+    const bool bWalked = WalkFolder(*parent, entry, path, mode);
+    if (bWalked && mode == EWipeMode::Normal) {
+        // The folder that held it stays: its freed entry space (FAT, NTFS) gets fillers' names.
+        RefillEntrySpace(*parent, ParentFolder(path), {name}, false, m_log);
+    }
+    return bWalked;
 }
 
 std::unique_ptr<IFolder> CWipeEngine::OpenFolderPath(const std::string& path, bool& bExists) {

@@ -12,6 +12,7 @@
 #include "engine/FilesInFlight.h"
 #include "engine/FolderWalk.h"
 #include "engine/ListPaths.h"
+#include "engine/NameRefill.h"
 #include "engine/PassWriter.h"
 #include "engine/RunLog.h"
 #include "platform/FileSystem.h"
@@ -95,7 +96,9 @@ public:
     // handed over before it: `then` is told later (during a later call, or FinishListItems()),
     // always in the order the entries were given. Anything else waits for those files first.
     void WipeListItemThen(const std::string& path, std::function<void(EWipeOutcome)> then);
-    // Waits for every list entry still in flight, telling each one's outcome.
+    // Waits for every list entry still in flight, telling each one's outcome; then, unless the
+    // user stopped the run, refills the entry space of the folders the entries were deleted
+    // from, where the file system keeps old names there (see RefillEntrySpace()).
     void FinishListItems();
 
     // Forgets which entries the list entries so far destroyed, and closes the folder kept from
@@ -105,6 +108,7 @@ public:
     void ForgetShredded() {
         m_shredded.clear();
         m_listPaths.Forget();
+        m_stayFolders.Forget();
     }
 
     // The same for an entry already listed in the open folder `folder`; `path` is what the log
@@ -131,6 +135,8 @@ private:
     bool FindListedFile(const std::string& path, std::shared_ptr<IFolder>& parent,
                         CDirEntry& entry);
     void NoteShredded(const std::string& shown);
+    void NoteStayFolder(const std::shared_ptr<IFolder>& folder, const std::string& shown,
+                        const std::string& name);
     EWipeOutcome WipeFileEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
                                EWipeMode mode);
     bool WalkFolder(IFolder& parent, const CDirEntry& entry, const std::string& path,
@@ -149,7 +155,8 @@ private:
     std::unique_ptr<CFilesInFlight> m_listInFlight;  // a list run's files in flight
     // The full paths of the entries the list run destroyed so far, with what the log called them.
     std::map<std::string, std::string> m_shredded;
-    CListPaths m_listPaths;  // the folder the last list entry was found in
+    CListPaths m_listPaths;      // the folder the last list entry was found in
+    CStayFolders m_stayFolders;  // the folders a list run deleted entries from, to refill
 };
 
 }  // namespace quorrel

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Proves on a real file system that shredded names leave the disk: two files and a folder of
-# three files, all with distinctive names, are shredded by a plain run; the raw image then holds
+# three files, all with distinctive names, are shredded by a plain list run (several files in
+# flight), then a folder tree by a plain folder run; the raw image then holds
 # no copy of any name outside the journal or log (checked where the image tells where that is
-# and a plain run can prevent it: ext4 and FAT; xfs and NTFS are reported). Then
+# and a plain run can prevent it: ext4, NTFS and FAT; xfs is reported). Then
 # quorrel-shred --free-space on the same file system: the raw image holds no copy at all, in
 # ASCII, in UTF-16LE or as FAT long-name pieces of 13 characters. A filler a killed run left is
 # removed by the next run, and a filler-like entry that is not one is left alone.
@@ -67,7 +68,9 @@ journal_range() {
 token=$(od -An -N4 -tx1 /dev/urandom | tr -d ' \n')
 names=("payroll-$token-alpha-sheet.xlsx" "divorce-$token-bravo-letter.docx"
        "private-$token-charlie-folder" "note-$token-delta-first.txt"
-       "note-$token-echo-second.txt" "note-$token-foxtrot-third.txt")
+       "note-$token-echo-second.txt" "note-$token-foxtrot-third.txt"
+       "archive-$token-golf-folder" "inner-$token-hotel-folder" "ledger-$token-india-notes.txt"
+       "ledger-$token-juliet-deep.txt")
 
 # Copies of the names in the raw image: "TOTAL INSIDE-THE-JOURNAL", then one line per name.
 count_names() {
@@ -80,6 +83,15 @@ seq 1 2000 >"$mnt/${names[0]}"
 seq 1 3000 >"$mnt/${names[1]}"
 mkdir "$mnt/${names[2]}"
 for i in 3 4 5; do seq 1 $((i * 500)) >"$mnt/${names[2]}/${names[$i]}"; done
+# The folder run's tree is in a folder of its own, which stays with a bystander in it, after
+# a gap an ordinary deletion left (where FAT moves a renamed entry).
+mkdir "$mnt/shelf"
+: >"$mnt/shelf/scratch-removed-the-ordinary-way.tmp"
+mkdir -p "$mnt/shelf/${names[6]}/${names[7]}"
+echo "another bystander" >"$mnt/shelf/bystander.txt"
+seq 1 700 >"$mnt/shelf/${names[6]}/${names[8]}"
+seq 1 900 >"$mnt/shelf/${names[6]}/${names[7]}/${names[9]}"
+rm "$mnt/shelf/scratch-removed-the-ordinary-way.tmp"
 mkdir "$mnt/keep" && echo "a bystander" >"$mnt/keep/bystander.txt"
 unmount_synced
 count=$(count_names | head -1)
@@ -90,10 +102,15 @@ mount_image "$fs"
 mountpoint -q "$mnt" || fail "not mounted"
 start=$SECONDS
 status=0
-timeout 300 "$shred" --yes --method 0 "$mnt/${names[0]}" "$mnt/${names[1]}" "$mnt/${names[2]}" \
-    >"$work/plain.log" 2>&1 </dev/null || status=$?
+timeout 300 "$shred" --yes --method 0 --jobs 4 "$mnt/${names[0]}" "$mnt/${names[1]}" \
+    "$mnt/${names[2]}" >"$work/plain.log" 2>&1 </dev/null || status=$?
 cat "$work/plain.log"
 (( status == 0 )) || fail "the plain run exited $status"
+timeout 300 "$shred" --yes --method 0 --folder "$mnt/shelf/${names[6]}" >"$work/folder.log" 2>&1 \
+    </dev/null || status=$?
+cat "$work/folder.log"
+(( status == 0 )) || fail "the plain folder run exited $status"
+! ls -A "$mnt" "$mnt/shelf" | grep -q '^\.quorrel-name-' || fail "a plain run left a filler behind"
 plain_time=$((SECONDS - start))
 # A killed run's filler, and (where files have owners) one of another user's with a filler's
 # name, which this program did not make.
@@ -108,7 +125,7 @@ read -r total inside <<<"$(head -1 <<<"$plain")"
 say "after the plain run (${plain_time}s): $total copies, $inside of them in the journal or log"
 tail -n +2 <<<"$plain" | sed 's/^/    /'
 case "$fs" in
-    ext4) (( total - inside == 0 )) || fail "a plain run left names outside the journal" ;;
+    ext4 | ntfs | fat) (( total - inside == 0 )) || fail "a plain run left names outside the journal" ;;
 esac
 
 mount_image "$fs"
@@ -128,6 +145,8 @@ case "$fs" in
 esac
 rm -f "$lookalike"
 grep -qx "a bystander" "$mnt/keep/bystander.txt" || fail "a bystander file changed"
+[[ $(ls -A "$mnt/shelf") == bystander.txt ]] && grep -qx "another bystander" "$mnt/shelf/bystander.txt" ||
+    fail "the folder that held the shredded tree changed"
 ! ls -A "$mnt" | grep -q '^\.quorrel-name-' || fail "a filler was left behind"
 unmount_synced
 after=$(count_names)

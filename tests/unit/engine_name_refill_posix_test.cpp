@@ -1,0 +1,117 @@
+// The refill a plain run gives the folders it deleted from where the file system keeps old
+// names in their entry space: how many fillers each folder costs (bounded by what was deleted
+// there, kMaxFillers at most, none where the system keeps no names), and what a filler that
+// cannot be made or removed comes to.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engine/Fillers.h"
+#include "engine/NameRefill.h"
+#include "engine/WipeEngine.h"
+#include "tests/unit/FakeFileSystem.h"
+#include "tests/unit/TestSupport.h"
+
+namespace quorrel::test {
+
+namespace {
+
+// 30 characters: 4 slots on FAT, as a filler of the same length takes.
+std::string LongName(int n) {
+    return "file-with-a-longer-name-" + std::to_string(100 + n) + ".txt";
+}
+
+struct CRefillRun {
+    explicit CRefillRun(const char* type) : engine(files, host) {
+        CVolumeFacts volume;
+        volume.m_strType = type;
+        files.PretendVolume(volume);
+    }
+    CTempDir dir;
+    CFakeFileSystem files;
+    CRecordingHost host;
+    CWipeEngine engine;
+};
+
+}  // namespace
+
+// A folder run over top/{a/ (3 files), b/ (2 files), 1 file}: each emptied folder gets a filler
+// per entry it had (NTFS: and 4 more), the folder the run leaves one per entry removed from it
+// and 4 more. On FAT an emptied folder gets as many slots as its names took and no more (it
+// must not grow): a/ 3, b/ 2, top 1 for the file and 1 of 4 slots for "a" and "b" (2 each),
+// and the folder left 4 (its "top" takes 2 slots, too few for a filler). Nothing where the
+// system keeps no names; a folder of more entries than kMaxFillers gets kMaxFillers.
+TEST(NameRefill, EachFolderCostsFillersByWhatWasDeletedFromIt) {
+    struct SCase {
+        const char* type;
+        int nFiles;  // in a/
+        int nCreates;
+    };
+    for (const SCase& test :
+         {SCase{"ext4", 3, 0}, SCase{"ntfs3", 3, 7 + 6 + 7 + 5}, SCase{"vfat", 3, 3 + 2 + 2 + 4},
+          SCase{"fuse", kMaxFillers + 20, kMaxFillers + 6 + 7 + 5}}) {
+        SCOPED_TRACE(test.type);
+        CRefillRun run(test.type);
+        const std::string top = run.dir / "top";
+        MakeFolder(top);
+        MakeFolder(top / "a");
+        MakeFolder(top / "b");
+        for (int i = 0; i < test.nFiles; ++i) {
+            WriteFile(top / "a" / LongName(i), "x");
+        }
+        WriteFile(top / "b" / LongName(1), "x");
+        WriteFile(top / "b" / LongName(2), "x");
+        WriteFile(top / LongName(3), "x");
+        WriteFile(run.dir / "bystander.txt", "kept");
+        ASSERT_TRUE(run.engine.WipeFolder(top, EWipeMode::Normal));
+        EXPECT_EQ(run.files.CallCount(EFileOp::Create), test.nCreates);
+        EXPECT_EQ(run.engine.FailureCount(), 0);
+        EXPECT_EQ(ListNames(run.dir.Path()), std::vector<std::string>{"bystander.txt"});
+    }
+}
+
+// A filler that cannot be removed is a failure that names it, and the run's outcome follows;
+// so is one the system keeps although it said it was removed (fusefat may, on FAT, where the
+// folder is listed again); one that cannot be made only ends the refill. The list run refills
+// after its last entry.
+TEST(NameRefill, AFillerThatStaysIsAFailureOneNotMadeIsNone) {
+    struct SCase {
+        const char* type;
+        bool bFault;  // the filler's `op` fails at call `nCall` (the file's own delete is call 1)
+        EFileOp op;
+        int nCall;
+        int nFailures;  // and fillers left
+    };
+    for (const SCase& test :
+         {SCase{"ntfs3", true, EFileOp::Create, 1, 0}, SCase{"ntfs3", true, EFileOp::Delete, 2, 1},
+          SCase{"vfat", false, EFileOp::Delete, 0, 1 + kRefillMargin}}) {
+        SCOPED_TRACE(test.nFailures);
+        CRefillRun run(test.type);
+        if (test.bFault) {
+            WriteFile(run.dir / LongName(1), "secret");
+            run.files.FailOn(test.op, kCauseAccessDenied, test.nCall);
+        } else {
+            run.files.PretendLength(6);  // every removal is told done and does nothing
+        }
+        run.engine.WipeListItemThen(run.dir / LongName(1), [](EWipeOutcome) {});
+        run.engine.FinishListItems();
+        EXPECT_EQ(run.engine.FailureCount(), test.nFailures);
+        EXPECT_EQ(run.engine.RunOutcome(),
+                  test.nFailures > 0 ? EWipeOutcome::Failed : EWipeOutcome::Destroyed);
+        std::vector<std::string> lines;
+        for (const std::string& name : ListNames(run.dir.Path())) {
+            if (IsFillerName(name)) {
+                lines.push_back("* Error deleteing the file " + (run.dir / name) + ": ");
+            }
+        }
+        ASSERT_EQ(lines.size(), static_cast<std::size_t>(test.nFailures));
+        for (const std::string& line : lines) {
+            EXPECT_TRUE(std::any_of(
+                run.host.Lines().begin(), run.host.Lines().end(),
+                [&line](const std::string& logged) { return logged.rfind(line, 0) == 0; }))
+                << line;
+        }
+    }
+}
+
+}  // namespace quorrel::test
