@@ -81,7 +81,9 @@ bool KeepsNamesInEntrySpace(IFolder& folder) {
         return true;
     }
     const std::string type = folder.GetVolume().m_strType;
-    return type == "ntfs" || type == "ntfs3" || type == "fuseblk" || type == "fuse";
+    // fuseblk: ntfs-3g on a disk (and exFAT's FUSE driver, whose deleted entries keep their
+    // names too); not fuse, which is every network and user-space file system as well.
+    return type == "ntfs" || type == "ntfs3" || type == "fuseblk";
 }
 
 // Renames `from` in `folder` to a random name of `nUnits` characters by `rename`; the new name

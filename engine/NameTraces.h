@@ -42,8 +42,8 @@ std::size_t NameUnits(const std::string& name);
 bool KeepsNamesInSlots(IFolder& folder);
 
 // True where a file system keeps the names of deleted entries in the entry space the deletions
-// free until new entries take it: FAT's slots, NTFS's index and freed file records (ntfs-3g,
-// which shows as a plain FUSE mount when it serves an image file, and the kernel's drivers).
+// free until new entries take it: FAT's slots, NTFS's index and freed file records (the
+// kernel's drivers, and ntfs-3g on a disk, which shows as a FUSE mount of a block device).
 // There a plain run refills a folder's entry space with fillers before it is left.
 bool KeepsNamesInEntrySpace(IFolder& folder);
 

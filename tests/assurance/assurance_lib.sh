@@ -63,7 +63,7 @@ kernel_knows() {
 # its driver.
 need_file_system() {
     case "$1" in
-        ntfs) need_fuse; need_tool mkntfs; need_tool ntfs-3g ;;
+        ntfs) need_fuse; need_loop_devices; need_tool mkntfs; need_tool ntfs-3g ;;
         fat) need_fuse; need_tool mkfs.fat; need_tool fusefat ;;
         *)
             need_loop_devices
@@ -126,12 +126,19 @@ wait_for_mount() {
     done
 }
 
-# Mounts the image, which holds a `$1` file system: through a loop device, or for ntfs and fat
-# through a FUSE driver kept in the foreground, so that its end (the image fully written) can be
-# waited for.
+# Mounts the image, which holds a `$1` file system: through a loop device, for ntfs and fat
+# through a FUSE driver kept in the foreground (ntfs over a loop device), so that its end (the
+# image fully written) can be waited for.
 mount_image() {
     case "$1" in
-        ntfs) ntfs-3g -o no_detach "$image" "$mnt" >"$work/daemon.log" 2>&1 & daemon_pid=$! ;;
+        ntfs)
+            # Through a loop device, as a disk is mounted: ntfs-3g then says fuseblk, not the
+            # fuse of every other FUSE file system.
+            local device
+            device=$(losetup -f --show "$image") || fail "no loop device for the ntfs image"
+            ntfs-3g -o no_detach "$device" "$mnt" >"$work/daemon.log" 2>&1 &
+            daemon_pid=$!
+            ;;
         fat) fusefat -f -o rw+ "$image" "$mnt" >"$work/daemon.log" 2>&1 & daemon_pid=$! ;;
         *) mount -t "$1" -o loop "$image" "$mnt" || fail "mount -o loop of the $1 image failed" ;;
     esac
