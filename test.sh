@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: first the unit tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer (engine, platform and terminal: the window's
-# toolkit is not built with them), then the whole suite, window and assurance tests included,
-# then the Debian package made from that build: linted, installed, tried and removed, then the
-# window against Qt 5.15 and the 32-bit Windows build under Wine, and last every reader of
-# outside input under libFuzzer for a short while (scripts/fuzz.sh runs one for longer).
+# toolkit is not built with them), then the same under ThreadSanitizer, then the whole suite,
+# window and assurance tests included, then the Debian package made from that build: linted,
+# installed, tried and removed, then the window against Qt 5.15 and the 32-bit Windows build
+# under Wine, and last every reader of outside input under libFuzzer for a short while
+# (scripts/fuzz.sh runs one for longer).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh build test package qt5 win32
@@ -19,6 +20,14 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+# The same tests under ThreadSanitizer: files in flight hand jobs, lines and open folders
+# between threads.
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+      -DQUORREL_TSAN=ON -DQUORREL_ASSURANCE=OFF -DQUORREL_GUI=OFF >/dev/null
+cmake --build build-tsan -j "$jobs"
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+    ctest --test-dir build-tsan --output-on-failure -j "$jobs"
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DQUORREL_SANITIZE=OFF -DQUORREL_ASSURANCE=ON -DQUORREL_GUI=ON >/dev/null

@@ -66,7 +66,4 @@ private:
     bool m_bVerify;
 };
 
-// The log line of a failed file operation: prefix, path, ": ", the error's text.
-std::string Quote(const std::string& prefix, const std::string& path, const CFileError& error);
-
 }  // namespace quorrel

@@ -22,10 +22,6 @@ bool HasNoData(const CDirEntry& entry) {
 
 }  // namespace
 
-std::string Quote(const std::string& prefix, const std::string& path, const CFileError& error) {
-    return prefix + path + ": " + error.GetErrorMessage();
-}
-
 // Refusals come before any change. A walk makes a read-only file writable in either mode; a
 // file the run does not finish gets its read-only bit back, so that a failure or Cancel leaves
 // it as it was found.

@@ -30,9 +30,6 @@ bool DescribeFreeSpace(IFileSystem& fileSystem, const std::string& folder, CFree
 // disk will be full for a while.
 std::string FreeSpaceQuestion(const CFreeSpaceFacts& facts);
 
-// `nBytes` for people: "512 bytes", "1.5 KiB", "52.0 MiB", ...
-std::string FormatBytes(std::int64_t nBytes);
-
 // Wipes the free space of the file system that holds `folder` as one run: removes a work
 // folder an earlier run left, fills a new one with files written with every pass of the
 // current method (each pass flushed) until the file system is full, then with small files for

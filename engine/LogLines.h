@@ -9,7 +9,15 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/FileError.h"
+
 namespace quorrel {
+
+// The log line of a failed file operation: prefix, path, ": ", the error's text.
+std::string Quote(const std::string& prefix, const std::string& path, const CFileError& error);
+
+// `nBytes` for people: "512 bytes", "1.5 KiB", "52.0 MiB", ...
+std::string FormatBytes(std::int64_t nBytes);
 
 // The questions a list run and a folder run ask before any work.
 inline constexpr char kWipeListQuestion[] =

@@ -1,6 +1,6 @@
 #include "engine/RecycleBinSummary.h"
 
-#include "engine/FreeSpaceRun.h"
+#include "engine/LogLines.h"
 
 namespace quorrel {
 

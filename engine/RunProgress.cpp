@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/FreeSpaceRun.h"
+#include "engine/LogLines.h"
 
 namespace quorrel {
 

@@ -177,17 +177,4 @@ bool CWipeEngine::WipeFolder(const std::string& path, EWipeMode mode) {
     return bWalked;
 }
 
-std::unique_ptr<IFolder> CWipeEngine::OpenFolderPath(const std::string& path, bool& bExists) {
-    std::string name;
-    CFileError error;
-    bExists = false;
-    std::unique_ptr<IFolder> parent = m_fs.OpenParentOf(path, name, error);
-    CDirEntry entry;
-    if (!parent || !parent->Lookup(name, entry, error)) {
-        return nullptr;
-    }
-    bExists = true;
-    return (entry.m_attributes & kAttrDirectory) != 0 ? parent->OpenFolder(entry, error) : nullptr;
-}
-
 }  // namespace quorrel

@@ -23,11 +23,6 @@ namespace quorrel {
 // sequence runs on from one file to the next, and the current overwrite method.
 class CWipeEngine : private IFileSink {
 public:
-    // Bytes per write call, see CPassWriter.
-    static constexpr std::size_t kChunkBytes = CPassWriter::kChunkBytes;
-    static constexpr std::int64_t kFlushSliceBytes = CPassWriter::kFlushSliceBytes;
-    static constexpr std::int64_t kTruncateStepBytes = CFileShredder::kTruncateStepBytes;
-    static constexpr std::size_t kMaxOpenFolders = CFolderWalk::kMaxOpenFolders;
     // Files in flight for the terminal and the window unless the user chooses: enough for a
     // flash stick's flush waits to overlap, few enough to cost nothing on a fast disk.
     static constexpr int kDefaultFilesInFlight = 8;
@@ -49,11 +44,9 @@ public:
         m_nFilesInFlight = nFiles < 1 ? 1 : nFiles;
         m_bOnlyWhenFilesWait = bOnlyWhenFilesWait;
     }
-    int GetFilesInFlight() const { return m_nFilesInFlight; }
     // The clock (whole seconds since 1970) used to reseed the random method and time runs.
     void SetClock(std::function<std::int64_t()> clock) { m_writer.SetClock(std::move(clock)); }
     std::int64_t Now() const { return m_writer.Now(); }
-    CCrtRandom& Random() { return m_writer.Random(); }
     // The method, generator and chunk loop every pass is written with.
     CPassWriter& Writer() { return m_writer; }
     IRunHost& Host() { return m_host; }
@@ -115,11 +108,6 @@ public:
     // calls it. A folder entry is walked, anything else wiped as a file.
     EWipeOutcome WipeEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
                            EWipeMode mode);
-
-    // Opens the folder `path` names, resolving the path once (links in it followed, as the
-    // user named it); the final part must be a real folder. Null when it can't, with
-    // `bExists` telling whether anything of that name exists.
-    std::unique_ptr<IFolder> OpenFolderPath(const std::string& path, bool& bExists);
 
     // Appends a failure line to the log and counts it.
     void Fail(const std::string& line) { m_log.Fail(line); }

@@ -221,10 +221,6 @@ QByteArray CFileListModel::PathAt(int nRow) const {
     return IsRow(nRow) ? m_rows[nRow].path : QByteArray();
 }
 
-ItemKind CFileListModel::KindAt(int nRow) const {
-    return IsRow(nRow) ? m_rows[nRow].kind : ItemKind::File;
-}
-
 QString CFileListModel::TextAt(int nRow, int nColumn) const {
     if (!IsRow(nRow)) {
         return {};

@@ -51,9 +51,8 @@ public:
     // True when a row's path equals `path` byte for byte. Answered from an index of the rows'
     // paths, so it costs one look-up, not a pass over the rows.
     bool ContainsPath(const QByteArray& path) const;
-    // The row's path and kind; an empty path and File for a row that does not exist.
+    // The row's path; an empty path for a row that does not exist.
     QByteArray PathAt(int nRow) const;
-    ItemKind KindAt(int nRow) const;
     // The text row `nRow` shows in `nColumn`; empty when there is no such cell.
     QString TextAt(int nRow, int nColumn) const;
 

@@ -134,6 +134,10 @@ struct CFileFacts {
 };
 
 // An open file, opened for writing with no sharing. Closed by its destructor on every path.
+//
+// Threads: a handle belongs to the thread that opened it (IFolder::OpenForWrite or
+// CreateNewFile) and is used and closed by that thread alone; no method may be called from two
+// threads at once. Several handles, each on its own thread, may be in use together.
 class IFileHandle {
 public:
     virtual ~IFileHandle() = default;
@@ -179,6 +183,17 @@ public:
 
 // An open folder. Its entries are reached by their bare names, relative to it; a name is
 // never a path, and a final link is never followed.
+//
+// Threads: where IFileSystem::MaxFilesInFlight() is above 1, the per-file calls may come from
+// that many threads at once, each about a different entry: GetId, GetMount, GetVolume,
+// GetEntryVolume, GetLayerCopy, SetAttributes, SetReadOnlyAndCheckSharing, OpenForWrite,
+// RenameListed, DeleteListed, Rename and Delete. SetReadOnlyAndCheckSharing may keep the file
+// it opened for its check; the same thread's next OpenForWrite of that very entry takes it
+// over, so a thread calls the two one after the other for one entry, as the shredder does.
+// Every other method (listing, opening, creating and removing folders, space, journal and
+// settling) is called by one thread at a time, while no per-file call of another thread on a
+// file of this folder can change what it reads (the walk drains its files before it lists,
+// enters, leaves or removes a folder).
 class IFolder {
 public:
     virtual ~IFolder() = default;

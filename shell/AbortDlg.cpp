@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "engine/FreeSpaceRun.h"
+#include "engine/LogLines.h"
 #include "engine/RunProgress.h"
 #include "list/PathText.h"
 

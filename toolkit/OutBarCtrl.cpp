@@ -73,10 +73,6 @@ QString CXTOutBarCtrl::GetFolderText(int nFolder) const {
     return (nFolder >= 0 && nFolder < GetFolderCount()) ? m_folders.at(nFolder).text : QString();
 }
 
-quint32 CXTOutBarCtrl::GetFolderData(int nFolder) const {
-    return (nFolder >= 0 && nFolder < GetFolderCount()) ? m_folders.at(nFolder).dwData : 0;
-}
-
 int CXTOutBarCtrl::GetItemCount(int nFolder) const {
     if (nFolder < 0 || nFolder >= GetFolderCount()) {
         return 0;

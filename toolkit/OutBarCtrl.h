@@ -59,7 +59,6 @@ public:
 
     int GetFolderCount() const { return static_cast<int>(m_folders.size()); }
     QString GetFolderText(int nFolder) const;
-    quint32 GetFolderData(int nFolder) const;
     // The items of the selected folder (of folder `nFolder`); 0 when there is none.
     int GetItemCount() const { return GetItemCount(m_nSelFolder); }
     int GetItemCount(int nFolder) const;

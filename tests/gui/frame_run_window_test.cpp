@@ -11,6 +11,7 @@
 #include <QToolTip>
 
 #include "engine/FreeSpaceRun.h"
+#include "engine/LogLines.h"
 #include "shell/AbortDlg.h"
 #include "shell/AppSettings.h"
 #include "shell/CommandIds.h"

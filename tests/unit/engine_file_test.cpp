@@ -50,7 +50,7 @@ protected:
 }  // namespace
 
 TEST_F(FileWipeTest, FixedPatternsPassByPass) {
-    const std::size_t nLength = CWipeEngine::kChunkBytes + 17;  // crosses a chunk boundary
+    const std::size_t nLength = CPassWriter::kChunkBytes + 17;  // crosses a chunk boundary
     const std::vector<std::string> passes = PassesOf(1, nLength);
     ASSERT_EQ(passes.size(), 3u);
     EXPECT_TRUE(passes[0] == std::string(nLength, '\x00'));
@@ -85,7 +85,7 @@ TEST_F(FileWipeTest, OutOfRangeMethodsWriteTenPassesOf55) {
 }
 
 TEST_F(FileWipeTest, RandomMethodDrawsOneNumberPerByteInOrder) {
-    const std::size_t nLength = 2 * CWipeEngine::kChunkBytes + 5;
+    const std::size_t nLength = 2 * CPassWriter::kChunkBytes + 5;
     const std::vector<std::string> passes = PassesOf(3, nLength);
     ASSERT_EQ(passes.size(), 30u);
     CCrtRandom expected;
@@ -134,7 +134,7 @@ TEST_F(FileWipeTest, EachPassThatWritesIsFlushedBeforeTheNextStep) {
 }
 
 TEST_F(FileWipeTest, LongPassesAreFlushedInSlices) {
-    m_files.PretendLength(3 * CWipeEngine::kFlushSliceBytes + 1);
+    m_files.PretendLength(3 * CPassWriter::kFlushSliceBytes + 1);
     ASSERT_EQ(m_engine.WipeFile(m_dir / "big", EWipeMode::Normal), EWipeOutcome::Destroyed);
     int nFlushes = 0;
     for (const std::string& event : m_files.m_events) {
@@ -144,7 +144,7 @@ TEST_F(FileWipeTest, LongPassesAreFlushedInSlices) {
 }
 
 TEST_F(FileWipeTest, LargeFilesAreCutInStepsWithTheWindowKeptAlive) {
-    m_files.PretendLength(2 * CWipeEngine::kTruncateStepBytes + 5);
+    m_files.PretendLength(2 * CFileShredder::kTruncateStepBytes + 5);
     ASSERT_EQ(m_engine.WipeFile(m_dir / "big", EWipeMode::Normal), EWipeOutcome::Destroyed);
     const std::vector<std::string> ending(m_files.m_events.end() - 7, m_files.m_events.end());
     const std::vector<std::string> expected = {"flush", "truncate", "truncate", "truncate",
@@ -180,7 +180,7 @@ TEST_F(FileWipeTest, EmptyFileIsDeletedWithItsLines) {
 }
 
 TEST_F(FileWipeTest, ProgressFollowsTheBytesOfEachPass) {
-    WriteFile(m_dir / "f", std::string(CWipeEngine::kChunkBytes * 3, 'x'));
+    WriteFile(m_dir / "f", std::string(CPassWriter::kChunkBytes * 3, 'x'));
     CRecordingHost host;
     CWipeEngine engine(SystemFileSystem(), host);
     std::vector<std::int64_t> positions;
@@ -189,7 +189,7 @@ TEST_F(FileWipeTest, ProgressFollowsTheBytesOfEachPass) {
         return false;
     });
     ASSERT_EQ(engine.WipeFile(m_dir / "f", EWipeMode::Normal), EWipeOutcome::Destroyed);
-    const std::int64_t chunk = static_cast<std::int64_t>(CWipeEngine::kChunkBytes);
+    const std::int64_t chunk = static_cast<std::int64_t>(CPassWriter::kChunkBytes);
     // the pass check, one check before each chunk, the final check
     const std::vector<std::int64_t> expected = {0, 0, chunk, 2 * chunk, 3 * chunk};
     EXPECT_EQ(positions, expected);
@@ -254,7 +254,7 @@ TEST(FileWipe, AbortInAPassKeepsTheFullLengthAtItsPath) {
     for (const bool bRecycleBin : {false, true}) {
         CTempDir dir;
         const std::string path = dir / "big";
-        WriteFile(path, std::string(CWipeEngine::kChunkBytes * 4, 's'));
+        WriteFile(path, std::string(CPassWriter::kChunkBytes * 4, 's'));
         CRecordingHost host;
         CWipeEngine engine(SystemFileSystem(), host);
         engine.SetWipeMethod(1);
@@ -262,7 +262,7 @@ TEST(FileWipe, AbortInAPassKeepsTheFullLengthAtItsPath) {
         EXPECT_NE(engine.WipeFile(path, bRecycleBin ? EWipeMode::RecycleBin : EWipeMode::Normal),
                   EWipeOutcome::Destroyed);
         const std::string content = ReadFile(path);
-        ASSERT_EQ(content.size(), CWipeEngine::kChunkBytes * 4) << bRecycleBin;
+        ASSERT_EQ(content.size(), CPassWriter::kChunkBytes * 4) << bRecycleBin;
         EXPECT_EQ(content.front(), '\xFF');  // the second pass had begun...
         EXPECT_EQ(content.back(), '\0');     // ...over the first
         EXPECT_EQ(host.Lines().back(), Abort(path));

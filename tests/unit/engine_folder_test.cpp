@@ -169,7 +169,7 @@ TEST_F(FolderTest, CancelStopsTheWalkAtEveryLevel) {
     MakeFolder(top / "x");
     MakeFolder(top / "x/y");
     for (const char* name : {"1", "2", "3"}) {
-        WriteFile(top / "x/y/" + name, std::string(CWipeEngine::kChunkBytes * 2, 's'));
+        WriteFile(top / "x/y/" + name, std::string(CPassWriter::kChunkBytes * 2, 's'));
         WriteFile(top / "x/" + name, "s");
         WriteFile(top + "/" + name, "s");
     }

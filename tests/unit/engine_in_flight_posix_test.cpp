@@ -129,7 +129,7 @@ TEST_F(InFlightTest, TheLogKeepsTheWalkOrderWhileFilesOvertakeEachOther) {
 // one stops there, keeps its length and gets its abort line, in the walk's order; the files
 // not yet begun are neither mentioned nor touched.
 TEST_F(InFlightTest, CancelStopsEveryFileInFlightAndNoneAfter) {
-    const std::string original(3 * CWipeEngine::kChunkBytes, 's');
+    const std::string original(3 * CPassWriter::kChunkBytes, 's');
     const std::vector<std::string> order = MakeFiles(7, original.size());
     std::mutex lock;
     std::condition_variable arrived;

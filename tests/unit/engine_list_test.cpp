@@ -126,7 +126,7 @@ TEST_F(ListRunTest, SystemFolderIsOverwrittenInPlaceYetLeavesTheList) {
 }
 
 TEST_F(ListRunTest, CancelInTheSecondOfFourRows) {
-    const std::string big(CWipeEngine::kChunkBytes * 2, 's');
+    const std::string big(CPassWriter::kChunkBytes * 2, 's');
     CRowList list({File("1", big), File("2", big), File("3", big), File("4", big)});
     m_host.AbortWhen([this] { return m_files.CallCount(EFileOp::Write) >= 3; });  // inside file two
     EXPECT_FALSE(RunWipeSelected(m_engine, list));

@@ -14,7 +14,7 @@ namespace quorrel::test {
 
 namespace {
 
-const std::string kSecret(3 * CWipeEngine::kChunkBytes, 's');
+const std::string kSecret(3 * CPassWriter::kChunkBytes, 's');
 
 class OutcomeTest : public ::testing::Test {
 protected:
@@ -208,7 +208,7 @@ TEST_F(OutcomeTest, CopiesOutOfReachAreSaidBeforeThePasses) {
 // caught, and the file is left in place, overwritten, for another run.
 TEST_F(OutcomeTest, VerifyCatchesAWriteThatDidNotStoreWhatItWasGiven) {
     m_engine.SetVerify(true);
-    const std::string secret(2 * CWipeEngine::kChunkBytes + 100, 's');
+    const std::string secret(2 * CPassWriter::kChunkBytes + 100, 's');
     for (const int nMethod : {1, 3}) {
         WriteFile(m_path, secret);
         m_engine.SetWipeMethod(nMethod);
@@ -221,7 +221,7 @@ TEST_F(OutcomeTest, VerifyCatchesAWriteThatDidNotStoreWhatItWasGiven) {
     m_host.ClearLines();
     EXPECT_EQ(m_engine.WipeFile(m_path, EWipeMode::Normal), EWipeOutcome::Failed);
     EXPECT_EQ(m_host.Lines().back(), "* File " + m_path + " did not read back as written at byte " +
-                                         std::to_string(CWipeEngine::kChunkBytes) +
+                                         std::to_string(CPassWriter::kChunkBytes) +
                                          "; it was left in place");
     EXPECT_EQ(ReadFile(m_path).size(), secret.size());
     EXPECT_EQ(m_engine.FailureCount(), 1);

@@ -185,7 +185,7 @@ TEST_F(RecycleRunTest, AFailingEntryDoesNotKeepTheNextOnesFromBeingShredded) {
 // entries stay as they are (the one in progress at its full length), the abort line says so,
 // and a later run reaches every entry left.
 TEST_F(RecycleRunTest, CancelEmptiesNothingMoreAndALaterRunReachesEveryEntryLeft) {
-    const std::size_t nBig = 3 * CWipeEngine::kChunkBytes + 5;
+    const std::size_t nBig = 3 * CPassWriter::kChunkBytes + 5;
     PutInTrash(m_homeTrash, "one", "1111");
     PutInTrash(m_vol1Trash, "two-a", std::string(nBig, 'a'));
     PutInTrash(m_vol1Trash, "two-b", std::string(nBig, 'b'));

@@ -336,7 +336,7 @@ TEST_F(TrustTest, AnEntrySwappedBeforeItsRenameOrDeleteIsLeftAlone) {
 // Cancel deep in a tree far deeper than the folders a walk holds open: every folder the walk
 // opened up gets its mode back, those it had let go of too.
 TEST_F(TrustTest, AnAbortedDeepWalkGivesEveryFolderItsModeBack) {
-    constexpr int kDepth = static_cast<int>(CWipeEngine::kMaxOpenFolders) + 40;
+    constexpr int kDepth = static_cast<int>(CFolderWalk::kMaxOpenFolders) + 40;
     std::vector<std::string> folders;
     std::string path = m_dir / "tree";
     for (int level = 0; level < kDepth; ++level) {

@@ -133,7 +133,7 @@ TEST_F(WalkSafetyTest, AFileWithOtherNamesIsLeftAsItWasInBothModes) {
 TEST_F(WalkSafetyTest, AFolderMovedOutOfTheTreeMidWalkLeadsTheWalkNowhereElse) {
     std::string path = m_dir / "tree";
     std::string moved;
-    for (std::size_t level = 1; level <= CWipeEngine::kMaxOpenFolders + 2; ++level) {
+    for (std::size_t level = 1; level <= CFolderWalk::kMaxOpenFolders + 2; ++level) {
         path += "/d";
         MakeFolder(path);
         moved = level == 3 ? path : moved;  // its parent is let go by the time it is left
@@ -230,7 +230,7 @@ TEST_F(WalkSafetyTest, TenThousandFoldersDeepAreShreddedCompletely) {
     EXPECT_TRUE(engine.WipeFolder(m_dir / "tree", EWipeMode::Normal));
     EXPECT_EQ(engine.FailureCount(), 0);
     EXPECT_EQ(host.m_nFiles, 3);
-    EXPECT_LT(host.m_nMostOpen, static_cast<int>(CWipeEngine::kMaxOpenFolders) + 32);
+    EXPECT_LT(host.m_nMostOpen, static_cast<int>(CFolderWalk::kMaxOpenFolders) + 32);
     EXPECT_FALSE(Exists(m_dir / "tree"));
 }
 
