@@ -263,7 +263,7 @@ bool CFreeSpaceNames::DescribeJournal() {
             m_engine.Warn(lines::JournalElsewhere(m_strTopPath));
             return false;
         case EJournal::Unknown:
-            m_engine.Warn(lines::JournalUnknown(m_strTopPath, m_journal.m_strWhy));
+            m_engine.Warn(lines::JournalUnknown(m_strTopPath, JournalWhy(m_journal)));
             return false;
         case EJournal::Internal:
             break;
@@ -330,7 +330,7 @@ bool CFreeSpaceNames::CycleJournal(const CJournalFacts& journal) {
     std::int64_t nDone = 0;
     while (nDone < journal.m_nBytes) {
         if (nChanges >= nMost) {
-            m_engine.Warn(lines::JournalUnknown(m_strTopPath, "its head did not move"));
+            m_engine.Warn(lines::JournalHeadStuck(m_strTopPath));
             m_bHeadStuck = true;
             return true;
         }

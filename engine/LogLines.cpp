@@ -25,4 +25,30 @@ std::string FormatBytes(std::int64_t nBytes) {
     return text;
 }
 
+std::string JournalWhy(const CJournalFacts& journal) {
+    switch (journal.m_eWhy) {
+        case EJournalWhy::None:
+            return {};
+        case EJournalWhy::NeedsRoot:
+            return "reading its size needs the right to read the device (run as root)";
+        case EJournalWhy::DeviceNotOpened:
+            return "its device could not be opened to read its size";
+        case EJournalWhy::SuperblockUnread:
+            return "its superblock could not be read";
+        case EJournalWhy::FastCommits:
+            return "its fast commits bypass the part a run can write over";
+        case EJournalWhy::SizeNotRecorded:
+            return "the superblock does not record its size";
+        case EJournalWhy::GeometryUnread:
+            return "its geometry could not be read";
+        case EJournalWhy::FileSystemUnknown:
+            return "its file system could not be told";
+        case EJournalWhy::UnknownKind:
+            return journal.m_strFileSystem + " is not one whose journal this program knows";
+        case EJournalWhy::NotReadOnThisSystem:
+            return "its size is not read on this system";
+    }
+    return {};
+}
+
 }  // namespace quorrel

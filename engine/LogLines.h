@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/FileError.h"
+#include "platform/FileSystem.h"
 
 namespace quorrel {
 
@@ -18,6 +19,17 @@ std::string Quote(const std::string& prefix, const std::string& path, const CFil
 
 // `nBytes` for people: "512 bytes", "1.5 KiB", "52.0 MiB", ...
 std::string FormatBytes(std::int64_t nBytes);
+
+// Why the size of `journal` could not be read, in words; empty when no reason was given.
+std::string JournalWhy(const CJournalFacts& journal);
+
+// The question before the recycle-bin run: its opening, then one line per bin that holds
+// something (its folder, then what it holds or that it cannot be read).
+inline constexpr char kRecycleBinQuestion[] =
+    "Are you sure that you want to permanently erase everything in the recycle bin ?\n"
+    "Nothing of it can be restored afterwards.\n";
+inline constexpr char kNoBinHoldsAnything[] = "\nNo recycle bin holds anything now.";
+inline constexpr char kBinUnreadable[] = "cannot be read";
 
 // The questions a list run and a folder run ask before any work.
 inline constexpr char kWipeListQuestion[] =
@@ -79,6 +91,11 @@ inline std::string DriveRelative(const std::string& path) {
            " is relative to the current folder of its drive, which this program does not use; "
            "name it from the drive's root (" +
            path.substr(0, 2) + "\\...)";
+}
+// The window's log: its first line, and a folder chosen by Add Folder that is none.
+inline constexpr char kLogBegin[] = "Log Begin...";
+inline std::string ChosenFolderMissing(const std::string& path) {
+    return "* " + NotAnObject(path);
 }
 inline std::string AlreadyInList(const std::string& path) {
     return "* File " + path + " alredy exist in the list and wont be added";
@@ -401,6 +418,9 @@ inline std::string JournalElsewhere(const std::string& top) {
 inline std::string JournalUnknown(const std::string& top, const std::string& why) {
     return "* The journal of " + top + " could not be cleared" +
            (why.empty() ? std::string() : " (" + why + ")") + ": old names may remain in it";
+}
+inline std::string JournalHeadStuck(const std::string& top) {
+    return JournalUnknown(top, "its head did not move");
 }
 inline std::string NamesAborted(const std::string& top) {
     return "* Clearing old names on " + top +

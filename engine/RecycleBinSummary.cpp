@@ -100,16 +100,14 @@ bool DescribeRecycleBins(IFileSystem& fs, IRecycleBins& bins, std::vector<CBinCo
 }
 
 std::string RecycleBinQuestion(const std::vector<CBinContents>& found) {
-    std::string text =
-        "Are you sure that you want to permanently erase everything in the recycle bin ?\n"
-        "Nothing of it can be restored afterwards.\n";
+    std::string text = kRecycleBinQuestion;
     if (found.empty()) {
-        return text + "\nNo recycle bin holds anything now.";
+        return text + kNoBinHoldsAnything;
     }
     for (const CBinContents& bin : found) {
         text += '\n' + bin.m_strFolder + ": ";
         if (!bin.m_bReadable) {
-            text += "cannot be read";
+            text += kBinUnreadable;
             continue;
         }
         text += Plural(bin.m_nEntries, "entry", "entries") + ", " +

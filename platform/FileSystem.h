@@ -107,6 +107,20 @@ enum class EJournal {
     Unknown,   // there may be one, but its size cannot be read (no permission, unknown system)
 };
 
+// Why a journal's size could not be read (EJournal::Unknown); the catalogue words each.
+enum class EJournalWhy {
+    None,
+    NeedsRoot,            // reading the device needs rights this process lacks
+    DeviceNotOpened,      // the device could not be opened
+    SuperblockUnread,     // the superblock could not be read
+    FastCommits,          // fast commits bypass the part a run can write over
+    SizeNotRecorded,      // the superblock keeps no copy of the journal's size
+    GeometryUnread,       // the file system's geometry could not be read
+    FileSystemUnknown,    // which file system it is could not be told
+    UnknownKind,          // a file system whose journal this program does not know
+    NotReadOnThisSystem,  // this system's backend does not read it
+};
+
 // The journal of a file system, as far as writing it over cares.
 struct CJournalFacts {
     EJournal m_eKind = EJournal::Unknown;
@@ -117,7 +131,8 @@ struct CJournalFacts {
     // The system tells how far the journal's head has moved (GetJournalHead): a run writes
     // until it has moved `m_nBytes`, however much each change wrote.
     bool m_bHasHead = false;
-    std::string m_strWhy;  // for Unknown: what kept the size from being read
+    EJournalWhy m_eWhy = EJournalWhy::None;  // for Unknown: what kept the size from being read
+    std::string m_strFileSystem;             // for UnknownKind: the file system's name
 };
 
 // A folder's own size: what its entries take and the space given to it.

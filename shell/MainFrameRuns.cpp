@@ -139,7 +139,7 @@ void CMainFrame::OnAddFolder() {
     // A name typed into the chooser need not exist; the list takes only a folder that does.
     const QByteArray path = QFile::encodeName(folder);
     if (!QFileInfo(folder).isDir()) {
-        m_wndOutputBar->AddLine("* " + lines::NotAnObject(Bytes(path)));
+        m_wndOutputBar->AddLine(lines::ChosenFolderMissing(Bytes(path)));
         return;
     }
     m_strLastAddedFolder = folder;

@@ -6,6 +6,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "engine/LogLines.h"
 #include "list/PathText.h"
 #include "toolkit/DockTitleBar.h"
 #include "toolkit/FlatTabCtrl.h"
@@ -52,7 +53,7 @@ COutputBar::COutputBar(QWidget* parent)
     pLayout->addWidget(m_wndTabCtrl, 0);
     SetClient(pClient, true);
 
-    m_wndLogList->AddLine(QStringLiteral("Log Begin..."));
+    m_wndLogList->AddLine(QString::fromUtf8(lines::kLogBegin));
     ShowLogList(0);
     connect(m_wndTabCtrl, &QTabBar::currentChanged, this, &COutputBar::ShowLogList);
 }

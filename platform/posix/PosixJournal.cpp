@@ -94,9 +94,10 @@ std::string DeviceName(dev_t dev) {
     return pSlash != nullptr ? pSlash + 1 : target;
 }
 
-CJournalFacts Unknown(const std::string& why) {
+CJournalFacts Unknown(EJournalWhy why, const std::string& fileSystem = std::string()) {
     CJournalFacts facts;
-    facts.m_strWhy = why;
+    facts.m_eWhy = why;
+    facts.m_strFileSystem = fileSystem;
     return facts;
 }
 
@@ -106,15 +107,14 @@ CJournalFacts ExtJournal(dev_t dev) {
     const CFd device(name.empty() ? -1 : ::open(("/dev/" + name).c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (!device.IsOpen()) {
-        return Unknown(errno == EACCES || errno == EPERM
-                           ? "reading its size needs the right to read the device (run as root)"
-                           : "its device could not be opened to read its size");
+        return Unknown(errno == EACCES || errno == EPERM ? EJournalWhy::NeedsRoot
+                                                         : EJournalWhy::DeviceNotOpened);
     }
     unsigned char sb[1024];
     if (::fstat(device.Get(), &st) != 0 || !S_ISBLK(st.st_mode) || st.st_rdev != dev ||
         ::pread(device.Get(), sb, sizeof sb, 1024) != static_cast<ssize_t>(sizeof sb) ||
         (sb[kExtMagic] | sb[kExtMagic + 1] << 8) != 0xEF53) {
-        return Unknown("its superblock could not be read");
+        return Unknown(EJournalWhy::SuperblockUnread);
     }
     CJournalFacts facts;
     const std::uint32_t compat = Word(sb + kExtCompat);
@@ -127,10 +127,10 @@ CJournalFacts ExtJournal(dev_t dev) {
         return facts;
     }
     if ((compat & kExtFastCommit) != 0) {
-        return Unknown("its fast commits bypass the part a run can write over");
+        return Unknown(EJournalWhy::FastCommits);
     }
     if (sb[kExtJournalBackupType] != 1) {  // the superblock keeps no copy of the journal's size
-        return Unknown("the superblock does not record its size");
+        return Unknown(EJournalWhy::SizeNotRecorded);
     }
     const std::int64_t nBytes = static_cast<std::int64_t>(Word(sb + kExtJournalBlocks + 15 * 4))
                                     << 32 |
@@ -146,7 +146,7 @@ CJournalFacts ExtJournal(dev_t dev) {
 CJournalFacts XfsJournal(int fd) {
     CXfsGeometryV1 geometry{};
     if (::ioctl(fd, kXfsGeometryV1, &geometry) != 0) {
-        return Unknown("its geometry could not be read");
+        return Unknown(EJournalWhy::GeometryUnread);
     }
     CJournalFacts facts;
     if (geometry.nLogStart == 0) {
@@ -185,7 +185,7 @@ CJournalFacts JournalOf(int dirFd) {
     struct stat st {};
     CMountRecord mount;
     if (!fd.IsOpen() || ::fstat(fd.Get(), &st) != 0 || !MountRecord(MountOf(fd.Get()), mount)) {
-        return Unknown("its file system could not be told");
+        return Unknown(EJournalWhy::FileSystemUnknown);
     }
     const std::string& type = mount.m_strType;
     if (IsExt(type)) {
@@ -204,7 +204,7 @@ CJournalFacts JournalOf(int dirFd) {
     if ((type == "fuse" || type == "fuseblk") && IsNtfsImage(mount)) {
         return none;
     }
-    return Unknown(type + " is not one whose journal this program knows");
+    return Unknown(EJournalWhy::UnknownKind, type);
 }
 
 bool JournalHeadOf(int dirFd, std::int64_t& nBytes) {

@@ -99,7 +99,7 @@ public:
         if (type == "FAT" || type == "FAT32" || type == "exFAT") {
             facts.m_eKind = EJournal::None;
         } else {
-            facts.m_strWhy = "its size is not read on this system";
+            facts.m_eWhy = EJournalWhy::NotReadOnThisSystem;
         }
         return facts;
     }

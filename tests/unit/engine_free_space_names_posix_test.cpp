@@ -27,13 +27,13 @@ bool HasLineStartingWith(const std::vector<std::string>& lines, const std::strin
 }
 
 CJournalFacts Journal(EJournal kind, std::int64_t nBytes = 0, std::int64_t nMinChange = 0,
-                      bool bHead = false, const std::string& why = std::string()) {
+                      bool bHead = false, EJournalWhy why = EJournalWhy::None) {
     CJournalFacts journal;
     journal.m_eKind = kind;
     journal.m_nBytes = nBytes;
     journal.m_nMinChangeBytes = nMinChange;
     journal.m_bHasHead = bHead;
-    journal.m_strWhy = why;
+    journal.m_eWhy = why;
     return journal;
 }
 
@@ -77,8 +77,11 @@ TEST_F(FreeSpaceNamesTest, JournalIsWrittenOverByItsSizeOrNamed) {
     const SCase cases[] = {
         {Journal(EJournal::None), 0, " keeps no journal of names", false},
         {Journal(EJournal::External), 0, "* The journal of " + top + " is on another device", true},
-        {Journal(EJournal::Unknown, 0, 0, false, "no right"), 0,
-         "* The journal of " + top + " could not be cleared (no right)", true},
+        {Journal(EJournal::Unknown, 0, 0, false, EJournalWhy::NeedsRoot), 0,
+         "* The journal of " + top +
+             " could not be cleared (reading its size needs the right to read the device (run as "
+             "root))",
+         true},
         {Journal(EJournal::Internal, 64 * kKiB, 4 * kKiB), 0,
          "Journal of " + top + " written over with 16 changes", false},
         {Journal(EJournal::Internal, 64 * kKiB, 0, true), kKiB,
