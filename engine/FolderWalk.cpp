@@ -89,7 +89,7 @@ void CFolderWalk::RestoreModes() {
 // Opens the frame's folder up for the walk and lists it. False (with the folder's mode given
 // back and a line naming it) when it cannot be listed.
 bool CFolderWalk::Enter(CFrame& frame) {
-    frame.bModeChanged = frame.folder->OpenUp(frame.nOldMode);
+    frame.bModeChanged = !m_bLookOnly && frame.folder->OpenUp(frame.nOldMode);
     CFileError error;
     const std::string path = m_path.substr(0, frame.nPathLength);
     if (!frame.folder->List(frame.entries, error)) {
@@ -176,7 +176,7 @@ bool CFolderWalk::Leave() {
         parent = above.folder.get();
     }
     CFileError error;
-    const bool bNormal = m_mode == EWipeMode::Normal;
+    const bool bNormal = m_mode == EWipeMode::Normal && !m_bLookOnly;
     std::string name = done.strName;
     if (bNormal && !done.entries.empty()) {
         // FAT, NTFS: its freed slots, index and file records hold fillers' names only.

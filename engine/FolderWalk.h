@@ -35,10 +35,21 @@ public:
     // Folders of a walk held open at once; deeper ones are reached again from below.
     static constexpr std::size_t kMaxOpenFolders = 64;
 
+    // What a walk is for: shredding, or looking only, which visits what a shredding walk would
+    // (the same folders, files and refusals, in the same order) and changes nothing: no
+    // folder's mode is opened up, renamed, refilled or removed.
+    enum class EPurpose { Shred, Look };
+
     // A walk below `topParent` in `mode`, writing its lines to `log` and handing its files to
     // `files`.
-    CFolderWalk(CRunLog& log, IFileSink& files, IFolder& topParent, EWipeMode mode)
-        : m_log(log), m_host(log.Host()), m_files(files), m_topParent(topParent), m_mode(mode) {}
+    CFolderWalk(CRunLog& log, IFileSink& files, IFolder& topParent, EWipeMode mode,
+                EPurpose purpose = EPurpose::Shred)
+        : m_log(log),
+          m_host(log.Host()),
+          m_files(files),
+          m_topParent(topParent),
+          m_mode(mode),
+          m_bLookOnly(purpose == EPurpose::Look) {}
 
     // Walks the folder `entry` of the top parent depth first; normal mode removes each folder
     // once emptied. Never follows a link and never leaves the mount the folder is on (a folder
@@ -75,6 +86,7 @@ private:
     IFileSink& m_files;
     IFolder& m_topParent;
     EWipeMode m_mode;
+    bool m_bLookOnly;
     std::vector<CFrame> m_frames;
     std::string m_path;            // the path of the entry being shredded
     std::size_t m_nFirstHeld = 0;  // frames below this index have let their handle go

@@ -1,53 +1,16 @@
 #include "engine/RecycleBinSummary.h"
 
+#include "engine/FolderCount.h"
 #include "engine/LogLines.h"
 
 namespace quorrel {
 
 namespace {
 
-void CountEntry(IFileSystem& fs, IFolder& folder, const std::string& path, const CDirEntry& entry,
-                CBinContents& bin, std::int64_t& nBudget);
-
-// Adds the bytes of the entries of `folder` (at `path`) to `bin`, one unit of `nBudget` each.
-void CountBelow(IFileSystem& fs, IFolder& folder, const std::string& path, CBinContents& bin,
-                std::int64_t& nBudget) {
-    std::vector<CDirEntry> entries;
-    CFileError error;
-    if (!folder.List(entries, error)) {
-        return;
-    }
-    for (const CDirEntry& entry : entries) {
-        CountEntry(fs, folder, path, entry, bin, nBudget);
-    }
-}
-
-// Adds the bytes of one entry of `folder` (at `path`) to `bin`: a plain file's length, a
-// folder's contents. Links and special files hold no data and are not followed.
-void CountEntry(IFileSystem& fs, IFolder& folder, const std::string& path, const CDirEntry& entry,
-                CBinContents& bin, std::int64_t& nBudget) {
-    if (!bin.m_bAllCounted || nBudget-- <= 0) {
-        bin.m_bAllCounted = false;
-        return;
-    }
-    const std::string entryPath = JoinPath(path, entry.m_strName);
-    CFileError error;
-    if ((entry.m_attributes & kAttrDirectory) != 0) {
-        std::unique_ptr<IFolder> sub = folder.OpenFolder(entry, error);
-        if (sub) {
-            CountBelow(fs, *sub, entryPath, bin, nBudget);
-        }
-    } else if (IsPlainFile(entry.m_attributes)) {
-        CFileStatus status;
-        if (fs.GetStatus(entryPath, status, error)) {
-            bin.m_nBytes += status.m_size;
-        }
-    }
-}
-
-// Counts one bin's folder into `bin`; false when the folder does not exist.
+// Counts one bin's folder into `bin`: its entries, and the bytes the run would overwrite in
+// them, each entry walked as the run walks it. False when the folder does not exist.
 bool DescribeBin(IFileSystem& fs, IRecycleBins& bins, const std::string& folderPath,
-                 CBinContents& bin, std::int64_t& nBudget) {
+                 CBinContents& bin, CFolderCount& count) {
     CFileStatus status;
     CFileError error;
     if (!fs.GetStatus(folderPath, status, error)) {
@@ -60,14 +23,19 @@ bool DescribeBin(IFileSystem& fs, IRecycleBins& bins, const std::string& folderP
         bin.m_bReadable = false;
         return true;
     }
+    const std::int64_t nBytesBefore = count.Bytes();
     for (const CDirEntry& entry : entries) {
         const bool bFolder = (entry.m_attributes & kAttrDirectory) != 0;
         if (!bFolder && bins.IsBookkeeping(entry.m_strName)) {
             continue;
         }
         ++bin.m_nEntries;  // every entry is counted; only the bytes may stop early
-        CountEntry(fs, *folder, folderPath, entry, bin, nBudget);
+        if (!count.IsSpent()) {
+            count.Add(*folder, entry, JoinPath(folderPath, entry.m_strName));
+        }
     }
+    bin.m_nBytes = count.Bytes() - nBytesBefore;
+    bin.m_bAllCounted = !count.IsSpent();
     return true;
 }
 
@@ -85,13 +53,14 @@ bool DescribeRecycleBins(IFileSystem& fs, IRecycleBins& bins, std::vector<CBinCo
     }
     std::vector<CBinLocation> locations;
     const bool bScanned = bins.Scan(locations);
+    CFolderCount count(nBudget);
     for (std::size_t i = 0; bScanned && i < locations.size(); ++i) {
         std::string folderPath;
         if (!bins.BinFolder(locations[i], folderPath)) {
             break;  // as the run: without the user's identity no further bin is visited
         }
         CBinContents bin;
-        if (DescribeBin(fs, bins, folderPath, bin, nBudget)) {
+        if (DescribeBin(fs, bins, folderPath, bin, count)) {
             found.push_back(bin);
         }
     }

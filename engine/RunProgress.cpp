@@ -2,71 +2,67 @@
 
 #include <algorithm>
 
+#include "engine/FolderCount.h"
 #include "engine/LogLines.h"
 
 namespace quorrel {
 
 namespace {
 
-// Adds the plain files of `folder` (at `path`) and below to `count`; false once the budget is
-// spent.
-bool CountFolder(IFileSystem& fs, IFolder& folder, const std::string& path, CRunEstimate& count,
-                 std::int64_t& nBudget) {
-    std::vector<CDirEntry> entries;
+// Counts what a run of the folder `path` names would reach: the folder itself walked as the
+// run walks it, or, where `bThroughLink`, the entries of the folder the link leads to. False
+// once the budget is spent.
+bool CountFolderAt(IFileSystem& fs, const std::string& path, bool bThroughLink,
+                   CFolderCount& count) {
     CFileError error;
-    if (!folder.List(entries, error)) {
-        return true;
-    }
-    for (const CDirEntry& entry : entries) {
-        if (nBudget-- <= 0) {
-            return false;
+    if (bThroughLink) {
+        std::unique_ptr<IFolder> folder = fs.OpenFolder(path, error);
+        std::vector<CDirEntry> entries;
+        if (!folder || !folder->List(entries, error)) {
+            return true;
         }
-        const std::string entryPath = JoinPath(path, entry.m_strName);
-        const bool bOtherMount =
-            entry.m_nMount != 0 && folder.GetMount() != 0 && entry.m_nMount != folder.GetMount();
-        if ((entry.m_attributes & kAttrDirectory) != 0 && !bOtherMount) {
-            std::unique_ptr<IFolder> sub = folder.OpenFolder(entry, error);
-            if (sub && !CountFolder(fs, *sub, entryPath, count, nBudget)) {
+        for (const CDirEntry& entry : entries) {
+            if (!count.Add(*folder, entry, JoinPath(path, entry.m_strName))) {
                 return false;
             }
-        } else if (IsPlainFile(entry.m_attributes)) {
-            CFileStatus status;
-            ++count.m_nFiles;
-            if (fs.GetStatus(entryPath, status, error)) {
-                count.m_nBytes += status.m_size;
-            }
         }
+        return true;
     }
-    return true;
+    std::string name;
+    std::unique_ptr<IFolder> parent = fs.OpenParentOf(path, name, error);
+    CDirEntry entry;
+    if (!parent || !parent->Lookup(name, entry, error)) {
+        return true;
+    }
+    return count.Add(*parent, entry, path);
 }
 
 }  // namespace
 
 CRunEstimate EstimateWork(IFileSystem& fs, const std::vector<std::string>& paths, bool bFollowTop,
                           std::int64_t nBudget) {
-    CRunEstimate count;
-    count.m_nFiles = 0;
+    CFolderCount count(nBudget);
     for (const std::string& path : paths) {
         CFileStatus status;
         CFileError error;
-        if (nBudget-- <= 0) {
-            return CRunEstimate{};
-        }
         if (!fs.GetStatus(path, status, error)) {
             continue;  // a pattern or a missing entry: the run says what it finds
         }
         const bool bLink = (status.m_attributes & kAttrReparsePoint) != 0;
+        bool bGoing = true;
         if ((status.m_attributes & kAttrDirectory) != 0 || (bFollowTop && bLink)) {
-            std::unique_ptr<IFolder> folder = fs.OpenFolder(path, error);
-            if (folder && !CountFolder(fs, *folder, path, count, nBudget)) {
-                return CRunEstimate{};
-            }
+            bGoing = CountFolderAt(fs, path, bLink, count);
         } else if (IsPlainFile(status.m_attributes)) {
-            ++count.m_nFiles;
-            count.m_nBytes += status.m_size;
+            bGoing = count.AddFile(status.m_size);
+        }
+        if (!bGoing) {
+            return CRunEstimate{};
         }
     }
-    return count;
+    CRunEstimate estimate;
+    estimate.m_nFiles = count.Files();
+    estimate.m_nBytes = count.Bytes();
+    return estimate;
 }
 
 void CRunProgress::Begin() {

@@ -60,6 +60,7 @@ struct CDirEntry {
     std::uint64_t m_nMount = 0;  // the mount the entry belongs to; 0 when the system can't tell
     std::uint32_t m_mode = 0;    // the system's own permission bits
     std::int64_t m_nOwner = -1;  // the owner's user number; -1 where the system has none
+    std::int64_t m_nSize = 0;    // its length in bytes when it was listed
 };
 
 // The file system a folder or file lives on, as far as shredding cares.

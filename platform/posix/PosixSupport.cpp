@@ -115,6 +115,7 @@ bool StatEntry(int dirFd, const std::string& name, CDirEntry& entry) {
     entry.m_id.m_nIndex = stx.stx_ino;
     entry.m_nLinks = stx.stx_nlink;
     entry.m_nOwner = stx.stx_uid;
+    entry.m_nSize = static_cast<std::int64_t>(stx.stx_size);
     entry.m_nMount = (stx.stx_mask & STATX_MNT_ID) != 0 ? stx.stx_mnt_id : 0;
     return true;
 }

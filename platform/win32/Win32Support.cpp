@@ -212,6 +212,7 @@ bool DescribeHandle(HANDLE h, const std::string& name, CDirEntry& entry, const s
     entry.m_nLinks = info.nNumberOfLinks;
     entry.m_nMount = info.dwVolumeSerialNumber;
     entry.m_mode = 0;  // access is governed by lists, not mode bits
+    entry.m_nSize = static_cast<std::int64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
     return true;
 }
 

@@ -689,6 +689,11 @@ TEST(CliTerminal, EveryKindOfControlIsShownEscaped) {
 // A run stuck where it cannot look at Cancel (here: writing a line to a reader that does not
 // read) ends at once on a second signal, and says so.
 TEST_F(CliShred, ASecondInterruptEndsAStuckRunAtOnce) {
+#ifdef QUORREL_TSAN
+    // ThreadSanitizer holds a signal back until the thread leaves the write it is stuck in,
+    // which is exactly what this run never does.
+    GTEST_SKIP() << "signals wait for the stuck write under ThreadSanitizer";
+#endif
     std::vector<std::string> args = {"--yes"};
     for (int i = 0; i < 300; ++i) {
         args.push_back(m_work / (std::to_string(i) + std::string(200, 'n')));

@@ -7,12 +7,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include <gtest/gtest.h>
 
+#include "engine/RecycleBinSummary.h"
+#include "engine/RunProgress.h"
 #include "engine/WipeEngine.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
+#include "tests/unit/TrashSupport.h"
 
 namespace quorrel::test {
 
@@ -300,6 +304,43 @@ TEST_F(WalkSafetyTest, AWalkStaysOnTheMountItWasGiven) {
     EXPECT_TRUE(ListNames(m_dir / "tree/mnt").empty());
     ::umount2((m_dir / "tree/bind").c_str(), MNT_DETACH);
     ::umount2((m_dir / "tree/mnt").c_str(), MNT_DETACH);
+}
+
+// What the count before a run and the bin question take in is what the run reaches: never
+// another mount inside the tree, never what a link leads to.
+TEST_F(WalkSafetyTest, CountsBeforeARunReachWhatTheRunReaches) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "mounting needs root";
+    }
+    std::string bin = m_dir.Path();
+    for (const char* part : {"/home", "/.local", "/share", "/Trash", "/files", "/tree"}) {
+        MakeFolder(bin += part);
+    }
+    bin.resize(bin.size() - std::strlen("/tree"));
+    for (const std::string& top : {m_dir / "tree", bin + "/tree"}) {
+        MakeFolder(top + "/bind");
+        WriteFile(top + "/ten", "0123456789");
+        ASSERT_EQ(::symlink((m_dir / "outside").c_str(), (top + "/link").c_str()), 0);
+        ASSERT_EQ(::mount((m_dir / "outside").c_str(), (top + "/bind").c_str(), nullptr, MS_BIND,
+                          nullptr),
+                  0);
+    }
+    const CRunEstimate estimate = EstimateWork(m_files, {m_dir / "tree"});
+    EXPECT_EQ(estimate.m_nFiles, 1);
+    EXPECT_EQ(estimate.m_nBytes, 10);
+
+    CTrashFacts facts;
+    facts.m_strHome = m_dir / "home";
+    facts.m_nUid = ::getuid();
+    CTrashBins bins([&] { return facts; }, m_files);
+    std::vector<CBinContents> found;
+    ASSERT_TRUE(DescribeRecycleBins(m_files, bins, found));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].m_nEntries, 1);
+    EXPECT_EQ(found[0].m_nBytes, 10);
+    EXPECT_TRUE(found[0].m_bAllCounted);
+    ::umount2((bin + "/tree/bind").c_str(), MNT_DETACH);
+    ::umount2((m_dir / "tree/bind").c_str(), MNT_DETACH);
 }
 
 }  // namespace quorrel::test
