@@ -220,6 +220,53 @@ TEST_F(InFlightTest, ListRowsInFlightKeepTheirOrderInTheLogAndTheList) {
     EXPECT_EQ(ListNames(m_dir / "d"), std::vector<std::string>{"f6"});
 }
 
+// Files in flight on an overlay whose lower layer holds them: each is removed with the line
+// that says its first copy stays below, and those warnings are the run's (its exit status says
+// so); a list row that names such a file again is said to be gone with it, not missing.
+TEST(InFlightOverlay, TheWarningsOfFilesInFlightAreTheRunsOwn) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "mounting an overlay needs root";
+    }
+    CTempDir dir;
+    for (const char* folder : {"lower", "lower/d", "lower/e", "upper", "work", "merged"}) {
+        MakeFolder(dir / folder);
+    }
+    constexpr int kFiles = 6;
+    for (int i = 0; i < kFiles; ++i) {
+        WriteFile(dir / "lower/d" / ("f" + std::to_string(i)), "below");
+    }
+    WriteFile(dir / "lower/e/f0", "below");
+    WriteFile(dir / "lower/e/f1", "below");
+    const CTestMount overlay("overlay", dir / "merged", "overlay", 0,
+                             "lowerdir=" + (dir / "lower") + ",upperdir=" + (dir / "upper") +
+                                 ",workdir=" + (dir / "work"));
+    if (!overlay.IsMounted()) {
+        GTEST_SKIP() << "this kernel mounts no overlay here";
+    }
+    ASSERT_EQ(ReadFile(dir / "merged/d/f0"), "below");  // the lower layer is seen through it
+
+    CRecordingHost folderHost;
+    CWipeEngine folderRun(SystemFileSystem(), folderHost);
+    folderRun.SetFilesInFlight(kInFlight);
+    EXPECT_TRUE(folderRun.WipeFolder(dir / "merged/d", EWipeMode::Normal));
+    EXPECT_EQ(folderRun.WarningCount(), kFiles);
+    EXPECT_EQ(folderRun.RunOutcome(), EWipeOutcome::RemovedNotInPlace);
+    EXPECT_FALSE(Exists(dir / "merged/d"));
+
+    CRecordingHost listHost;
+    CWipeEngine listRun(SystemFileSystem(), listHost);
+    listRun.SetFilesInFlight(kInFlight);
+    const std::string f0 = dir / "merged/e/f0";
+    CRowList list({f0, dir / "merged/e/f1", f0});
+    EXPECT_TRUE(RunWipeSelected(listRun, list));
+    EXPECT_TRUE(HasLine(listHost.Lines(), lines::ShreddedEarlier(f0, f0)))
+        << ::testing::PrintToString(listHost.Lines());
+    EXPECT_EQ(listRun.FailureCount(), 0);
+    EXPECT_EQ(listRun.RunOutcome(), EWipeOutcome::RemovedNotInPlace);
+    EXPECT_TRUE(list.Rows().empty());
+    EXPECT_TRUE(ListNames(dir / "merged/e").empty());
+}
+
 // The descriptors open at once: listing this process's own.
 int OpenDescriptors() {
     int nOpen = 0;

@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <utility>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -284,28 +282,17 @@ TEST_F(WalkSafetyTest, AWalkStaysOnTheMountItWasGiven) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "mounting needs root";
     }
-    // Unmounts what the test mounted, also when an assertion ends it early.
-    struct CMounts {
-        ~CMounts() {
-            for (auto point = points.rbegin(); point != points.rend(); ++point) {
-                ::umount2(point->c_str(), MNT_DETACH);
-            }
-        }
-        std::vector<std::string> points;
-    } mounts;
     MakeFolder(m_dir / "tree/mnt");
     MakeFolder(m_dir / "tree/bind");
     WriteFile(m_dir / "tree/file-bind", "");
-    if (::mount("quorrel-test", (m_dir / "tree/mnt").c_str(), "tmpfs", 0, "size=1m") != 0) {
+    const CTestMount tmpfs("quorrel-test", m_dir / "tree/mnt", "tmpfs", 0, "size=1m");
+    if (!tmpfs.IsMounted()) {
         GTEST_SKIP() << "this machine lets no tmpfs be mounted here";
     }
-    mounts.points.push_back(m_dir / "tree/mnt");
-    for (const auto& [from, to] : {std::pair<std::string, std::string>{"outside", "tree/bind"},
-                                   {"outside/precious", "tree/file-bind"}}) {
-        ASSERT_EQ(::mount((m_dir / from).c_str(), (m_dir / to).c_str(), nullptr, MS_BIND, nullptr),
-                  0);
-        mounts.points.push_back(m_dir / to);
-    }
+    const CTestMount bind(m_dir / "outside", m_dir / "tree/bind", nullptr, MS_BIND, "");
+    const CTestMount fileBind(m_dir / "outside/precious", m_dir / "tree/file-bind", nullptr,
+                              MS_BIND, "");
+    ASSERT_TRUE(bind.IsMounted() && fileBind.IsMounted());
     ASSERT_EQ(ReadFile(m_dir / "tree/file-bind"), "keep");  // the bind mount is in place
     WriteFile(m_dir / "tree/mnt/other", "other volume");
     EXPECT_TRUE(m_engine.WipeFolder(m_dir / "tree", EWipeMode::Normal));
