@@ -9,6 +9,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -265,6 +266,65 @@ TEST(InFlightOverlay, TheWarningsOfFilesInFlightAreTheRunsOwn) {
     EXPECT_EQ(listRun.RunOutcome(), EWipeOutcome::RemovedNotInPlace);
     EXPECT_TRUE(list.Rows().empty());
     EXPECT_TRUE(ListNames(dir / "merged/e").empty());
+}
+
+// A list whose second row is asked for only once `wait` returns: a run's pause between rows.
+class CPausingList final : public CRowList {
+public:
+    CPausingList(const std::vector<std::string>& paths, std::function<void()> wait)
+        : CRowList(paths), m_wait(std::move(wait)) {}
+    std::string GetItemPath(int nRow) override {
+        if (nRow == 1 && m_wait) {
+            std::exchange(m_wait, nullptr)();
+        }
+        return CRowList::GetItemPath(nRow);
+    }
+
+private:
+    std::function<void()> m_wait;
+};
+
+// A row that names again a file a worker is shredding right then (its first pass is being
+// flushed) waits for it and is said to be gone with it: the file is never handed over twice.
+TEST_F(InFlightTest, ARowNamingAFileAWorkerHoldsWaitsForIt) {
+    m_engine.SetClock([] { return 0; });
+    MakeFolder(m_dir / "d");
+    const std::string file = m_dir / "d/f";
+    WriteFile(file, std::string(4096, 's'));
+    bool bFlushing = false;  // the worker is in the file's first flush
+    bool bAsked = false;     // the second row was asked for
+    bool bDecided = false;   // and the run has done with it what it does
+    bool bHeld = false;
+    m_files.BeforeFlush([&](const std::string&) {
+        std::unique_lock<std::mutex> guard(m_lock);
+        if (std::exchange(bHeld, true)) {
+            return;
+        }
+        bFlushing = true;
+        m_flushed.notify_all();
+        // Until the run has decided about the second row (it looks at Cancel next).
+        m_flushed.wait_for(guard, std::chrono::seconds(20), [&] { return bDecided; });
+    });
+    m_host.AbortWhen([&] {
+        std::lock_guard<std::mutex> guard(m_lock);
+        bDecided = bDecided || bAsked;
+        m_flushed.notify_all();
+        return false;
+    });
+    CPausingList list({file, file}, [&] {
+        std::unique_lock<std::mutex> guard(m_lock);
+        EXPECT_TRUE(m_flushed.wait_for(guard, std::chrono::seconds(20), [&] { return bFlushing; }));
+        bAsked = true;
+    });
+
+    EXPECT_TRUE(RunWipeSelected(m_engine, list));
+
+    EXPECT_EQ(m_host.Lines(),
+              (std::vector<std::string>{lines::ListBanner(WipeMethodName(1)),
+                                        lines::WipeingFile(file), lines::FileDeleted(file),
+                                        lines::ShreddedEarlier(file, file), lines::TimeLine(0)}));
+    EXPECT_TRUE(list.Rows().empty());
+    EXPECT_EQ(m_engine.FailureCount(), 0);
 }
 
 // The descriptors open at once: listing this process's own.
