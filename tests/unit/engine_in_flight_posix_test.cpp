@@ -3,9 +3,11 @@
 #include <dirent.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -266,6 +268,46 @@ TEST(InFlightOverlay, TheWarningsOfFilesInFlightAreTheRunsOwn) {
     EXPECT_EQ(listRun.RunOutcome(), EWipeOutcome::RemovedNotInPlace);
     EXPECT_TRUE(list.Rows().empty());
     EXPECT_TRUE(ListNames(dir / "merged/e").empty());
+}
+
+// A folder's files are done before the walk enters a folder after them: the file's flush is
+// first flush is held back (up to 300 ms) for the walk to open the sub-folder, and still its
+// lines come first.
+TEST_F(InFlightTest, AFoldersFilesAreDoneBeforeTheWalkEntersTheNextFolder) {
+    MakeFolder(m_dir / "d");
+    MakeFolder(m_dir / "d/s");
+    WriteFile(m_dir / "d/s/g", "g");
+    std::string name = "f";  // a name the walk meets before s
+    WriteFile(m_dir / "d" / name, std::string(4096, 'f'));
+    for (int i = 0; WalkOrder(m_dir / "d").front() != name && i < 50; ++i) {
+        const std::string next = "f" + std::to_string(i);
+        ASSERT_EQ(std::rename((m_dir / "d" / name).c_str(), (m_dir / "d" / next).c_str()), 0);
+        name = next;
+    }
+    ASSERT_EQ(WalkOrder(m_dir / "d").front(), name);
+    const std::string file = m_dir / "d" / name;
+    bool bEntered = false;
+    bool bHeld = false;
+    m_files.BeforeOpen([&](const std::string& path) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        bEntered = bEntered || path == m_dir / "d/s";
+        m_flushed.notify_all();
+    });
+    m_files.BeforeFlush([&](const std::string& path) {
+        std::unique_lock<std::mutex> guard(m_lock);
+        if (path == file && !std::exchange(bHeld, true)) {  // its first pass
+            m_flushed.wait_for(guard, std::chrono::milliseconds(300), [&] { return bEntered; });
+        }
+    });
+
+    EXPECT_TRUE(m_engine.WipeFolder(m_dir / "d", EWipeMode::Normal));
+
+    const std::vector<std::string>& lines = m_host.Lines();
+    const auto deleted = std::find(lines.begin(), lines.end(), lines::FileDeleted(file));
+    const auto entered = std::find(lines.begin(), lines.end(), lines::WipeingFolder(m_dir / "d/s"));
+    ASSERT_NE(deleted, lines.end());
+    EXPECT_LT(deleted, entered) << ::testing::PrintToString(lines);
+    EXPECT_FALSE(Exists(m_dir / "d"));
 }
 
 // A list whose second row is asked for only once `wait` returns: a run's pause between rows.
