@@ -270,9 +270,9 @@ TEST(InFlightOverlay, TheWarningsOfFilesInFlightAreTheRunsOwn) {
     EXPECT_TRUE(ListNames(dir / "merged/e").empty());
 }
 
-// A folder's files are done before the walk enters a folder after them: the file's flush is
-// first flush is held back (up to 300 ms) for the walk to open the sub-folder, and still its
-// lines come first.
+// A folder's files are done before the walk enters a folder after them: a file's first flush
+// is held back (up to 300 ms) for the walk to open the sub-folder, and still the file's lines
+// come first.
 TEST_F(InFlightTest, AFoldersFilesAreDoneBeforeTheWalkEntersTheNextFolder) {
     MakeFolder(m_dir / "d");
     MakeFolder(m_dir / "d/s");
