@@ -81,6 +81,24 @@ private:
     std::intptr_t m_nHandle = -1;
 };
 
+// A mount a test makes inside its temporary folder (POSIX only: mount(2) with these
+// arguments), undone when the object goes, lazily, so that nothing stays mounted whatever the
+// test left open or wherever an assertion ended it.
+class CTestMount {
+public:
+    CTestMount(const std::string& source, const std::string& point, const char* type,
+               unsigned long nFlags, const std::string& options);
+    ~CTestMount();
+    CTestMount(const CTestMount&) = delete;
+    CTestMount& operator=(const CTestMount&) = delete;
+    // False when the mount was refused (not root, or not allowed on this machine).
+    bool IsMounted() const { return m_bMounted; }
+
+private:
+    std::string m_strPoint;
+    bool m_bMounted = false;
+};
+
 // Records everything a run reports, and answers the abort check from a rule.
 class CRecordingHost : public IRunHost {
 public:

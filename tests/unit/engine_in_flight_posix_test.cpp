@@ -3,12 +3,15 @@
 #include <dirent.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -218,6 +221,152 @@ TEST_F(InFlightTest, ListRowsInFlightKeepTheirOrderInTheLogAndTheList) {
     EXPECT_EQ(m_host.Lines(), expected);
     EXPECT_EQ(list.Rows(), (std::vector<std::string>{"-" + m_dir / "missing", "-" + Row(6)}));
     EXPECT_EQ(ListNames(m_dir / "d"), std::vector<std::string>{"f6"});
+}
+
+// Files in flight on an overlay whose lower layer holds them: each is removed with the line
+// that says its first copy stays below, and those warnings are the run's (its exit status says
+// so); a list row that names such a file again is said to be gone with it, not missing.
+TEST(InFlightOverlay, TheWarningsOfFilesInFlightAreTheRunsOwn) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "mounting an overlay needs root";
+    }
+    CTempDir dir;
+    for (const char* folder : {"lower", "lower/d", "lower/e", "upper", "work", "merged"}) {
+        MakeFolder(dir / folder);
+    }
+    constexpr int kFiles = 6;
+    for (int i = 0; i < kFiles; ++i) {
+        WriteFile(dir / "lower/d" / ("f" + std::to_string(i)), "below");
+    }
+    WriteFile(dir / "lower/e/f0", "below");
+    WriteFile(dir / "lower/e/f1", "below");
+    const CTestMount overlay("overlay", dir / "merged", "overlay", 0,
+                             "lowerdir=" + (dir / "lower") + ",upperdir=" + (dir / "upper") +
+                                 ",workdir=" + (dir / "work"));
+    if (!overlay.IsMounted()) {
+        GTEST_SKIP() << "this kernel mounts no overlay here";
+    }
+    ASSERT_EQ(ReadFile(dir / "merged/d/f0"), "below");  // the lower layer is seen through it
+
+    CRecordingHost folderHost;
+    CWipeEngine folderRun(SystemFileSystem(), folderHost);
+    folderRun.SetFilesInFlight(kInFlight);
+    EXPECT_TRUE(folderRun.WipeFolder(dir / "merged/d", EWipeMode::Normal));
+    EXPECT_EQ(folderRun.WarningCount(), kFiles);
+    EXPECT_EQ(folderRun.RunOutcome(), EWipeOutcome::RemovedNotInPlace);
+    EXPECT_FALSE(Exists(dir / "merged/d"));
+
+    CRecordingHost listHost;
+    CWipeEngine listRun(SystemFileSystem(), listHost);
+    listRun.SetFilesInFlight(kInFlight);
+    const std::string f0 = dir / "merged/e/f0";
+    CRowList list({f0, dir / "merged/e/f1", f0});
+    EXPECT_TRUE(RunWipeSelected(listRun, list));
+    EXPECT_TRUE(HasLine(listHost.Lines(), lines::ShreddedEarlier(f0, f0)))
+        << ::testing::PrintToString(listHost.Lines());
+    EXPECT_EQ(listRun.FailureCount(), 0);
+    EXPECT_EQ(listRun.RunOutcome(), EWipeOutcome::RemovedNotInPlace);
+    EXPECT_TRUE(list.Rows().empty());
+    EXPECT_TRUE(ListNames(dir / "merged/e").empty());
+}
+
+// A folder's files are done before the walk enters a folder after them: a file's first flush
+// is held back (up to 300 ms) for the walk to open the sub-folder, and still the file's lines
+// come first.
+TEST_F(InFlightTest, AFoldersFilesAreDoneBeforeTheWalkEntersTheNextFolder) {
+    MakeFolder(m_dir / "d");
+    MakeFolder(m_dir / "d/s");
+    WriteFile(m_dir / "d/s/g", "g");
+    std::string name = "f";  // a name the walk meets before s
+    WriteFile(m_dir / "d" / name, std::string(4096, 'f'));
+    for (int i = 0; WalkOrder(m_dir / "d").front() != name && i < 50; ++i) {
+        const std::string next = "f" + std::to_string(i);
+        ASSERT_EQ(std::rename((m_dir / "d" / name).c_str(), (m_dir / "d" / next).c_str()), 0);
+        name = next;
+    }
+    ASSERT_EQ(WalkOrder(m_dir / "d").front(), name);
+    const std::string file = m_dir / "d" / name;
+    bool bEntered = false;
+    bool bHeld = false;
+    m_files.BeforeOpen([&](const std::string& path) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        bEntered = bEntered || path == m_dir / "d/s";
+        m_flushed.notify_all();
+    });
+    m_files.BeforeFlush([&](const std::string& path) {
+        std::unique_lock<std::mutex> guard(m_lock);
+        if (path == file && !std::exchange(bHeld, true)) {  // its first pass
+            m_flushed.wait_for(guard, std::chrono::milliseconds(300), [&] { return bEntered; });
+        }
+    });
+
+    EXPECT_TRUE(m_engine.WipeFolder(m_dir / "d", EWipeMode::Normal));
+
+    const std::vector<std::string>& lines = m_host.Lines();
+    const auto deleted = std::find(lines.begin(), lines.end(), lines::FileDeleted(file));
+    const auto entered = std::find(lines.begin(), lines.end(), lines::WipeingFolder(m_dir / "d/s"));
+    ASSERT_NE(deleted, lines.end());
+    EXPECT_LT(deleted, entered) << ::testing::PrintToString(lines);
+    EXPECT_FALSE(Exists(m_dir / "d"));
+}
+
+// A list whose second row is asked for only once `wait` returns: a run's pause between rows.
+class CPausingList final : public CRowList {
+public:
+    CPausingList(const std::vector<std::string>& paths, std::function<void()> wait)
+        : CRowList(paths), m_wait(std::move(wait)) {}
+    std::string GetItemPath(int nRow) override {
+        if (nRow == 1 && m_wait) {
+            std::exchange(m_wait, nullptr)();
+        }
+        return CRowList::GetItemPath(nRow);
+    }
+
+private:
+    std::function<void()> m_wait;
+};
+
+// A row that names again a file a worker is shredding right then (its first pass is being
+// flushed) waits for it and is said to be gone with it: the file is never handed over twice.
+TEST_F(InFlightTest, ARowNamingAFileAWorkerHoldsWaitsForIt) {
+    m_engine.SetClock([] { return 0; });
+    MakeFolder(m_dir / "d");
+    const std::string file = m_dir / "d/f";
+    WriteFile(file, std::string(4096, 's'));
+    bool bFlushing = false;  // the worker is in the file's first flush
+    bool bAsked = false;     // the second row was asked for
+    bool bDecided = false;   // and the run has done with it what it does
+    bool bHeld = false;
+    m_files.BeforeFlush([&](const std::string&) {
+        std::unique_lock<std::mutex> guard(m_lock);
+        if (std::exchange(bHeld, true)) {
+            return;
+        }
+        bFlushing = true;
+        m_flushed.notify_all();
+        // Until the run has decided about the second row (it looks at Cancel next).
+        m_flushed.wait_for(guard, std::chrono::seconds(20), [&] { return bDecided; });
+    });
+    m_host.AbortWhen([&] {
+        std::lock_guard<std::mutex> guard(m_lock);
+        bDecided = bDecided || bAsked;
+        m_flushed.notify_all();
+        return false;
+    });
+    CPausingList list({file, file}, [&] {
+        std::unique_lock<std::mutex> guard(m_lock);
+        EXPECT_TRUE(m_flushed.wait_for(guard, std::chrono::seconds(20), [&] { return bFlushing; }));
+        bAsked = true;
+    });
+
+    EXPECT_TRUE(RunWipeSelected(m_engine, list));
+
+    EXPECT_EQ(m_host.Lines(),
+              (std::vector<std::string>{lines::ListBanner(WipeMethodName(1)),
+                                        lines::WipeingFile(file), lines::FileDeleted(file),
+                                        lines::ShreddedEarlier(file, file), lines::TimeLine(0)}));
+    EXPECT_TRUE(list.Rows().empty());
+    EXPECT_EQ(m_engine.FailureCount(), 0);
 }
 
 // The descriptors open at once: listing this process's own.

@@ -1,10 +1,13 @@
 // The refill a plain run gives the folders it deleted from where the file system keeps old
 // names in their entry space: how many fillers each folder costs (bounded by what was deleted
-// there, kMaxFillers at most, none where the system keeps no names), and what a filler that
-// cannot be made or removed comes to.
-#include <gtest/gtest.h>
+// there, kMaxFillers at most, none where the system keeps no names), how long each filler is,
+// what a filler that cannot be made or removed comes to, every folder of a list run refilled,
+// and the name a folder that stays gets back.
+#include <unistd.h>
 
 #include <algorithm>
+
+#include <gtest/gtest.h>
 
 #include "engine/Fillers.h"
 #include "engine/NameRefill.h"
@@ -112,6 +115,91 @@ TEST(NameRefill, AFillerThatStaysIsAFailureOneNotMadeIsNone) {
                 [&line](const std::string& logged) { return logged.rfind(line, 0) == 0; }))
                 << line;
         }
+    }
+}
+
+// Every filler takes the place of one deleted name, as long as that name (the margin's are of
+// the shortest length): a folder run over names of 24, 32 and 40 characters.
+TEST(NameRefill, EachFillerIsAsLongAsTheNameWhosePlaceItTakes) {
+    struct SCase {
+        const char* type;
+        std::vector<std::size_t> lengths;  // of the fillers made in the emptied folder, sorted
+    };
+    const std::size_t nMin = kMinFillerLength;
+    for (const SCase& test : {SCase{"ntfs3", {nMin, nMin, nMin, nMin, 24, 32, 40}},
+                              SCase{"vfat", {24, 32, 40}}}) {  // an emptied FAT folder: no margin
+        SCOPED_TRACE(test.type);
+        CRefillRun run(test.type);
+        const std::string top = run.dir / "top";
+        MakeFolder(top);
+        for (const std::size_t nLength : {24, 32, 40}) {
+            WriteFile(top / std::string(nLength, static_cast<char>('a' + nLength % 26)), "x");
+        }
+        std::vector<std::size_t> lengths;
+        run.files.BeforeNameChange([&](const std::string& path) {
+            const std::string name = path.substr(path.find_last_of('/') + 1);
+            if (IsFillerName(name) && path == top / name) {
+                lengths.push_back(name.size());
+            }
+        });
+        ASSERT_TRUE(run.engine.WipeFolder(top, EWipeMode::Normal));
+        std::sort(lengths.begin(), lengths.end());
+        EXPECT_EQ(lengths, test.lengths);
+    }
+}
+
+// A list run refills every folder it deleted from once its last row is done: a FAT folder noted
+// after a folder that keeps no names as much as one noted first, and a folder whose refill
+// comes after one whose filler could not be removed (call 3 of delete: the rows' own files are
+// calls 1 and 2) as much as one before it.
+TEST(NameRefill, AListRunRefillsEveryFolderItDeletedFrom) {
+    struct SCase {
+        const char* first;  // the type the first row's folder has while it is shredded
+        const char* second;
+        int nFailingDelete;
+        int nCreates;
+        int nFailures;
+    };
+    for (const SCase& test : {SCase{"ext4", "vfat", 0, 1 + kRefillMargin, 0},
+                              SCase{"ntfs3", "ntfs3", 3, 2 * (1 + kRefillMargin), 1}}) {
+        SCOPED_TRACE(std::string(test.first) + " " + test.second);
+        CRefillRun run(test.first);
+        MakeFolder(run.dir / "one");
+        MakeFolder(run.dir / "two");
+        WriteFile(run.dir / "one" / LongName(1), "secret");
+        WriteFile(run.dir / "two" / LongName(2), "secret");
+        if (test.nFailingDelete > 0) {
+            run.files.FailOn(EFileOp::Delete, kCauseAccessDenied, test.nFailingDelete);
+        }
+        run.engine.WipeListItemThen(run.dir / "one" / LongName(1), [](EWipeOutcome) {});
+        CVolumeFacts second;
+        second.m_strType = test.second;
+        run.files.PretendVolume(second);
+        run.engine.WipeListItemThen(run.dir / "two" / LongName(2), [](EWipeOutcome) {});
+        run.engine.FinishListItems();
+        EXPECT_EQ(run.files.CallCount(EFileOp::Create), test.nCreates);
+        EXPECT_EQ(run.engine.FailureCount(), test.nFailures);
+    }
+}
+
+// A folder the run cannot remove (it keeps a file with another name) was renamed in place to
+// write over its old name (FAT, NTFS): it gets its name back, as does the folder named.
+TEST(NameRefill, AFolderThatStaysKeepsItsName) {
+    for (const char* type : {"vfat", "ntfs3"}) {
+        SCOPED_TRACE(type);
+        CRefillRun run(type);
+        const std::string top = run.dir / "top-folder";
+        MakeFolder(top);
+        MakeFolder(top / "the-folder-that-stays");
+        WriteFile(top / "the-folder-that-stays" / "linked", "shared");
+        ASSERT_EQ(::link((top / "the-folder-that-stays" / "linked").c_str(),
+                         (run.dir / "other-name").c_str()),
+                  0);
+        EXPECT_TRUE(run.engine.WipeFolder(top, EWipeMode::Normal));
+        EXPECT_EQ(ListNames(run.dir.Path()),
+                  (std::vector<std::string>{"other-name", "top-folder"}));
+        EXPECT_EQ(ListNames(top), std::vector<std::string>{"the-folder-that-stays"});
+        EXPECT_EQ(ReadFile(run.dir / "other-name"), "shared");
     }
 }
 

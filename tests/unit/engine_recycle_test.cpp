@@ -285,13 +285,19 @@ TEST_F(RecycleRunTest, ABinThatExistsButCannotBeReadIsAFailureAndIsNotEmptied) {
 }
 
 // Between the scan and the shredding another user who may write at the top of a volume puts a
-// link to a folder of theirs (with files/ and info/) where a trash folder is, or was not: the
-// run never follows it, neither shreds nor empties what it leads to, says so, and fails.
+// link to a folder of theirs (with files/ and info/) where a trash folder is, or was not, or
+// moves that folder itself there in place of the trash folder the scan found: the run never
+// follows it, neither shreds nor empties what it leads to, says so, and fails.
 TEST_F(RecycleRunTest, ATrashFolderPlantedAfterTheScanIsNeverFollowed) {
     MakeFolder(m_dir / "victim");
     PutInTrash(m_dir / "victim", "precious", "not the user's");
-    for (const bool bExistedAtScan : {false, true}) {
-        SCOPED_TRACE(bExistedAtScan);
+    struct SCase {
+        bool bExistedAtScan;
+        bool bFolderItself;  // the victim's folder is moved in, not linked
+    };
+    for (const SCase& test : {SCase{false, false}, SCase{true, false}, SCase{true, true}}) {
+        SCOPED_TRACE(::testing::Message() << test.bExistedAtScan << test.bFolderItself);
+        const bool bExistedAtScan = test.bExistedAtScan;
         m_host.ClearLines();
         if (bExistedAtScan) {
             PutInTrash(m_vol1Trash, "own", "the user's own");
@@ -324,12 +330,21 @@ TEST_F(RecycleRunTest, ATrashFolderPlantedAfterTheScanIsNeverFollowed) {
         } planting(m_watched, [&](const std::string& root) {
             if (root == m_vol1Trash) {
                 if (bExistedAtScan) {
-                    ASSERT_EQ(::rename(root.c_str(), (m_dir / "vol1/moved").c_str()), 0);
+                    const std::string moved =
+                        m_dir / ("vol1/moved" + std::to_string(test.bFolderItself));
+                    ASSERT_EQ(::rename(root.c_str(), moved.c_str()), 0);
                 }
-                ASSERT_EQ(::symlink((m_dir / "victim").c_str(), root.c_str()), 0);
+                if (test.bFolderItself) {
+                    ASSERT_EQ(::rename((m_dir / "victim").c_str(), root.c_str()), 0);
+                } else {
+                    ASSERT_EQ(::symlink((m_dir / "victim").c_str(), root.c_str()), 0);
+                }
             }
         });
         EXPECT_FALSE(RunWipeRecycleBin(m_engine, planting));
+        if (test.bFolderItself) {
+            ASSERT_EQ(::rename(m_vol1Trash.c_str(), (m_dir / "victim").c_str()), 0);
+        }
         EXPECT_TRUE(HasLine(Lines(), "* " + m_vol1Trash +
                                          " changed after the recycle bins were looked for; it "
                                          "was neither followed nor emptied"));
@@ -340,6 +355,28 @@ TEST_F(RecycleRunTest, ATrashFolderPlantedAfterTheScanIsNeverFollowed) {
         }
         ::unlink(m_vol1Trash.c_str());
     }
+}
+
+// A volume's trash folder that bears the user's number but belongs to another user (who made
+// it at the top of a volume anyone may write to) is not the user's bin: it is neither shredded
+// nor emptied.
+TEST_F(RecycleRunTest, ATrashFolderOfAnotherUsersIsLeftAlone) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "giving a folder to another user needs root";
+    }
+    PutInTrash(m_homeTrash, "own", "the user's own");
+    PutInTrash(m_vol1Trash, "theirs", "not the user's");
+    const uid_t nOther = ::getuid() + 4242;
+    ASSERT_EQ(::chown(m_vol1Trash.c_str(), nOther, nOther), 0);
+
+    Run();
+
+    EXPECT_EQ(ReadFile(m_vol1Trash + "/files/theirs"), "not the user's");
+    EXPECT_EQ(ListNames(m_vol1Trash + "/info"), std::vector<std::string>{"theirs.trashinfo"});
+    for (const std::string& line : Lines()) {
+        EXPECT_EQ(line.find(m_vol1Trash), std::string::npos) << line;
+    }
+    EXPECT_TRUE(HasLine(Lines(), Shredded(m_homeTrash + "/files/own")));
 }
 
 TEST_F(RecycleRunTest, RunProtocolAndTheFirstCheckBeforeAnyBin) {

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -200,6 +201,50 @@ TEST_F(TrustTest, AReopenThroughAFakeProcNeverReachesAnotherFile) {
         }
         ::unlink(file.c_str());
     }
+}
+
+// Without a real /proc the read-back reaches the file again by its name in its folder: a file
+// moved into that name as the last pass is read back is never read in its place. The file
+// cannot be verified, the line says so, and the file moved in keeps its contents.
+TEST_F(TrustTest, WithoutProcTheReadBackNeverReadsAFileMovedIntoItsName) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "mounting over /proc needs root";
+    }
+    MakeFolder(m_dir / "no-fd");  // over /proc/self/fd: no descriptor can be reached there
+    const std::string file = m_dir / "tree/victim";
+    const std::string other = m_dir / "tree/other";
+    WriteFile(file, std::string(8192, 's'));
+    WriteFile(other, std::string(8192, 'o'));
+    std::vector<std::string> lines;
+    const bool bRan = RunInPrivateMounts(
+        m_dir.Path(),
+        [&](CRecordingHost& host) {
+            if (::mount((m_dir / "no-fd").c_str(), "/proc/self/fd", nullptr, MS_BIND, nullptr) !=
+                0) {
+                ::_exit(78);
+            }
+            CPassHookHost hooked;
+            hooked.m_nPass = -1;
+            hooked.m_at = [&] {
+                if (std::rename(file.c_str(), (file + "-moved").c_str()) != 0 ||
+                    std::rename(other.c_str(), file.c_str()) != 0) {
+                    ::_exit(79);
+                }
+            };
+            CWipeEngine engine(SystemFileSystem(), hooked);
+            engine.SetVerify(true);
+            engine.WipeFile(file, EWipeMode::Normal);
+            for (const std::string& line : hooked.Lines()) {
+                host.AddLine(line);
+            }
+        },
+        lines);
+    ASSERT_TRUE(bRan) << "no private mount namespace, or /proc/self/fd cannot be covered";
+    const std::string unverified = "* Error verifying file " + file + ": ";
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.rfind(unverified, 0) == 0;
+    })) << ::testing::PrintToString(lines);
+    EXPECT_EQ(ReadFile(file), std::string(8192, 'o'));
 }
 
 // A name made for the file after the listing (right before the first write, between two

@@ -279,7 +279,8 @@ TEST_F(WalkSafetyTest, AnUnlistableFolderIsNamedAndKeepsItsMode) {
     EXPECT_EQ(ReadFile(locked + "/inside"), "secret");
 }
 
-// Another file system, or a bind mount of this one, inside the tree is not entered; a folder
+// Another file system, or a bind mount of this one, inside the tree is not entered; a file
+// bind-mounted into the tree is not shredded (that would empty the file outside); a folder
 // the user names that is a mount point is their choice, and is walked.
 TEST_F(WalkSafetyTest, AWalkStaysOnTheMountItWasGiven) {
     if (::geteuid() != 0) {
@@ -287,23 +288,26 @@ TEST_F(WalkSafetyTest, AWalkStaysOnTheMountItWasGiven) {
     }
     MakeFolder(m_dir / "tree/mnt");
     MakeFolder(m_dir / "tree/bind");
-    if (::mount("quorrel-test", (m_dir / "tree/mnt").c_str(), "tmpfs", 0, "size=1m") != 0) {
+    WriteFile(m_dir / "tree/file-bind", "");
+    const CTestMount tmpfs("quorrel-test", m_dir / "tree/mnt", "tmpfs", 0, "size=1m");
+    if (!tmpfs.IsMounted()) {
         GTEST_SKIP() << "this machine lets no tmpfs be mounted here";
     }
-    ASSERT_EQ(::mount((m_dir / "outside").c_str(), (m_dir / "tree/bind").c_str(), nullptr, MS_BIND,
-                      nullptr),
-              0);
+    const CTestMount bind(m_dir / "outside", m_dir / "tree/bind", nullptr, MS_BIND, "");
+    const CTestMount fileBind(m_dir / "outside/precious", m_dir / "tree/file-bind", nullptr,
+                              MS_BIND, "");
+    ASSERT_TRUE(bind.IsMounted() && fileBind.IsMounted());
+    ASSERT_EQ(ReadFile(m_dir / "tree/file-bind"), "keep");  // the bind mount is in place
     WriteFile(m_dir / "tree/mnt/other", "other volume");
     EXPECT_TRUE(m_engine.WipeFolder(m_dir / "tree", EWipeMode::Normal));
     const std::string line = " is a mount point of another file system; the walk does not enter it";
     EXPECT_TRUE(HasLine(m_host.Lines(), "* " + (m_dir / "tree/mnt") + line));
     EXPECT_TRUE(HasLine(m_host.Lines(), "* " + (m_dir / "tree/bind") + line));
+    EXPECT_TRUE(HasLine(m_host.Lines(), "* " + (m_dir / "tree/file-bind") + line));
     EXPECT_EQ(ReadFile(m_dir / "outside/precious"), "keep");
     EXPECT_EQ(ReadFile(m_dir / "tree/mnt/other"), "other volume");
     EXPECT_TRUE(m_engine.WipeFolder(m_dir / "tree/mnt", EWipeMode::Normal));  // named: walked
     EXPECT_TRUE(ListNames(m_dir / "tree/mnt").empty());
-    ::umount2((m_dir / "tree/bind").c_str(), MNT_DETACH);
-    ::umount2((m_dir / "tree/mnt").c_str(), MNT_DETACH);
 }
 
 // What the count before a run and the bin question take in is what the run reaches: never
