@@ -22,9 +22,9 @@ struct CBinContents {
 
 // Looks at every bin `bins` finds, in run order, without changing anything: each entry is
 // walked as the run walks it (by handle, no link followed, no other mount entered). Bins whose
-// folder does not exist (never used) are left out. Counting stops after `nBudget` entries in all, so
-// that a bin of millions of files does not keep the question waiting. False when the bins
-// could not be found at all (the run would then report why and touch nothing).
+// folder does not exist (never used) are left out. Counting stops after `nBudget` entries in all,
+// so that a bin of millions of files does not keep the question waiting. False when the bins could
+// not be found at all (the run would then report why and touch nothing).
 bool DescribeRecycleBins(IFileSystem& fs, IRecycleBins& bins, std::vector<CBinContents>& found,
                          std::int64_t nBudget = 20000);
 

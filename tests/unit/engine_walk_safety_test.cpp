@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -321,13 +322,14 @@ TEST_F(WalkSafetyTest, CountsBeforeARunReachWhatTheRunReaches) {
         MakeFolder(bin += part);
     }
     bin.resize(bin.size() - std::strlen("/tree"));
+    std::vector<std::unique_ptr<CTestMount>> mounts;
     for (const std::string& top : {m_dir / "tree", bin + "/tree"}) {
         MakeFolder(top + "/bind");
         WriteFile(top + "/ten", "0123456789");
         ASSERT_EQ(::symlink((m_dir / "outside").c_str(), (top + "/link").c_str()), 0);
-        ASSERT_EQ(::mount((m_dir / "outside").c_str(), (top + "/bind").c_str(), nullptr, MS_BIND,
-                          nullptr),
-                  0);
+        mounts.push_back(
+            std::make_unique<CTestMount>(m_dir / "outside", top + "/bind", nullptr, MS_BIND, ""));
+        ASSERT_TRUE(mounts.back()->IsMounted());
     }
     const CRunEstimate estimate = EstimateWork(m_files, {m_dir / "tree"});
     EXPECT_EQ(estimate.m_nFiles, 1);
@@ -343,8 +345,6 @@ TEST_F(WalkSafetyTest, CountsBeforeARunReachWhatTheRunReaches) {
     EXPECT_EQ(found[0].m_nEntries, 1);
     EXPECT_EQ(found[0].m_nBytes, 10);
     EXPECT_TRUE(found[0].m_bAllCounted);
-    ::umount2((bin + "/tree/bind").c_str(), MNT_DETACH);
-    ::umount2((m_dir / "tree/bind").c_str(), MNT_DETACH);
 }
 
 }  // namespace quorrel::test
