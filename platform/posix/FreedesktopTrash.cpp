@@ -285,20 +285,6 @@ CTrashFacts SystemTrashFacts() {
     return facts;
 }
 
-std::vector<std::string> LocateTrashFolders(const CTrashFacts& facts) {
-    std::vector<std::string> trashes;
-    for (const std::unique_ptr<CTrashRoot>& root : OpenTrashRoots(SystemFileSystem(), facts)) {
-        trashes.push_back(root->m_strPath);
-    }
-    return trashes;
-}
-
-bool EmptyTrashFolder(const std::string& trash) {
-    CFileError error;
-    std::unique_ptr<IFolder> folder = SystemFileSystem().OpenFolder(trash, error);
-    return folder && EmptyTrashIn(*folder);
-}
-
 CTrashBins::CTrashBins(std::function<CTrashFacts()> facts, IFileSystem& fs)
     : m_facts(std::move(facts)), m_fs(fs) {}
 

@@ -41,18 +41,6 @@ bool IsTrashableMount(const CMountEntry& mount);
 // it to the mounts at or below that folder.
 CTrashFacts SystemTrashFacts();
 
-// The trash folders, in the order they are shredded: the home trash ($XDG_DATA_HOME/Trash when
-// that is absolute, else $HOME/.local/share/Trash), then for each trashable mount in
-// mount-point order `$topdir/.Trash/$uid` (only when `.Trash` is a real sticky folder, not a
-// link) and `$topdir/.Trash-$uid`. A mount trash that exists but is a link, no folder, or
-// someone else's is left out: shredding through it could reach another user's files.
-std::vector<std::string> LocateTrashFolders(const CTrashFacts& facts);
-
-// Empties one trash folder: every entry of its `files/` and `info/`, and its `directorysizes`.
-// Folders inside are removed depth first; links are removed as entries and never followed, so
-// nothing outside the trash is touched. True when everything went.
-bool EmptyTrashFolder(const std::string& trash);
-
 // A trash folder as a scan found it, held by its handle from then on (FreedesktopTrash.cpp).
 struct CTrashRoot;
 
@@ -60,6 +48,11 @@ struct CTrashRoot;
 // every trash folder it finds, checked (a real folder, the user's own, `.Trash` sticky): from
 // then on the run reaches `files/`, `info/` and `directorysizes` only through that handle, and
 // a trash folder whose name no longer leads to it (or that appeared since the scan) is refused.
+// A scan finds, in the order they are shredded: the home trash ($XDG_DATA_HOME/Trash when that
+// is absolute, else $HOME/.local/share/Trash), then for each trashable mount in mount-point
+// order `$topdir/.Trash/$uid` (only when `.Trash` is a real sticky folder, not a link) and
+// `$topdir/.Trash-$uid`. A mount trash that is a link, no folder, or someone else's is left
+// out: shredding through it could reach another user's files.
 class CTrashBins final : public IRecycleBins {
 public:
     explicit CTrashBins(std::function<CTrashFacts()> facts, IFileSystem& fs = SystemFileSystem());

@@ -17,6 +17,29 @@ CMountEntry Mount(const char* source, const char* point, const char* type, const
     return CMountEntry{source, point, type, options};
 }
 
+// The trash folders a scan finds, in the order a run shreds them.
+std::vector<std::string> ScannedRoots(const CTrashFacts& facts) {
+    CTrashBins bins([&facts] { return facts; });
+    std::vector<CBinLocation> found;
+    bins.Scan(found);
+    std::vector<std::string> roots;
+    for (const CBinLocation& bin : found) {
+        roots.push_back(bin.m_strRoot);
+    }
+    return roots;
+}
+
+// Empties the trash folder `dataHome`/Trash as a bin run does: found by a scan, emptied through
+// the handle the scan opened. False when the scan found no such trash or the emptying failed.
+bool EmptyAsARunDoes(const std::string& dataHome) {
+    CTrashFacts facts;
+    facts.m_strXdgDataHome = dataHome;
+    facts.m_nUid = ::getuid();
+    CTrashBins bins([&facts] { return facts; });
+    std::vector<CBinLocation> found;
+    return bins.Scan(found) && found.size() == 1 && bins.Empty(found[0]);
+}
+
 }  // namespace
 
 TEST(PlatformTrash, MountTableIsReadWithEscapedNames) {
@@ -69,19 +92,19 @@ TEST(PlatformTrash, HomeTrashComesFirstThenMountsInMountPointOrder) {
     facts.m_mounts = {LocalMount(dir / "c"), LocalMount(dir / "a"), LocalMount(dir / "b"),
                       Mount("/dev/sr0", (dir / "ro").c_str(), "ext4", "ro"),
                       LocalMount(dir / "a")};  // listed twice: once only
-    EXPECT_EQ(LocateTrashFolders(facts),
+    EXPECT_EQ(ScannedRoots(facts),
               (std::vector<std::string>{dir / "home/.local/share/Trash", dir / ("a/.Trash/" + uid),
                                         dir / ("a/.Trash-" + uid), dir / ("b/.Trash-" + uid),
                                         dir / ("c/.Trash-" + uid)}));
 
     facts.m_strXdgDataHome = dir / "data";
     facts.m_mounts.clear();
-    EXPECT_EQ(LocateTrashFolders(facts), std::vector<std::string>{dir / "data/Trash"});
+    EXPECT_EQ(ScannedRoots(facts), std::vector<std::string>{dir / "data/Trash"});
     facts.m_strXdgDataHome = "relative/data";  // not absolute: ignored
-    EXPECT_EQ(LocateTrashFolders(facts), std::vector<std::string>{dir / "home/.local/share/Trash"});
+    EXPECT_EQ(ScannedRoots(facts), std::vector<std::string>{dir / "home/.local/share/Trash"});
     facts.m_strXdgDataHome.clear();
     facts.m_strHome.clear();
-    EXPECT_TRUE(LocateTrashFolders(facts).empty());
+    EXPECT_TRUE(ScannedRoots(facts).empty());
 }
 
 TEST(PlatformTrash, AMountTrashThatIsALinkOrNoFolderIsLeftOut) {
@@ -95,7 +118,7 @@ TEST(PlatformTrash, AMountTrashThatIsALinkOrNoFolderIsLeftOut) {
     CTrashFacts facts;
     facts.m_nUid = ::getuid();
     facts.m_mounts = {LocalMount(dir / "vol"), LocalMount(dir / "vol2")};
-    EXPECT_TRUE(LocateTrashFolders(facts).empty());
+    EXPECT_TRUE(ScannedRoots(facts).empty());
 }
 
 TEST(PlatformTrash, EmptyingRemovesFilesInfoAndSizesButNothingALinkPointsAt) {
@@ -113,12 +136,12 @@ TEST(PlatformTrash, EmptyingRemovesFilesInfoAndSizesButNothingALinkPointsAt) {
     WriteFile(trash + "/directorysizes", "1 2 tree\n");
     MakeFolder(trash + "/expunged");  // not ours to touch
 
-    EXPECT_TRUE(EmptyTrashFolder(trash));
+    EXPECT_TRUE(EmptyAsARunDoes(dir.Path()));
     EXPECT_TRUE(ListNames(trash + "/files").empty());
     EXPECT_TRUE(ListNames(trash + "/info").empty());
     EXPECT_EQ(ListNames(trash), (std::vector<std::string>{"expunged", "files", "info"}));
     EXPECT_EQ(ReadFile(dir / "outside/precious"), "keep me");
-    EXPECT_FALSE(EmptyTrashFolder(dir / "no-such-trash"));
+    EXPECT_FALSE(EmptyAsARunDoes(dir / "no-such-data-home"));
 }
 
 TEST(PlatformTrash, AFilesFolderThatIsALinkIsNotFollowed) {
@@ -128,7 +151,7 @@ TEST(PlatformTrash, AFilesFolderThatIsALinkIsNotFollowed) {
     MakeFolder(dir / "outside");
     WriteFile(dir / "outside/precious", "keep me");
     ASSERT_EQ(::symlink((dir / "outside").c_str(), (trash + "/files").c_str()), 0);
-    EXPECT_FALSE(EmptyTrashFolder(trash));
+    EXPECT_FALSE(EmptyAsARunDoes(dir.Path()));
     EXPECT_EQ(ReadFile(dir / "outside/precious"), "keep me");
 }
 
