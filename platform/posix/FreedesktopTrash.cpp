@@ -270,6 +270,9 @@ CTrashFacts SystemTrashFacts() {
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     facts.m_strXdgDataHome = dataHome != nullptr ? dataHome : "";
     facts.m_mounts = ParseMountTable(ReadWholeFile("/proc/self/mounts"));
+    // The tests of the real program keep a run to the mounts below a folder of theirs. The
+    // variable can only take mounts out of the list, never add one or change the home trash:
+    // whoever sets it can make a run do less, nothing else.
     const char* prefix = std::getenv("QUORREL_TEST_MOUNT_PREFIX");
     if (prefix != nullptr && *prefix != '\0') {
         const std::string under = std::string(prefix) + "/";
