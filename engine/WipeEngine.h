@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/DeviceNotes.h"
 #include "engine/FileShredder.h"
 #include "engine/FilesInFlight.h"
 #include "engine/FolderWalk.h"
@@ -121,6 +122,13 @@ public:
     // `bExists` telling whether anything of that name exists.
     std::unique_ptr<IFolder> OpenFolderPath(const std::string& path, bool& bExists);
 
+    // The volumes the current run shreds on, with their drives' facts (read once per volume
+    // per run). SetEnabled(false) leaves them unread and says nothing of them.
+    CDeviceNotes& DeviceNotes() { return m_deviceNotes; }
+    // Says, once per flash volume the run shredded on, that its drive may keep earlier copies
+    // (CDeviceNotes::Say), and forgets the volumes. Every run calls it before its time line.
+    void SayDeviceNotes() { m_deviceNotes.Say(m_log); }
+
     // Appends a failure line to the log and counts it.
     void Fail(const std::string& line) { m_log.Fail(line); }
     // Appends a warning line (data may remain on the disk) and counts it.
@@ -157,6 +165,7 @@ private:
     std::map<std::string, std::string> m_shredded;
     CListPaths m_listPaths;      // the folder the last list entry was found in
     CStayFolders m_stayFolders;  // the folders a list run deleted entries from, to refill
+    CDeviceNotes m_deviceNotes;  // the volumes the current run shreds on
 };
 
 }  // namespace quorrel
