@@ -32,7 +32,6 @@ void CDeviceNotes::Say(CRunLog& log) {
             log.Warn(lines::FlashKeepsCopies(device.m_strMountPoint, DriveEraseCommand(device)));
         }
     }
-    Forget();
 }
 
 }  // namespace quorrel

@@ -27,10 +27,11 @@ public:
     // Writes the line of every flash volume noted, in the order they were met, once per
     // device: a warning ("* ", the run's outcome says copies may remain) where no encryption
     // layer lies above the drive, a plain line ("- ") where one does. Rotating, memory and
-    // unknown media get none. Then forgets them: the next run reads its facts afresh.
+    // unknown media get none. The facts stay (a run's receipt reads them) until Forget().
     void Say(CRunLog& log);
 
-    // Forgets what was noted, saying nothing.
+    // Forgets what was noted, saying nothing: every run begins with it, so that it reads the
+    // facts afresh.
     void Forget() {
         m_seen.clear();
         m_devices.clear();

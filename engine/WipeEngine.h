@@ -126,7 +126,8 @@ public:
     // per run). SetEnabled(false) leaves them unread and says nothing of them.
     CDeviceNotes& DeviceNotes() { return m_deviceNotes; }
     // Says, once per flash volume the run shredded on, that its drive may keep earlier copies
-    // (CDeviceNotes::Say), and forgets the volumes. Every run calls it before its time line.
+    // (CDeviceNotes::Say). Every run calls DeviceNotes().Forget() first and this before its
+    // time line.
     void SayDeviceNotes() { m_deviceNotes.Say(m_log); }
 
     // Appends a failure line to the log and counts it.
