@@ -62,7 +62,8 @@ private:
 };
 
 // The facts of the mount `nMount` of this machine, from /sys and /proc/self/mountinfo as they
-// are now. False when the mount is not in the table.
+// are now. False when the mount is not in the table. The tests of the real program set
+// QUORREL_TEST_SYSFS_ROOT to an empty folder, which stands for /sys: every device is unknown.
 bool DescribeSystemMount(std::uint64_t nMount, CVolumeDevice& device);
 
 }  // namespace quorrel::posix
