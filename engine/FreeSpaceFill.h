@@ -74,6 +74,7 @@ private:
     void Wrote(std::int64_t nBytes) override { Step(nBytes); }
     bool FlushFile(IFileHandle& file, const std::string& path);
     void ReportUnreached();
+    void TrimFreeSpace();
     bool RemoveWork();
     bool RemoveMaybeMade();
     void Step(std::int64_t nBytes);

@@ -114,7 +114,51 @@ bool CFreeSpaceFill::Run() {
     // Old names are cleared once the fill went through: the journal's writing over also takes
     // the fill's own work folder out of it.
     const bool bFilled = bRemoved && !m_bFailed && !m_bLeftoverStays;
-    return bFilled && names.Run();
+    const bool bNamed = bFilled && names.Run();
+    if (bRemoved && !m_host.IsAborted()) {
+        TrimFreeSpace();  // what the fill and the names step freed, and what no file reached
+    }
+    return bNamed;
+}
+
+// Tells the drive which blocks are free now: a flash drive may then erase the cells that held
+// them, and a device over an image file punches them out of the image. It also reaches what no
+// file could (the blocks a file system keeps back for itself). Asked a slice at a time, as one
+// call over a large disk can take long, and the window must keep painting.
+void CFreeSpaceFill::TrimFreeSpace() {
+    constexpr std::int64_t kSliceBytes = std::int64_t{4} << 30;
+    std::int64_t nTold = 0;
+    CTrimResult result;
+    for (std::int64_t nAt = 0;; nAt += kSliceBytes) {
+        // The file system's blocks may reach past what it counts as its size: the last slice
+        // goes to its end.
+        const bool bLast = nAt + kSliceBytes >= m_start.m_nTotalBytes;
+        result = m_top->TrimFreeSpace(nAt, bLast ? -1 : kSliceBytes);
+        if (result.m_eResult != ETrim::Done || bLast) {
+            break;
+        }
+        nTold += result.m_nBytes;
+        m_host.KeepAlive();
+    }
+    switch (result.m_eResult) {
+        case ETrim::Done:
+            m_host.AddLine(lines::TrimDone(m_strTopPath, FormatBytes(nTold + result.m_nBytes)));
+            break;
+        case ETrim::Unsupported:
+            m_host.AddLine(lines::TrimUnsupported(m_strTopPath));
+            break;
+        case ETrim::NotAllowed:
+            m_host.AddLine(lines::TrimNotAsked(m_strTopPath, lines::kTrimNeedsAdministrator));
+            break;
+        case ETrim::NotOffered:
+            if (!result.m_strWhy.empty()) {
+                m_host.AddLine(lines::TrimNotAsked(m_strTopPath, result.m_strWhy));
+            }
+            break;
+        case ETrim::Failed:
+            m_engine.Warn(lines::TrimFailed(m_strTopPath, result.m_strWhy));
+            break;
+    }
 }
 
 // Opens the chosen folder and the top of its file system, and refuses what may not be written:

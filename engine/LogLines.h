@@ -422,6 +422,43 @@ inline std::string JournalUnknown(const std::string& top, const std::string& why
 inline std::string JournalHeadStuck(const std::string& top) {
     return JournalUnknown(top, "its head did not move");
 }
+// The drive under a volume: said once per volume by a run that shredded files there.
+
+// A flash drive with no encryption layer above it. `command` names the drive's own command that
+// reaches every cell ("nvme sanitize of nvme-cli", ...).
+inline std::string FlashKeepsCopies(const std::string& top, const std::string& command) {
+    return "* " + top +
+           " is on a flash drive: the drive may keep earlier copies of what was shredded there "
+           "in cells it has remapped, which no overwrite reaches; full-disk encryption, or the "
+           "drive's own sanitize or secure-erase command (" +
+           command + "), reaches them";
+}
+// The same under an encryption layer (`what`: "dm-crypt", "BitLocker", ...).
+inline std::string FlashEncrypted(const std::string& top, const std::string& what) {
+    return "- " + top + " is on a flash drive under an encryption layer (" + what +
+           "): the earlier copies the drive may keep in cells it has remapped are encrypted";
+}
+
+// WIPE Free Space's TRIM, once the fill's files are removed. `size` is for people.
+inline std::string TrimDone(const std::string& top, const std::string& size) {
+    return "- The drive under " + top + " was told that " + size +
+           " of its free space is free (TRIM)";
+}
+inline std::string TrimUnsupported(const std::string& top) {
+    return "- The device under " + top +
+           " does not take TRIM: its drive was not told which blocks are free";
+}
+// Not asked: `why` says why (only the administrator may; the system offers no way).
+inline std::string TrimNotAsked(const std::string& top, const std::string& why) {
+    return "- The drive under " + top + " was not told which blocks are free (TRIM): " + why;
+}
+inline std::string TrimFailed(const std::string& top, const std::string& why) {
+    return "* Error telling the drive under " + top + " which blocks are free (TRIM): " + why +
+           "; what was deleted there may remain on the drive";
+}
+inline constexpr char kTrimNeedsAdministrator[] =
+    "only the administrator may ask for it (run as root)";
+
 inline std::string NamesAborted(const std::string& top) {
     return "* Clearing old names on " + top +
            " is aborted; every file the run made was removed, but old names may remain";

@@ -126,6 +126,7 @@ bool RunWipeRecycleBin(CWipeEngine& engine, IRecycleBins& bins) {
     }
     const int nFailuresBefore = engine.FailureCount();
     const std::int64_t nStart = engine.Now();
+    engine.DeviceNotes().Forget();
     host.BeginRun();
     host.AddLine(lines::kBinStart);
     for (const CBinLocation& bin : locations) {
@@ -142,6 +143,7 @@ bool RunWipeRecycleBin(CWipeEngine& engine, IRecycleBins& bins) {
     }
     host.EndRun();
     bins.Close();
+    engine.SayDeviceNotes();
     host.AddLine(lines::TimeLine(engine.Now() - nStart));
     return !bAborted && engine.FailureCount() == nFailuresBefore;
 }

@@ -19,6 +19,7 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
     IRunHost& host = engine.Host();
     host.AddLine(lines::ListBanner(MethodName(engine)));
     engine.ForgetShredded();
+    engine.DeviceNotes().Forget();
     const std::int64_t nStart = engine.Now();
     host.BeginRun();
     list.HoldRemovals();
@@ -61,6 +62,7 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
     list.FinishRemovals();
     engine.ForgetShredded();  // no folder of the list stays open after the run
     host.EndRun();
+    engine.SayDeviceNotes();
     host.AddLine(lines::TimeLine(engine.Now() - nStart));
     return !bAborted;
 }
@@ -70,9 +72,11 @@ bool RunWipeFolder(CWipeEngine& engine, const std::string& named) {
     IRunHost& host = engine.Host();
     host.AddLine(lines::FolderBanner(folder, MethodName(engine)));
     const std::int64_t nStart = engine.Now();
+    engine.DeviceNotes().Forget();
     host.BeginRun();
     const bool bDone = engine.WipeFolder(folder, EWipeMode::Normal);
     host.EndRun();
+    engine.SayDeviceNotes();
     if (bDone) {
         host.AddLine(lines::FolderEnd(folder));
         host.AddLine(lines::TimeLine(engine.Now() - nStart));

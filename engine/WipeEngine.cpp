@@ -54,6 +54,7 @@ EWipeOutcome CWipeEngine::WalkOutcome(bool bWalked, int nWarningsBefore) const {
 // A file entry, shredded here and now.
 EWipeOutcome CWipeEngine::WipeFileEntry(IFolder& folder, const CDirEntry& entry,
                                         const std::string& path, EWipeMode mode) {
+    m_deviceNotes.Note(folder, entry);
     CFileShredder shredder(m_log, m_writer, m_bVerify);
     return shredder.Shred(folder, entry, path, mode, false);
 }
@@ -67,6 +68,7 @@ void CWipeEngine::ShredFile(IFolder& folder, const CDirEntry& entry, const std::
 
 bool CWipeEngine::WalkFolder(IFolder& parent, const CDirEntry& entry, const std::string& path,
                              EWipeMode mode) {
+    m_deviceNotes.Note(parent, entry);  // a walk stays on the mount of its folder
     const int nFiles = std::min(m_nFilesInFlight, m_fs.MaxFilesInFlight());
     if (nFiles <= 1) {
         CFolderWalk walk(m_log, *this, parent, mode);
@@ -90,6 +92,7 @@ void CWipeEngine::WipeListItemThen(const std::string& path,
         if (FindListedFile(path, parent, entry) && !m_listInFlight->IsInFlight(entry.m_id)) {
             const std::string shown = CollapseSeparators(path);
             NoteStayFolder(parent, shown, entry.m_strName);
+            m_deviceNotes.Note(*parent, entry);
             m_listInFlight->ShredListed(std::move(parent), entry, shown,
                                         [this, shown, then](EWipeOutcome outcome) {
                                             if (IsRemoved(outcome)) {

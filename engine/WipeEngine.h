@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/DeviceNotes.h"
 #include "engine/FileShredder.h"
 #include "engine/FilesInFlight.h"
 #include "engine/FolderWalk.h"
@@ -109,6 +110,14 @@ public:
     EWipeOutcome WipeEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
                            EWipeMode mode);
 
+    // The volumes the current run shreds on, with their drives' facts (read once per volume
+    // per run). SetEnabled(false) leaves them unread and says nothing of them.
+    CDeviceNotes& DeviceNotes() { return m_deviceNotes; }
+    // Says, once per flash volume the run shredded on, that its drive may keep earlier copies
+    // (CDeviceNotes::Say). Every run calls DeviceNotes().Forget() first and this before its
+    // time line.
+    void SayDeviceNotes() { m_deviceNotes.Say(m_log); }
+
     // Appends a failure line to the log and counts it.
     void Fail(const std::string& line) { m_log.Fail(line); }
     // Appends a warning line (data may remain on the disk) and counts it.
@@ -145,6 +154,7 @@ private:
     std::map<std::string, std::string> m_shredded;
     CListPaths m_listPaths;      // the folder the last list entry was found in
     CStayFolders m_stayFolders;  // the folders a list run deleted entries from, to refill
+    CDeviceNotes m_deviceNotes;  // the volumes the current run shreds on
 };
 
 }  // namespace quorrel

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/DeviceFacts.h"
 #include "platform/FileError.h"
 
 namespace quorrel {
@@ -134,6 +135,20 @@ struct CJournalFacts {
     bool m_bHasHead = false;
     EJournalWhy m_eWhy = EJournalWhy::None;  // for Unknown: what kept the size from being read
     std::string m_strFileSystem;             // for UnknownKind: the file system's name
+};
+
+// What came of asking a file system to tell its drive that its free space is free (TRIM).
+enum class ETrim {
+    Done,         // the drive was told; m_nBytes of free space
+    Unsupported,  // the device below does not take discards
+    NotAllowed,   // only the administrator may ask
+    NotOffered,   // this system or file system has no way to ask; m_strWhy says why
+    Failed,       // it was asked and failed; m_strWhy says how
+};
+struct CTrimResult {
+    ETrim m_eResult = ETrim::NotOffered;
+    std::int64_t m_nBytes = 0;
+    std::string m_strWhy;
 };
 
 // A folder's own size: what its entries take and the space given to it.
@@ -338,6 +353,21 @@ public:
     virtual bool GetJournalHead(std::int64_t& nBytes) {
         (void)nBytes;
         return false;
+    }
+    // What the volume the entry `listed` lives on is stored on (DeviceFacts.h): its chain of
+    // devices down to the drives. False where the system tells nothing of it.
+    virtual bool GetDevice(const CDirEntry& listed, CVolumeDevice& device) {
+        (void)listed;
+        (void)device;
+        return false;
+    }
+    // Tells the drive under this folder's file system that the free blocks among its bytes
+    // `nStart` to `nStart + nLength` (to its end when `nLength` is negative) are free, so that a
+    // flash drive may erase them and a thin or image-backed device gives them back.
+    virtual CTrimResult TrimFreeSpace(std::int64_t nStart, std::int64_t nLength) {
+        (void)nStart;
+        (void)nLength;
+        return CTrimResult();
     }
     // Opens the top folder of the mount this folder belongs to, with the path the system
     // knows it by in `topPath` (empty when it can't tell).

@@ -20,6 +20,7 @@
 #include "platform/posix/PosixJournal.h"
 #include "platform/posix/PosixLayers.h"
 #include "platform/posix/PosixSupport.h"
+#include "platform/posix/SysfsDevices.h"
 
 namespace quorrel::posix {
 
@@ -359,6 +360,12 @@ public:
     bool WriteOutDeletions() override { return WriteOutFolderDeletions(m_fd.Get()); }
     bool GetFolderSize(CFolderSize& size) override { return FolderSizeOf(m_fd.Get(), size); }
     CJournalFacts GetJournal() override { return JournalOf(m_fd.Get()); }
+    bool GetDevice(const CDirEntry& listed, CVolumeDevice& device) override {
+        return DescribeSystemMount(listed.m_nMount != 0 ? listed.m_nMount : m_nMount, device);
+    }
+    CTrimResult TrimFreeSpace(std::int64_t nStart, std::int64_t nLength) override {
+        return TrimFreeSpaceOf(m_fd.Get(), nStart, nLength);
+    }
     bool GetFreeRecords(std::int64_t& nRecords, std::int64_t& nInlineBytes) override {
         return FreeRecordsOf(m_fd.Get(), nRecords, nInlineBytes);
     }

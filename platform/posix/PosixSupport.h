@@ -80,6 +80,10 @@ int CheckNoOtherLock(int fd, bool bTakeExclusive);
 // The space of the file system `fd` lives on (statvfs).
 bool SpaceOf(int fd, CVolumeSpace& space, CFileError& error);
 
+// Asks the file system `fd` lives on to tell its drive which of its blocks from byte `nStart`
+// on, `nLength` bytes (to the end when negative), are free (FITRIM).
+CTrimResult TrimFreeSpaceOf(int fd, std::int64_t nStart, std::int64_t nLength);
+
 // Creates the new folder `name` in `dirFd` with `nMode` and opens it as MakeFolder does.
 std::unique_ptr<IFolder> CreateFolderIn(int dirFd, const std::string& name, std::uint32_t nMode,
                                         CFileError& error);

@@ -1,10 +1,14 @@
 // The POSIX backend's volume pieces: free space, new entries made by the program itself, and
 // the top folder of a mount.
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <utility>
 
 #include "platform/posix/PosixSupport.h"
@@ -48,6 +52,34 @@ bool SpaceOf(int fd, CVolumeSpace& space, CFileError& error) {
     space.m_bMayUseReserve = ::geteuid() == 0;
     space.m_bReadOnly = (sv.f_flag & ST_RDONLY) != 0;
     return true;
+}
+
+CTrimResult TrimFreeSpaceOf(int fd, std::int64_t nStart, std::int64_t nLength) {
+    CTrimResult result;
+    // The ioctl wants a descriptor opened for reading; the folder's own is a bare reference.
+    CFd folder(::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct fstrim_range range {};
+    range.start = static_cast<std::uint64_t>(nStart);
+    range.len = nLength < 0 ? ULLONG_MAX : static_cast<std::uint64_t>(nLength);
+    range.minlen = 0;
+    if (folder.IsOpen() && ::ioctl(folder.Get(), FITRIM, &range) == 0) {
+        result.m_eResult = ETrim::Done;
+        result.m_nBytes = static_cast<std::int64_t>(range.len);  // what the file system trimmed
+        return result;
+    }
+    const int nError = errno;
+    result.m_strWhy = std::strerror(nError);
+    if (nError == EOPNOTSUPP) {
+        result.m_eResult = ETrim::Unsupported;
+    } else if (nError == EPERM || nError == EACCES) {
+        result.m_eResult = ETrim::NotAllowed;
+    } else if (nError == ENOTTY || nError == EINVAL || nError == ENOSYS) {
+        result.m_eResult = ETrim::NotOffered;
+        result.m_strWhy = "the file system does not take the request";
+    } else {
+        result.m_eResult = ETrim::Failed;
+    }
+    return result;
 }
 
 std::unique_ptr<IFolder> CreateFolderIn(int dirFd, const std::string& name, std::uint32_t nMode,

@@ -11,6 +11,7 @@
 // read-only attribute is real.
 #include <vector>
 
+#include "platform/win32/Win32Devices.h"
 #include "platform/win32/Win32Support.h"
 
 namespace quorrel::win32 {
@@ -356,6 +357,21 @@ public:
             return nullptr;
         }
         return MakeFile(std::move(h), FullPath(displayPath));
+    }
+
+    bool GetDevice(const CDirEntry& listed, CVolumeDevice& device) override {
+        (void)listed;
+        std::wstring root;
+        return VolumeRoot(root) && DescribeVolumeDevice(root, device);
+    }
+    // Windows tells its drives what is free itself (Optimize Drives' retrim, on a schedule);
+    // the call that asks for it at once belongs to the defragmenter's COM interface.
+    CTrimResult TrimFreeSpace(std::int64_t, std::int64_t) override {
+        CTrimResult result;
+        result.m_strWhy =
+            "Windows tells its drives itself; to have it done now, run Optimize Drives (or "
+            "defrag with /L as an administrator)";
+        return result;
     }
 
     std::unique_ptr<IFolder> OpenVolumeTop(std::string& topPath, CFileError& error) override {

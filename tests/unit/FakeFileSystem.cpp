@@ -269,6 +269,18 @@ public:
     }
     bool GetFolderSize(CFolderSize& size) override { return m_real->GetFolderSize(size); }
     CJournalFacts GetJournal() override { return m_owner.Journal(); }
+    bool GetDevice(const CDirEntry& listed, CVolumeDevice& device) override {
+        (void)listed;
+        m_owner.NoteDeviceAsked();
+        if (m_owner.Device()) {
+            device = *m_owner.Device();
+        }
+        return m_owner.Device().has_value();
+    }
+    CTrimResult TrimFreeSpace(std::int64_t nStart, std::int64_t nLength) override {
+        m_owner.m_trims.emplace_back(nStart, nLength);
+        return m_owner.Trim();
+    }
     bool GetJournalHead(std::int64_t& nBytes) override {
         nBytes = m_owner.JournalHead();
         return m_owner.Journal().m_bHasHead;

@@ -58,6 +58,17 @@ public:
     void AddAttributes(const std::string& path, std::uint32_t attributes);
     // Every folder and file from now on reports living on `volume`.
     void PretendVolume(const CVolumeFacts& volume) { m_volume = volume; }
+    // Every folder from now on reports its volume stored on `device` (at first: none known).
+    void PretendDevice(const CVolumeDevice& device) { m_device = device; }
+    const std::optional<CVolumeDevice>& Device() const { return m_device; }
+    // How many times the device facts were asked for.
+    int DeviceAsks() const { return m_nDeviceAsks; }
+    void NoteDeviceAsked() { ++m_nDeviceAsks; }
+    // TrimFreeSpace answers `result` from now on, each slice telling its bytes (at first: the
+    // system offers no way, and says nothing). The slices asked are kept in m_trims.
+    void PretendTrim(const CTrimResult& result) { m_trim = result; }
+    const CTrimResult& Trim() const { return m_trim; }
+    std::vector<std::pair<std::int64_t, std::int64_t>> m_trims;
     // A create failed by FailOn(EFileOp::Create, ...) makes its entry all the same first.
     void LeaveEntryOnFailedCreate() { m_bCreateLeavesEntry = true; }
     bool CreateLeavesEntry() const { return m_bCreateLeavesEntry; }
@@ -183,6 +194,9 @@ private:
     std::string m_strVolumeTop;
     int m_nLieCall = 0;
     std::optional<CVolumeFacts> m_volume;
+    std::optional<CVolumeDevice> m_device;
+    int m_nDeviceAsks = 0;
+    CTrimResult m_trim;
     bool m_bSharedData = false;
     EKeptCopy m_keptCopy = EKeptCopy::None;
     bool m_bCachedReadBack = false;

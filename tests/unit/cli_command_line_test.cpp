@@ -87,6 +87,11 @@ TEST(CliCommandLine, HelpNeedsNothingElse) {
     // what overwriting gives on flash, and what to do instead
     EXPECT_NE(usage.find("Encrypt the whole disk"), std::string::npos);
     EXPECT_NE(usage.find("sanitize"), std::string::npos);
+    // the drive-level commands by name: quorrel-shred never runs them
+    for (const char* command :
+         {"nvme sanitize", "hdparm --security-erase", "blkdiscard --secure"}) {
+        EXPECT_NE(usage.find(command), std::string::npos) << command;
+    }
     EXPECT_EQ(usage.back(), '\n');
 }
 

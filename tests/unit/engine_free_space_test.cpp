@@ -264,3 +264,60 @@ TEST_F(FreeSpaceTest, AFolderSwappedOrMadeReadOnlyAfterTheQuestionIsRefused) {
 }  // namespace
 
 }  // namespace quorrel::test
+
+namespace quorrel::test {
+namespace {
+
+// Once the fill is removed the drive is told what is free, a slice at a time, and the log says
+// how much, or why not; only a failed request says something may remain.
+TEST_F(FreeSpaceTest, TheDriveIsToldWhatIsFreeOnceTheFillIsRemoved) {
+    struct SCase {
+        ETrim result;
+        const char* why;
+        std::string line;  // empty: none
+        int nWarnings;
+    };
+    const std::string top = m_dir.Path();
+    const SCase cases[] = {
+        {ETrim::Done, "", lines::TrimDone(top, "48.0 MiB"), 0},
+        {ETrim::Unsupported, "", lines::TrimUnsupported(top), 0},
+        {ETrim::NotAllowed, "", lines::TrimNotAsked(top, lines::kTrimNeedsAdministrator), 0},
+        {ETrim::NotOffered, "", "", 0},
+        {ETrim::NotOffered, "Windows does it itself",
+         lines::TrimNotAsked(top, "Windows does it itself"), 0},
+        {ETrim::Failed, "Input/output error", lines::TrimFailed(top, "Input/output error"), 1},
+    };
+    for (const SCase& test : cases) {
+        SCOPED_TRACE(test.line);
+        CRecordingHost host;
+        CWipeEngine engine(m_files, host);
+        CTrimResult trim;
+        trim.m_eResult = test.result;
+        trim.m_nBytes = 16 * kMiB;
+        trim.m_strWhy = test.why;
+        m_files.PretendTrim(trim);
+        m_files.m_trims.clear();
+        CVolumeSpace big = Space(kMiB, kMiB, true);
+        big.m_nTotalBytes = (std::int64_t{9} << 30);  // three slices of 4 GiB, the last to the end
+        m_files.PretendSpace({big, big, big, Space(0, 0, true)});
+        m_files.StayFullFrom(3, ENOSPC);
+        EXPECT_TRUE(RunWipeFreeSpace(engine, top));
+        EXPECT_EQ(engine.WarningCount(), test.nWarnings);
+        const std::vector<std::string>& lines = host.Lines();
+        const auto end = std::find(lines.begin(), lines.end(), lines::FreeSpaceEnd(top));
+        ASSERT_NE(end, lines.end());
+        if (test.line.empty()) {
+            EXPECT_FALSE(HasLineStartingWith(lines, "- The drive under"));
+        } else {
+            EXPECT_EQ(*(end - 1), test.line);  // after everything the run made is removed
+        }
+        const std::int64_t nSlice = std::int64_t{4} << 30;
+        using Slices = std::vector<std::pair<std::int64_t, std::int64_t>>;
+        EXPECT_EQ(m_files.m_trims, test.result == ETrim::Done
+                                       ? (Slices{{0, nSlice}, {nSlice, nSlice}, {2 * nSlice, -1}})
+                                       : (Slices{{0, nSlice}}));
+    }
+}
+
+}  // namespace
+}  // namespace quorrel::test

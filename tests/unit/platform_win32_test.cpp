@@ -7,6 +7,7 @@
 #include <regex>
 #include <string>
 
+#include "engine/Runs.h"
 #include "engine/WipeEngine.h"
 #include "platform/Settings.h"
 #include "platform/WindowsRecycleBin.h"
@@ -110,6 +111,28 @@ TEST_F(Win32Test, ARenameNeverReplaces) {
     EXPECT_EQ(ReadFile(m_dir / "a"), "a");
     EXPECT_EQ(ReadFile(m_dir / "b"), "b");
     EXPECT_TRUE(folder->Rename("a", "c", error));
+}
+
+// The device facts of a drive are what its storage driver answers, and nothing more: the volume
+// is named by its root, with its file system; a medium the driver does not tell stays unknown,
+// and a run there says nothing of flash. A free-space run's TRIM is said to be Windows' own.
+TEST_F(Win32Test, TheDeviceFactsAreWhatTheDriverAnswers) {
+    CFileError error;
+    std::unique_ptr<IFolder> folder = SystemFileSystem().OpenFolder(m_dir.Path(), error);
+    ASSERT_TRUE(folder);
+    CVolumeDevice device;
+    ASSERT_TRUE(folder->GetDevice(CDirEntry(), device));
+    EXPECT_EQ(device.m_strMountPoint, m_dir.Path().substr(0, 3));
+    EXPECT_FALSE(device.m_strFileSystem.empty());
+    EXPECT_FALSE(device.m_bEncrypted.has_value());  // BitLocker is not asked
+    EXPECT_EQ(folder->TrimFreeSpace(0, -1).m_eResult, ETrim::NotOffered);
+    WriteFile(m_dir / "a", "secret");
+    CRowList list({m_dir / "a"});
+    ASSERT_TRUE(RunWipeSelected(m_engine, list));
+    const bool bFlash = device.m_medium == EMedium::Flash;
+    EXPECT_EQ(Lines().find("is on a flash drive") != std::string::npos, bFlash) << Lines();
+    EXPECT_EQ(m_engine.RunOutcome() == EWipeOutcome::RemovedNotInPlace,
+              bFlash && device.m_bEncrypted != true);
 }
 
 // The system's own facts: the shell's bin entry points, a fixed drive C:, the user's SID and
