@@ -6,6 +6,7 @@
 
 #include "engine/FileShredder.h"
 #include "engine/FreeSpaceFill.h"
+#include "engine/FreeSpaceNames.h"
 #include "engine/LogLines.h"
 
 namespace quorrel {
@@ -26,6 +27,171 @@ std::string NumberedName(const char* pszPrefix, int nNumber) {
 
 }  // namespace
 
+CFreeSpaceFill::CFreeSpaceFill(CWipeEngine& engine, const std::string& folder,
+                               const CFreeSpaceFacts* pKnown)
+    : m_engine(engine),
+      m_host(engine.Host()),
+      m_strFolder(folder),
+      m_strTopPath(folder),
+      m_pKnown(pKnown),
+      m_workFolder(engine) {}
+
+bool CFreeSpaceFill::Run() {
+    if (!Open()) {
+        return false;
+    }
+    CFreeSpaceNames names(m_engine, *m_chosen, m_strFolder, *m_top, m_strTopPath,
+                          m_chosen->GetId() == m_top->GetId());
+    names.RemoveLeftovers();
+    if (!m_workFolder.Make(*m_chosen, m_strFolder, *m_top, m_strTopPath)) {
+        return false;
+    }
+    m_work = &m_workFolder.Folder();
+    m_host.AddLine(lines::WipeingFreeSpace(m_workFolder.Path()));
+    if (m_volume.m_bCopyOnWrite) {
+        m_engine.Warn(lines::FreeSpaceCopyOnWrite(m_strTopPath, m_volume.m_strType));
+    }
+    m_host.SetProgressRange(m_nRange);
+    m_host.SetProgressPos(0);
+    FillBigFiles();
+    FillTailFiles();
+    FinishHeldFile();
+    if (!m_bAborted && !m_bFailed) {
+        ReportUnreached();
+    }
+    // The blocks the work folder and the fill files' own bookkeeping took during the fill were
+    // free before it, and a journaled file system writes them in place only when its journal is
+    // written out, which their removal cancels: so it is written out now.
+    m_workFolder.Settle();
+    const bool bRemoved = RemoveWork();
+    m_host.SetProgressPos(0);
+    if (m_bAborted) {
+        m_engine.Fail(lines::FreeSpaceAborted(m_strTopPath));
+        return false;
+    }
+    // Old names are cleared once the fill went through: the journal's writing over also takes
+    // the fill's own work folder out of it.
+    const bool bFilled = bRemoved && !m_bFailed && !m_workFolder.LeftoverStays();
+    const bool bNamed = bFilled && names.Run();
+    if (bRemoved && !m_host.IsAborted()) {
+        TrimFreeSpace();  // what the fill and the names step freed, and what no file reached
+    }
+    return bNamed;
+}
+
+// Removes every file the run made and its work folder, saying between the two what the fill
+// wrote. False (with the lines written) when something stays.
+bool CFreeSpaceFill::RemoveWork() {
+    m_held = CHeldFile();  // closed before it is deleted
+    const bool bFilesGone = m_workFolder.RemoveFiles();
+    m_host.AddLine(lines::FreeSpaceWritten(FormatBytes(m_nWritten), m_nBigFiles, m_nTailFiles));
+    m_work = nullptr;
+    return m_workFolder.RemoveFolder(bFilesGone);
+}
+
+// Tells the drive which blocks are free now: a flash drive may then erase the cells that held
+// them, and a device over an image file punches them out of the image. It also reaches what no
+// file could (the blocks a file system keeps back for itself). Asked a slice at a time, as one
+// call over a large disk can take long, and the window must keep painting.
+void CFreeSpaceFill::TrimFreeSpace() {
+    constexpr std::int64_t kSliceBytes = std::int64_t{4} << 30;
+    std::int64_t nTold = 0;
+    CTrimResult result;
+    for (std::int64_t nAt = 0;; nAt += kSliceBytes) {
+        // The file system's blocks may reach past what it counts as its size: the last slice
+        // goes to its end.
+        const bool bLast = nAt + kSliceBytes >= m_start.m_nTotalBytes;
+        result = m_top->TrimFreeSpace(nAt, bLast ? -1 : kSliceBytes);
+        if (result.m_eResult != ETrim::Done || bLast) {
+            break;
+        }
+        nTold += result.m_nBytes;
+        m_host.KeepAlive();
+    }
+    switch (result.m_eResult) {
+        case ETrim::Done:
+            m_host.AddLine(lines::TrimDone(m_strTopPath, FormatBytes(nTold + result.m_nBytes)));
+            break;
+        case ETrim::Unsupported:
+            m_host.AddLine(lines::TrimUnsupported(m_strTopPath));
+            break;
+        case ETrim::NotAllowed:
+            m_host.AddLine(lines::TrimNotAsked(m_strTopPath, lines::kTrimNeedsAdministrator));
+            break;
+        case ETrim::NotOffered:
+            if (!result.m_strWhy.empty()) {
+                m_host.AddLine(lines::TrimNotAsked(m_strTopPath, result.m_strWhy));
+            }
+            break;
+        case ETrim::Failed:
+            m_engine.Warn(lines::TrimFailed(m_strTopPath, result.m_strWhy));
+            break;
+    }
+}
+
+// Opens the chosen folder and the top of its file system, and refuses what may not be written:
+// by describing it first, or, where the question's facts are known, by checking that the
+// folder opened now is the one they describe.
+bool CFreeSpaceFill::Open() {
+    CFileError error;
+    m_chosen = m_engine.Files().OpenFolder(m_strFolder, error);
+    if (m_chosen) {
+        m_top = m_chosen->OpenVolumeTop(m_strTopPath, error);
+    }
+    if (!m_chosen || !m_top || !m_chosen->GetSpace(m_start, error)) {
+        m_engine.Fail(Quote(lines::kOpenFolderFailed, m_strFolder, error));
+        return false;
+    }
+    if (m_strTopPath.empty()) {
+        m_strTopPath = m_strFolder;
+    }
+    m_volume = m_chosen->GetVolume();
+    if (m_pKnown != nullptr && !StillDescribed()) {
+        return false;
+    }
+    m_nPasses = m_engine.Writer().PassCount();
+    m_nRange = Reachable(m_start) * m_nPasses;
+    return true;
+}
+
+// The folder opened by handle is the one the question's facts were taken from (and so on the
+// file system it named, which was neither a kernel nor a read-only one), and it may still be
+// written. A folder swapped or remounted since is refused: the answer was about another.
+bool CFreeSpaceFill::StillDescribed() {
+    if (!(m_chosen->GetId() == m_pKnown->folderId)) {
+        m_engine.Fail(lines::NoLongerDescribed(m_strFolder));
+        return false;
+    }
+    if (m_start.m_bReadOnly) {
+        m_engine.Fail(lines::ReadOnly(m_strFolder));
+        return false;
+    }
+    return true;
+}
+
+// Says how much free space the fill could not reach: the administrator's reserve for anyone
+// else, and what the file system keeps back for its own use.
+void CFreeSpaceFill::ReportUnreached() {
+    CVolumeSpace now;
+    CFileError error;
+    if (!m_work->GetSpace(now, error)) {
+        return;
+    }
+    const std::int64_t nSlack = kSlackBlocks * std::max<std::int64_t>(now.m_nBlockBytes, 512);
+    if (now.m_nFreeBytes <= nSlack) {
+        // xfs hides its reserve pool from the free space it tells (5% of the disk, up to
+        // 8192 blocks): no file reaches those blocks, so say so.
+        if (m_volume.m_strType == "xfs") {
+            m_engine.Warn(lines::XfsReserve(m_strTopPath));
+        }
+        return;
+    }
+    const std::int64_t nReserve = m_start.m_nFreeBytes - m_start.m_nAvailableBytes;
+    const bool bReserve = !m_start.m_bMayUseReserve && nReserve > nSlack;
+    m_engine.Warn(lines::FreeSpaceUnreached(FormatBytes(now.m_nFreeBytes), m_strTopPath,
+                                            bReserve ? FormatBytes(nReserve) : std::string()));
+}
+
 bool CFreeSpaceFill::Stopped() {
     if (!m_bAborted && m_host.IsAborted()) {
         m_bAborted = true;
@@ -41,7 +207,7 @@ void CFreeSpaceFill::Step(std::int64_t nBytes) {
 }
 
 std::string CFreeSpaceFill::WorkPath(const std::string& name) const {
-    return JoinPath(m_strWorkPath, name);
+    return m_workFolder.PathOf(name);
 }
 
 // Big files until only kReserveBlocks are left, or the file system says it is full. The
@@ -124,7 +290,7 @@ bool CFreeSpaceFill::CreateFill(const char* pszPrefix, CHeldFile& fill) {
         name = NumberedName(pszPrefix, ++m_nNextName);
         fill.file = m_work->CreateNewFile(name, WorkPath(name), error);
         if (!fill.file && error.m_eFault != EFileFault::NameTaken) {
-            m_maybeMade.push_back(name);
+            m_workFolder.NoteMaybeMade(name);
             break;
         }
     }
@@ -137,7 +303,7 @@ bool CFreeSpaceFill::CreateFill(const char* pszPrefix, CHeldFile& fill) {
         }
         return false;
     }
-    m_created.push_back(name);
+    m_workFolder.NoteMade(name);
     fill.path = WorkPath(name);
     m_engine.Writer().BeginFile();
     return true;

@@ -1,13 +1,13 @@
-// The work of one WIPE Free Space run. Internal to the engine.
+// The fill of one WIPE Free Space run: the free space written with the method's passes in a
+// work folder, and the run around it. Internal to the engine.
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <string>
-#include <vector>
 
-#include "engine/FreeSpaceRun.h"
+#include "engine/FreeSpaceFacts.h"
+#include "engine/FreeSpaceWork.h"
 #include "engine/WipeEngine.h"
 
 namespace quorrel {
@@ -23,8 +23,6 @@ public:
     static constexpr int kMaxEmptyTails = 8;
     // Small files at most (a volume with millions of free file records ends here).
     static constexpr int kMaxTailFiles = 50000;
-    // Names the work folder may take beside entries of others that have the usual one.
-    static constexpr int kWorkNames = 16;
     // The fewest bytes a small file is offered.
     static constexpr std::int64_t kMinTailBytes = 16;
     // Free blocks left after the fill that are no loss worth a line (the file system's own
@@ -49,11 +47,6 @@ private:
 
     bool Open();
     bool StillDescribed();
-    bool RemoveLeftover(IFolder& parent, const std::string& parentPath, const std::string& name);
-    void NameForeign(const std::string& line);
-    bool MakeWorkIn(IFolder& parent, const std::string& parentPath, bool bOthers, CFileError& error,
-                    bool& bForeign);
-    bool CreateWorkFolder();
     void FillBigFiles();
     void FillTailFiles();
     void FinishHeldFile();
@@ -76,7 +69,6 @@ private:
     void ReportUnreached();
     void TrimFreeSpace();
     bool RemoveWork();
-    bool RemoveMaybeMade();
     void Step(std::int64_t nBytes);
     bool Stopped();
     bool FullAnswer(const CFileError& error);
@@ -87,15 +79,11 @@ private:
     std::string m_strFolder;
     std::string m_strTopPath;
     const CFreeSpaceFacts* m_pKnown;  // the question's facts; null when not asked here
-    std::string m_strWorkName;
-    std::string m_strWorkPath;
     std::unique_ptr<IFolder> m_chosen;
     std::unique_ptr<IFolder> m_top;
-    IFolder* m_pWorkParent = nullptr;
-    std::unique_ptr<IFolder> m_work;
-    std::vector<std::string> m_created;    // names of the files the run made
-    std::vector<std::string> m_maybeMade;  // names whose making failed after all
-    CHeldFile m_held;                      // the big file that met the full disk
+    CFreeSpaceWork m_workFolder;
+    IFolder* m_work = nullptr;  // the work folder while it stands
+    CHeldFile m_held;           // the big file that met the full disk
     CVolumeSpace m_start;
     CVolumeFacts m_volume;
     int m_nPasses = 1;
@@ -109,16 +97,6 @@ private:
     bool m_bFull = false;
     bool m_bFailed = false;
     bool m_bAborted = false;
-    bool m_bLeftoverStays = false;         // a leftover of this user's could not be removed
-    std::set<std::string> m_foreignNamed;  // the lines about others' entries, each said once
 };
-
-// The free space a run can reach: the reserve too when this process may write it.
-inline std::int64_t Reachable(const CVolumeSpace& space) {
-    return space.m_bMayUseReserve ? space.m_nFreeBytes : space.m_nAvailableBytes;
-}
-
-// True when `name` is one the run gives its files ("fill-" or "tail-" and six digits or more).
-bool IsFillName(const std::string& name);
 
 }  // namespace quorrel

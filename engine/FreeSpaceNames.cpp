@@ -6,7 +6,7 @@
 
 #include "engine/FileRun.h"
 #include "engine/Fillers.h"
-#include "engine/FreeSpaceRun.h"
+#include "engine/FreeSpaceFacts.h"
 #include "engine/LogLines.h"
 
 namespace quorrel {

@@ -5,21 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/FreeSpaceFacts.h"
 #include "engine/WipeEngine.h"
 
 namespace quorrel {
-
-// The hidden folder a run works in, at the top of the file system (or, where the top may not
-// be written, in the chosen folder). One left by a crash is removed by the next run.
-extern const char* const kFreeSpaceWorkFolder;
-
-// What the question before a run names.
-struct CFreeSpaceFacts {
-    std::string strTop;           // the top folder of the file system
-    std::string strType;          // the file system's name
-    std::int64_t nFreeBytes = 0;  // the free space this run can reach
-    CFileId folderId;             // the chosen folder as it was looked at
-};
 
 // Looks at the file system that holds `folder`. False, with the failure line in `line`, when
 // its free space cannot be wiped (no such folder, a kernel or read-only file system).
