@@ -1,8 +1,10 @@
 // The POSIX backend of the file layer: where a path from the user is resolved, once.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -95,8 +97,22 @@ public:
                stx.stx_mnt_id == folder.GetMount();
     }
     // Folders guard what they keep between calls, files are each one thread's, and every
-    // step reaches the system through the descriptors alone.
-    int MaxFilesInFlight() const override { return 64; }
+    // step reaches the system through the descriptors alone. As many as the descriptor limit
+    // leaves room for: a file in flight holds its own, its folder's and a reopened one, and
+    // the run keeps some for itself (the folders a list run refills, the walk, the log).
+    int MaxFilesInFlight() const override {
+        constexpr rlim_t kRunDescriptors = 24;
+        constexpr rlim_t kDescriptorsPerFile = 3;
+        constexpr rlim_t kMostFiles = 64;
+        rlimit limit{};
+        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+            return static_cast<int>(kMostFiles);
+        }
+        const rlim_t nFree =
+            limit.rlim_cur > kRunDescriptors ? limit.rlim_cur - kRunDescriptors : 0;
+        return static_cast<int>(
+            std::max<rlim_t>(1, std::min(kMostFiles, nFree / kDescriptorsPerFile)));
+    }
 };
 
 }  // namespace
