@@ -214,9 +214,7 @@ bool CFolderWalk::RefusePseudo(IFolder& folder, const std::string& path) {
     return true;
 }
 
-// True when `entry` belongs to another mount than `folder`: another file system, or a bind
-// mount of the same one.
-bool CFolderWalk::IsOtherMount(const IFolder& folder, const CDirEntry& entry) const {
+bool IsOtherMount(const IFolder& folder, const CDirEntry& entry) {
     if (folder.GetMount() != 0 && entry.m_nMount != 0) {
         return entry.m_nMount != folder.GetMount();
     }

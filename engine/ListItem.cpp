@@ -8,6 +8,7 @@
 // before it.
 #include <algorithm>
 
+#include "engine/FolderWalk.h"
 #include "engine/LogLines.h"
 #include "engine/WipeEngine.h"
 
@@ -28,6 +29,38 @@ std::size_t LastPartStart(const std::string& shown, std::size_t nEnd) {
     }
     return std::max(nStart, std::min(PathRootLength(shown), nEnd));
 }
+
+// What the log calls the match `name` of the pattern the collapsed path `shown` ends in.
+std::string MatchShown(const std::string& shown, bool bFolderOnly, const std::string& name) {
+    const std::size_t nEnd = bFolderOnly ? shown.size() - 1 : shown.size();
+    return shown.substr(0, LastPartStart(shown, nEnd)) + name + shown.substr(nEnd);
+}
+
+// The outcome of a pattern whose matches were in flight: not begun only when none was begun,
+// else the worst of those begun (aborted, when some were stopped before they began).
+struct CMatchesOutcome {
+    std::size_t nLeft = 0;
+    bool bAnyBegun = false;
+    bool bAnyNotBegun = false;
+    EWipeOutcome worst = EWipeOutcome::Destroyed;
+
+    // Notes one match's outcome; true when it was the last.
+    bool Note(EWipeOutcome outcome) {
+        if (outcome == EWipeOutcome::NotBegun) {
+            bAnyNotBegun = true;
+        } else {
+            bAnyBegun = true;
+            worst = Worse(worst, outcome);
+        }
+        return --nLeft == 0;
+    }
+    EWipeOutcome Outcome() const {
+        if (!bAnyBegun) {
+            return EWipeOutcome::NotBegun;
+        }
+        return bAnyNotBegun ? Worse(worst, EWipeOutcome::Aborted) : worst;
+    }
+};
 
 }  // namespace
 
@@ -58,6 +91,9 @@ EWipeOutcome CWipeEngine::WipeListItem(const std::string& path) {
             NoteStayFolder(parent, shown, match.m_strName);
         }
         outcome = WipeMatches(*parent, matches, shown, bFolderOnly);
+    } else if (!parent && error.m_eFault == EFileFault::Replaced) {
+        Fail(lines::Replaced(shown));  // its folder is no longer the one the run began with
+        return EWipeOutcome::Failed;
     } else {
         return NothingNamed(path, shown);
     }
@@ -99,17 +135,18 @@ EWipeOutcome CWipeEngine::WipeNamed(IFolder& parent, const CDirEntry& entry,
 // lines: the worst of their outcomes is the entry's.
 EWipeOutcome CWipeEngine::WipeMatches(IFolder& parent, const std::vector<CDirEntry>& matches,
                                       const std::string& shown, bool bFolderOnly) {
-    const std::size_t nEnd = bFolderOnly ? shown.size() - 1 : shown.size();
-    const std::size_t nStart = LastPartStart(shown, nEnd);
-    const std::string head = shown.substr(0, nStart);
-    const std::string tail = shown.substr(nEnd);
     EWipeOutcome worst = EWipeOutcome::Destroyed;
     for (std::size_t i = 0; i < matches.size(); ++i) {
         if (i > 0 && m_host.IsAborted()) {
             m_log.NoteAborted();
             return EWipeOutcome::Aborted;
         }
-        const std::string matchShown = head + matches[i].m_strName + tail;
+        const std::string matchShown = MatchShown(shown, bFolderOnly, matches[i].m_strName);
+        if (IsOtherMount(parent, matches[i])) {  // a user who typed `*` did not name a mount
+            Fail(lines::MountPoint(matchShown));
+            worst = Worse(worst, EWipeOutcome::Failed);
+            continue;
+        }
         const EWipeOutcome outcome =
             WipeNamed(parent, matches[i], matchShown, matchShown, bFolderOnly);
         if (IsRemoved(outcome)) {
@@ -121,6 +158,50 @@ EWipeOutcome CWipeEngine::WipeMatches(IFolder& parent, const std::vector<CDirEnt
         }
     }
     return worst;
+}
+
+bool CWipeEngine::FindMatchedFiles(const std::string& path, std::shared_ptr<IFolder>& parent,
+                                   std::vector<CDirEntry>& matches) {
+    const std::string name = LastPathPart(path);
+    if (IsDriveRelative(path) || EndsInSeparator(path) || !HasPattern(name)) {
+        return false;
+    }
+    CFileError error;
+    CDirEntry literal;
+    parent = m_listPaths.OpenParentOf(m_fs, path, error);
+    if (!parent || parent->Lookup(name, literal, error) ||
+        !ListMatches(*parent, name, false, matches, error) || matches.empty()) {
+        return false;
+    }
+    return std::all_of(matches.begin(), matches.end(), [&](const CDirEntry& match) {
+        return IsPlainFile(match.m_attributes) && !IsOtherMount(*parent, match) &&
+               !m_listInFlight->IsInFlight(match.m_id);
+    });
+}
+
+void CWipeEngine::WipeMatchesInFlight(const std::shared_ptr<IFolder>& parent,
+                                      const std::vector<CDirEntry>& matches,
+                                      const std::string& shown,
+                                      const std::function<void(EWipeOutcome)>& then) {
+    auto outcome = std::make_shared<CMatchesOutcome>();
+    outcome->nLeft = matches.size();
+    for (const CDirEntry& match : matches) {
+        const std::string matchShown = MatchShown(shown, false, match.m_strName);
+        NoteStayFolder(parent, matchShown, match.m_strName);
+        m_listInFlight->ShredListed(parent, match, matchShown,
+                                    [this, outcome, matchShown, shown, then](EWipeOutcome one) {
+                                        if (IsRemoved(one)) {
+                                            NoteShredded(matchShown);
+                                        }
+                                        if (!outcome->Note(one)) {
+                                            return;
+                                        }
+                                        if (IsRemoved(outcome->Outcome())) {
+                                            NoteShredded(shown);
+                                        }
+                                        then(outcome->Outcome());
+                                    });
+    }
 }
 
 // A path that names nothing now: gone with an entry shredded earlier in this run (said, not

@@ -99,7 +99,13 @@ void CWipeEngine::WipeListItemThen(const std::string& path,
                                         });
             return;
         }
-        // A folder, a pattern, a name given twice: what it reaches may be in flight.
+        std::vector<CDirEntry> matches;
+        if (FindMatchedFiles(path, parent, matches)) {
+            WipeMatchesInFlight(parent, matches, CollapseSeparators(path), then);
+            return;
+        }
+        // A folder, a name given twice, a pattern matching one: what it reaches may be in
+        // flight.
         m_listInFlight->Drain();
     }
     then(WipeListItem(path));

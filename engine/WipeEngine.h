@@ -134,6 +134,16 @@ private:
     EWipeOutcome NothingNamed(const std::string& path, const std::string& shown);
     bool FindListedFile(const std::string& path, std::shared_ptr<IFolder>& parent,
                         CDirEntry& entry);
+    // The matches of the pattern `path` ends in, with the folder that holds them, when every
+    // one is a plain file on that folder's mount and none is in flight: they may go in flight
+    // as rows do. False for anything else, which WipeListItem() looks at afresh.
+    bool FindMatchedFiles(const std::string& path, std::shared_ptr<IFolder>& parent,
+                          std::vector<CDirEntry>& matches);
+    // Hands every match over to the files in flight; `then` is told the pattern's outcome
+    // once the last one is done.
+    void WipeMatchesInFlight(const std::shared_ptr<IFolder>& parent,
+                             const std::vector<CDirEntry>& matches, const std::string& shown,
+                             const std::function<void(EWipeOutcome)>& then);
     void NoteShredded(const std::string& shown);
     void NoteStayFolder(const std::shared_ptr<IFolder>& folder, const std::string& shown,
                         const std::string& name);
