@@ -368,6 +368,12 @@ inline std::string OldNamesStay(const std::string& folder, const std::string& er
 inline std::string FillerLeftoverRemoved(const std::string& path) {
     return "File " + path + " left by an earlier run is removed";
 }
+// A file named like the fillers a run leaves, but not of a run's making: someone's own.
+inline std::string FillerLookAlike(const std::string& path) {
+    return "* File " + path +
+           " is named like the files a run leaves behind, but no run made it; "
+           "it was left as it was";
+}
 // Before freed file records are taken and written over; `nRecords` of them.
 inline std::string ClearingFreedRecords(const std::string& top, std::int64_t nRecords) {
     return "- Clearing old names in " + std::to_string(nRecords) + " free file records of " + top;
