@@ -85,6 +85,9 @@ EWipeOutcome CWipeEngine::WipeListItem(const std::string& path) {
     if (parent && parent->Lookup(name, entry, error)) {
         NoteStayFolder(parent, shown, entry.m_strName);
         outcome = WipeNamed(*parent, entry, path, shown, bFolderOnly);
+        if (IsRemoved(outcome)) {
+            NoteShreddedIn(parent->GetId(), entry.m_strName, shown);
+        }
     } else if (parent && HasPattern(name) &&
                ListMatches(*parent, name, bFolderOnly, matches, error) && !matches.empty()) {
         for (const CDirEntry& match : matches) {
@@ -95,7 +98,7 @@ EWipeOutcome CWipeEngine::WipeListItem(const std::string& path) {
         Fail(lines::Replaced(shown));  // its folder is no longer the one the run began with
         return EWipeOutcome::Failed;
     } else {
-        return NothingNamed(path, shown);
+        return NothingNamed(path, shown, parent.get());
     }
     if (IsRemoved(outcome)) {
         NoteShredded(shown);
@@ -151,6 +154,7 @@ EWipeOutcome CWipeEngine::WipeMatches(IFolder& parent, const std::vector<CDirEnt
             WipeNamed(parent, matches[i], matchShown, matchShown, bFolderOnly);
         if (IsRemoved(outcome)) {
             NoteShredded(matchShown);
+            NoteShreddedIn(parent.GetId(), matches[i].m_strName, matchShown);
         }
         worst = Worse(worst, outcome);
         if (outcome == EWipeOutcome::Aborted) {
@@ -188,25 +192,39 @@ void CWipeEngine::WipeMatchesInFlight(const std::shared_ptr<IFolder>& parent,
     for (const CDirEntry& match : matches) {
         const std::string matchShown = MatchShown(shown, false, match.m_strName);
         NoteStayFolder(parent, matchShown, match.m_strName);
-        m_listInFlight->ShredListed(parent, match, matchShown,
-                                    [this, outcome, matchShown, shown, then](EWipeOutcome one) {
-                                        if (IsRemoved(one)) {
-                                            NoteShredded(matchShown);
-                                        }
-                                        if (!outcome->Note(one)) {
-                                            return;
-                                        }
-                                        if (IsRemoved(outcome->Outcome())) {
-                                            NoteShredded(shown);
-                                        }
-                                        then(outcome->Outcome());
-                                    });
+        const CFileId folderId = parent->GetId();
+        const std::string& name = match.m_strName;
+        m_listInFlight->ShredListed(
+            parent, match, matchShown,
+            [this, outcome, matchShown, shown, then, folderId, name](EWipeOutcome one) {
+                if (IsRemoved(one)) {
+                    NoteShredded(matchShown);
+                    NoteShreddedIn(folderId, name, matchShown);
+                }
+                if (!outcome->Note(one)) {
+                    return;
+                }
+                if (IsRemoved(outcome->Outcome())) {
+                    NoteShredded(shown);
+                }
+                then(outcome->Outcome());
+            });
     }
 }
 
 // A path that names nothing now: gone with an entry shredded earlier in this run (said, not
-// a failure), the root, or nothing at all.
-EWipeOutcome CWipeEngine::NothingNamed(const std::string& path, const std::string& shown) {
+// a failure), by its path or, in `pParent` (null when it could not be opened), by the folder's
+// identity (another name of the same folder: a bind mount, a link); the root; or nothing.
+EWipeOutcome CWipeEngine::NothingNamed(const std::string& path, const std::string& shown,
+                                       const IFolder* pParent) {
+    if (pParent != nullptr) {
+        const CFileId id = pParent->GetId();
+        const auto found = m_shreddedIn.find({id.m_nVolume, id.m_nIndex, LastPathPart(path)});
+        if (found != m_shreddedIn.end()) {
+            m_host.AddLine(lines::ShreddedEarlier(shown, found->second));
+            return EWipeOutcome::Destroyed;
+        }
+    }
     std::string full = m_listPaths.FullPath(shown);
     for (;;) {
         const auto found = m_shredded.find(full);
@@ -227,6 +245,13 @@ EWipeOutcome CWipeEngine::NothingNamed(const std::string& path, const std::strin
 // Notes an entry this run destroyed, under its full path, for the entries named after it.
 void CWipeEngine::NoteShredded(const std::string& shown) {
     m_shredded.emplace(m_listPaths.FullPath(shown), shown);
+}
+
+// The same by the identity of the folder that held it, for entries named through another
+// name of that folder.
+void CWipeEngine::NoteShreddedIn(const CFileId& folder, const std::string& name,
+                                 const std::string& shown) {
+    m_shreddedIn.emplace(std::make_tuple(folder.m_nVolume, folder.m_nIndex, name), shown);
 }
 
 }  // namespace quorrel

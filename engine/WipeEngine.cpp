@@ -90,13 +90,16 @@ void CWipeEngine::WipeListItemThen(const std::string& path,
         if (FindListedFile(path, parent, entry) && !m_listInFlight->IsInFlight(entry.m_id)) {
             const std::string shown = CollapseSeparators(path);
             NoteStayFolder(parent, shown, entry.m_strName);
-            m_listInFlight->ShredListed(std::move(parent), entry, shown,
-                                        [this, shown, then](EWipeOutcome outcome) {
-                                            if (IsRemoved(outcome)) {
-                                                NoteShredded(shown);
-                                            }
-                                            then(outcome);
-                                        });
+            const CFileId folderId = parent->GetId();
+            m_listInFlight->ShredListed(
+                std::move(parent), entry, shown,
+                [this, shown, then, folderId, name = entry.m_strName](EWipeOutcome outcome) {
+                    if (IsRemoved(outcome)) {
+                        NoteShredded(shown);
+                        NoteShreddedIn(folderId, name, shown);
+                    }
+                    then(outcome);
+                });
             return;
         }
         std::vector<CDirEntry> matches;

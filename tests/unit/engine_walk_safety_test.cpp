@@ -208,6 +208,18 @@ TEST_F(WalkSafetyTest, AListedFolderSwappedForALinkBetweenRowsIsNotReopenedThrou
     EXPECT_EQ(ListNames(m_dir / "d.real"), (std::vector<std::string>{"f2", "f3"}));
 }
 
+// A file named again through another name of its folder (a link here, a bind mount alike) is
+// known by the folder's identity: it is gone, said as such, and no failure.
+TEST_F(WalkSafetyTest, AFileNamedAgainThroughAnotherNameOfItsFolderIsGone) {
+    WriteFile(m_dir / "tree/f", "secret");
+    ASSERT_EQ(::symlink((m_dir / "tree").c_str(), (m_dir / "alias").c_str()), 0);
+    EXPECT_EQ(m_engine.WipeListItem(m_dir / "tree/f"), EWipeOutcome::Destroyed);
+    EXPECT_EQ(m_engine.WipeListItem(m_dir / "alias/f"), EWipeOutcome::Destroyed);
+    EXPECT_EQ(m_host.Lines().back(), m_dir / "alias/f" + " is gone: " + m_dir / "tree/f" +
+                                         " was shredded earlier in this run");
+    EXPECT_EQ(m_engine.FailureCount(), 0);
+}
+
 // Kernel settings are not files: nothing on such a file system is written or changed.
 TEST_F(WalkSafetyTest, KernelFileSystemsAreNeverWritten) {
     WriteFile(m_dir / "tree/setting", "1");
