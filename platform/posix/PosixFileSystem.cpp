@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <utility>
 
 #include "platform/posix/PosixSupport.h"
@@ -14,10 +15,39 @@ namespace quorrel {
 
 namespace {
 
+// The folder a path longer than the system takes at once names: resolved a stretch of whole
+// parts at a time, each from the folder the stretch before it opened, as the system resolves
+// the whole (links followed, ".." taken from the folder reached). None with errno set.
+posix::CFd OpenLongFolderPath(const std::string& path) {
+    constexpr std::size_t kStretch = PATH_MAX / 2;
+    constexpr int kFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    posix::CFd at(path[0] == '/' ? ::open("/", kFlags) : ::open(".", kFlags));
+    for (std::size_t start = 0; at.IsOpen() && start < path.size();) {
+        std::size_t end = path.size();
+        if (end - start > kStretch) {
+            end = path.rfind('/', start + kStretch);
+            if (end == std::string::npos || end <= start) {
+                errno = ENAMETOOLONG;  // one part longer than a stretch: no name is that long
+                return posix::CFd();
+            }
+        }
+        const std::string stretch = path.substr(start, end - start);
+        start = end + 1;
+        if (stretch.find_first_not_of('/') != std::string::npos) {
+            at = posix::CFd(::openat(at.Get(), stretch.c_str(), kFlags));
+        }
+    }
+    return at;
+}
+
 // Opens the folder `path` names, following links in it (the user named it), as a bare
-// reference. None with errno set when it can't.
+// reference; a path too long for one call is reached through the folders on its way. None
+// with errno set when it can't.
 posix::CFd OpenNamedFolder(const std::string& path, struct stat& st) {
     posix::CFd fd(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.IsOpen() && errno == ENAMETOOLONG) {
+        fd = OpenLongFolderPath(path);
+    }
     if (fd.IsOpen() && ::fstat(fd.Get(), &st) != 0) {
         fd.Reset();
     }
