@@ -165,7 +165,15 @@ CFileShredder::ELeftName CFileShredder::ClearKilledRunsName(IFolder& folder,
     const auto twin = std::find_if(entries.begin(), entries.end(), [&](const CDirEntry& other) {
         return other.m_id == entry.m_id && other.m_strName != entry.m_strName;
     });
-    if (twin == entries.end() || IsRandomName(entry.m_strName) == IsRandomName(twin->m_strName)) {
+    if (twin == entries.end()) {
+        // Listed with two names, it has one now: its random name went with it met first.
+        CDirEntry now;
+        return folder.Lookup(entry.m_strName, now, error) && now.m_id == entry.m_id &&
+                       now.m_nLinks == 1
+                   ? ELeftName::OtherRemoved
+                   : ELeftName::None;
+    }
+    if (IsRandomName(entry.m_strName) == IsRandomName(twin->m_strName)) {
         return ELeftName::None;
     }
     CFileFacts facts;

@@ -132,11 +132,17 @@ TEST_F(WalkSafetyTest, AFileWithOtherNamesIsLeftAsItWasInBothModes) {
 // either order. A twin of another shape, or one holding data, is someone's: refused as before.
 TEST_F(WalkSafetyTest, AnEmptiedFileAKilledRunLeftUnderTwoNamesIsFinished) {
     const std::string tree = m_dir / "tree";
-    WriteFile(tree / "row-109", "");
-    ASSERT_EQ(::link((tree / "row-109").c_str(), (tree / "kqbfatsm.dec").c_str()), 0);
     WriteFile(tree / "row-110", "");
     ASSERT_EQ(::link((tree / "row-110").c_str(), (tree / "aaaaaaaa.aaa").c_str()), 0);
     EXPECT_EQ(m_engine.WipeFile(tree / "aaaaaaaa.aaa", EWipeMode::Normal), EWipeOutcome::Destroyed);
+    // Pairs enough that the walk meets both orders: the row first, and the random name first.
+    const char* const randomNames[] = {"kqbfatsm.dec", "bcdefghi.jkl", "tttttttt.ttt",
+                                       "abcdabcd.abc", "mnopqrst.mno", "hijklmno.pqr"};
+    for (int i = 0; i < 6; ++i) {
+        const std::string row = tree / ("row-" + std::to_string(200 + i));
+        WriteFile(row, "");
+        ASSERT_EQ(::link(row.c_str(), (tree / randomNames[i]).c_str()), 0);
+    }
     EXPECT_TRUE(m_engine.WipeFolder(tree, EWipeMode::Normal));
     EXPECT_FALSE(Exists(tree));
     EXPECT_EQ(m_engine.FailureCount(), 0) << ::testing::PrintToString(m_host.Lines());
