@@ -170,6 +170,9 @@ inline std::string FolderLink(const std::string& path) {
 }
 
 // A folder whose entries cannot be listed.
+// The reason of a folder whose listing does not fit in the memory the process may have.
+constexpr const char* kListingTooLong =
+    "its listing does not fit in the memory this process may have; it was left as it was";
 inline std::string Unlistable(const std::string& path, const std::string& reason) {
     return "* Error listing folder " + path + ": " + reason;
 }
