@@ -38,6 +38,7 @@ int Outcome(bool bDone, const CWipeEngine& engine) {
             return kExitNotInPlace;
         case EWipeOutcome::Failed:
         case EWipeOutcome::Aborted:
+        case EWipeOutcome::NotBegun:
             break;
     }
     return kExitFailed;

@@ -40,6 +40,15 @@ public:
                        EWipeMode mode, bool bWalked);
 
 private:
+    // What a look at a file of two names found.
+    enum class ELeftName {
+        None,          // not a killed run's: the file's other name is data of others
+        OtherRemoved,  // the random name a killed run left beside it is removed
+        ThisRemoved,   // it was the random name itself, now removed
+        Gone,          // the random name, removed already with the other name
+    };
+
+    ELeftName ClearKilledRunsName(IFolder& folder, const CDirEntry& entry);
     EWipeOutcome WipeAccepted(IFolder& folder, const CDirEntry& entry, const std::string& path,
                               EWipeMode mode);
     EWipeOutcome OverwriteAndFinish(IFolder& folder, const CDirEntry& entry,

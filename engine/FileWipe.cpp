@@ -15,6 +15,22 @@ namespace {
 // Letters a random name is drawn from: "a" and the 19 that follow it.
 constexpr int kNameLetters = 20;
 
+// True when `name` has the shape of the random names files get before they are deleted:
+// eight letters from "a" to "t", a period, three more (any letter case: FAT may show them in
+// capitals).
+bool IsRandomName(const std::string& name) {
+    if (name.size() != 12 || name[8] != '.') {
+        return false;
+    }
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = static_cast<char>(name[i] | 0x20);
+        if (i != 8 && (c < 'a' || c >= 'a' + kNameLetters)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // A link or special file: an entry with no data of its own, removed as it is.
 bool HasNoData(const CDirEntry& entry) {
     return (entry.m_attributes & (kAttrDevice | kAttrReparsePoint)) != 0;
@@ -27,6 +43,23 @@ bool HasNoData(const CDirEntry& entry) {
 // it as it was found.
 EWipeOutcome CFileShredder::Shred(IFolder& folder, const CDirEntry& entry, const std::string& path,
                                   EWipeMode mode, bool bWalked) {
+    if (mode == EWipeMode::Normal && HasOtherNames(entry)) {
+        switch (ClearKilledRunsName(folder, entry)) {
+            case ELeftName::ThisRemoved:  // the file goes on under its other name
+                m_host.AddLine(lines::WipeingFile(path));
+                m_host.AddLine(lines::FileDeleted(path));
+                return EWipeOutcome::Destroyed;
+            case ELeftName::OtherRemoved: {
+                CDirEntry alone = entry;
+                alone.m_nLinks = 1;
+                return Shred(folder, alone, path, mode, bWalked);
+            }
+            case ELeftName::Gone:  // the walk listed it before; nothing is left to say
+                return EWipeOutcome::Destroyed;
+            case ELeftName::None:
+                break;
+        }
+    }
     if (Refuse(folder, entry, path)) {
         return EWipeOutcome::Failed;
     }
@@ -107,6 +140,50 @@ bool CFileShredder::Refuse(IFolder& folder, const CDirEntry& entry, const std::s
         return true;
     }
     return false;
+}
+
+// A rename that falls back to a link and an unlink (ntfs-3g's) leaves an emptied file under
+// both names when the run is killed between the two: the name it was shredded under and one
+// of the run's random names. That random name is removed; so is the file when the random name
+// is the one met, as the other will be; met after the other, it is gone. Anything else (another
+// name of another shape, a file holding data, a third name) is data of others, and None.
+CFileShredder::ELeftName CFileShredder::ClearKilledRunsName(IFolder& folder,
+                                                            const CDirEntry& entry) {
+    std::vector<CDirEntry> entries;
+    CFileError error;
+    if (!IsPlainFile(entry.m_attributes) || entry.m_nLinks != 2 || !folder.List(entries, error)) {
+        return ELeftName::None;
+    }
+    const auto named = [&](const CDirEntry& other) { return other.m_strName == entry.m_strName; };
+    if (IsRandomName(entry.m_strName) && std::none_of(entries.begin(), entries.end(), named)) {
+        return ELeftName::Gone;  // removed with its other name, met first
+    }
+    const auto twin = std::find_if(entries.begin(), entries.end(), [&](const CDirEntry& other) {
+        return other.m_id == entry.m_id && other.m_strName != entry.m_strName;
+    });
+    if (twin == entries.end()) {
+        // Listed with two names, it has one now: its random name went with it met first.
+        CDirEntry now;
+        return folder.Lookup(entry.m_strName, now, error) && now.m_id == entry.m_id &&
+                       now.m_nLinks == 1
+                   ? ELeftName::OtherRemoved
+                   : ELeftName::None;
+    }
+    if (IsRandomName(entry.m_strName) == IsRandomName(twin->m_strName)) {
+        return ELeftName::None;
+    }
+    CFileFacts facts;
+    std::unique_ptr<IFileHandle> file = folder.OpenForWrite(entry, entry.m_strName, error);
+    if (!file || !file->GetFacts(facts, error) || !file->Close(error) || facts.m_size != 0 ||
+        facts.m_nLinks != 2 || facts.m_id != entry.m_id) {
+        return ELeftName::None;
+    }
+    const bool bThis = IsRandomName(entry.m_strName);
+    const CDirEntry& random = bThis ? entry : *twin;
+    if (!folder.DeleteListed(random, random.m_strName, error)) {
+        return ELeftName::None;
+    }
+    return bThis ? ELeftName::ThisRemoved : ELeftName::OtherRemoved;
 }
 
 // Step one of normal mode: clear the read-only bit (keeping the rest of the status) and

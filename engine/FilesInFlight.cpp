@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <iterator>
+#include <new>
 
 #include "engine/FileShredder.h"
 
@@ -27,7 +28,8 @@ struct CFilesInFlight::CJob {
     bool bWalked = false;                    // a walk found it (else the list named it)
     std::shared_ptr<IFolder> ownedFolder;    // a list entry's folder, kept while it is shredded
     std::function<void(EWipeOutcome)> then;  // told the outcome, on the caller's thread
-    EWipeOutcome outcome = EWipeOutcome::Aborted;  // not begun: the user aborted first
+    EWipeOutcome outcome = EWipeOutcome::NotBegun;  // the user aborted before a worker took it
+    bool bOutOfMemory = false;  // a worker could not have the memory to shred it
     int nMethod = 0;
     std::uint32_t nSeed = 0;
     std::int64_t nTime = 0;  // the clock as it was handed over, to seed the random method
@@ -84,7 +86,9 @@ CFilesInFlight::CFilesInFlight(CRunLog& log, CPassWriter& writer, bool bVerify, 
       m_writer(writer),
       m_bVerify(bVerify),
       m_nFiles(static_cast<std::size_t>(nFiles < 1 ? 1 : nFiles)),
-      m_bOverlap(!bOnlyWhenFilesWait && nFiles > 1) {}
+      m_bOverlap(!bOnlyWhenFilesWait && nFiles > 1) {
+    m_workers.reserve(m_nFiles);
+}
 
 CFilesInFlight::~CFilesInFlight() {
     Drain();
@@ -93,9 +97,7 @@ CFilesInFlight::~CFilesInFlight() {
         m_bClosing = true;
     }
     m_workReady.notify_all();
-    for (std::thread& worker : m_workers) {
-        worker.join();
-    }
+    m_workers.clear();  // each waits for its thread
 }
 
 void CFilesInFlight::ShredFile(IFolder& folder, const CDirEntry& entry, const std::string& path,
@@ -131,13 +133,18 @@ bool CFilesInFlight::IsInFlight(const CFileId& id) {
 }
 
 // Hands the job to a worker once fewer than m_nFiles are in flight, or, while files are not
-// overlapped, shreds it here.
+// overlapped (or no worker could be started), shreds it here.
 void CFilesInFlight::Shred(std::unique_ptr<CJob> job) {
+    if (m_bOverlap) {
+        WaitUntilInFlightBelow(m_nFiles);
+        if (!WorkerReady()) {
+            WaitUntilInFlightBelow(m_nFiles);
+        }
+    }
     if (!m_bOverlap) {
         ShredHere(*job);
         return;
     }
-    WaitUntilInFlightBelow(m_nFiles);
     job->nMethod = m_writer.GetWipeMethod();
     job->nSeed = m_writer.DrawSeed();
     job->nTime = m_writer.Now();
@@ -147,12 +154,30 @@ void CFilesInFlight::Shred(std::unique_ptr<CJob> job) {
         std::lock_guard<std::mutex> guard(m_lock);
         m_waiting.push_back(job.get());
         m_order.push_back(std::move(job));
-        if (m_workers.size() < m_order.size()) {  // a worker per file in flight, made as needed
-            m_workers.emplace_back([this] { Work(); });
-        }
     }
     m_workReady.notify_one();
     PassOn();
+}
+
+// True when a worker is free for one more file in flight: a worker per file in flight, made
+// as needed. When the system gives no more threads, the files in flight are capped at the
+// workers there are (false); with none at all, files are shredded here from now on.
+bool CFilesInFlight::WorkerReady() {
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_workers.size() > m_order.size()) {
+            return true;
+        }
+    }
+    std::unique_ptr<CWorkerThread> worker =
+        CWorkerThread::Start([this] { Work(); }, kWorkerStackBytes);
+    if (worker) {
+        m_workers.push_back(std::move(worker));  // reserved: does not allocate
+        return true;
+    }
+    m_nFiles = m_workers.empty() ? 1 : m_workers.size();
+    m_bOverlap = !m_workers.empty();
+    return false;
 }
 
 // Shreds the file on this thread, with the run's own log and generator, as a walk or a list
@@ -241,6 +266,9 @@ void CFilesInFlight::PassOn() {
             return;
         }
         m_log.Absorb(*done->log);
+        if (done->bOutOfMemory) {
+            ShredLeftBehind(*done);
+        }
         if (done->then) {
             done->then(done->outcome);
         }
@@ -250,6 +278,16 @@ void CFilesInFlight::PassOn() {
             m_bAborted = true;
         }
     }
+}
+
+// A file a worker could not have the memory for: fewer files go in flight from now on, and
+// this one is shredded here, where the run's own buffers are already had. Whatever the worker
+// did to it before (its lines say) stays done: the file is found again by its entry.
+void CFilesInFlight::ShredLeftBehind(CJob& job) {
+    m_nFiles = m_nFiles > 1 ? m_nFiles - 1 : 1;
+    job.bOutOfMemory = false;
+    CFileShredder shredder(m_log, m_writer, m_bVerify);
+    job.outcome = shredder.Shred(*job.pFolder, job.entry, job.path, job.mode, job.bWalked);
 }
 
 // A worker: takes files in the order they were handed over and shreds each with a writer of
@@ -273,9 +311,13 @@ void CFilesInFlight::Work() {
             const std::int64_t nTime = pJob->nTime;
             writer.SetClock([nTime] { return nTime; });
             writer.Random().Seed(pJob->nSeed);
-            CFileShredder shredder(*pJob->log, writer, m_bVerify);
-            pJob->outcome =
-                shredder.Shred(*pJob->pFolder, pJob->entry, pJob->path, pJob->mode, pJob->bWalked);
+            try {
+                CFileShredder shredder(*pJob->log, writer, m_bVerify);
+                pJob->outcome = shredder.Shred(*pJob->pFolder, pJob->entry, pJob->path, pJob->mode,
+                                               pJob->bWalked);
+            } catch (const std::bad_alloc&) {
+                pJob->bOutOfMemory = true;  // the caller's thread takes it over
+            }
         }
         {
             std::lock_guard<std::mutex> guard(m_lock);

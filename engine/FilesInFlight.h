@@ -9,12 +9,12 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "engine/FolderWalk.h"
 #include "engine/PassWriter.h"
 #include "engine/RunLog.h"
+#include "platform/WorkerThread.h"
 
 namespace quorrel {
 
@@ -23,7 +23,9 @@ namespace quorrel {
 // calling thread talks to the host: a file's lines and progress are passed on while it is the
 // oldest file not yet done, and held until then otherwise, so the log keeps the files in the
 // order they were handed over, each one's lines together. The host's abort is polled while
-// the caller waits, and every file in flight stops at its next chunk.
+// the caller waits, and every file in flight stops at its next chunk. A worker that cannot be
+// started, or memory a worker cannot have, lowers the number in flight (down to one file at a
+// time on the calling thread); the run goes on.
 class CFilesInFlight : public IFileSink {
 public:
     // How often the caller looks at the host while it waits: the abort is passed on, and the
@@ -35,6 +37,10 @@ public:
     static constexpr int kWaitingFileMicroseconds = 300;
     // Files in a row that waited before a sink that overlaps only when files wait begins to.
     static constexpr int kWaitingFilesToOverlap = 4;
+    // A worker's stack: a file's steps go a few calls deep and keep their buffers on the
+    // heap, so a small fraction of the system's default (8 MiB) lets many start under an
+    // address-space limit.
+    static constexpr std::size_t kWorkerStackBytes = 256 * 1024;
 
     // `bOnlyWhenFilesWait`: the files are shredded one at a time on the calling thread, as
     // without the sink, until kWaitingFilesToOverlap in a row have waited for their device;
@@ -65,6 +71,8 @@ private:
 
     void Shred(std::unique_ptr<CJob> job);
     void ShredHere(CJob& job);
+    bool WorkerReady();
+    void ShredLeftBehind(CJob& job);
     void WaitUntilInFlightBelow(std::size_t nLimit);
     void PassOn();
     void Work();
@@ -81,7 +89,7 @@ private:
     std::condition_variable m_jobDone;
     std::deque<CJob*> m_waiting;                // handed over, not yet taken by a worker
     std::deque<std::unique_ptr<CJob>> m_order;  // every job not yet passed on, oldest first
-    std::vector<std::thread> m_workers;
+    std::vector<std::unique_ptr<CWorkerThread>> m_workers;
     bool m_bClosing = false;
     std::atomic<bool> m_bAborted{false};
 };

@@ -78,13 +78,41 @@ bool RemoveFillers(IFolder& folder, const std::string& path, const std::vector<s
     return bOk;
 }
 
+bool IsLeftFiller(const CDirEntry& entry) {
+    const std::int64_t nUser = CurrentUserNumber();
+    return IsFillerName(entry.m_strName) && IsPlainFile(entry.m_attributes) &&
+           entry.m_nLinks == 1 && (nUser < 0 || entry.m_nOwner < 0 || entry.m_nOwner == nUser);
+}
+
+void RemoveLeftFillers(IFolder& folder, const std::string& path,
+                       const std::function<void(const std::string&)>& say,
+                       const std::function<void(const std::string&)>& fail) {
+    std::vector<CDirEntry> entries;
+    CFileError error;
+    if (!folder.List(entries, error)) {
+        return;  // the run's own steps say what fails in this folder
+    }
+    for (const CDirEntry& entry : entries) {
+        const std::string filler = JoinPath(path, entry.m_strName);
+        if (IsLeftFiller(entry)) {
+            if (folder.DeleteListed(entry, entry.m_strName, error)) {
+                say(lines::FillerLeftoverRemoved(filler));
+            } else {
+                fail(Quote(lines::kDeleteFailed, filler, error));
+            }
+        } else if (LooksLikeFillerName(entry.m_strName) && IsPlainFile(entry.m_attributes)) {
+            say(lines::FillerLookAlike(filler));
+        }
+    }
+}
+
 std::set<std::string> FillerNamesIn(IFolder& folder) {
     std::set<std::string> names;
     std::vector<CDirEntry> entries;
     CFileError error;
     if (folder.List(entries, error)) {
         for (const CDirEntry& entry : entries) {
-            if (IsFillerName(entry.m_strName)) {
+            if (LooksLikeFillerName(entry.m_strName)) {  // pieced-together names too
                 names.insert(entry.m_strName);
             }
         }

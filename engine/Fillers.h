@@ -58,8 +58,19 @@ EFillerEnd MakeFillers(IFolder& folder, const std::string& path, CFillerPlan& pl
 bool RemoveFillers(IFolder& folder, const std::string& path, const std::vector<std::string>& made,
                    const std::function<void(const std::string&)>& fail);
 
-// The names of `folder`'s entries that are fillers' names (none where it cannot be listed).
+// The names of `folder`'s entries that have a filler's shape (none where it cannot be listed).
 std::set<std::string> FillerNamesIn(IFolder& folder);
+
+// True when the entry `entry` is a filler a run of this user's left: a plain file with one name
+// and a filler's name, check characters included.
+bool IsLeftFiller(const CDirEntry& entry);
+
+// Removes the fillers a killed run left in `folder` (called `path`), each with its line through
+// `say`; a plain file whose name only looks like a filler's is a person's, left with a line
+// through `say` that tells so. A filler that stays gets its "* " line through `fail`.
+void RemoveLeftFillers(IFolder& folder, const std::string& path,
+                       const std::function<void(const std::string&)>& say,
+                       const std::function<void(const std::string&)>& fail);
 
 // Lists `folder` (called `path`) again after RemoveFillers(): an entry with a filler's name
 // that `before` (FillerNamesIn() before the fillers were made) did not hold stayed although its

@@ -1,6 +1,8 @@
 // Shredding folder trees depth first.
 #include "engine/FolderWalk.h"
 
+#include <new>
+
 #include "engine/LogLines.h"
 #include "engine/NameRefill.h"
 #include "engine/NameTraces.h"
@@ -86,14 +88,34 @@ void CFolderWalk::RestoreModes() {
     }
 }
 
+namespace {
+
+// Lists `folder` into `entries`. A listing longer than the memory this process may have is a
+// failure of that folder (`bNoMemory`; the walk goes on with the rest), never the end of the
+// run.
+bool ListWithin(IFolder& folder, std::vector<CDirEntry>& entries, CFileError& error,
+                bool& bNoMemory) {
+    try {
+        return folder.List(entries, error);
+    } catch (const std::bad_alloc&) {
+        std::vector<CDirEntry>().swap(entries);
+        bNoMemory = true;
+        return false;
+    }
+}
+
+}  // namespace
+
 // Opens the frame's folder up for the walk and lists it. False (with the folder's mode given
 // back and a line naming it) when it cannot be listed.
 bool CFolderWalk::Enter(CFrame& frame) {
     frame.bModeChanged = !m_bLookOnly && frame.folder->OpenUp(frame.nOldMode);
     CFileError error;
     const std::string path = m_path.substr(0, frame.nPathLength);
-    if (!frame.folder->List(frame.entries, error)) {
-        m_log.Fail(lines::Unlistable(path, error.GetErrorMessage()));
+    bool bNoMemory = false;
+    if (!ListWithin(*frame.folder, frame.entries, error, bNoMemory)) {
+        m_log.Fail(
+            lines::Unlistable(path, bNoMemory ? lines::kListingTooLong : error.GetErrorMessage()));
         if (frame.bModeChanged) {
             frame.folder->RestoreMode(frame.nOldMode);
         }
@@ -214,9 +236,7 @@ bool CFolderWalk::RefusePseudo(IFolder& folder, const std::string& path) {
     return true;
 }
 
-// True when `entry` belongs to another mount than `folder`: another file system, or a bind
-// mount of the same one.
-bool CFolderWalk::IsOtherMount(const IFolder& folder, const CDirEntry& entry) const {
+bool IsOtherMount(const IFolder& folder, const CDirEntry& entry) {
     if (folder.GetMount() != 0 && entry.m_nMount != 0) {
         return entry.m_nMount != folder.GetMount();
     }

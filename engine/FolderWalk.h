@@ -26,6 +26,10 @@ public:
     virtual void Drain() {}
 };
 
+// True when `entry` of `folder` belongs to another mount than the folder: another file
+// system, or a bind mount of the same one. A walk never enters one, nor does a pattern's match.
+bool IsOtherMount(const IFolder& folder, const CDirEntry& entry);
+
 // One walk of a folder tree: keeps its own stack instead of recursing, so no depth of tree can
 // exhaust the program's stack, and holds at most kMaxOpenFolders folders open: a deeper
 // folder's parents are let go and reached again through "..", checked to be the very folder
@@ -79,7 +83,6 @@ private:
     void BoundOpenFolders();
     void RestoreModes();
     bool RefusePseudo(IFolder& folder, const std::string& path);
-    bool IsOtherMount(const IFolder& folder, const CDirEntry& entry) const;
 
     CRunLog& m_log;
     IRunHost& m_host;

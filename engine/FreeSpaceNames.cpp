@@ -45,7 +45,8 @@ void CFreeSpaceNames::RemoveLeftovers() {
     }
 }
 
-// A filler left behind is a plain file of this user's with one name, and a filler's name.
+// A filler left behind is a plain file of this user's with one name, and a filler's name; a
+// folder of them is removed with them. A look-alike of a person's is left with a line.
 void CFreeSpaceNames::RemoveLeftoversIn(IFolder& folder, const std::string& path) {
     std::vector<CDirEntry> entries;
     CFileError error;
@@ -60,16 +61,10 @@ void CFreeSpaceNames::RemoveLeftoversIn(IFolder& folder, const std::string& path
             (entry.m_attributes & kAttrReparsePoint) == 0) {
             RemoveLeftoverFolder(folder, path, entry);
         }
-        if (!bOurs || !IsPlainFile(entry.m_attributes) || entry.m_nLinks != 1) {
-            continue;
-        }
-        const std::string filler = JoinPath(path, entry.m_strName);
-        if (folder.DeleteListed(entry, entry.m_strName, error)) {
-            m_host.AddLine(lines::FillerLeftoverRemoved(filler));
-        } else {
-            m_engine.Fail(Quote(lines::kDeleteFailed, filler, error));
-        }
     }
+    RemoveLeftFillers(
+        folder, path, [this](const std::string& line) { m_host.AddLine(line); },
+        [this](const std::string& line) { m_engine.Fail(line); });
 }
 
 // A folder of fillers a run left: removed with them when it holds nothing but fillers.

@@ -8,6 +8,7 @@
 // before it.
 #include <algorithm>
 
+#include "engine/FolderWalk.h"
 #include "engine/LogLines.h"
 #include "engine/WipeEngine.h"
 
@@ -28,6 +29,38 @@ std::size_t LastPartStart(const std::string& shown, std::size_t nEnd) {
     }
     return std::max(nStart, std::min(PathRootLength(shown), nEnd));
 }
+
+// What the log calls the match `name` of the pattern the collapsed path `shown` ends in.
+std::string MatchShown(const std::string& shown, bool bFolderOnly, const std::string& name) {
+    const std::size_t nEnd = bFolderOnly ? shown.size() - 1 : shown.size();
+    return shown.substr(0, LastPartStart(shown, nEnd)) + name + shown.substr(nEnd);
+}
+
+// The outcome of a pattern whose matches were in flight: not begun only when none was begun,
+// else the worst of those begun (aborted, when some were stopped before they began).
+struct CMatchesOutcome {
+    std::size_t nLeft = 0;
+    bool bAnyBegun = false;
+    bool bAnyNotBegun = false;
+    EWipeOutcome worst = EWipeOutcome::Destroyed;
+
+    // Notes one match's outcome; true when it was the last.
+    bool Note(EWipeOutcome outcome) {
+        if (outcome == EWipeOutcome::NotBegun) {
+            bAnyNotBegun = true;
+        } else {
+            bAnyBegun = true;
+            worst = Worse(worst, outcome);
+        }
+        return --nLeft == 0;
+    }
+    EWipeOutcome Outcome() const {
+        if (!bAnyBegun) {
+            return EWipeOutcome::NotBegun;
+        }
+        return bAnyNotBegun ? Worse(worst, EWipeOutcome::Aborted) : worst;
+    }
+};
 
 }  // namespace
 
@@ -52,14 +85,20 @@ EWipeOutcome CWipeEngine::WipeListItem(const std::string& path) {
     if (parent && parent->Lookup(name, entry, error)) {
         NoteStayFolder(parent, shown, entry.m_strName);
         outcome = WipeNamed(*parent, entry, path, shown, bFolderOnly);
+        if (IsRemoved(outcome)) {
+            NoteShreddedIn(parent->GetId(), entry.m_strName, shown);
+        }
     } else if (parent && HasPattern(name) &&
                ListMatches(*parent, name, bFolderOnly, matches, error) && !matches.empty()) {
         for (const CDirEntry& match : matches) {
             NoteStayFolder(parent, shown, match.m_strName);
         }
         outcome = WipeMatches(*parent, matches, shown, bFolderOnly);
+    } else if (!parent && error.m_eFault == EFileFault::Replaced) {
+        Fail(lines::Replaced(shown));  // its folder is no longer the one the run began with
+        return EWipeOutcome::Failed;
     } else {
-        return NothingNamed(path, shown);
+        return NothingNamed(path, shown, parent.get());
     }
     if (IsRemoved(outcome)) {
         NoteShredded(shown);
@@ -99,21 +138,23 @@ EWipeOutcome CWipeEngine::WipeNamed(IFolder& parent, const CDirEntry& entry,
 // lines: the worst of their outcomes is the entry's.
 EWipeOutcome CWipeEngine::WipeMatches(IFolder& parent, const std::vector<CDirEntry>& matches,
                                       const std::string& shown, bool bFolderOnly) {
-    const std::size_t nEnd = bFolderOnly ? shown.size() - 1 : shown.size();
-    const std::size_t nStart = LastPartStart(shown, nEnd);
-    const std::string head = shown.substr(0, nStart);
-    const std::string tail = shown.substr(nEnd);
     EWipeOutcome worst = EWipeOutcome::Destroyed;
     for (std::size_t i = 0; i < matches.size(); ++i) {
         if (i > 0 && m_host.IsAborted()) {
             m_log.NoteAborted();
             return EWipeOutcome::Aborted;
         }
-        const std::string matchShown = head + matches[i].m_strName + tail;
+        const std::string matchShown = MatchShown(shown, bFolderOnly, matches[i].m_strName);
+        if (IsOtherMount(parent, matches[i])) {  // a user who typed `*` did not name a mount
+            Fail(lines::MountPoint(matchShown));
+            worst = Worse(worst, EWipeOutcome::Failed);
+            continue;
+        }
         const EWipeOutcome outcome =
             WipeNamed(parent, matches[i], matchShown, matchShown, bFolderOnly);
         if (IsRemoved(outcome)) {
             NoteShredded(matchShown);
+            NoteShreddedIn(parent.GetId(), matches[i].m_strName, matchShown);
         }
         worst = Worse(worst, outcome);
         if (outcome == EWipeOutcome::Aborted) {
@@ -123,9 +164,67 @@ EWipeOutcome CWipeEngine::WipeMatches(IFolder& parent, const std::vector<CDirEnt
     return worst;
 }
 
+bool CWipeEngine::FindMatchedFiles(const std::string& path, std::shared_ptr<IFolder>& parent,
+                                   std::vector<CDirEntry>& matches) {
+    const std::string name = LastPathPart(path);
+    if (IsDriveRelative(path) || EndsInSeparator(path) || !HasPattern(name)) {
+        return false;
+    }
+    CFileError error;
+    CDirEntry literal;
+    parent = m_listPaths.OpenParentOf(m_fs, path, error);
+    if (!parent || parent->Lookup(name, literal, error) ||
+        !ListMatches(*parent, name, false, matches, error) || matches.empty()) {
+        return false;
+    }
+    return std::all_of(matches.begin(), matches.end(), [&](const CDirEntry& match) {
+        return IsPlainFile(match.m_attributes) && !IsOtherMount(*parent, match) &&
+               !m_listInFlight->IsInFlight(match.m_id);
+    });
+}
+
+void CWipeEngine::WipeMatchesInFlight(const std::shared_ptr<IFolder>& parent,
+                                      const std::vector<CDirEntry>& matches,
+                                      const std::string& shown,
+                                      const std::function<void(EWipeOutcome)>& then) {
+    auto outcome = std::make_shared<CMatchesOutcome>();
+    outcome->nLeft = matches.size();
+    for (const CDirEntry& match : matches) {
+        const std::string matchShown = MatchShown(shown, false, match.m_strName);
+        NoteStayFolder(parent, matchShown, match.m_strName);
+        const CFileId folderId = parent->GetId();
+        const std::string& name = match.m_strName;
+        m_listInFlight->ShredListed(
+            parent, match, matchShown,
+            [this, outcome, matchShown, shown, then, folderId, name](EWipeOutcome one) {
+                if (IsRemoved(one)) {
+                    NoteShredded(matchShown);
+                    NoteShreddedIn(folderId, name, matchShown);
+                }
+                if (!outcome->Note(one)) {
+                    return;
+                }
+                if (IsRemoved(outcome->Outcome())) {
+                    NoteShredded(shown);
+                }
+                then(outcome->Outcome());
+            });
+    }
+}
+
 // A path that names nothing now: gone with an entry shredded earlier in this run (said, not
-// a failure), the root, or nothing at all.
-EWipeOutcome CWipeEngine::NothingNamed(const std::string& path, const std::string& shown) {
+// a failure), by its path or, in `pParent` (null when it could not be opened), by the folder's
+// identity (another name of the same folder: a bind mount, a link); the root; or nothing.
+EWipeOutcome CWipeEngine::NothingNamed(const std::string& path, const std::string& shown,
+                                       const IFolder* pParent) {
+    if (pParent != nullptr) {
+        const CFileId id = pParent->GetId();
+        const auto found = m_shreddedIn.find({id.m_nVolume, id.m_nIndex, LastPathPart(path)});
+        if (found != m_shreddedIn.end()) {
+            m_host.AddLine(lines::ShreddedEarlier(shown, found->second));
+            return EWipeOutcome::Destroyed;
+        }
+    }
     std::string full = m_listPaths.FullPath(shown);
     for (;;) {
         const auto found = m_shredded.find(full);
@@ -146,6 +245,13 @@ EWipeOutcome CWipeEngine::NothingNamed(const std::string& path, const std::strin
 // Notes an entry this run destroyed, under its full path, for the entries named after it.
 void CWipeEngine::NoteShredded(const std::string& shown) {
     m_shredded.emplace(m_listPaths.FullPath(shown), shown);
+}
+
+// The same by the identity of the folder that held it, for entries named through another
+// name of that folder.
+void CWipeEngine::NoteShreddedIn(const CFileId& folder, const std::string& name,
+                                 const std::string& shown) {
+    m_shreddedIn.emplace(std::make_tuple(folder.m_nVolume, folder.m_nIndex, name), shown);
 }
 
 }  // namespace quorrel

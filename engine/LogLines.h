@@ -195,6 +195,9 @@ inline std::string FolderLink(const std::string& path) {
 }
 
 // A folder whose entries cannot be listed.
+// The reason of a folder whose listing does not fit in the memory the process may have.
+constexpr const char* kListingTooLong =
+    "its listing does not fit in the memory this process may have; it was left as it was";
 inline std::string Unlistable(const std::string& path, const std::string& reason) {
     return "* Error listing folder " + path + ": " + reason;
 }
@@ -392,6 +395,12 @@ inline std::string OldNamesStay(const std::string& folder, const std::string& er
 // A filler a run that was stopped short left, removed at the next run's start.
 inline std::string FillerLeftoverRemoved(const std::string& path) {
     return "File " + path + " left by an earlier run is removed";
+}
+// A file named like the fillers a run leaves, but not of a run's making: someone's own.
+inline std::string FillerLookAlike(const std::string& path) {
+    return "* File " + path +
+           " is named like the files a run leaves behind, but no run made it; "
+           "it was left as it was";
 }
 // Before freed file records are taken and written over; `nRecords` of them.
 inline std::string ClearingFreedRecords(const std::string& top, std::int64_t nRecords) {

@@ -89,6 +89,10 @@ bool RefillEntrySpace(IFolder& folder, const std::string& path,
     if (names.empty() || !KeepsNamesInEntrySpace(folder)) {
         return true;
     }
+    const auto fail = [&log](const std::string& line) { log.Fail(line); };
+    // A run killed here before left its fillers: this run takes them away with its own.
+    RemoveLeftFillers(
+        folder, path, [&log](const std::string& line) { log.Host().AddLine(line); }, fail);
     CFillerPlan plan;
     const bool bFat = KeepsNamesInSlots(folder);
     if (bFat) {
@@ -110,7 +114,6 @@ bool RefillEntrySpace(IFolder& folder, const std::string& path,
     CFileError error;
     MakeFillers(
         folder, path, plan, drawer, [] { return false; }, made, error);
-    const auto fail = [&log](const std::string& line) { log.Fail(line); };
     const bool bRemoved = RemoveFillers(folder, path, made, fail);
     return bRemoved && (!bFat || made.empty() || NoFillerStays(folder, path, before, fail));
 }

@@ -27,6 +27,24 @@ bool IsNameCharacter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
 
+// Characters at the end of a filler's name that follow from the rest of it, so that a name a
+// person gave, however like a filler's, is not taken for one.
+constexpr std::size_t kFillerCheckLength = 2;
+
+// The check characters of a filler's random part `body` (FNV-1a over its bytes).
+std::string FillerCheck(const std::string& body) {
+    std::uint32_t nHash = 2166136261u;
+    for (const char c : body) {
+        nHash = (nHash ^ static_cast<unsigned char>(c)) * 16777619u;
+    }
+    std::string check(kFillerCheckLength, 'a');
+    for (char& c : check) {
+        c = kNameCharacters[nHash % kNameCharacterCount];
+        nHash /= kNameCharacterCount;
+    }
+    return check;
+}
+
 }  // namespace
 
 CNameDrawer::CNameDrawer() : m_generator(std::random_device{}()) {}
@@ -40,23 +58,33 @@ std::string CNameDrawer::Draw(std::size_t nLength) {
 }
 
 std::string CNameDrawer::Filler(std::size_t nLength) {
-    const std::string prefix(kFillerPrefix);
+    const std::size_t nPrefix = std::string(kFillerPrefix).size();
     const std::size_t nTotal = std::max(nLength, kMinFillerLength);
-    return prefix + Draw(nTotal - prefix.size());
+    return FillerNameFor(Draw(nTotal - nPrefix - kFillerCheckLength));
 }
 
-bool IsFillerName(const std::string& name) {
+std::string FillerNameFor(const std::string& body) {
+    return kFillerPrefix + body + FillerCheck(body);
+}
+
+bool LooksLikeFillerName(const std::string& name) {
     const std::string prefix(kFillerPrefix);
     if (name.size() < kMinFillerLength || name.size() > kMaxFillerLength ||
         name.compare(0, prefix.size(), prefix) != 0) {
         return false;
     }
-    for (std::size_t i = prefix.size(); i < name.size(); ++i) {
-        if (!IsNameCharacter(name[i])) {
-            return false;
-        }
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                       IsNameCharacter);
+}
+
+bool IsFillerName(const std::string& name) {
+    if (!LooksLikeFillerName(name)) {
+        return false;
     }
-    return true;
+    const std::size_t nPrefix = std::string(kFillerPrefix).size();
+    const std::size_t nBody = name.size() - nPrefix - kFillerCheckLength;
+    return name.compare(nPrefix + nBody, kFillerCheckLength,
+                        FillerCheck(name.substr(nPrefix, nBody))) == 0;
 }
 
 std::size_t NameUnits(const std::string& name) {

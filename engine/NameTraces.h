@@ -26,13 +26,24 @@ private:
     std::mt19937_64 m_generator;
 };
 
-// The names fillers have: this prefix, then random lowercase letters and digits.
+// The names fillers have: this prefix, then random lowercase letters and digits, the last two
+// of which follow from the others.
 extern const char* const kFillerPrefix;
 constexpr std::size_t kMinFillerLength = 20;
 constexpr std::size_t kMaxFillerLength = 64;
 
-// True when `name` is one a filler of this program's gets.
+// The filler's name whose random part is `body` (lowercase letters and digits): the prefix,
+// `body` and its two check characters.
+std::string FillerNameFor(const std::string& body);
+
+// True when `name` is one a filler of this program's gets: its shape, and its check
+// characters those of the rest. A name a person made rarely passes (one in 1,296).
 bool IsFillerName(const std::string& name);
+
+// True when `name` has a filler's shape (the prefix, then lowercase letters and digits),
+// whether or not its check characters match: a look-alike, or a filler's name that a file
+// system pieced together from several (fusefat).
+bool LooksLikeFillerName(const std::string& name);
 
 // How many UTF-16 units `name` (UTF-8) takes: what a file system storing UTF-16 names counts.
 std::size_t NameUnits(const std::string& name);

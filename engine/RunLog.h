@@ -13,6 +13,7 @@ enum class EWipeOutcome {
     RemovedNotInPlace,  // removed, but old copies of its contents may remain on the disk
     Failed,             // not destroyed; a "* " line says why
     Aborted,            // the user stopped it
+    NotBegun,           // the user stopped the run before it was begun: nothing was done to it
 };
 
 // True when the entry is gone from where it was (recycle-bin mode: overwritten).

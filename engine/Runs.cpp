@@ -34,6 +34,9 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
         const int nDone = inFlight.front();
         inFlight.pop_front();
         last = outcome;
+        if (outcome == EWipeOutcome::NotBegun) {
+            return;  // not reached: the row stays selected, as every row after it
+        }
         if (!IsRemoved(outcome)) {
             list.SetSelected(nDone, false);
             return;

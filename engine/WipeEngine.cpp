@@ -93,16 +93,25 @@ void CWipeEngine::WipeListItemThen(const std::string& path,
             const std::string shown = CollapseSeparators(path);
             NoteStayFolder(parent, shown, entry.m_strName);
             m_deviceNotes.Note(*parent, entry);
-            m_listInFlight->ShredListed(std::move(parent), entry, shown,
-                                        [this, shown, then](EWipeOutcome outcome) {
-                                            if (IsRemoved(outcome)) {
-                                                NoteShredded(shown);
-                                            }
-                                            then(outcome);
-                                        });
+            const CFileId folderId = parent->GetId();
+            m_listInFlight->ShredListed(
+                std::move(parent), entry, shown,
+                [this, shown, then, folderId, name = entry.m_strName](EWipeOutcome outcome) {
+                    if (IsRemoved(outcome)) {
+                        NoteShredded(shown);
+                        NoteShreddedIn(folderId, name, shown);
+                    }
+                    then(outcome);
+                });
             return;
         }
-        // A folder, a pattern, a name given twice: what it reaches may be in flight.
+        std::vector<CDirEntry> matches;
+        if (FindMatchedFiles(path, parent, matches)) {
+            WipeMatchesInFlight(parent, matches, CollapseSeparators(path), then);
+            return;
+        }
+        // A folder, a name given twice, a pattern matching one: what it reaches may be in
+        // flight.
         m_listInFlight->Drain();
     }
     then(WipeListItem(path));

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/DeviceNotes.h"
@@ -101,6 +102,7 @@ public:
     // gone, and is no failure.
     void ForgetShredded() {
         m_shredded.clear();
+        m_shreddedIn.clear();
         m_listPaths.Forget();
         m_stayFolders.Forget();
     }
@@ -128,10 +130,22 @@ private:
                            const std::string& shown, bool bFolderOnly);
     EWipeOutcome WipeMatches(IFolder& parent, const std::vector<CDirEntry>& matches,
                              const std::string& shown, bool bFolderOnly);
-    EWipeOutcome NothingNamed(const std::string& path, const std::string& shown);
+    EWipeOutcome NothingNamed(const std::string& path, const std::string& shown,
+                              const IFolder* pParent);
     bool FindListedFile(const std::string& path, std::shared_ptr<IFolder>& parent,
                         CDirEntry& entry);
+    // The matches of the pattern `path` ends in, with the folder that holds them, when every
+    // one is a plain file on that folder's mount and none is in flight: they may go in flight
+    // as rows do. False for anything else, which WipeListItem() looks at afresh.
+    bool FindMatchedFiles(const std::string& path, std::shared_ptr<IFolder>& parent,
+                          std::vector<CDirEntry>& matches);
+    // Hands every match over to the files in flight; `then` is told the pattern's outcome
+    // once the last one is done.
+    void WipeMatchesInFlight(const std::shared_ptr<IFolder>& parent,
+                             const std::vector<CDirEntry>& matches, const std::string& shown,
+                             const std::function<void(EWipeOutcome)>& then);
     void NoteShredded(const std::string& shown);
+    void NoteShreddedIn(const CFileId& folder, const std::string& name, const std::string& shown);
     void NoteStayFolder(const std::shared_ptr<IFolder>& folder, const std::string& shown,
                         const std::string& name);
     EWipeOutcome WipeFileEntry(IFolder& folder, const CDirEntry& entry, const std::string& path,
@@ -152,6 +166,8 @@ private:
     std::unique_ptr<CFilesInFlight> m_listInFlight;  // a list run's files in flight
     // The full paths of the entries the list run destroyed so far, with what the log called them.
     std::map<std::string, std::string> m_shredded;
+    // The same by the identity of the folder that held each (volume, index) and its name.
+    std::map<std::tuple<std::uint64_t, std::uint64_t, std::string>, std::string> m_shreddedIn;
     CListPaths m_listPaths;      // the folder the last list entry was found in
     CStayFolders m_stayFolders;  // the folders a list run deleted entries from, to refill
     CDeviceNotes m_deviceNotes;  // the volumes the current run shreds on

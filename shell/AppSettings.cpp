@@ -30,6 +30,11 @@ int& FilesInFlight() {
     return nFiles;
 }
 
+bool& FilesInFlightFromTheFirst() {
+    static bool bFromTheFirst = false;
+    return bFromTheFirst;
+}
+
 std::unique_ptr<QSettings> OpenProfile() {
     // The native format: here the INI file Quorrel.conf that quorrel-shred reads too (the INI
     // format would name it Quorrel.ini), and the same file the window's layout is kept in.

@@ -15,6 +15,9 @@ int& WipeMethod();
 // read by every run as it starts. Not stored: a run one file at a time is for tests that must
 // know which file a Cancel lands in.
 int& FilesInFlight();
+// Whether a run puts files in flight from its first file on, instead of only once files wait
+// for their device (false). Not stored: for tests on a disk whose flushes cost nothing.
+bool& FilesInFlightFromTheFirst();
 
 // The profile: the settings object of the system's own format, an INI file
 // $XDG_CONFIG_HOME/Tellmoor/Quorrel.conf here (the registry key HKCU\Software\Tellmoor\Quorrel

@@ -57,7 +57,7 @@ CAbortDlg& CMainFrame::AbortDialog() const {
 // Every run starts here.
 CWipeEngine& CMainFrame::Engine() {
     m_pEngine->SetWipeMethod(WipeMethod());
-    m_pEngine->SetFilesInFlight(FilesInFlight(), true);
+    m_pEngine->SetFilesInFlight(FilesInFlight(), !FilesInFlightFromTheFirst());
     return *m_pEngine;
 }
 

@@ -1,9 +1,12 @@
 // The POSIX backend of the file layer: where a path from the user is resolved, once.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <utility>
 
 #include "platform/posix/PosixSupport.h"
@@ -12,10 +15,39 @@ namespace quorrel {
 
 namespace {
 
+// The folder a path longer than the system takes at once names: resolved a stretch of whole
+// parts at a time, each from the folder the stretch before it opened, as the system resolves
+// the whole (links followed, ".." taken from the folder reached). None with errno set.
+posix::CFd OpenLongFolderPath(const std::string& path) {
+    constexpr std::size_t kStretch = PATH_MAX / 2;
+    constexpr int kFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    posix::CFd at(path[0] == '/' ? ::open("/", kFlags) : ::open(".", kFlags));
+    for (std::size_t start = 0; at.IsOpen() && start < path.size();) {
+        std::size_t end = path.size();
+        if (end - start > kStretch) {
+            end = path.rfind('/', start + kStretch);
+            if (end == std::string::npos || end <= start) {
+                errno = ENAMETOOLONG;  // one part longer than a stretch: no name is that long
+                return posix::CFd();
+            }
+        }
+        const std::string stretch = path.substr(start, end - start);
+        start = end + 1;
+        if (stretch.find_first_not_of('/') != std::string::npos) {
+            at = posix::CFd(::openat(at.Get(), stretch.c_str(), kFlags));
+        }
+    }
+    return at;
+}
+
 // Opens the folder `path` names, following links in it (the user named it), as a bare
-// reference. None with errno set when it can't.
+// reference; a path too long for one call is reached through the folders on its way. None
+// with errno set when it can't.
 posix::CFd OpenNamedFolder(const std::string& path, struct stat& st) {
     posix::CFd fd(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.IsOpen() && errno == ENAMETOOLONG) {
+        fd = OpenLongFolderPath(path);
+    }
     if (fd.IsOpen() && ::fstat(fd.Get(), &st) != 0) {
         fd.Reset();
     }
@@ -95,8 +127,22 @@ public:
                stx.stx_mnt_id == folder.GetMount();
     }
     // Folders guard what they keep between calls, files are each one thread's, and every
-    // step reaches the system through the descriptors alone.
-    int MaxFilesInFlight() const override { return 64; }
+    // step reaches the system through the descriptors alone. As many as the descriptor limit
+    // leaves room for: a file in flight holds its own, its folder's and a reopened one, and
+    // the run keeps some for itself (the folders a list run refills, the walk, the log).
+    int MaxFilesInFlight() const override {
+        constexpr rlim_t kRunDescriptors = 24;
+        constexpr rlim_t kDescriptorsPerFile = 3;
+        constexpr rlim_t kMostFiles = 64;
+        rlimit limit{};
+        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+            return static_cast<int>(kMostFiles);
+        }
+        const rlim_t nFree =
+            limit.rlim_cur > kRunDescriptors ? limit.rlim_cur - kRunDescriptors : 0;
+        return static_cast<int>(
+            std::max<rlim_t>(1, std::min(kMostFiles, nFree / kDescriptorsPerFile)));
+    }
 };
 
 }  // namespace

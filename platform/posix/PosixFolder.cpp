@@ -126,14 +126,16 @@ public:
 
     bool List(std::vector<CDirEntry>& entries, CFileError& error) override {
         CFd listFd(::openat(m_fd.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        DIR* dir = listFd.IsOpen() ? ::fdopendir(listFd.Get()) : nullptr;
-        if (dir == nullptr) {
+        // Closed on every way out, a listing too long for the memory there is among them.
+        const std::unique_ptr<DIR, int (*)(DIR*)> dir(
+            listFd.IsOpen() ? ::fdopendir(listFd.Get()) : nullptr, ::closedir);
+        if (!dir) {
             error = ErrnoError(errno);
             return false;
         }
         listFd.Release();  // the stream owns it now: closedir() closes it
         entries.clear();
-        while (const dirent* item = ::readdir(dir)) {
+        while (const dirent* item = ::readdir(dir.get())) {
             const std::string name = item->d_name;
             if (IsDotName(name)) {
                 continue;
@@ -144,7 +146,6 @@ public:
             }
             entries.push_back(std::move(entry));
         }
-        ::closedir(dir);
         return true;
     }
 

@@ -1,11 +1,11 @@
 // The POSIX rule for paths: one separator, '/', and the current directory from getcwd.
-#include <fnmatch.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/Wildcards.h"
 
 namespace quorrel {
 
@@ -26,8 +26,12 @@ std::int64_t CurrentUserNumber() {
 }
 
 bool MatchesPattern(const std::string& pattern, const std::string& name) {
-    // No escapes: a backslash is a character of the name like any other, as on Windows.
-    return ::fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD | FNM_NOESCAPE) == 0;
+    // A hidden name is matched only by a pattern that starts with a dot itself, as the
+    // shell does; past that, the matcher every system shares, byte for byte.
+    if (!name.empty() && name[0] == '.' && (pattern.empty() || pattern[0] != '.')) {
+        return false;
+    }
+    return MatchWildcards(pattern, name, [](char a, char b) { return a == b; });
 }
 
 bool IsDriveRelative(const std::string&) {

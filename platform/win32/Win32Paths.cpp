@@ -2,6 +2,7 @@
 // the current directory comes from the system, as UTF-8.
 #include <vector>
 
+#include "platform/Wildcards.h"
 #include "platform/win32/Win32Support.h"
 
 namespace quorrel {
@@ -71,32 +72,6 @@ bool SameLetter(wchar_t a, wchar_t b) {
     return ::CompareStringOrdinal(&a, 1, &b, 1, TRUE) == CSTR_EQUAL;
 }
 
-// `*` any run, `?` any one character; the usual backtracking to the last `*`.
-bool Matches(const std::wstring& pattern, const std::wstring& name) {
-    std::size_t p = 0;
-    std::size_t n = 0;
-    std::size_t star = std::wstring::npos;
-    std::size_t resume = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == L'?' || SameLetter(pattern[p], name[n]))) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == L'*') {
-            star = p++;
-            resume = n;
-        } else if (star != std::wstring::npos) {
-            p = star + 1;
-            n = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == L'*') {
-        ++p;
-    }
-    return p == pattern.size();
-}
-
 }  // namespace
 
 bool MatchesPattern(const std::string& pattern, const std::string& name) {
@@ -104,7 +79,7 @@ bool MatchesPattern(const std::string& pattern, const std::string& name) {
     if (pattern == "*.*") {
         return true;
     }
-    return Matches(win32::Widen(pattern), win32::Widen(name));
+    return MatchWildcards(win32::Widen(pattern), win32::Widen(name), SameLetter);
 }
 
 bool IsDriveRelative(const std::string& path) {

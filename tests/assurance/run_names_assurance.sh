@@ -77,6 +77,20 @@ count_names() {
     python3 "$here/count_names.py" "$image" $(journal_range) "${names[@]}"
 }
 
+# The name a filler with the random part `$1` gets: the prefix, `$1` and its two check
+# characters (FNV-1a of `$1`, as the program computes them).
+filler_name() {
+    python3 - "$1" <<'PY'
+import sys
+body = sys.argv[1]
+h = 2166136261
+for byte in body.encode():
+    h = ((h ^ byte) * 16777619) & 0xFFFFFFFF
+chars = "abcdefghijklmnopqrstuvwxyz0123456789"
+print(".quorrel-name-" + body + chars[h % 36] + chars[(h // 36) % 36])
+PY
+}
+
 mount_image "$fs"
 mountpoint -q "$mnt" || fail "not mounted"
 seq 1 2000 >"$mnt/${names[0]}"
@@ -114,7 +128,8 @@ cat "$work/folder.log"
 plain_time=$((SECONDS - start))
 # A killed run's filler, and (where files have owners) one of another user's with a filler's
 # name, which this program did not make.
-: >"$mnt/.quorrel-name-leftover0000000"
+leftover="$mnt/$(filler_name leftover00000)"
+: >"$leftover"
 lookalike="$mnt/.quorrel-name-lookalike00000"
 case "$fs" in
     ext4 | xfs) echo "not ours" >"$lookalike" && chown 65534 "$lookalike" ;;
@@ -139,7 +154,7 @@ cat "$work/free.log"
 ! grep -q '^\* .*journal' "$work/free.log" || fail "the journal was not cleared"
 grep -q '^Journal of .* written over\|keeps no journal of names$' "$work/free.log" ||
     fail "no line says what became of the journal"
-[[ ! -e "$mnt/.quorrel-name-leftover0000000" ]] || fail "a killed run's filler was left"
+[[ ! -e "$leftover" ]] || fail "a killed run's filler was left"
 case "$fs" in
     ext4 | xfs) grep -qx "not ours" "$lookalike" || fail "another user's file was touched" ;;
 esac

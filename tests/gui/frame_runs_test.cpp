@@ -18,10 +18,12 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
 #include "engine/Runs.h"
+#include "engine/WipeEngine.h"
 #include "shell/AbortDlg.h"
 #include "shell/AppSettings.h"
 #include "shell/CommandIds.h"
@@ -71,6 +73,7 @@ private slots:
     void wipeAllAnsweredNoLeavesEveryRowSelected();
     void wipeSelectedWithNothingSelectedStillRuns();
     void cancelInTheSecondOfFourRows();
+    void cancelWithFilesInFlightKeepsTheUnreachedRowsSelected();
     void runDisablesTheFrameAndBringsItBack();
     void frameRefusesToCloseDuringARun();
     void everyWayOfCancellingStopsTheRun_data();
@@ -356,6 +359,51 @@ void CFrameRunsTest::cancelInTheSecondOfFourRows() {
     QCOMPARE(m_pFrame->Progress().value(), 0);
     QVERIFY(!Dialog().isVisible());
     QVERIFY(m_pFrame->isEnabled());
+}
+
+// WIPE All over 48 files with 8 in flight, Cancel as they begin: the rows of the files in
+// flight stay deselected (aborted, or gone when done), and exactly the rows the run never
+// reached (no line of theirs in the log, their contents untouched) stay selected, the one
+// handed over as the Cancel came among them.
+void CFrameRunsTest::cancelWithFilesInFlightKeepsTheUnreachedRowsSelected() {
+    FilesInFlight() = 8;
+    FilesInFlightFromTheFirst() = true;  // flushes may cost nothing here
+    QList<QByteArray> paths;
+    constexpr qint64 kFile = 2 * 1024 * 1024;
+    for (int i = 1; i <= 48; ++i) {
+        paths.append(PathOf(qPrintable(QStringLiteral("g%1").arg(i, 2, 10, QLatin1Char('0')))));
+        QVERIFY(MakeFile(paths.last(), kFile));
+    }
+    QList<QByteArray> bottomUp = paths;
+    std::reverse(bottomUp.begin(), bottomUp.end());
+    quorrel_test::AddRows(View(), bottomUp);  // g01 on top
+
+    bool bClickPosted = false;
+    CLogWatch watch(m_pFrame->OutputBar(), [&](const QString& line) {
+        // Posted as the second file's first line is passed on: it arrives at the run's next
+        // look at the window, while files are in flight.
+        if (!bClickPosted && line == "Wipeing file " + Text(paths[1])) {
+            bClickPosted = true;
+            QTimer::singleShot(0, m_pFrame.get(),
+                               [this] { QTest::mouseClick(CancelButton(), Qt::LeftButton); });
+        }
+    });
+    AnswerNextQuestion(CMessageBox::IdYes);
+    Command("wipeAll")->trigger();
+    FilesInFlight() = CWipeEngine::kDefaultFilesInFlight;
+    FilesInFlightFromTheFirst() = false;
+
+    QVERIFY(bClickPosted);
+    const QString log = NewLogLines().join(QLatin1Char('\n')) + QLatin1Char('\n');
+    QList<QByteArray> unreached;
+    for (const QByteArray& path : paths) {
+        if (!log.contains("Wipeing file " + Text(path) + "\n")) {
+            unreached.append(path);
+            QVERIFY2(HoldsOnly(path, 'x') && SizeOf(path) == kFile, path.constData());
+        }
+    }
+    QVERIFY(!unreached.isEmpty());
+    QCOMPARE(SelectedPaths(), unreached);
 }
 
 // While a run works the frame and everything in it is disabled (its keys do nothing), the Abort

@@ -2,6 +2,8 @@
 // what becomes of each kind of journal (written over by as many changes as its size takes,
 // or named in a warning), fillers a killed run left (removed, and nothing else), Cancel while
 // the journal is written over (nothing stays); and a plain run's in-place rename on FAT.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -106,35 +108,41 @@ TEST_F(FreeSpaceNamesTest, JournalIsWrittenOverByItsSizeOrNamed) {
 }
 
 // A run that was killed leaves fillers; the next one removes them (a folder of them too), and
-// nothing that merely looks like one: another name, a folder holding something else, another
-// user's file.
+// nothing that merely looks like one: another name, a name of a filler's shape that no run
+// made (left with a line), a folder holding something else, another user's file.
 TEST_F(FreeSpaceNamesTest, FillersAKilledRunLeftAreRemovedAndNothingElse) {
-    const std::string prefix = m_dir / kFillerPrefix;
-    WriteFile(prefix + "aaaaaaaaaaaaaaa", "");
-    MakeFolder(prefix + "bbbbbbbbbbbbbbb");
-    WriteFile(prefix + "bbbbbbbbbbbbbbb/" + kFillerPrefix + "ccccccccccccccc", "");
-    ASSERT_EQ(
-        ::symlink("target",
-                  (prefix + "bbbbbbbbbbbbbbb/" + kFillerPrefix + "ggggggggg" + "gggggg").c_str()),
-        0);
-    MakeFolder(prefix + "ddddddddddddddd");
-    WriteFile(prefix + "ddddddddddddddd/notes.txt", "mine");
-    WriteFile(prefix + "EEEEEEEEEEEEEEE", "");
-    WriteFile(prefix + "fffffffffffffff", "");
+    const auto Filler = [](const char* body) { return FillerNameFor(body); };
+    const std::string a = Filler("aaaaaaaaaaaaa"), b = Filler("bbbbbbbbbbbbb");
+    const std::string d = Filler("ddddddddddddd"), f = Filler("fffffffffffff");
+    const std::string lookAlike = std::string(kFillerPrefix) + "planted00001";
+    ASSERT_FALSE(IsFillerName(lookAlike));
+    WriteFile(m_dir / a, "");
+    MakeFolder(m_dir / b);
+    WriteFile(m_dir / b / Filler("ccccccccccccc"), "");
+    ASSERT_EQ(::symlink("target", (m_dir / b / Filler("ggggggggggggg")).c_str()), 0);
+    MakeFolder(m_dir / d);
+    WriteFile(m_dir / d / "notes.txt", "mine");
+    WriteFile(m_dir / (std::string(kFillerPrefix) + "EEEEEEEEEEEEEEE"), "");
+    WriteFile(m_dir / f, "");
+    WriteFile(m_dir / lookAlike, "");
     const bool bRoot = ::geteuid() == 0;
     if (bRoot) {
-        ASSERT_EQ(::chown((prefix + "fffffffffffffff").c_str(), 4242, 4242), 0);
+        ASSERT_EQ(::chown((m_dir / f).c_str(), 4242, 4242), 0);
     }
     EXPECT_TRUE(Run());
-    EXPECT_TRUE(Logged("File " + prefix + "aaaaaaaaaaaaaaa left by an earlier run is removed"));
-    EXPECT_TRUE(Logged("Folder " + prefix + "bbbbbbbbbbbbbbb left by an earlier run is removed"));
-    std::vector<std::string> left = {std::string(kFillerPrefix) + "EEEEEEEEEEEEEEE",
-                                     std::string(kFillerPrefix) + "ddddddddddddddd", "kept.txt"};
+    EXPECT_TRUE(Logged("File " + m_dir / a + " left by an earlier run is removed"));
+    EXPECT_TRUE(Logged("Folder " + m_dir / b + " left by an earlier run is removed"));
+    EXPECT_TRUE(Logged("* File " + m_dir / lookAlike +
+                       " is named like the files a run leaves behind, but no run made it; it was "
+                       "left as it was"));
+    std::vector<std::string> left = {std::string(kFillerPrefix) + "EEEEEEEEEEEEEEE", d, lookAlike,
+                                     "kept.txt"};
     if (bRoot) {
-        left.insert(left.begin() + 2, std::string(kFillerPrefix) + "fffffffffffffff");
+        left.push_back(f);
     }
+    std::sort(left.begin(), left.end());
     EXPECT_EQ(ListNames(m_dir.Path()), left);
-    EXPECT_EQ(ReadFile(prefix + "ddddddddddddddd/notes.txt"), "mine");
+    EXPECT_EQ(ReadFile(m_dir / d / "notes.txt"), "mine");
 }
 
 // Cancel while the journal is written over: said so, the run counts as aborted, and every

@@ -369,6 +369,75 @@ TEST_F(InFlightTest, ARowNamingAFileAWorkerHoldsWaitsForIt) {
     EXPECT_EQ(m_engine.FailureCount(), 0);
 }
 
+// A pattern's matches go in flight as rows do: the first match's flush is held back until
+// three later ones have flushed, and still the lines come in the listing's order and the
+// pattern's row leaves the list once every match is destroyed.
+TEST_F(InFlightTest, APatternsMatchesGoInFlightLikeRows) {
+    m_engine.SetClock([] { return 0; });
+    const std::vector<std::string> order = MakeFiles(6, 4096);
+    CRowList list({m_dir / "d/f*"});
+    HoldBackUntilOvertaken(m_dir / "d" / order[0]);
+
+    EXPECT_TRUE(RunWipeSelected(m_engine, list));
+
+    EXPECT_TRUE(m_bOvertaken) << "the matches were shredded one at a time";
+    std::vector<std::string> expected{lines::ListBanner(WipeMethodName(1))};
+    for (const std::string& name : order) {
+        expected.push_back(lines::WipeingFile(m_dir / "d" / name));
+        expected.push_back(lines::FileDeleted(m_dir / "d" / name));
+    }
+    expected.push_back(lines::TimeLine(0));
+    EXPECT_EQ(m_host.Lines(), expected);
+    EXPECT_TRUE(list.Rows().empty());
+    EXPECT_TRUE(ListNames(m_dir / "d").empty());
+}
+
+// Cancel is pressed once four rows are in flight, each at the end of its first pass: those
+// four stay in the list, deselected, with their abort lines; the rows the run did not reach
+// (among them the one handed over as Cancel came) stay selected, and untouched.
+TEST_F(InFlightTest, CancelLeavesExactlyTheRowsNotReachedSelected) {
+    m_engine.SetClock([] { return 0; });
+    const std::string original(3 * CPassWriter::kChunkBytes, 's');
+    MakeFiles(8, original.size());
+    std::vector<std::string> rows;
+    for (int i = 0; i < 8; ++i) {
+        rows.push_back(m_dir / "d" / ("f" + std::to_string(i)));
+    }
+    CRowList list(rows);
+    std::mutex lock;
+    std::condition_variable arrived;
+    int nArrived = 0;
+    m_files.BeforeFlush([&](const std::string&) {
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            if (++nArrived == kInFlight) {
+                m_host.m_bPressed = true;
+                arrived.notify_all();
+            }
+            arrived.wait_for(guard, std::chrono::seconds(20),
+                             [&] { return m_host.m_bPressed.load(); });
+        }
+        for (int i = 0; i < 2000 && m_host.m_nToldAborted < 2; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+
+    EXPECT_FALSE(RunWipeSelected(m_engine, list));
+
+    std::vector<std::string> expected;
+    for (int i = 0; i < 8; ++i) {
+        const bool bInFlight = i < kInFlight;
+        expected.push_back((bInFlight ? "-" : "+") + rows[static_cast<std::size_t>(i)]);
+        if (!bInFlight) {
+            EXPECT_EQ(ReadFile(rows[static_cast<std::size_t>(i)]), original) << i;
+        } else {
+            EXPECT_TRUE(
+                HasLine(m_host.Lines(), lines::FileAborted(rows[static_cast<std::size_t>(i)])));
+        }
+    }
+    EXPECT_EQ(list.Rows(), expected);
+}
+
 // The descriptors open at once: listing this process's own.
 int OpenDescriptors() {
     int nOpen = 0;

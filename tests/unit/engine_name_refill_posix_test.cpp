@@ -203,4 +203,34 @@ TEST(NameRefill, AFolderThatStaysKeepsItsName) {
     }
 }
 
+// Fillers a killed plain run left in the folder a run refills go with that run's own, each
+// with its line; a look-alike of a person's (a filler's shape, not its check) stays, said.
+TEST(NameRefill, FillersAKilledRunLeftGoWithTheNextRefill) {
+    for (const char* type : {"ntfs3", "vfat"}) {
+        SCOPED_TRACE(type);
+        CRefillRun run(type);
+        const std::string top = run.dir / "top";
+        MakeFolder(top);
+        WriteFile(top / LongName(1), "x");
+        const std::vector<std::string> left = {FillerNameFor("leftbyakilledrun"),
+                                               FillerNameFor("aaaaaaaaaaaaaaaaaaaa")};
+        for (const std::string& name : left) {
+            WriteFile(run.dir / name, "");
+        }
+        const std::string lookAlike = std::string(kFillerPrefix) + "planted00001";
+        WriteFile(run.dir / lookAlike, "");
+        ASSERT_TRUE(run.engine.WipeFolder(top, EWipeMode::Normal));
+        EXPECT_EQ(run.engine.FailureCount(), 0);
+        EXPECT_EQ(ListNames(run.dir.Path()), std::vector<std::string>{lookAlike});
+        for (const std::string& name : left) {
+            EXPECT_TRUE(HasLine(run.host.Lines(),
+                                "File " + run.dir / name + " left by an earlier run is removed"));
+        }
+        EXPECT_TRUE(HasLine(run.host.Lines(), "* File " + run.dir / lookAlike +
+                                                  " is named like the files a run leaves "
+                                                  "behind, but no run made it; it was left as "
+                                                  "it was"));
+    }
+}
+
 }  // namespace quorrel::test

@@ -132,6 +132,36 @@ TEST_F(WalkSafetyTest, AFileWithOtherNamesIsLeftAsItWasInBothModes) {
     EXPECT_EQ(m_engine.FailureCount(), 5);
 }
 
+// A run killed between the link and the unlink of its rename (ntfs-3g's) leaves an emptied
+// file under its own name and one of the run's random names: a later walk removes both, met in
+// either order. A twin of another shape, or one holding data, is someone's: refused as before.
+TEST_F(WalkSafetyTest, AnEmptiedFileAKilledRunLeftUnderTwoNamesIsFinished) {
+    const std::string tree = m_dir / "tree";
+    WriteFile(tree / "row-110", "");
+    ASSERT_EQ(::link((tree / "row-110").c_str(), (tree / "aaaaaaaa.aaa").c_str()), 0);
+    EXPECT_EQ(m_engine.WipeFile(tree / "aaaaaaaa.aaa", EWipeMode::Normal), EWipeOutcome::Destroyed);
+    // Pairs enough that the walk meets both orders: the row first, and the random name first.
+    const char* const randomNames[] = {"kqbfatsm.dec", "bcdefghi.jkl", "tttttttt.ttt",
+                                       "abcdabcd.abc", "mnopqrst.mno", "hijklmno.pqr"};
+    for (int i = 0; i < 6; ++i) {
+        const std::string row = tree / ("row-" + std::to_string(200 + i));
+        WriteFile(row, "");
+        ASSERT_EQ(::link(row.c_str(), (tree / randomNames[i]).c_str()), 0);
+    }
+    EXPECT_TRUE(m_engine.WipeFolder(tree, EWipeMode::Normal));
+    EXPECT_FALSE(Exists(tree));
+    EXPECT_EQ(m_engine.FailureCount(), 0) << ::testing::PrintToString(m_host.Lines());
+
+    MakeFolder(tree);
+    WriteFile(tree / "kept", "");
+    ASSERT_EQ(::link((tree / "kept").c_str(), (m_dir / "outside/other-name").c_str()), 0);
+    WriteFile(tree / "full", "data");
+    ASSERT_EQ(::link((tree / "full").c_str(), (tree / "bbbbbbbb.bbb").c_str()), 0);
+    EXPECT_TRUE(m_engine.WipeFolder(tree, EWipeMode::Normal));
+    EXPECT_EQ(ListNames(tree), (std::vector<std::string>{"bbbbbbbb.bbb", "full", "kept"}));
+    EXPECT_EQ(ReadFile(tree / "full"), "data");
+}
+
 // Deep walks let their shallowest folders go and climb back to them through "..". A folder
 // moved out of the tree meanwhile leads elsewhere: the walk stops there, and nothing beside
 // the place it was moved to is removed, not even an empty folder of the name it climbs to.
@@ -163,6 +193,42 @@ TEST_F(WalkSafetyTest, AFolderMovedOutOfTheTreeMidWalkLeadsTheWalkNowhereElse) {
                   " moved while it was being shredded; the walk stops there");
     EXPECT_EQ(ListNames(m_dir / "outside"), (std::vector<std::string>{"away", "d", "precious"}));
     EXPECT_EQ(ListNames(m_dir / "outside/away"), std::vector<std::string>{"d"});
+}
+
+// A folder the list's rows name is swapped for a link to the outside between two rows: the
+// rows after it are refused with the "replaced" line and never reached through the link, so
+// the outside keeps its files and the folder, moved away, keeps the rows not shredded.
+TEST_F(WalkSafetyTest, AListedFolderSwappedForALinkBetweenRowsIsNotReopenedThroughIt) {
+    MakeFolder(m_dir / "d");
+    for (const char* name : {"f1", "f2", "f3"}) {
+        WriteFile(m_dir / "d" / name, "secret");
+        WriteFile(m_dir / "outside" / name, "keep");
+    }
+    EXPECT_EQ(m_engine.WipeListItem(m_dir / "d/f1"), EWipeOutcome::Destroyed);
+    ASSERT_EQ(::rename((m_dir / "d").c_str(), (m_dir / "d.real").c_str()), 0);
+    ASSERT_EQ(::symlink((m_dir / "outside").c_str(), (m_dir / "d").c_str()), 0);
+    for (const char* name : {"f2", "f3"}) {
+        EXPECT_EQ(m_engine.WipeListItem(m_dir / "d" / name), EWipeOutcome::Failed);
+        EXPECT_EQ(m_host.Lines().back(), "* " + m_dir / "d" / name +
+                                             " was replaced while it was being shredded; it was "
+                                             "left alone");
+    }
+    for (const char* name : {"f1", "f2", "f3"}) {
+        EXPECT_EQ(ReadFile(m_dir / "outside" / name), "keep") << name;
+    }
+    EXPECT_EQ(ListNames(m_dir / "d.real"), (std::vector<std::string>{"f2", "f3"}));
+}
+
+// A file named again through another name of its folder (a link here, a bind mount alike) is
+// known by the folder's identity: it is gone, said as such, and no failure.
+TEST_F(WalkSafetyTest, AFileNamedAgainThroughAnotherNameOfItsFolderIsGone) {
+    WriteFile(m_dir / "tree/f", "secret");
+    ASSERT_EQ(::symlink((m_dir / "tree").c_str(), (m_dir / "alias").c_str()), 0);
+    EXPECT_EQ(m_engine.WipeListItem(m_dir / "tree/f"), EWipeOutcome::Destroyed);
+    EXPECT_EQ(m_engine.WipeListItem(m_dir / "alias/f"), EWipeOutcome::Destroyed);
+    EXPECT_EQ(m_host.Lines().back(), m_dir / "alias/f" + " is gone: " + m_dir / "tree/f" +
+                                         " was shredded earlier in this run");
+    EXPECT_EQ(m_engine.FailureCount(), 0);
 }
 
 // Kernel settings are not files: nothing on such a file system is written or changed.
@@ -307,6 +373,11 @@ TEST_F(WalkSafetyTest, AWalkStaysOnTheMountItWasGiven) {
     EXPECT_TRUE(HasLine(m_host.Lines(), "* " + (m_dir / "tree/file-bind") + line));
     EXPECT_EQ(ReadFile(m_dir / "outside/precious"), "keep");
     EXPECT_EQ(ReadFile(m_dir / "tree/mnt/other"), "other volume");
+    // A pattern's match is as if named, but `*` names no mount: refused as in a walk.
+    EXPECT_EQ(m_engine.WipeListItem(m_dir / "tree/*"), EWipeOutcome::Failed);
+    EXPECT_TRUE(HasLine(m_host.Lines(), "* " + (m_dir / "tree/mnt") + line));
+    EXPECT_EQ(ReadFile(m_dir / "tree/mnt/other"), "other volume");
+    EXPECT_EQ(ReadFile(m_dir / "outside/precious"), "keep");
     EXPECT_TRUE(m_engine.WipeFolder(m_dir / "tree/mnt", EWipeMode::Normal));  // named: walked
     EXPECT_TRUE(ListNames(m_dir / "tree/mnt").empty());
 }

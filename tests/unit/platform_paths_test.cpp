@@ -100,7 +100,8 @@ TEST(PlatformPaths, FullPathStartsRelativePathsAtTheCurrentFolder) {
 
 }  // namespace
 // Runs of separators are one, a trailing one names the folder before it, and patterns follow
-// the shell's rules: a leading dot is matched only by a dot, a backslash is a character.
+// the shell's rules: a leading dot is matched only by a dot, a backslash and a bracket are
+// characters.
 TEST(PlatformPaths, SpellingsAndPatterns) {
     const struct {
         const char* path;
@@ -120,8 +121,19 @@ TEST(PlatformPaths, SpellingsAndPatterns) {
         const char* name;
         bool bMatches;
     } patterns[] = {
-        {"wild*.txt", "wild1.txt", true}, {"*", ".hidden", false}, {".*", ".hidden", true},
-        {"WILD*", "wild1", false},        {"a\\b", "a\\b", true},  {"?.dat", "ab.dat", false},
+        {"wild*.txt", "wild1.txt", true},
+        {"*", ".hidden", false},
+        {".*", ".hidden", true},
+        {"WILD*", "wild1", false},
+        {"a\\b", "a\\b", true},
+        {"?.dat", "ab.dat", false},
+        // Brackets are characters of the name, never a class or its negation.
+        {"photo [1]*", "photo 1.jpg", false},
+        {"photo [1]*", "photo [1].jpg", true},
+        {"report[!0]*", "reportA.txt", false},
+        {"report[!0]*", "report[!0].txt", true},
+        {"[a-z]", "b", false},
+        {"a*b?c", "a[b]c", true},
     };
     for (const auto& c : patterns) {
         EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.bMatches) << c.pattern << " " << c.name;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <map>
 #include <string>
@@ -575,4 +576,39 @@ TEST(PlatformPosixFileSystem, OnlyTheRootIsTheRoot) {
 }
 
 }  // namespace
+// A path longer than the system takes in one call (PATH_MAX) is reached through the folders
+// on its way, relative and absolute alike.
+TEST(PlatformPosixFileSystem, APathLongerThanPathMaxIsReached) {
+    CTempDir dir;
+    int fd = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    std::string relative;
+    for (int i = 0; i < 20; ++i) {  // 20 parts of 251 characters: over 5,000 in all
+        const std::string part = "d" + std::string(249, '0') + static_cast<char>('a' + i);
+        ASSERT_EQ(::mkdirat(fd, part.c_str(), 0700), 0);
+        const int next = ::openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        ASSERT_GE(fd = next, 0);
+        relative += part + "/";
+    }
+    const int file = ::openat(fd, "secret", O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(file, 0);
+    ::close(file);
+    ::close(fd);
+    relative += "secret";
+    ASSERT_GT(relative.size(), static_cast<std::size_t>(PATH_MAX));
+    for (const std::string& path : {dir / relative, std::string("./") + relative}) {
+        std::string name;
+        CFileError error;
+        CDirEntry entry;
+        const std::string cwd = CurrentDirectory();
+        ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
+        std::unique_ptr<IFolder> folder = SystemFileSystem().OpenParentOf(path, name, error);
+        ASSERT_EQ(::chdir(cwd.c_str()), 0);
+        ASSERT_TRUE(folder) << error.GetErrorMessage();
+        EXPECT_EQ(name, "secret");
+        EXPECT_TRUE(folder->Lookup(name, entry, error));
+    }
+}
+
 }  // namespace quorrel::test

@@ -245,9 +245,16 @@ TEST(Win32Paths, SpellingsAndPatterns) {
         const char* name;
         bool bMatches;
     } patterns[] = {
-        {"WILD*.TXT", "wild1.txt", true},  {"*.*", "README", true}, {"?.dat", "ab.dat", false},
-        {"a*b*c", "aXbYbZc", true},        {"*", ".hidden", true},  {"w?ld", "wld", false},
+        {"WILD*.TXT", "wild1.txt", true},
+        {"*.*", "README", true},
+        {"?.dat", "ab.dat", false},
+        {"a*b*c", "aXbYbZc", true},
+        {"*", ".hidden", true},
+        {"w?ld", "wld", false},
         {"*.txt", "notes.txt.bak", false},
+        {"photo [1]*", "PHOTO 1.jpg", false},
+        {"photo [1]*", "Photo [1].jpg", true},
+        {"report[!0]*", "reportA.txt", false},
     };
     for (const auto& c : patterns) {
         EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.bMatches) << c.pattern << " " << c.name;
