@@ -1,6 +1,7 @@
 // Several files in flight, one worker thread each, their lines passed on in order.
 #include "engine/FilesInFlight.h"
 
+#include <algorithm>
 #include <chrono>
 #include <iterator>
 
@@ -27,7 +28,8 @@ struct CFilesInFlight::CJob {
     bool bWalked = false;                    // a walk found it (else the list named it)
     std::shared_ptr<IFolder> ownedFolder;    // a list entry's folder, kept while it is shredded
     std::function<void(EWipeOutcome)> then;  // told the outcome, on the caller's thread
-    EWipeOutcome outcome = EWipeOutcome::Aborted;  // not begun: the user aborted first
+    EWipeOutcome outcome = EWipeOutcome::Aborted;
+    bool bBegun = false;  // false: the user aborted before a worker took it
     int nMethod = 0;
     std::uint32_t nSeed = 0;
     std::int64_t nTime = 0;  // the clock as it was handed over, to seed the random method
@@ -130,14 +132,14 @@ bool CFilesInFlight::IsInFlight(const CFileId& id) {
     return false;
 }
 
-// Hands the job to a worker once fewer than m_nFiles are in flight, or, while files are not
-// overlapped, shreds it here.
+// Hands the job over to the workers once there is room, or, while files are not overlapped,
+// shreds it here.
 void CFilesInFlight::Shred(std::unique_ptr<CJob> job) {
     if (!m_bOverlap) {
         ShredHere(*job);
         return;
     }
-    WaitUntilInFlightBelow(m_nFiles);
+    WaitUntilInFlightBelow(m_nFiles * kHandedOverPerFileInFlight);
     job->nMethod = m_writer.GetWipeMethod();
     job->nSeed = m_writer.DrawSeed();
     job->nTime = m_writer.Now();
@@ -147,7 +149,7 @@ void CFilesInFlight::Shred(std::unique_ptr<CJob> job) {
         std::lock_guard<std::mutex> guard(m_lock);
         m_waiting.push_back(job.get());
         m_order.push_back(std::move(job));
-        if (m_workers.size() < m_order.size()) {  // a worker per file in flight, made as needed
+        if (m_workers.size() < std::min(m_order.size(), m_nFiles)) {  // made as needed
             m_workers.emplace_back([this] { Work(); });
         }
     }
@@ -241,7 +243,7 @@ void CFilesInFlight::PassOn() {
             return;
         }
         m_log.Absorb(*done->log);
-        if (done->then) {
+        if (done->then && done->bBegun) {  // one never begun was not reached: it is not told
             done->then(done->outcome);
         }
         // Between two files, as a walk of one file at a time would: the window shows what is
@@ -274,6 +276,7 @@ void CFilesInFlight::Work() {
             writer.SetClock([nTime] { return nTime; });
             writer.Random().Seed(pJob->nSeed);
             CFileShredder shredder(*pJob->log, writer, m_bVerify);
+            pJob->bBegun = true;
             pJob->outcome =
                 shredder.Shred(*pJob->pFolder, pJob->entry, pJob->path, pJob->mode, pJob->bWalked);
         }

@@ -58,6 +58,15 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
         engine.WipeListItemThen(list.GetItemPath(nRow), Done);
     }
     engine.FinishListItems();
+    if (!bAborted && !inFlight.empty()) {
+        // Cancel came once every row was handed over: the rows it kept from beginning were
+        // never told, and are left as they were, still selected.
+        bAborted = true;
+        engine.NoteAborted();
+        if (last != EWipeOutcome::Aborted) {
+            engine.Fail(lines::kListAborted);
+        }
+    }
     list.FinishRemovals();
     engine.ForgetShredded();  // no folder of the list stays open after the run
     host.EndRun();
