@@ -31,6 +31,10 @@ GNU shred on a slow device built for the run, and prints the ratios.
                         lat5-64k-m1  lat5, 100 files of 64 KiB, method 1
                         usb-4k-m1    usb, 60 files of 4 KiB, method 1
                         flush-4k-m1  flush-heavy, 60 files of 4 KiB, method 1
+                      and, not run unless named (--verify against the plain run plus
+                      one direct read of the same input):
+                        lat5-verify-256m  lat5, one file of 256 MiB, method 0
+                        lat5-verify-4k    lat5, 2000 files of 4 KiB, method 0
   -d, --dir DIR       where the scratch folder and the image go (BENCH_DIR, default \$TMPDIR
                       or /tmp)
       --image-mib N   size of the device (BENCH_IMAGE_MIB, default $image_mib)
@@ -80,12 +84,18 @@ declare -A case_spec=(
     [lat5-64k-m1]="lat5 100 64 1"
     [usb-4k-m1]="usb 60 4 1"
     [flush-4k-m1]="flush-heavy 60 4 1"
+    [lat5-verify-256m]="lat5 1 262144 0"
+    [lat5-verify-4k]="lat5 2000 4 0"
 )
 # A profile: read, write and flush delay in milliseconds.
 declare -A profile_delays=([lat5]="5 5 5" [usb]="2 20 20" [flush-heavy]="0.1 0.5 30")
 IFS=, read -r -a case_list <<<"$cases"
 for c in "${case_list[@]}"; do
     [[ -n ${case_spec[$c]:-} ]] || die "unknown case '$c' (see --help)"
+    # The large file, its copy's blocks and the file system's own need room.
+    if [[ $c == lat5-verify-256m ]] && (( image_mib < 640 )); then
+        image_mib=640
+    fi
 done
 
 # --- can it run here? -------------------------------------------------------------------------
@@ -153,11 +163,14 @@ trap 'exit 130' INT TERM HUP
 
 latency_dev=$scratch/latency_dev
 yardstick=$scratch/yardstick
+direct_read=$scratch/direct_read
 # shellcheck disable=SC2046  # pkg-config's flags are words
 "${CC:-cc}" -O2 -std=c11 -Wall -o "$latency_dev" "$root/bench/latency_dev.c" \
     $(pkg-config --cflags --libs fuse3) || die "cannot build latency_dev"
 "${CC:-cc}" -O2 -std=c11 -Wall -pthread -o "$yardstick" "$root/bench/yardstick.c" ||
     die "cannot build yardstick"
+"${CC:-cc}" -O2 -std=c11 -Wall -pthread -o "$direct_read" "$root/bench/direct_read.c" ||
+    die "cannot build direct_read"
 
 # --- the device -------------------------------------------------------------------------------
 
@@ -261,23 +274,54 @@ run_tool() {
     if (( method == 0 )); then passes=0; shred_args=(-n 0 -z); else passes=0x00,0xFF,0x00; shred_args=(-n 3); fi
     case $tool in
         quorrel) time_run "$quorrel" --yes --method "$method" --folder "$work" ;;
+        verify) time_run "$quorrel" --yes --method "$method" --verify --folder "$work" ;;
+        read) time_read ;;
+        yardv) time_run "$yardstick" -j "$in_flight" -v -p "$passes" "$work" ;;
         yard1) time_run "$yardstick" -j 1 -p "$passes" "$work" ;;
         yard*) time_run "$yardstick" -j "$in_flight" -p "$passes" "$work" ;;
         shred) time_run shred_folder "${shred_args[@]}" ;;
     esac
 }
 
+# Times one read of every file in $work from the medium (one file: alone; many: as many at once
+# as quorrel-shred keeps in flight), then removes them, untimed.
+time_read() {
+    local -a files=("$work"/*)
+    local jobs=$in_flight start end
+    (( ${#files[@]} > 1 )) || jobs=1
+    check_device
+    start=$EPOCHREALTIME
+    "$direct_read" -j "$jobs" "$work" >/dev/null 2>"$scratch/stderr" || {
+        echo "slow_device: direct_read failed:" >&2
+        head -n 20 "$scratch/stderr" >&2
+        exit 1
+    }
+    end=$EPOCHREALTIME
+    run_seconds=$(elapsed "$start" "$end")
+    rm -rf -- "$work"
+}
+
 summary=()
+
+# Makes the case's files in $master.
+make_master() {
+    local count=$1 kib=$2
+    rm -rf -- "$master"
+    mkdir -- "$master"
+    head -c "$((count * kib * 1024))" /dev/urandom >"$master/all"
+    (cd "$master" && split -b "$((kib * 1024))" -a 4 -d -- all f && rm -- all)
+}
 
 # One case: makes its files, then $runs rounds of every tool, each round starting with the
 # next tool in turn so that none always runs first after the fill.
 run_case() {
     local name=$1 profile count kib method
     read -r profile count kib method <<<"${case_spec[$name]}"
-    rm -rf -- "$master"
-    mkdir -- "$master"
-    head -c "$((count * kib * 1024))" /dev/urandom >"$master/all"
-    (cd "$master" && split -b "$((kib * 1024))" -a 4 -d -- all f && rm -- all)
+    if [[ $name == *verify* ]]; then
+        run_verify_case "$name"
+        return
+    fi
+    make_master "$count" "$kib"
     echo "Case $name: $profile, $count files of $kib KiB, method $method (load $(load_average))"
     declare -A times=()
     local round step tool
@@ -313,6 +357,46 @@ run_case() {
         "$profile" "$count" "$kib" "$method" "$rs" "$ry1" "$ry8" "$m_q" "$m_s" "$m_y1" "$m_y8" "$load")")
 }
 
+verify_summary=()
+
+# A verify case: quorrel-shred --verify against the plain run plus one direct read of the same
+# files, and against the yardstick reading each file back after its passes ($in_flight in
+# flight): each round runs the four in turn, starting with the next.
+run_verify_case() {
+    local name=$1 profile count kib method
+    read -r profile count kib method <<<"${case_spec[$name]}"
+    make_master "$count" "$kib"
+    echo "Case $name: $profile, $count files of $kib KiB, method $method, --verify (load $(load_average))"
+    local -a kinds=(quorrel verify read yardv) p=() v=() r=() y=() ratios=() y_ratios=()
+    local round step kind
+    for ((round = 0; round < runs; ++round)); do
+        for ((step = 0; step < 4; ++step)); do
+            kind=${kinds[(round + step) % 4]}
+            fill
+            run_tool "$kind" "$method"
+            case $kind in
+                quorrel) p+=("$run_seconds") ;;
+                verify) v+=("$run_seconds") ;;
+                read) r+=("$run_seconds") ;;
+                yardv) y+=("$run_seconds") ;;
+            esac
+            printf '  run %d  %-15s %8s s\n' "$((round + 1))" "${kind/quorrel/plain}" "$run_seconds"
+        done
+        ratios+=("$(ratio "${v[round]}" "$(awk -v a="${p[round]}" -v b="${r[round]}" 'BEGIN { print a + b }')")")
+        y_ratios+=("$(ratio "${v[round]}" "${y[round]}")")
+    done
+    local m_p m_v m_r m_y rv ry load
+    m_p=$(median "${p[@]}"); m_v=$(median "${v[@]}"); m_r=$(median "${r[@]}"); m_y=$(median "${y[@]}")
+    rv=$(median "${ratios[@]}"); ry=$(median "${y_ratios[@]}")
+    load=$(load_average)
+    printf '  medians: plain %s s, --verify %s s, direct read %s s, yardstick -v %s s\n' "$m_p" "$m_v" "$m_r" "$m_y"
+    printf '  ratio --verify/(plain + direct read), median of %d rounds: %.2f (%s)\n' "$runs" "$rv" "${ratios[*]}"
+    printf '  ratio --verify/yardstick -v -j %d, median of %d rounds: %.2f (%s)  (load %s)\n\n' \
+        "$in_flight" "$runs" "$ry" "${y_ratios[*]}" "$load"
+    verify_summary+=("$(printf '| %s, %d x %d KiB, method %d | %.2f | %.2f | %s | %s | %s | %s | %s |' \
+        "$profile" "$count" "$kib" "$method" "$rv" "$ry" "$m_v" "$m_p" "$m_r" "$m_y" "$load")")
+}
+
 # --- runs -------------------------------------------------------------------------------------
 
 echo "quorrel-shred: $quorrel"
@@ -338,6 +422,13 @@ for profile in lat5 usb flush-heavy; do
 done
 
 echo "Summary ($runs rounds per case; times are medians in seconds)"
-echo "| case | Quorrel / GNU shred | Quorrel / yardstick serial | Quorrel / yardstick, $in_flight in flight | quorrel-shred | GNU shred | yardstick serial | yardstick $in_flight in flight | load after |"
-echo "|---|---|---|---|---|---|---|---|---|"
-printf '%s\n' "${summary[@]}"
+if (( ${#summary[@]} > 0 )); then
+    echo "| case | Quorrel / GNU shred | Quorrel / yardstick serial | Quorrel / yardstick, $in_flight in flight | quorrel-shred | GNU shred | yardstick serial | yardstick $in_flight in flight | load after |"
+    echo "|---|---|---|---|---|---|---|---|---|"
+    printf '%s\n' "${summary[@]}"
+fi
+if (( ${#verify_summary[@]} > 0 )); then
+    echo "| case | --verify / (plain + direct read) | --verify / yardstick -v | --verify | plain | direct read | yardstick -v, $in_flight in flight | load after |"
+    echo "|---|---|---|---|---|---|---|---|"
+    printf '%s\n' "${verify_summary[@]}"
+fi

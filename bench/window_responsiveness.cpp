@@ -20,7 +20,7 @@
 //     build/bench/bench_window_responsiveness [-d DIR] [--mib N] [--cancel-after MS]
 //                                             [--method M] [--on-screen]
 //     build/bench/bench_window_responsiveness --files N [--size BYTES] [-d DIR]
-//                                             [--shred PATH] [--on-screen]
+//                                             [--rounds R] [--shred PATH] [--on-screen]
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -63,6 +63,7 @@ struct SOptions {
     bool bOnScreen = false;
     int nFiles = 0;  // > 0: the many-small-files set-up
     int nBytes = 0;
+    int nRounds = 1;
     std::string shred;
 };
 
@@ -78,6 +79,7 @@ void Usage() {
                  "  --on-screen       use the display instead of the offscreen platform\n"
                  "  --files N         N small files, window against quorrel-shred\n"
                  "  --size BYTES      size of each of those files (0)\n"
+                 "  --rounds R        window and terminal runs in turn, R each (1)\n"
                  "  --shred PATH      the quorrel-shred to compare with\n"
                  "                    (default: ../cli/quorrel-shred beside this program)\n");
 }
@@ -102,13 +104,15 @@ bool ParseOptions(int argc, char** argv, SOptions& options) {
             options.nFiles = std::atoi(argv[++i]);
         } else if (arg == "--size" && bHasValue) {
             options.nBytes = std::atoi(argv[++i]);
+        } else if (arg == "--rounds" && bHasValue) {
+            options.nRounds = std::atoi(argv[++i]);
         } else if (arg == "--shred" && bHasValue) {
             options.shred = argv[++i];
         } else {
             return false;
         }
     }
-    return options.nMib > 0 && options.nFiles >= 0 && options.nBytes >= 0;
+    return options.nMib > 0 && options.nFiles >= 0 && options.nBytes >= 0 && options.nRounds > 0;
 }
 
 const char* FileSystemName(const std::string& folder) {
@@ -300,6 +304,7 @@ int main(int argc, char** argv) {
         files.folder = options.folder;
         files.nFiles = options.nFiles;
         files.nBytes = options.nBytes;
+        files.nRounds = options.nRounds;
         files.shred = options.shred.empty()
                           ? QCoreApplication::applicationDirPath() + "/../cli/quorrel-shred"
                           : QString::fromStdString(options.shred);

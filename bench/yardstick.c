@@ -3,7 +3,10 @@
  * next, then ftruncate to 0, one rename to a fresh name in the same folder, and unlink; at the
  * end the folder itself is removed. No flush beyond one per pass, no checks, no log.
  *
- *     yardstick [-j FILES_IN_FLIGHT] [-p BYTE,BYTE,...] FOLDER
+ *     yardstick [-j FILES_IN_FLIGHT] [-p BYTE,BYTE,...] [-v] FOLDER
+ *
+ * -v reads each file back after its last pass, before it is cut: opened again with O_DIRECT,
+ * read whole and compared with the last pass, as the least a --verify run must do per file.
  *
  * -j 1 (the default) works one file at a time; -j N runs N threads that each take the next file
  * not yet taken, so that N files are in flight and the device's waits overlap. Passes default
@@ -34,6 +37,7 @@ static struct {
     atomic_int failed;
     unsigned char passes[MAX_PASSES];
     int pass_count;
+    int verify;
 } job;
 
 static void report(const char* what, const char* name) {
@@ -57,6 +61,25 @@ static int write_pass(int fd, off_t length, unsigned char* chunk) {
     return fdatasync(fd);
 }
 
+/* Reads the file back from the medium and compares it with the last pass; 0 when it matches. */
+static int read_back(const char* name, off_t length, const unsigned char* last) {
+    int fd = openat(job.dir_fd, name, O_RDONLY | O_DIRECT | O_NOFOLLOW | O_CLOEXEC);
+    unsigned char* buffer = fd < 0 ? NULL : aligned_alloc(4096, CHUNK);
+    int status = buffer == NULL ? -1 : 0;
+    for (off_t done = 0; status == 0 && done < length;) {
+        ssize_t n = pread(fd, buffer, CHUNK, done);
+        if (n <= 0 || memcmp(buffer, last, (size_t)n) != 0) {
+            status = -1;
+        }
+        done += n;
+    }
+    free(buffer);
+    if (fd >= 0) {
+        close(fd);
+    }
+    return status;
+}
+
 /* One file, start to end; the fresh name is unique per file (its index), so threads never
  * collide. */
 static void shred_one(size_t index, unsigned char (*chunks)[CHUNK]) {
@@ -76,6 +99,11 @@ static void shred_one(size_t index, unsigned char (*chunks)[CHUNK]) {
             close(fd);
             return;
         }
+    }
+    if (job.verify && read_back(name, st.st_size, chunks[job.passes[job.pass_count - 1]]) != 0) {
+        report("did not read back", name);
+        close(fd);
+        return;
     }
     char fresh[32];
     snprintf(fresh, sizeof fresh, ".y%012zx", index);
@@ -154,19 +182,22 @@ int main(int argc, char** argv) {
     memcpy(job.passes, method1, sizeof method1);
     job.pass_count = 3;
     int opt;
-    while ((opt = getopt(argc, argv, "j:p:")) != -1) {
+    while ((opt = getopt(argc, argv, "j:p:v")) != -1) {
         if (opt == 'j') {
             jobs = strtol(optarg, NULL, 10);
+        } else if (opt == 'v') {
+            job.verify = 1;
         } else if (opt != 'p' || parse_passes(optarg) != 0) {
             opt = '?';
         }
         if (opt == '?' || jobs < 1 || jobs > MAX_JOBS) {
-            fprintf(stderr, "usage: yardstick [-j 1..%d] [-p BYTE,BYTE,...] FOLDER\n", MAX_JOBS);
+            fprintf(stderr, "usage: yardstick [-j 1..%d] [-p BYTE,BYTE,...] [-v] FOLDER\n",
+                    MAX_JOBS);
             return 2;
         }
     }
     if (optind + 1 != argc) {
-        fprintf(stderr, "usage: yardstick [-j 1..%d] [-p BYTE,BYTE,...] FOLDER\n", MAX_JOBS);
+        fprintf(stderr, "usage: yardstick [-j 1..%d] [-p BYTE,BYTE,...] [-v] FOLDER\n", MAX_JOBS);
         return 2;
     }
     const char* folder = argv[optind];

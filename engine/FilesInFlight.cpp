@@ -1,6 +1,7 @@
 // Several files in flight, one worker thread each, their lines passed on in order.
 #include "engine/FilesInFlight.h"
 
+#include <algorithm>
 #include <chrono>
 #include <iterator>
 #include <new>
@@ -132,13 +133,14 @@ bool CFilesInFlight::IsInFlight(const CFileId& id) {
     return false;
 }
 
-// Hands the job to a worker once fewer than m_nFiles are in flight, or, while files are not
-// overlapped (or no worker could be started), shreds it here.
+// Hands the job over to the workers once there is room (a worker is made as needed, up to one
+// per file in flight), or, while files are not overlapped (or no worker could be started),
+// shreds it here.
 void CFilesInFlight::Shred(std::unique_ptr<CJob> job) {
     if (m_bOverlap) {
-        WaitUntilInFlightBelow(m_nFiles);
+        WaitUntilInFlightBelow(m_nFiles * kHandedOverPerFileInFlight);
         if (!WorkerReady()) {
-            WaitUntilInFlightBelow(m_nFiles);
+            WaitUntilInFlightBelow(m_nFiles * kHandedOverPerFileInFlight);
         }
     }
     if (!m_bOverlap) {
@@ -159,13 +161,13 @@ void CFilesInFlight::Shred(std::unique_ptr<CJob> job) {
     PassOn();
 }
 
-// True when a worker is free for one more file in flight: a worker per file in flight, made
+// True when a worker will take one more file handed over: a worker per file in flight, made
 // as needed. When the system gives no more threads, the files in flight are capped at the
 // workers there are (false); with none at all, files are shredded here from now on.
 bool CFilesInFlight::WorkerReady() {
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        if (m_workers.size() > m_order.size()) {
+        if (m_workers.size() >= std::min(m_order.size() + 1, m_nFiles)) {
             return true;
         }
     }

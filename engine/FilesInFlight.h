@@ -41,6 +41,11 @@ public:
     // heap, so a small fraction of the system's default (8 MiB) lets many start under an
     // address-space limit.
     static constexpr std::size_t kWorkerStackBytes = 256 * 1024;
+    // Files handed over per file in flight: those beyond the files in flight wait for the next
+    // free worker. So the workers go on while the caller is busy elsewhere (a window painting
+    // itself for a few ms, which files of a few KiB on a disk outlast many times over) instead
+    // of waiting for it to hand over the next file.
+    static constexpr std::size_t kHandedOverPerFileInFlight = 8;
 
     // `bOnlyWhenFilesWait`: the files are shredded one at a time on the calling thread, as
     // without the sink, until kWaitingFilesToOverlap in a row have waited for their device;
@@ -52,13 +57,16 @@ public:
     CFilesInFlight(const CFilesInFlight&) = delete;
     CFilesInFlight& operator=(const CFilesInFlight&) = delete;
 
-    // Hands the file over once fewer than `nFiles` are in flight, waiting till then.
+    // Hands the file over once fewer than kHandedOverPerFileInFlight times `nFiles` are
+    // handed over and not yet passed on, waiting till then; at most `nFiles` are in flight.
     void ShredFile(IFolder& folder, const CDirEntry& entry, const std::string& path,
                    EWipeMode mode) override;
     void Drain() override;
     // Shreds a file the list named, in normal mode, in `folder`, which is kept until the file
     // is done (the list's next entries may share it); `then` is told the outcome on the calling
-    // thread (from this call or a later one), in the order the files were handed over.
+    // thread (from this call or a later one), in the order the files were handed over. A file
+    // the user's abort kept from beginning is left as it is and not told, as a list run one
+    // file at a time would not have reached it.
     void ShredListed(std::shared_ptr<IFolder> folder, const CDirEntry& entry,
                      const std::string& path, std::function<void(EWipeOutcome)> then);
     // True when the file `id` is in flight: it is not handed over twice.

@@ -140,6 +140,10 @@ bool CFolderWalk::Step() {
     }
     if (frame.nNext >= frame.entries.size()) {
         m_files.Drain();
+        if (m_host.IsAborted()) {  // files still waiting for a worker were not begun
+            m_log.NoteAborted();
+            return false;
+        }
         return Leave();
     }
     const CDirEntry entry = frame.entries[frame.nNext++];

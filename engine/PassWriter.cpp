@@ -2,8 +2,10 @@
 #include "engine/PassWriter.h"
 
 #include <algorithm>
+#include <cstring>
 #include <ctime>
 
+#include "engine/ReadAhead.h"
 #include "engine/WipeMethod.h"
 
 namespace quorrel {
@@ -87,26 +89,27 @@ bool CPassWriter::ReadBackMatches(IFileHandle& file, const std::vector<CDataRang
     CCrtRandom random = start;  // the generator as the pass found it
     CRandomChunks randomChunks;
     std::vector<std::uint8_t> expected;
-    std::vector<std::uint8_t> actual;
-    for (const CDataRange& range : ranges) {
-        for (std::int64_t nDone = 0; nDone < range.m_nLength;) {
-            const std::size_t nBytes = ChunkOf(range.m_nLength - nDone);
+    CReadAhead reads(file, ranges);
+    CDataRange piece;
+    const std::uint8_t* pActual = nullptr;
+    // The pieces follow one another through the ranges, so the pass's bytes are drawn in the
+    // order the pass drew them, a chunk at a time as it wrote them.
+    while (reads.Next(piece, pActual, error)) {
+        for (std::int64_t nDone = 0; nDone < piece.m_nLength;) {
+            const std::size_t nBytes = ChunkOf(piece.m_nLength - nDone);
             const std::uint8_t* pExpected =
                 PassBytes(m_nWipeMethod, random, randomChunks, expected, nBytes, nByte);
-            actual.resize(nBytes);
-            if (!file.ReadBack(range.m_nStart + nDone, actual.data(), nBytes, error)) {
-                return false;
-            }
-            const auto diff = std::mismatch(actual.begin(), actual.end(), pExpected);
-            if (diff.first != actual.end()) {
-                nMismatch = range.m_nStart + nDone + (diff.first - actual.begin());
+            const std::uint8_t* pChunk = pActual + nDone;
+            if (std::memcmp(pChunk, pExpected, nBytes) != 0) {
+                nMismatch = piece.m_nStart + nDone +
+                            (std::mismatch(pChunk, pChunk + nBytes, pExpected).first - pChunk);
                 return false;
             }
             nDone += static_cast<std::int64_t>(nBytes);
             step(static_cast<std::int64_t>(nBytes));
         }
     }
-    return true;
+    return error.m_nCause == kCauseNone;
 }
 
 std::uint32_t CPassWriter::DrawSeed() {

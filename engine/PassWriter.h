@@ -59,7 +59,8 @@ public:
                    ISpanControl& control, std::int64_t& nStored, CFileError& error);
 
     // Reads `ranges` of the file back from the medium and compares them with a pass of
-    // `nByte` drawn from `start` (the generator as that pass began). True when they match;
+    // `nByte` drawn from `start` (the generator as that pass began), each piece read while the
+    // one before is compared (CReadAhead). True when they match;
     // false with `nMismatch` (the first offset that differs) or, when a read failed, `error`
     // set (its cause is then not kCauseNone). `step` is told of every chunk compared.
     bool ReadBackMatches(IFileHandle& file, const std::vector<CDataRange>& ranges,

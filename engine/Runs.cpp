@@ -30,13 +30,15 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
     // nAfter, the last row handed over: every selected row above it is handed over already.
     std::deque<int> inFlight;
     int nAfter = -1;
+    bool bNotReached = false;  // Cancel kept a row handed over from beginning
     const auto Done = [&](EWipeOutcome outcome) {
         const int nDone = inFlight.front();
         inFlight.pop_front();
-        last = outcome;
         if (outcome == EWipeOutcome::NotBegun) {
+            bNotReached = true;
             return;  // not reached: the row stays selected, as every row after it
         }
+        last = outcome;
         if (!IsRemoved(outcome)) {
             list.SetSelected(nDone, false);
             return;
@@ -62,6 +64,15 @@ bool RunWipeSelected(CWipeEngine& engine, IWipeList& list) {
         engine.WipeListItemThen(list.GetItemPath(nRow), Done);
     }
     engine.FinishListItems();
+    if (!bAborted && bNotReached) {
+        // Cancel came once every row was handed over: the rows it kept from beginning are
+        // left as they were, still selected.
+        bAborted = true;
+        engine.NoteAborted();
+        if (last != EWipeOutcome::Aborted) {
+            engine.Fail(lines::kListAborted);
+        }
+    }
     list.FinishRemovals();
     engine.ForgetShredded();  // no folder of the list stays open after the run
     host.EndRun();

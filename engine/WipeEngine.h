@@ -89,7 +89,8 @@ public:
     // Shreds the list entry `path` as WipeListItem() does and tells `then` its outcome, on this
     // thread. A file named as it is may still be in flight when this returns, beside the ones
     // handed over before it: `then` is told later (during a later call, or FinishListItems()),
-    // always in the order the entries were given. Anything else waits for those files first.
+    // always in the order the entries were given; one the user's abort kept from beginning is
+    // told NotBegun (the run did not reach it). Anything else waits for those files first.
     void WipeListItemThen(const std::string& path, std::function<void(EWipeOutcome)> then);
     // Waits for every list entry still in flight, telling each one's outcome; then, unless the
     // user stopped the run, refills the entry space of the folders the entries were deleted

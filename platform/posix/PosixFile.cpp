@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <utility>
 
 #include "platform/posix/PosixFd.h"
@@ -26,8 +27,6 @@ namespace {
 constexpr std::int64_t kDropCacheBytes = 1024 * 1024;
 // The alignment reads that bypass the cache need.
 constexpr std::size_t kDirectAlign = 4096;
-// How much is read back from the medium at once.
-constexpr std::size_t kReadWindowBytes = 8 * 1024 * 1024;
 // Slices of a pass left in write-back while the next one is written. One kept the device idle
 // whenever it finished a slice before the next was written (1 GiB, 3 passes, on a virtual
 // disk: 1.14 s against 0.99 s with 3 slices of half the size, the same bytes in flight).
@@ -47,6 +46,32 @@ bool KeepsPages(std::int64_t nLength) {
     return nPages > 0 && nPageBytes > 0 &&
            nLength <= std::int64_t{nPages} * nPageBytes / kKeepPagesMemoryShare;
 }
+
+// A buffer aligned for direct reads, grown as needed and never cleared: a read fills it.
+class CAlignedBuffer {
+public:
+    // Room for `nBytes`; false when that much memory cannot be had.
+    bool Reserve(std::size_t nBytes) {
+        if (nBytes <= m_nCapacity) {
+            return true;
+        }
+        m_data.reset(static_cast<char*>(std::aligned_alloc(kDirectAlign, RoundUp(nBytes))));
+        m_nCapacity = m_data ? RoundUp(nBytes) : 0;
+        return m_data != nullptr;
+    }
+    char* Get() const { return m_data.get(); }
+
+private:
+    struct CFree {
+        void operator()(char* p) const { std::free(p); }
+    };
+    static std::size_t RoundUp(std::size_t n) {
+        return (n + kDirectAlign - 1) & ~(kDirectAlign - 1);
+    }
+
+    std::unique_ptr<char, CFree> m_data;
+    std::size_t m_nCapacity = 0;
+};
 
 class CPosixFile final : public IFileHandle {
 public:
@@ -87,7 +112,6 @@ public:
 
     bool Write(const void* pData, std::size_t nBytes, CFileError& error) override {
         m_bOpenedFresh = false;
-        m_nWindowStart = -1;  // what was read back is no longer what the file holds
         const char* pNext = static_cast<const char*>(pData);
         while (nBytes > 0) {
             const ssize_t written = ::pwrite(m_fd.Get(), pNext, nBytes, static_cast<off_t>(m_nPos));
@@ -246,22 +270,34 @@ public:
         }
     }
 
-    // Serves reads from a window read from the medium a large piece at a time: reading back
-    // chunk by chunk would wait for the disk once per chunk.
+    // Reads the span asked for, and nothing more, from the medium: straight into `pData`
+    // where a direct read may (its place, its length and the buffer aligned), else through a
+    // buffer of its own. The caller reads large pieces, so that each read reaches the device
+    // as requests enough to keep its queue full.
     bool ReadBack(std::int64_t nOffset, void* pData, std::size_t nBytes,
                   CFileError& error) override {
-        const std::int64_t nEnd = nOffset + static_cast<std::int64_t>(nBytes);
-        const bool bInWindow = m_nWindowStart >= 0 && nOffset >= m_nWindowStart &&
-                               nEnd <= m_nWindowStart + static_cast<std::int64_t>(m_nWindowBytes);
-        if (!bInWindow && !ReadWindow(nOffset, std::max(nBytes, kReadWindowBytes), error)) {
+        if (m_readFd.Get() < 0 && !OpenForReadBack(error)) {
             return false;
         }
-        if (nEnd > m_nWindowStart + static_cast<std::int64_t>(m_nWindowBytes)) {
-            error = ErrnoError(EIO, m_strFullPath);
-            error.m_nCause = kCauseEndOfFile;
+        if (m_bDirect && IsAligned(nOffset) && IsAligned(nBytes) &&
+            IsAligned(reinterpret_cast<std::uintptr_t>(pData))) {
+            return ReadSpan(nOffset, static_cast<char*>(pData), nBytes, nBytes, error);
+        }
+        const std::int64_t alignedStart =
+            m_bDirect ? nOffset & ~static_cast<std::int64_t>(kDirectAlign - 1) : nOffset;
+        std::size_t nSpan = static_cast<std::size_t>(nOffset - alignedStart) + nBytes;
+        if (m_bDirect) {
+            nSpan = (nSpan + kDirectAlign - 1) & ~(kDirectAlign - 1);
+        }
+        if (!m_readBuffer.Reserve(nSpan)) {
+            error = ErrnoError(ENOMEM, m_strFullPath);
             return false;
         }
-        std::memcpy(pData, AlignedBuffer() + (nOffset - m_nWindowStart), nBytes);
+        const std::size_t nSkip = static_cast<std::size_t>(nOffset - alignedStart);
+        if (!ReadSpan(alignedStart, m_readBuffer.Get(), nSpan, nSkip + nBytes, error)) {
+            return false;
+        }
+        std::memcpy(pData, m_readBuffer.Get() + nSkip, nBytes);
         return true;
     }
 
@@ -314,30 +350,20 @@ private:
         return fd;
     }
 
-    // Reads `nBytes` from `nOffset` on (widened to the alignment direct reads need) into the
-    // window, from the medium itself.
-    bool ReadWindow(std::int64_t nOffset, std::size_t nBytes, CFileError& error) {
-        if (m_readFd.Get() < 0 && !OpenForReadBack(error)) {
-            return false;
-        }
-        const std::int64_t alignedStart =
-            m_bDirect ? nOffset & ~static_cast<std::int64_t>(kDirectAlign - 1) : nOffset;
-        std::size_t nSpan = static_cast<std::size_t>(nOffset - alignedStart) + nBytes;
-        if (m_bDirect) {
-            nSpan = (nSpan + kDirectAlign - 1) & ~(kDirectAlign - 1);
-        } else {
-            ::posix_fadvise(m_readFd.Get(), alignedStart, static_cast<off_t>(nSpan),
+    // Reads `nSpan` bytes at `nOffset` into `pTo` from the medium itself (a read past the
+    // cache, or one whose cached pages were dropped first); true when at least `nNeeded` of
+    // them were there to be read.
+    bool ReadSpan(std::int64_t nOffset, char* pTo, std::size_t nSpan, std::size_t nNeeded,
+                  CFileError& error) {
+        if (!m_bDirect) {
+            ::posix_fadvise(m_readFd.Get(), static_cast<off_t>(nOffset), static_cast<off_t>(nSpan),
                             POSIX_FADV_DONTNEED);
         }
-        if (m_readBuffer.size() < nSpan + kDirectAlign) {
-            m_readBuffer.resize(nSpan + kDirectAlign);
-        }
-        char* pAligned = AlignedBuffer();
         std::size_t nGot = 0;
         while (nGot < nSpan) {
             const ssize_t got =
-                ::pread(m_readFd.Get(), pAligned + nGot, nSpan - nGot,
-                        static_cast<off_t>(alignedStart + static_cast<std::int64_t>(nGot)));
+                ::pread(m_readFd.Get(), pTo + nGot, nSpan - nGot,
+                        static_cast<off_t>(nOffset + static_cast<std::int64_t>(nGot)));
             if (got < 0 && errno == EINTR) {
                 continue;
             }
@@ -350,16 +376,15 @@ private:
             }
             nGot += static_cast<std::size_t>(got);
         }
-        m_nWindowStart = alignedStart;
-        m_nWindowBytes = nGot;
+        if (nGot < nNeeded) {
+            error = ErrnoError(EIO, m_strFullPath);
+            error.m_nCause = kCauseEndOfFile;
+            return false;
+        }
         return true;
     }
 
-    char* AlignedBuffer() {
-        const auto address = reinterpret_cast<std::uintptr_t>(m_readBuffer.data());
-        const std::uintptr_t aligned = (address + kDirectAlign - 1) & ~(kDirectAlign - 1);
-        return m_readBuffer.data() + (aligned - address);
-    }
+    static bool IsAligned(std::uint64_t nValue) { return (nValue & (kDirectAlign - 1)) == 0; }
 
     CFd m_fd;
     CFd m_folder;           // where there is no /proc: the file's folder, to read it back by
@@ -375,9 +400,7 @@ private:
     std::int64_t m_nWritten = 0;     // bytes written since the last full flush
     std::int64_t m_nSliceStart = 0;  // where the slice not yet handed to write-back begins
     std::deque<std::pair<off_t, off_t>> m_inWriteBack;  // slices started, not waited for
-    std::vector<char> m_readBuffer;
-    std::int64_t m_nWindowStart = -1;  // the file offset the read-back window starts at
-    std::size_t m_nWindowBytes = 0;
+    CAlignedBuffer m_readBuffer;  // a read-back that cannot go straight to its caller
 };
 
 }  // namespace

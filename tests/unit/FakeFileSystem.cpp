@@ -115,7 +115,8 @@ public:
     }
     bool ReadBack(std::int64_t nOffset, void* pData, std::size_t nBytes,
                   CFileError& error) override {
-        return m_real && m_real->ReadBack(nOffset, pData, nBytes, error);
+        return !m_owner.Fires(EFileOp::ReadBack, m_strFullPath, error) && m_real &&
+               m_real->ReadBack(nOffset, pData, nBytes, error);
     }
     bool ReadsBackFromMedium() const override {
         return !m_owner.CachedReadBack() && (!m_real || m_real->ReadsBackFromMedium());

@@ -31,6 +31,7 @@ enum class EFileOp {
     RemoveFolder,
     List,
     Create,
+    ReadBack,
 };
 
 // Passes every call to the real file system unless a fault was armed for it. A fault fails

@@ -438,6 +438,43 @@ TEST_F(InFlightTest, CancelLeavesExactlyTheRowsNotReachedSelected) {
     EXPECT_EQ(list.Rows(), expected);
 }
 
+// Cancel while every row is handed over and only some have begun: those in flight stop with
+// their lines, the rows that never began are left as they were (files whole, rows selected),
+// and the run says it was aborted.
+TEST_F(InFlightTest, CancelLeavesTheListRowsNotBegunAsTheyWere) {
+    m_engine.SetClock([] { return 0; });
+    const std::string original(3 * CPassWriter::kChunkBytes, 's');
+    MakeFiles(7, original.size());
+    const auto Row = [&](int i) { return m_dir / "d" / ("f" + std::to_string(i)); };
+    CRowList list({Row(0), Row(1), Row(2), Row(3), Row(4), Row(5), Row(6)});
+    std::atomic<int> nArrived{0};
+    m_files.BeforeFlush([&](const std::string&) {
+        if (++nArrived == kInFlight) {
+            m_host.m_bPressed = true;
+        }
+        for (int i = 0; i < 2000 && m_host.m_nToldAborted < 2; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+
+    EXPECT_FALSE(RunWipeSelected(m_engine, list));
+
+    std::vector<std::string> expected{lines::ListBanner(WipeMethodName(1))};
+    std::vector<std::string> rows;
+    for (int i = 0; i < 7; ++i) {
+        if (i < kInFlight) {
+            expected.push_back(lines::WipeingFile(Row(i)));
+            expected.push_back(lines::FileAborted(Row(i)));
+        }
+        rows.push_back((i < kInFlight ? "-" : "+") + Row(i));
+        EXPECT_EQ(ReadFile(Row(i)), i < kInFlight ? std::string(original.size(), '\0') : original);
+    }
+    expected.push_back(lines::TimeLine(0));
+    EXPECT_EQ(m_host.Lines(), expected);
+    EXPECT_EQ(list.Rows(), rows);
+    EXPECT_EQ(m_engine.RunOutcome(), EWipeOutcome::Aborted);
+}
+
 // The descriptors open at once: listing this process's own.
 int OpenDescriptors() {
     int nOpen = 0;

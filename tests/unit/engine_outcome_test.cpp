@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/ReadAhead.h"
 #include "engine/WipeEngine.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
@@ -225,6 +226,51 @@ TEST_F(OutcomeTest, VerifyCatchesAWriteThatDidNotStoreWhatItWasGiven) {
                                          "; it was left in place");
     EXPECT_EQ(ReadFile(m_path).size(), secret.size());
     EXPECT_EQ(m_engine.FailureCount(), 1);
+}
+
+// A file read back in several pieces, each read while the one before is compared: a byte the
+// disk did not store is found at its offset in whichever piece it lies, and a read that fails
+// in a later piece is said; either way the file is left in place, overwritten.
+TEST_F(OutcomeTest, EveryPieceOfALargeFileIsReadBackAndCompared) {
+    constexpr std::int64_t kPiece = CReadAhead::kPieceBytes;
+    constexpr std::int64_t kChunk = CPassWriter::kChunkBytes;
+    const std::string secret(static_cast<std::size_t>(2 * kPiece + kChunk + 100), 's');
+    struct CCase {
+        int nLieOnWrite;   // 1-based, one pass of 256 KiB writes; 0: none
+        int nFailOnRead;   // 1-based; 0: none
+        std::int64_t nAt;  // the offset the line names
+    };
+    for (const CCase& c : {CCase{0, 0, -1}, CCase{41, 0, 40 * kChunk},
+                           CCase{2 * kPiece / kChunk + 2, 0, 2 * kPiece + kChunk}, CCase{0, 2, -1},
+                           CCase{0, 3, -1}}) {
+        SCOPED_TRACE(c.nLieOnWrite * 100 + c.nFailOnRead);
+        WriteFile(m_path, secret);
+        m_engine.SetWipeMethod(0);
+        m_engine.SetVerify(true);
+        if (c.nLieOnWrite > 0) {
+            m_files.LieOnWrite(c.nLieOnWrite);
+        }
+        if (c.nFailOnRead > 0) {
+            m_files.FailOn(EFileOp::ReadBack, kCauseHardIO, c.nFailOnRead);
+        }
+        m_host.ClearLines();
+        const bool bHonest = c.nLieOnWrite == 0 && c.nFailOnRead == 0;
+        EXPECT_EQ(m_engine.WipeFile(m_path, EWipeMode::Normal),
+                  bHonest ? EWipeOutcome::Destroyed : EWipeOutcome::Failed);
+        if (c.nLieOnWrite > 0) {
+            EXPECT_EQ(m_host.Lines().back(), "* File " + m_path +
+                                                 " did not read back as written at byte " +
+                                                 std::to_string(c.nAt) + "; it was left in place");
+        } else if (c.nFailOnRead > 0) {
+            EXPECT_EQ(m_host.Lines().back().rfind("* Error verifying file " + m_path + ": ", 0), 0u)
+                << m_host.Lines().back();
+        }
+        EXPECT_EQ(Exists(m_path), !bHonest);
+        if (!bHonest) {
+            EXPECT_EQ(ReadFile(m_path).size(), secret.size());
+        }
+        ::unlink(m_path.c_str());
+    }
 }
 
 // Where the read-back can only come from the system's cache, the file is destroyed as before,
