@@ -20,6 +20,15 @@ bool HasNoData(const CDirEntry& entry) {
     return (entry.m_attributes & (kAttrDevice | kAttrReparsePoint)) != 0;
 }
 
+// The line of a refusal the file layer made by itself (the entry is no longer the one listed,
+// or it is a link the system would act through), else `otherwise`.
+std::string RefusalOr(const CFileError& error, const std::string& path, std::string otherwise) {
+    if (error.m_eFault == EFileFault::Replaced) {
+        return lines::Replaced(path);
+    }
+    return error.m_eFault == EFileFault::Link ? lines::LinkLeftAlone(path) : otherwise;
+}
+
 }  // namespace
 
 std::string Quote(const std::string& prefix, const std::string& path, const CFileError& error) {
@@ -76,7 +85,7 @@ EWipeOutcome CFileShredder::OverwriteAndFinish(IFolder& folder, const CDirEntry&
     CFileError error;
     run.file = folder.OpenForWrite(entry, path, error);
     if (!run.file) {
-        m_log.Fail(Quote(lines::kOpenFailed, path, error));
+        m_log.Fail(RefusalOr(error, path, Quote(lines::kOpenFailed, path, error)));
         return EWipeOutcome::Failed;
     }
     if (!run.file->GetLength(run.nLength, error) || !run.file->GetFacts(run.facts, error)) {
@@ -120,12 +129,8 @@ bool CFileShredder::PrepareNormalMode(IFolder& folder, const CDirEntry& entry,
     CFileError error;
     if (!HasNoData(entry) &&
         !folder.SetReadOnlyAndCheckSharing(entry, entry.m_attributes & ~kAttrReadOnly, error)) {
-        if (error.m_eFault == EFileFault::Replaced) {
-            m_log.Fail(lines::Replaced(path));
-        } else {
-            error.m_strFileName = kUnnamedFile;
-            m_log.Fail(Quote(lines::kSetAttributeFailed, path, error));
-        }
+        error.m_strFileName = kUnnamedFile;
+        m_log.Fail(RefusalOr(error, path, Quote(lines::kSetAttributeFailed, path, error)));
         return false;
     }
     m_host.AddLine(lines::WipeingFile(path));
@@ -151,9 +156,7 @@ EWipeOutcome CFileShredder::RenameAndDelete(IFolder& folder, const CDirEntry& en
         }
     }
     if (!bRenamed || !folder.DeleteListed(named, target, error)) {
-        m_log.Fail(error.m_eFault == EFileFault::Replaced
-                       ? lines::Replaced(path)
-                       : Quote(lines::kDeleteFailed, path, error));
+        m_log.Fail(RefusalOr(error, path, Quote(lines::kDeleteFailed, path, error)));
         return EWipeOutcome::Failed;
     }
     if (bChanged) {
