@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/ShredArguments.h"
+#include "platform/FileSystem.h"
 
 namespace quorrel::test {
 namespace {
@@ -88,6 +89,22 @@ TEST(CliCommandLine, HelpNeedsNothingElse) {
     EXPECT_NE(usage.find("Encrypt the whole disk"), std::string::npos);
     EXPECT_NE(usage.find("sanitize"), std::string::npos);
     EXPECT_EQ(usage.back(), '\n');
+}
+
+// The help describes the system it runs on: on Windows no rm, root, ext4 journal, blkdiscard,
+// btrfs or overlay; elsewhere no Recycle Bin folders, NTFS journal or BitLocker.
+TEST(CliCommandLine, HelpSpeaksOfItsOwnSystem) {
+    const bool bWindows = PreferredSeparator() == '\\';
+    const std::vector<std::string> foreign =
+        bWindows
+            ? std::vector<std::string>{"(rm,",       "As root", "ext4",   "xfs",
+                                       "blkdiscard", "btrfs",   "overlay"}
+            : std::vector<std::string>{"$Recycle.Bin", "$LogFile", "BitLocker", "Shift+Delete"};
+    const std::string usage = ShredUsage();
+    for (const std::string& word : foreign) {
+        EXPECT_EQ(usage.find(word), std::string::npos) << word;
+    }
+    EXPECT_NE(usage.find(bWindows ? "Recycle Bin" : "trash"), std::string::npos);
 }
 
 TEST(CliCommandLine, RecycleBinNeedsNoPathAndTakesAMethod) {
