@@ -18,6 +18,9 @@ function(quorrel_isolate_test target)
 endfunction()
 
 add_subdirectory(unit)
+if(QUORREL_GUI)
+    add_subdirectory(gui)
+endif()
 
 # quorrel-shred.exe destroys files in place on a loop-mounted image given to Wine as a drive.
 if(QUORREL_ASSURANCE)
