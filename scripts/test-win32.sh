@@ -45,7 +45,7 @@ ctest --test-dir build-win32 --output-on-failure -j "$jobs"
 
 # The folder a Windows user runs, the installer and the zip made of it.
 rm -rf build-win32/deploy build-win32/dist
-cmake --install build-win32 --prefix build-win32/deploy >/dev/null
+cmake --install build-win32 --prefix build-win32/deploy --strip >/dev/null
 scripts/check-win32-imports.sh build-win32/deploy
 i686-w64-mingw32-objdump -p build-win32/deploy/quorrel.exe | grep 'DLL Name'
 scripts/make-win32-installer.sh build-win32/deploy build-win32/dist "$version"
