@@ -36,6 +36,15 @@ bool HasNoData(const CDirEntry& entry) {
     return (entry.m_attributes & (kAttrDevice | kAttrReparsePoint)) != 0;
 }
 
+// The line of a refusal the file layer made by itself (the entry is no longer the one listed,
+// or it is a link the system would act through), else `otherwise`.
+std::string RefusalOr(const CFileError& error, const std::string& path, std::string otherwise) {
+    if (error.m_eFault == EFileFault::Replaced) {
+        return lines::Replaced(path);
+    }
+    return error.m_eFault == EFileFault::Link ? lines::LinkLeftAlone(path) : otherwise;
+}
+
 }  // namespace
 
 // Refusals come before any change. A walk makes a read-only file writable in either mode; a
@@ -105,7 +114,9 @@ EWipeOutcome CFileShredder::OverwriteAndFinish(IFolder& folder, const CDirEntry&
     CFileError error;
     run.file = folder.OpenForWrite(entry, path, error);
     if (!run.file) {
-        m_log.Fail(Quote(lines::kOpenFailed, path, error));
+        // An entry swapped since it was listed is named by the open's own failure line.
+        m_log.Fail(error.m_eFault == EFileFault::Link ? lines::LinkLeftAlone(path)
+                                                      : Quote(lines::kOpenFailed, path, error));
         return EWipeOutcome::Failed;
     }
     if (!run.file->GetLength(run.nLength, error) || !run.file->GetFacts(run.facts, error)) {
@@ -193,12 +204,8 @@ bool CFileShredder::PrepareNormalMode(IFolder& folder, const CDirEntry& entry,
     CFileError error;
     if (!HasNoData(entry) &&
         !folder.SetReadOnlyAndCheckSharing(entry, entry.m_attributes & ~kAttrReadOnly, error)) {
-        if (error.m_eFault == EFileFault::Replaced) {
-            m_log.Fail(lines::Replaced(path));
-        } else {
-            error.m_strFileName = kUnnamedFile;
-            m_log.Fail(Quote(lines::kSetAttributeFailed, path, error));
-        }
+        error.m_strFileName = kUnnamedFile;
+        m_log.Fail(RefusalOr(error, path, Quote(lines::kSetAttributeFailed, path, error)));
         return false;
     }
     m_host.AddLine(lines::WipeingFile(path));
@@ -224,9 +231,7 @@ EWipeOutcome CFileShredder::RenameAndDelete(IFolder& folder, const CDirEntry& en
         }
     }
     if (!bRenamed || !folder.DeleteListed(named, target, error)) {
-        m_log.Fail(error.m_eFault == EFileFault::Replaced
-                       ? lines::Replaced(path)
-                       : Quote(lines::kDeleteFailed, path, error));
+        m_log.Fail(RefusalOr(error, path, Quote(lines::kDeleteFailed, path, error)));
         return EWipeOutcome::Failed;
     }
     if (bChanged) {

@@ -194,6 +194,14 @@ inline std::string FolderLink(const std::string& path) {
     return "* " + path + " is a link, not a folder; links are never followed";
 }
 
+// A link the system opens as what it leads to (Wine's POSIX links): removing it would remove
+// that instead, so it is not touched at all.
+inline std::string LinkLeftAlone(const std::string& path) {
+    return "* " + path +
+           " is a link, and this system would act on what it leads to; links are never "
+           "followed, so it was left alone";
+}
+
 // A folder whose entries cannot be listed.
 // The reason of a folder whose listing does not fit in the memory the process may have.
 constexpr const char* kListingTooLong =

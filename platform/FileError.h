@@ -38,6 +38,7 @@ enum class EFileFault {
     None,
     Replaced,   // the entry at that name is no longer the one that was listed
     NameTaken,  // a rename found its new name already taken
+    Link,       // a link that the system opens as what it leads to: any change would reach that
 };
 
 // One failure of the file layer. `m_strFileName` is the name that replaces "%1" in the

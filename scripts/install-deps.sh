@@ -12,8 +12,9 @@ for need in "$@"; do
         package) packages+=(dpkg-dev file gzip lintian man-db appstream desktop-file-utils
                             qt6-qpa-plugins) ;;
         # The 32-bit Windows cross build and Wine to run it (Wine's 32-bit half needs the i386
-        # architecture); GoogleTest's sources are built for the target.
-        win32) packages+=(g++-mingw-w64-i686-posix wine wine32:i386 googletest) ;;
+        # architecture); GoogleTest's sources are built for the target; Wine's fonts for the
+        # window, NSIS and zip for the installer and the portable folder.
+        win32) packages+=(g++-mingw-w64-i686-posix wine wine32:i386 googletest fonts-wine xvfb nsis zip) ;;
         bench) packages+=(coreutils python3 libfuse3-dev pkg-config fuse3 e2fsprogs util-linux) ;;
         run) packages+=(xvfb xauth) ;;
         screenshot) packages+=(xvfb xauth xterm imagemagick) ;;

@@ -11,10 +11,12 @@
 namespace quorrel {
 
 QString CMainFrame::HelpFilePath() {
-    const QString installed = QCoreApplication::applicationDirPath() +
-                              QStringLiteral("/../share/quorrel/help/index.html");
-    const QStringList candidates = {installed,
-                                    QStringLiteral(QUORREL_HELP_SOURCE_DIR "/index.html")};
+    // Installed: below the program's folder on Windows, in share/ beside bin/ elsewhere.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QStringList candidates = {
+        programDir + QStringLiteral("/help/index.html"),
+        programDir + QStringLiteral("/../share/quorrel/help/index.html"),
+        QStringLiteral(QUORREL_HELP_SOURCE_DIR "/index.html")};
     for (const QString& candidate : candidates) {
         if (QFileInfo(candidate).isFile()) {
             return QDir::cleanPath(QFileInfo(candidate).absoluteFilePath());

@@ -148,11 +148,19 @@ void CXTTipOfTheDay::OnInitDialog() {
                     Qt::WindowCloseButtonHint) &
                    ~Qt::WindowContextHelpButtonHint);
 
+    // The faces of the template, then faces a system lacking them is likely to have: a machine
+    // without Times or Arial (Wine has neither) would otherwise get whatever font its system
+    // matches first, a mathematical one at four times the line height, and show one cut line.
     m_fontHeading = QFont(QStringLiteral("Times"));
+    m_fontHeading.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Times"),
+                               QStringLiteral("Georgia"), QStringLiteral("Liberation Serif"),
+                               QStringLiteral("DejaVu Serif")});
     m_fontHeading.setStyleHint(QFont::Serif);
     m_fontHeading.setPixelSize(22);
     m_fontHeading.setWeight(QFont::Bold);
     m_fontTip = QFont(QStringLiteral("Arial"));
+    m_fontTip.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                           QStringLiteral("DejaVu Sans"), QStringLiteral("Tahoma")});
     m_fontTip.setStyleHint(QFont::SansSerif);
     m_fontTip.setPixelSize(16);
     m_fontTip.setWeight(QFont::Normal);

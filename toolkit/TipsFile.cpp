@@ -1,6 +1,9 @@
 #include "toolkit/TipsFile.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QFile>
+#include <QTime>
 
 #include <sys/stat.h>
 
@@ -96,14 +99,17 @@ QString CXTTipsFile::TimeStampText(std::time_t when) {
     static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    std::tm local{};
-    if (localtime_r(&when, &local) == nullptr) {
+    // Qt's own conversion to local time: the C library's reentrant one is not on every system.
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(when));
+    if (!local.isValid()) {
         return QString();
     }
+    const QDate date = local.date();
+    const QTime time = local.time();
     char text[64];
-    std::snprintf(text, sizeof text, "%s %s %02d %02d:%02d:%02d %d", kDays[local.tm_wday % 7],
-                  kMonths[local.tm_mon % 12], local.tm_mday, local.tm_hour, local.tm_min,
-                  local.tm_sec, local.tm_year + 1900);
+    std::snprintf(text, sizeof text, "%s %s %02d %02d:%02d:%02d %d", kDays[date.dayOfWeek() % 7],
+                  kMonths[(date.month() - 1) % 12], date.day(), time.hour(), time.minute(),
+                  time.second(), date.year());
     return QString::fromLatin1(text);
 }
 

@@ -23,19 +23,36 @@ constexpr DWORD kShareHeldFolder = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
+// Opens the entry `name` of the open folder `folder` (known by `folderPath`) as `how` asks,
+// refusing a link that the handle went through to what it leads to (Wine's POSIX links): no
+// handle, with kErrThroughLink set.
+CHandle OpenOwn(HANDLE folder, const std::wstring& folderPath, const std::string& name,
+                const CRelativeOpen& how) {
+    CHandle h = OpenRelative(folder, name, how);
+    if (h.IsValid() && LeadsElsewhere(h.Get(), ChildPath(folderPath, name))) {
+        h.Reset();
+        ::SetLastError(kErrThroughLink);
+    }
+    return h;
+}
+
 // Opens the entry `listed` of the open folder `folder` (known by `folderPath`) as itself, as
 // `how` asks, and checks it is the one listed, leaving what it is now in `now`. No handle,
-// with the error set, otherwise.
+// with the error set, otherwise: kErrReplaced for another entry, kErrThroughLink for a link
+// the handle went through (whatever would be done to it would be done to its target).
 CHandle OpenListed(HANDLE folder, const std::wstring& folderPath, const CDirEntry& listed,
                    const CRelativeOpen& how, CDirEntry& now) {
+    const std::wstring path = ChildPath(folderPath, listed.m_strName);
     CHandle h = OpenRelative(folder, listed.m_strName, how);
-    if (!h.IsValid() ||
-        !DescribeHandle(h.Get(), listed.m_strName, now, ChildPath(folderPath, listed.m_strName))) {
+    if (!h.IsValid() || !DescribeHandle(h.Get(), listed.m_strName, now, path)) {
         return CHandle();
     }
     if (!IsSameEntry(now, listed)) {
         h.Reset();
         ::SetLastError(kErrReplaced);
+    } else if ((now.m_attributes & kAttrReparsePoint) != 0 && LeadsElsewhere(h.Get(), path)) {
+        h.Reset();
+        ::SetLastError(kErrThroughLink);
     }
     return h;
 }
@@ -239,7 +256,7 @@ public:
     }
 
     bool Rename(const std::string& from, const std::string& to, CFileError& error) override {
-        CHandle h(OpenRelative(m_h.Get(), from, ForAttributes(DELETE)));
+        CHandle h(OpenOwn(m_h.Get(), m_strPath, from, ForAttributes(DELETE)));
         return RenameByHandle(h, to, error);
     }
 
@@ -254,7 +271,7 @@ public:
     // Deletes the entry (a link to a folder included, never what it points at) through a handle
     // of its own.
     bool Delete(const std::string& name, CFileError& error) override {
-        CHandle h(OpenRelative(m_h.Get(), name, ForAttributes(DELETE)));
+        CHandle h(OpenOwn(m_h.Get(), m_strPath, name, ForAttributes(DELETE)));
         return DeleteThrough(h, error);
     }
 
@@ -270,7 +287,7 @@ public:
     bool RemoveFolder(const std::string& name, CFileError& error) override {
         CRelativeOpen folder = ForAttributes(DELETE);
         folder.bFolder = true;
-        CHandle h(OpenRelative(m_h.Get(), name, folder));
+        CHandle h(OpenOwn(m_h.Get(), m_strPath, name, folder));
         if (!h.IsValid() || !DeleteByHandle(h.Get())) {
             error = LastError();
             return false;

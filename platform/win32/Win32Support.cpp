@@ -17,6 +17,26 @@ std::uint64_t FileIndex(const BY_HANDLE_FILE_INFORMATION& info) {
     return (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
 }
 
+// The path the system knows the open object `h` by ("\\?\C:\x"); empty when it does not say.
+std::wstring FinalPath(HANDLE h) {
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    DWORD nChars =
+        ::GetFinalPathNameByHandleW(h, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    if (nChars >= buffer.size()) {
+        buffer.resize(nChars + 1);
+        nChars =
+            ::GetFinalPathNameByHandleW(h, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    }
+    return nChars == 0 || nChars >= buffer.size() ? std::wstring()
+                                                  : std::wstring(buffer.data(), nChars);
+}
+
+// Two paths the file system takes for the same (letter case ignored, as it compares names).
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
 }  // namespace
 
 std::wstring Widen(const std::string& text) {
@@ -154,6 +174,8 @@ CFileError Win32Error(DWORD nError, const std::string& name) {
         error.m_eFault = EFileFault::NameTaken;
     } else if (nError == kErrReplaced) {
         error.m_eFault = EFileFault::Replaced;
+    } else if (nError == kErrThroughLink) {
+        error.m_eFault = EFileFault::Link;
     }
     return error;
 }
@@ -191,6 +213,19 @@ CHandle OpenRelative(HANDLE folder, const std::string& name, const CRelativeOpen
     return CHandle(h);
 }
 
+bool LeadsElsewhere(HANDLE h, const std::wstring& path) {
+    const std::wstring final = FinalPath(h);
+    if (final.empty() || SamePath(final, path)) {
+        return false;
+    }
+    // A short (8.3) name leads to the entry's long name, which is no link.
+    std::vector<wchar_t> longName(path.size() + MAX_PATH);
+    const DWORD nChars =
+        ::GetLongPathNameW(path.c_str(), longName.data(), static_cast<DWORD>(longName.size()));
+    return nChars == 0 || nChars >= longName.size() ||
+           !SamePath(final, std::wstring(longName.data(), nChars));
+}
+
 bool DescribeHandle(HANDLE h, const std::string& name, CDirEntry& entry, const std::wstring& path) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(h, &info)) {
@@ -199,7 +234,8 @@ bool DescribeHandle(HANDLE h, const std::string& name, CDirEntry& entry, const s
     entry.m_strName = name;
     if (!path.empty()) {
         const DWORD byName = ::GetFileAttributesW(path.c_str());
-        if (byName != INVALID_FILE_ATTRIBUTES && (byName & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        if ((byName != INVALID_FILE_ATTRIBUTES && (byName & FILE_ATTRIBUTE_REPARSE_POINT) != 0) ||
+            LeadsElsewhere(h, path)) {
             info.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
         }
     }

@@ -39,6 +39,8 @@ CFileError LastError(const std::string& name = kUnnamedFile);
 
 // The error a handle check reports: the entry at that name is no longer the one listed.
 constexpr DWORD kErrReplaced = ERROR_FILE_INVALID;
+// The error a handle check reports for a link that the handle went through to its target.
+constexpr DWORD kErrThroughLink = ERROR_CANT_ACCESS_FILE;
 
 // What an open relative to a folder asks for.
 struct CRelativeOpen {
@@ -55,11 +57,18 @@ struct CRelativeOpen {
 CHandle OpenRelative(HANDLE folder, const std::string& name, const CRelativeOpen& how);
 
 // Identity, attributes and number of names of the open object `h`, as an entry of a folder
-// named `name`. With the entry's `path`, a link is told by its name too: Wine opens a POSIX
-// link to a folder as its target, yet names it a reparse point. False with the system's error
-// set when they cannot be read.
+// named `name`. With the entry's `path`, a link is told by its name and by where the handle
+// leads too (see LeadsElsewhere): Wine opens a POSIX link as its target, and names only a link
+// to a folder a reparse point. False with the system's error set when they cannot be read.
 bool DescribeHandle(HANDLE h, const std::string& name, CDirEntry& entry,
                     const std::wstring& path = std::wstring());
+
+// True when the open object `h`, opened as the entry at the extended `path`, is not that entry
+// but what it leads to. Wine shows a POSIX link on a mapped drive as a plain file (no reparse
+// point, from its name or its handle) and acts on the target through every handle of it, a
+// rename or a deletion included; only the handle's final path names the target. False when
+// the system cannot tell.
+bool LeadsElsewhere(HANDLE h, const std::wstring& path);
 
 // True when `now`, as DescribeHandle read it, is the entry `listed` (same volume, file index
 // and kind).

@@ -18,6 +18,9 @@ function(quorrel_isolate_test target)
 endfunction()
 
 add_subdirectory(unit)
+if(QUORREL_GUI)
+    add_subdirectory(gui)
+endif()
 
 # quorrel-shred.exe destroys files in place on a loop-mounted image given to Wine as a drive.
 if(QUORREL_ASSURANCE)
@@ -27,3 +30,9 @@ if(QUORREL_ASSURANCE)
     set_tests_properties(assurance_win32_ext4 PROPERTIES
         LABELS assurance SKIP_RETURN_CODE 77 TIMEOUT 300 RUN_SERIAL TRUE)
 endif()
+
+# POSIX links on a drive Wine maps, which Wine shows as plain files: never acted through.
+add_test(NAME win32_links
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/win32/run_links_test.sh
+                 $<TARGET_FILE:quorrel-shred> ${QUORREL_WINE_PREFIX})
+set_tests_properties(win32_links PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
