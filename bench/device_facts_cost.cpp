@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/PathList.h"
-#include "engine/Runs.h"
+#include "engine/runs/PathList.h"
+#include "engine/runs/Runs.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <ctime>
 #include <vector>
 
-#include "engine/CrtRandom.h"
-#include "engine/RandomChunks.h"
+#include "engine/file/CrtRandom.h"
+#include "engine/file/RandomChunks.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/RunHost.h"
-#include "engine/RunProgress.h"
+#include "engine/log/RunHost.h"
+#include "engine/runs/RunProgress.h"
 
 namespace quorrel {
 

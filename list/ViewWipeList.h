@@ -3,7 +3,7 @@
 
 #include <QElapsedTimer>
 
-#include "engine/Runs.h"
+#include "engine/runs/Runs.h"
 
 namespace quorrel {
 

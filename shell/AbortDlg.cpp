@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "engine/LogLines.h"
-#include "engine/RunProgress.h"
+#include "engine/log/LogLines.h"
+#include "engine/runs/RunProgress.h"
 #include "list/PathText.h"
 
 namespace quorrel {

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QVariant>
 
-#include "engine/WipeEngine.h"
+#include "engine/runs/WipeEngine.h"
 #include "platform/Settings.h"
 
 namespace quorrel {

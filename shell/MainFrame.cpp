@@ -12,7 +12,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
-#include "engine/WipeEngine.h"
+#include "engine/runs/WipeEngine.h"
 #include "list/QuorrelView.h"
 #include "shell/AbortDlg.h"
 #include "shell/Artwork.h"

@@ -2,8 +2,8 @@
 #include <QDir>
 #include <QFile>
 
-#include "engine/FreeSpaceRun.h"
-#include "engine/WipeEngine.h"
+#include "engine/freespace/FreeSpaceRun.h"
+#include "engine/runs/WipeEngine.h"
 #include "shell/FileDialog.h"
 #include "shell/MainFrame.h"
 #include "shell/MessageBox.h"

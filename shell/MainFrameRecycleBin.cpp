@@ -1,9 +1,9 @@
 // The frame's WIPE Recycle Bin.
 #include <QStringList>
 
-#include "engine/RecycleBinRun.h"
-#include "engine/RecycleBinSummary.h"
-#include "engine/WipeEngine.h"
+#include "engine/runs/RecycleBinRun.h"
+#include "engine/runs/RecycleBinSummary.h"
+#include "engine/runs/WipeEngine.h"
 #include "list/PathText.h"
 #include "platform/RecycleBins.h"
 #include "shell/MainFrame.h"

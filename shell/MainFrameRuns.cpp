@@ -5,10 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "engine/LogLines.h"
-#include "engine/RunProgress.h"
-#include "engine/Runs.h"
-#include "engine/WipeEngine.h"
+#include "engine/log/LogLines.h"
+#include "engine/runs/RunProgress.h"
+#include "engine/runs/Runs.h"
+#include "engine/runs/WipeEngine.h"
 #include "list/PathText.h"
 #include "list/QuorrelView.h"
 #include "list/ViewWipeList.h"

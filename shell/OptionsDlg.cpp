@@ -1,6 +1,6 @@
 #include "shell/OptionsDlg.h"
 
-#include "engine/WipeMethod.h"
+#include "engine/file/WipeMethod.h"
 #include "shell/AppSettings.h"
 
 #include <QComboBox>

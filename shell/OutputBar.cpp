@@ -6,7 +6,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "engine/LogLines.h"
+#include "engine/log/LogLines.h"
 #include "list/PathText.h"
 #include "toolkit/DockTitleBar.h"
 #include "toolkit/FlatTabCtrl.h"

@@ -7,8 +7,8 @@
 #include <QElapsedTimer>
 #include <QPalette>
 
-#include "engine/RunHost.h"
-#include "engine/RunProgress.h"
+#include "engine/log/RunHost.h"
+#include "engine/runs/RunProgress.h"
 
 class QObject;
 class QProgressBar;

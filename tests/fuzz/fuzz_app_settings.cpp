@@ -3,7 +3,7 @@
 // the window placement.
 #include <QSettings>
 
-#include "engine/WipeMethod.h"
+#include "engine/file/WipeMethod.h"
 #include "shell/AppSettings.h"
 #include "shell/WindowPlacement.h"
 #include "tests/fuzz/FuzzInput.h"

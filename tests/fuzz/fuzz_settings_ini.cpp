@@ -2,7 +2,7 @@
 // value found in the INI text, then decoded.
 #include <string>
 
-#include "engine/WipeMethod.h"
+#include "engine/file/WipeMethod.h"
 #include "platform/Settings.h"
 #include "tests/fuzz/FuzzInput.h"
 

@@ -1,6 +1,6 @@
 // The Options dialog and the Options command: the method shown, the method kept, the method
 // saved, and what the user is told when it cannot be saved.
-#include "engine/WipeMethod.h"
+#include "engine/file/WipeMethod.h"
 #include "platform/Settings.h"
 #include "shell/AppSettings.h"
 #include "shell/MessageBox.h"

@@ -1,6 +1,6 @@
 // The stored overwrite method: where it lives, how each stored form is read, and that what the
 // window writes is what the terminal shredder reads back.
-#include "engine/WipeMethod.h"
+#include "engine/file/WipeMethod.h"
 #include "platform/Settings.h"
 #include "shell/AppSettings.h"
 #include "tests/gui/gui_test_support.h"

@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "engine/Runs.h"
+#include "engine/runs/Runs.h"
 #include "shell/AppSettings.h"
 #include "shell/FileDialog.h"
 #include "shell/OutputBar.h"

@@ -10,8 +10,8 @@
 #include <QTimer>
 #include <QToolTip>
 
-#include "engine/FreeSpaceRun.h"
-#include "engine/LogLines.h"
+#include "engine/freespace/FreeSpaceRun.h"
+#include "engine/log/LogLines.h"
 #include "shell/AbortDlg.h"
 #include "shell/AppSettings.h"
 #include "shell/CommandIds.h"

@@ -18,7 +18,7 @@
 
 #include <functional>
 
-#include "engine/Runs.h"
+#include "engine/runs/Runs.h"
 #include "shell/AbortDlg.h"
 #include "shell/AppSettings.h"
 #include "shell/FileDialog.h"

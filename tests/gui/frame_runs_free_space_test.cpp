@@ -6,7 +6,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 
-#include "engine/FreeSpaceRun.h"
+#include "engine/freespace/FreeSpaceRun.h"
 #include "shell/CommandIds.h"
 #include "shell/FileDialog.h"
 #include "shell/OutputBar.h"

@@ -22,8 +22,8 @@
 #include <functional>
 #include <string>
 
-#include "engine/Runs.h"
-#include "engine/WipeEngine.h"
+#include "engine/runs/Runs.h"
+#include "engine/runs/WipeEngine.h"
 #include "shell/AbortDlg.h"
 #include "shell/AppSettings.h"
 #include "shell/CommandIds.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/RunHost.h"
-#include "engine/Runs.h"
-#include "engine/WipeEngine.h"
+#include "engine/log/RunHost.h"
+#include "engine/runs/Runs.h"
+#include "engine/runs/WipeEngine.h"
 #include "list/QuorrelView.h"
 #include "list/ViewWipeList.h"
 #include "platform/FileSystem.h"

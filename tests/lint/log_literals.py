@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Fails on any string literal that starts a log line ("* " or "- ") outside the catalogue.
 
-Every text the program writes to its log lives in engine/LogLines.h (and LogLines.cpp), so that
+Every text the program writes to its log lives in engine/log/LogLines.h (and LogLines.cpp), so that
 the frozen texts are found in one place and none is written twice with a small difference.
 Usage: log_literals.py SOURCE_DIR
 """
@@ -10,7 +10,7 @@ import re
 import sys
 
 FOLDERS = ["app", "cli", "engine", "list", "platform", "shell", "toolkit"]
-CATALOGUE = {os.path.join("engine", "LogLines.h"), os.path.join("engine", "LogLines.cpp")}
+CATALOGUE = {os.path.join("engine", "log", "LogLines.h"), os.path.join("engine", "log", "LogLines.cpp")}
 # A literal whose text begins like a log line; an escaped quote (\"* \") inside a longer text
 # is no literal of its own.
 LITERAL = re.compile(r'(?<!\\)"(\* |- )')
@@ -46,7 +46,7 @@ def main():
     for line in found:
         print(line)
     if found:
-        print(f"{len(found)} log line literal(s) outside engine/LogLines: move them there")
+        print(f"{len(found)} log line literal(s) outside engine/log/LogLines: move them there")
         return 1
     print("every log line literal is in the catalogue")
     return 0

@@ -10,9 +10,9 @@
 
 #include <memory>
 
-#include "engine/PathList.h"
-#include "engine/RunHost.h"
-#include "engine/Runs.h"
+#include "engine/log/RunHost.h"
+#include "engine/runs/PathList.h"
+#include "engine/runs/Runs.h"
 #include "platform/FileSystem.h"
 
 namespace quorrel::test {

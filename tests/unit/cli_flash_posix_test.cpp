@@ -14,7 +14,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/LogLines.h"
+#include "engine/log/LogLines.h"
 #include "tests/unit/TestSupport.h"
 #include "tests/unit/posix/SysfsTree.h"
 

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "engine/LogLines.h"
-#include "engine/Runs.h"
+#include "engine/log/LogLines.h"
+#include "engine/runs/Runs.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/WipeEngine.h"
+#include "engine/runs/WipeEngine.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 

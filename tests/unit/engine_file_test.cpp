@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "engine/WipeEngine.h"
+#include "engine/runs/WipeEngine.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 

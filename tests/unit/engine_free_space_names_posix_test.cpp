@@ -8,8 +8,8 @@
 
 #include <unistd.h>
 
-#include "engine/FreeSpaceRun.h"
-#include "engine/NameTraces.h"
+#include "engine/file/NameTraces.h"
+#include "engine/freespace/FreeSpaceRun.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 

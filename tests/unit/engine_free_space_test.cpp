@@ -12,7 +12,7 @@
 
 #include <cerrno>
 
-#include "engine/FreeSpaceRun.h"
+#include "engine/freespace/FreeSpaceRun.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 

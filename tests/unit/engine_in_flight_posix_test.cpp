@@ -15,10 +15,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/LogLines.h"
-#include "engine/Runs.h"
-#include "engine/WipeEngine.h"
-#include "engine/WipeMethod.h"
+#include "engine/file/WipeMethod.h"
+#include "engine/log/LogLines.h"
+#include "engine/runs/Runs.h"
+#include "engine/runs/WipeEngine.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 

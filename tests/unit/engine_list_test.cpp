@@ -2,8 +2,8 @@
 // rows, and the lines that frame the run.
 #include <gtest/gtest.h>
 
-#include "engine/Runs.h"
-#include "engine/WipeEngine.h"
+#include "engine/runs/Runs.h"
+#include "engine/runs/WipeEngine.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/CrtRandom.h"
-#include "engine/RandomChunks.h"
-#include "engine/WipeMethod.h"
+#include "engine/file/CrtRandom.h"
+#include "engine/file/RandomChunks.h"
+#include "engine/file/WipeMethod.h"
 #include "platform/Settings.h"
 
 namespace quorrel::test {

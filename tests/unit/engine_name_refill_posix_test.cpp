@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/Fillers.h"
-#include "engine/NameRefill.h"
-#include "engine/WipeEngine.h"
+#include "engine/names/Fillers.h"
+#include "engine/names/NameRefill.h"
+#include "engine/runs/WipeEngine.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 

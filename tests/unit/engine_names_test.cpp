@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/Runs.h"
-#include "engine/WipeEngine.h"
+#include "engine/runs/Runs.h"
+#include "engine/runs/WipeEngine.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 

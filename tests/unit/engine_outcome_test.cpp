@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/ReadAhead.h"
-#include "engine/WipeEngine.h"
+#include "engine/file/ReadAhead.h"
+#include "engine/runs/WipeEngine.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 

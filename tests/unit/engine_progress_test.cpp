@@ -3,7 +3,7 @@
 // terminal's one line.
 #include <gtest/gtest.h>
 
-#include "engine/RunProgress.h"
+#include "engine/runs/RunProgress.h"
 
 namespace quorrel::test {
 namespace {

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/RecycleBinRun.h"
-#include "engine/WipeEngine.h"
+#include "engine/runs/RecycleBinRun.h"
+#include "engine/runs/WipeEngine.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 #include "tests/unit/TrashSupport.h"

@@ -12,9 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/RecycleBinSummary.h"
-#include "engine/RunProgress.h"
-#include "engine/WipeEngine.h"
+#include "engine/runs/RecycleBinSummary.h"
+#include "engine/runs/RunProgress.h"
+#include "engine/runs/WipeEngine.h"
 #include "tests/unit/FakeFileSystem.h"
 #include "tests/unit/TestSupport.h"
 #include "tests/unit/TrashSupport.h"

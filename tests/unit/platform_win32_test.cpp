@@ -7,8 +7,8 @@
 #include <regex>
 #include <string>
 
-#include "engine/Runs.h"
-#include "engine/WipeEngine.h"
+#include "engine/runs/Runs.h"
+#include "engine/runs/WipeEngine.h"
 #include "platform/Settings.h"
 #include "platform/WindowsRecycleBin.h"
 #include "platform/win32/Win32Support.h"
