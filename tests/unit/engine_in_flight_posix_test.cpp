@@ -88,8 +88,29 @@ protected:
         });
     }
 
+    // Presses Cancel once kInFlight files are at the end of their first pass, each held there
+    // until then, and lets them go on once the run has been told twice (the first answer is
+    // passed on to the files before the run asks again).
+    void PressCancelOnceAllAreInFlight() {
+        m_files.BeforeFlush([this](const std::string&) {
+            {
+                std::unique_lock<std::mutex> guard(m_lock);
+                if (++m_nArrived == kInFlight) {
+                    m_host.m_bPressed = true;
+                    m_flushed.notify_all();
+                }
+                m_flushed.wait_for(guard, std::chrono::seconds(20),
+                                   [this] { return m_host.m_bPressed.load(); });
+            }
+            for (int i = 0; i < 2000 && m_host.m_nToldAborted < 2; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
+    }
+
     std::mutex m_lock;
     std::condition_variable m_flushed;
+    int m_nArrived = 0;
     std::set<std::string> m_others;
     bool m_bOvertaken = false;
     CTempDir m_dir;
@@ -134,24 +155,7 @@ TEST_F(InFlightTest, TheLogKeepsTheWalkOrderWhileFilesOvertakeEachOther) {
 TEST_F(InFlightTest, CancelStopsEveryFileInFlightAndNoneAfter) {
     const std::string original(3 * CPassWriter::kChunkBytes, 's');
     const std::vector<std::string> order = MakeFiles(7, original.size());
-    std::mutex lock;
-    std::condition_variable arrived;
-    int nArrived = 0;
-    m_files.BeforeFlush([&](const std::string&) {
-        {
-            std::unique_lock<std::mutex> guard(lock);
-            if (++nArrived == kInFlight) {
-                m_host.m_bPressed = true;
-                arrived.notify_all();
-            }
-            arrived.wait_for(guard, std::chrono::seconds(20),
-                             [&] { return m_host.m_bPressed.load(); });
-        }
-        // Told twice: the first answer is passed on to the files before the run asks again.
-        for (int i = 0; i < 2000 && m_host.m_nToldAborted < 2; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    });
+    PressCancelOnceAllAreInFlight();
 
     EXPECT_FALSE(m_engine.WipeFolder(m_dir / "d", EWipeMode::Normal));
 
@@ -392,52 +396,6 @@ TEST_F(InFlightTest, APatternsMatchesGoInFlightLikeRows) {
     EXPECT_TRUE(ListNames(m_dir / "d").empty());
 }
 
-// Cancel is pressed once four rows are in flight, each at the end of its first pass: those
-// four stay in the list, deselected, with their abort lines; the rows the run did not reach
-// (among them the one handed over as Cancel came) stay selected, and untouched.
-TEST_F(InFlightTest, CancelLeavesExactlyTheRowsNotReachedSelected) {
-    m_engine.SetClock([] { return 0; });
-    const std::string original(3 * CPassWriter::kChunkBytes, 's');
-    MakeFiles(8, original.size());
-    std::vector<std::string> rows;
-    for (int i = 0; i < 8; ++i) {
-        rows.push_back(m_dir / "d" / ("f" + std::to_string(i)));
-    }
-    CRowList list(rows);
-    std::mutex lock;
-    std::condition_variable arrived;
-    int nArrived = 0;
-    m_files.BeforeFlush([&](const std::string&) {
-        {
-            std::unique_lock<std::mutex> guard(lock);
-            if (++nArrived == kInFlight) {
-                m_host.m_bPressed = true;
-                arrived.notify_all();
-            }
-            arrived.wait_for(guard, std::chrono::seconds(20),
-                             [&] { return m_host.m_bPressed.load(); });
-        }
-        for (int i = 0; i < 2000 && m_host.m_nToldAborted < 2; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    });
-
-    EXPECT_FALSE(RunWipeSelected(m_engine, list));
-
-    std::vector<std::string> expected;
-    for (int i = 0; i < 8; ++i) {
-        const bool bInFlight = i < kInFlight;
-        expected.push_back((bInFlight ? "-" : "+") + rows[static_cast<std::size_t>(i)]);
-        if (!bInFlight) {
-            EXPECT_EQ(ReadFile(rows[static_cast<std::size_t>(i)]), original) << i;
-        } else {
-            EXPECT_TRUE(
-                HasLine(m_host.Lines(), lines::FileAborted(rows[static_cast<std::size_t>(i)])));
-        }
-    }
-    EXPECT_EQ(list.Rows(), expected);
-}
-
 // Cancel while every row is handed over and only some have begun: those in flight stop with
 // their lines, the rows that never began are left as they were (files whole, rows selected),
 // and the run says it was aborted.
@@ -447,15 +405,7 @@ TEST_F(InFlightTest, CancelLeavesTheListRowsNotBegunAsTheyWere) {
     MakeFiles(7, original.size());
     const auto Row = [&](int i) { return m_dir / "d" / ("f" + std::to_string(i)); };
     CRowList list({Row(0), Row(1), Row(2), Row(3), Row(4), Row(5), Row(6)});
-    std::atomic<int> nArrived{0};
-    m_files.BeforeFlush([&](const std::string&) {
-        if (++nArrived == kInFlight) {
-            m_host.m_bPressed = true;
-        }
-        for (int i = 0; i < 2000 && m_host.m_nToldAborted < 2; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    });
+    PressCancelOnceAllAreInFlight();
 
     EXPECT_FALSE(RunWipeSelected(m_engine, list));
 
