@@ -24,9 +24,11 @@ need() {
     done
 }
 
-# The long options quorrel-shred --help lists.
+# The long options quorrel-shred --help lists: in its usage lines and its rows of options (the
+# prose below them names other programs' options too).
 help_options() {
-    "$1" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u
+    "$1" --help | grep -E -- '^(Usage: |       quorrel-shred |  -)' | grep -oE -- '--[a-z][a-z-]*' |
+        sort -u
 }
 
 check_man() {
