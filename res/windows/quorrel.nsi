@@ -82,5 +82,10 @@ Section "Uninstall"
 
     DeleteRegKey HKCR "*\shell\${MENU_VERB}"
     DeleteRegKey HKCR "Directory\shell\${MENU_VERB}"
+    ; The keys above them stay where anything else is in them (as on every Windows); where
+    ; the installer made them, they go too.
+    DeleteRegKey /ifempty HKCR "*\shell"
+    DeleteRegKey /ifempty HKCR "Directory\shell"
+    DeleteRegKey /ifempty HKCR "Directory"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
