@@ -47,9 +47,16 @@ mount_fs() { mount_image "$fs"; }
 free_blocks() { sync -f "$mnt"; stat -f -c '%f %S' "$mnt"; }
 marker_lines() { count_in_image "QUORREL-MARKER-$token"; }
 
+# Writes a file of marker lines (17,800 of them, or BYTES' worth) and 50 small ones, deletes
+# them the ordinary way and checks that the raw image keeps marker lines: `left` says how many.
 populate_and_remove() {
     token=$(new_token)
-    seq -f "QUORREL-MARKER-$token-0-%07.0f" 1 17800 >"$mnt/secret.bin"
+    local nLines=17800 line
+    if [[ -n ${1:-} ]]; then
+        line=$(printf 'QUORREL-MARKER-%s-0-%07d' "$token" 1)
+        nLines=$(( $1 / (${#line} + 1) ))
+    fi
+    seq -f "QUORREL-MARKER-$token-0-%07.0f" 1 "$nLines" >"$mnt/secret.bin"
     mkdir "$mnt/notes"
     local i
     for ((i = 1; i <= 50; i++)); do
@@ -58,7 +65,6 @@ populate_and_remove() {
     unmount; mount_fs
     rm -rf -- "$mnt/secret.bin" "$mnt/notes"
     unmount
-    local left
     left=$(marker_lines)
     (( left > 0 )) || fail "a plain rm left no marker line, so a clean image would prove nothing"
     say "a plain rm leaves $left marker lines in the raw image"
@@ -157,22 +163,7 @@ trim_round() {
         xfs) make_image 320M mkfs.xfs -q -f ;;
     esac
     mount_fs
-    token=$(new_token)
-    local line nLines i
-    line=$(printf 'QUORREL-MARKER-%s-0-%07d' "$token" 1)
-    nLines=$(( 24 * 1024 * 1024 / (${#line} + 1) ))
-    seq -f "QUORREL-MARKER-$token-0-%07.0f" 1 "$nLines" >"$mnt/big.bin"
-    mkdir "$mnt/notes"
-    for ((i = 1; i <= 50; i++)); do
-        seq -f "QUORREL-MARKER-$token-$i-%05.0f" 1 $((i * 3)) >"$mnt/notes/note-$i.txt"
-    done
-    unmount; mount_fs
-    rm -rf -- "$mnt/big.bin" "$mnt/notes"
-    unmount
-    local left
-    left=$(marker_lines)
-    (( left > 0 )) || fail "a plain rm left no marker line, so a clean image would prove nothing"
-    mount_fs
+    populate_and_remove $((24 * 1024 * 1024))
     local status=0
     timeout 300 "$shred" --yes --method 0 --free-space "$mnt" >"$work/run.log" 2>&1 </dev/null || status=$?
     grep -v '^Wipeing \|successfuly' "$work/run.log"
